@@ -1,0 +1,36 @@
+#include "control/dn_checks.h"
+
+#include <algorithm>
+
+#include "control/method_frame.h"
+
+namespace velsor::control {
+
+std::size_t CountSeparators(std::u16string_view dn, std::u16string_view separator) {
+  if (separator.empty()) return 0;
+  std::size_t count = 0;
+  for (auto at = dn.find(separator); at != std::u16string_view::npos;
+       at = dn.find(separator, at + separator.size())) {
+    ++count;
+  }
+  return count;
+}
+
+bool CheckSubjectDn(const ControlState& state, std::u16string_view dn,
+                    const DnCheckMessages& messages) {
+  if (dn.size() > kMaxDnLength) Raise(-10056, messages.tooLong);
+  if (dn.empty()) {
+    if (state.serverMode) Raise(-10001, messages.requiredInServerMode);
+    return false;
+  }
+  if (static_cast<std::size_t>(std::count(dn.begin(), dn.end(), u',')) > kMaxDnCommas) {
+    Raise(-10057, messages::kDnInvalid);
+  }
+  if (state.DNspliter.empty()) Raise(-10024, messages::kNoSeparator);
+  if (CountSeparators(dn, state.DNspliter) > kMaxDnSeparators) {
+    Raise(-10025, messages::kTooManySeparators);
+  }
+  return true;
+}
+
+}  // namespace velsor::control

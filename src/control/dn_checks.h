@@ -1,0 +1,32 @@
+#pragma once
+// The checks every method applies to a subject DN argument: one DN, or up to five
+// alternatives joined by the DN separator.
+
+#include <string_view>
+
+#include "control/control_state.h"
+#include "control/messages.h"
+
+namespace velsor::control {
+
+inline constexpr std::size_t kMaxDnLength = 32768;
+inline constexpr std::size_t kMaxDnCommas = 255;
+inline constexpr std::size_t kMaxDnSeparators = 4;
+// The separator is held in an eight-character buffer with its terminator.
+inline constexpr std::size_t kMaxSeparatorLength = 7;
+
+struct DnCheckMessages {
+  std::u16string_view tooLong = messages::kDnTooLong;
+  // Raised when no DN is given in server mode.
+  std::u16string_view requiredInServerMode = messages::kDefaultDnRequired;
+};
+
+// Raises the first failing check; answers whether a DN was given (an empty argument is
+// none, and outside server mode leaves the choice to the chooser dialog).
+bool CheckSubjectDn(const ControlState& state, std::u16string_view dn,
+                    const DnCheckMessages& messages = {});
+
+// Occurrences of `separator`, counted left to right without overlap.
+std::size_t CountSeparators(std::u16string_view dn, std::u16string_view separator);
+
+}  // namespace velsor::control

@@ -1,0 +1,58 @@
+#include "control/tolvane_velsor.h"
+
+#include <memory>
+
+#include "control/dispatcher.h"
+#include "platform/com/hresult.h"
+
+namespace velsor {
+
+ComPtr<CTolvaneVelsor> CTolvaneVelsor::Create() {
+  // The object owns itself from here on: its last Release destroys it.
+  return ComPtr<CTolvaneVelsor>::Adopt(std::unique_ptr<CTolvaneVelsor>(new CTolvaneVelsor).release());
+}
+
+HRESULT CTolvaneVelsor::QueryInterface(REFIID riid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IOmbrelTolvaneVelsor20_64) {
+    *object = static_cast<IOmbrelTolvaneVelsor20_64*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG CTolvaneVelsor::AddRef() { return ++references_; }
+
+ULONG CTolvaneVelsor::Release() {
+  const ULONG remaining = --references_;
+  if (remaining == 0) std::unique_ptr<CTolvaneVelsor> last{this};
+  return remaining;
+}
+
+HRESULT CTolvaneVelsor::GetTypeInfoCount(UINT* count) {
+  if (count == nullptr) return E_POINTER;
+  *count = 0;
+  return S_OK;
+}
+
+HRESULT CTolvaneVelsor::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) {
+  if (typeInfo == nullptr) return E_POINTER;
+  *typeInfo = nullptr;
+  return DISP_E_BADINDEX;
+}
+
+HRESULT CTolvaneVelsor::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT nameCount, LCID,
+                                      DISPID* dispids) {
+  if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+  return control::GetIdsOfNames(names, nameCount, dispids);
+}
+
+HRESULT CTolvaneVelsor::Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                               VARIANT* result, EXCEPINFO* exception, UINT* argError) {
+  if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+  return control::InvokeMember(*this, dispid, flags, params, result, exception, argError);
+}
+
+}  // namespace velsor
