@@ -1,0 +1,55 @@
+#pragma once
+// A fresh control object and short ways to call it as a page would through its slots.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "control/tolvane_velsor.h"
+#include "platform/com/bstr.h"
+#include "platform/com/hresult.h"
+
+namespace velsor::testing {
+
+class ControlTest : public ::testing::Test {
+ protected:
+  ComPtr<CTolvaneVelsor> control = CTolvaneVelsor::Create();
+
+  LONG ErrorNum() {
+    LONG value = 1;
+    EXPECT_EQ(control->get_errorNum(&value), S_OK);
+    return value;
+  }
+  LONG ErrorCode() {
+    LONG value = 1;
+    EXPECT_EQ(control->get_errorCode(&value), S_OK);
+    return value;
+  }
+  // Absent when the control holds no message.
+  std::optional<std::u16string> ErrMsg() {
+    BSTR text = nullptr;
+    EXPECT_EQ(control->get_errMsg(&text), S_OK);
+    Bstr owned = Bstr::Attach(text);
+    if (owned.get() == nullptr) return std::nullopt;
+    return std::u16string(owned.view());
+  }
+  LONG MaxCompSize() {
+    LONG value = 0;
+    EXPECT_EQ(control->get_MaxCompSize(&value), S_OK);
+    return value;
+  }
+  HRESULT SetPlainText(std::u16string_view text) {
+    return control->VLSetPlainText(Bstr(text).get());
+  }
+  // The text and the HRESULT of VLGetPlainText.
+  std::pair<HRESULT, std::optional<std::u16string>> GetPlainText() {
+    BSTR text = nullptr;
+    HRESULT hr = control->VLGetPlainText(&text);
+    Bstr owned = Bstr::Attach(text);
+    if (owned.get() == nullptr) return {hr, std::nullopt};
+    return {hr, std::u16string(owned.view())};
+  }
+};
+
+}  // namespace velsor::testing

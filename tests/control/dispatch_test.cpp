@@ -1,0 +1,276 @@
+#include <gmock/gmock.h>
+
+#include <set>
+#include <vector>
+
+#include "control/control_fixture.h"
+#include "control/member_table.h"
+
+namespace velsor::testing {
+namespace {
+
+using control::MemberKind;
+using control::Members;
+
+// A value as a script engine passes it.
+VARIANT Number(double d) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_R8;
+  v.dblVal = d;
+  return v;
+}
+VARIANT Text(std::u16string_view s) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = Bstr(s).Detach();
+  return v;
+}
+VARIANT Boolean(bool b) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BOOL;
+  v.boolVal = b ? VARIANT_TRUE : VARIANT_FALSE;
+  return v;
+}
+VARIANT Kind(VARTYPE vt) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = vt;
+  return v;
+}
+
+struct Outcome {
+  HRESULT hr = E_FAIL;
+  VARIANT result{};
+  EXCEPINFO exception{};
+  UINT argError = ~0u;
+
+  Outcome() { VariantInit(&result); }
+  ~Outcome() {
+    VariantClear(&result);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+  }
+  std::u16string_view text() const { return BstrView(result.bstrVal); }
+};
+
+class DispatchTest : public ControlTest {
+ protected:
+  DISPID Id(std::u16string name) {
+    LPOLESTR names[] = {name.data()};
+    DISPID id = 0;
+    EXPECT_EQ(control->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
+    return id;
+  }
+
+  // Calls a member by name the way a script engine does, arguments in source order.
+  Outcome Call(std::u16string name, WORD flags, std::vector<VARIANT> args,
+               bool wantResult = true) {
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    DISPID putId = DISPID_PROPERTYPUT;
+    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    if (flags == DISPATCH_PROPERTYPUT) {
+      params.rgdispidNamedArgs = &putId;
+      params.cNamedArgs = 1;
+    }
+    Outcome out;
+    out.hr = control->Invoke(Id(name), IID_NULL, 0, flags, &params,
+                             wantResult ? &out.result : nullptr, &out.exception, &out.argError);
+    for (VARIANT& v : reversed) VariantClear(&v);
+    return out;
+  }
+  Outcome Method(std::u16string name, std::vector<VARIANT> args = {}) {
+    return Call(std::move(name), DISPATCH_METHOD, std::move(args));
+  }
+  Outcome Get(std::u16string name) { return Call(std::move(name), DISPATCH_PROPERTYGET, {}); }
+  Outcome Put(std::u16string name, VARIANT value) {
+    return Call(std::move(name), DISPATCH_PROPERTYPUT, {value});
+  }
+};
+
+TEST(MemberTable, FiftyNineMembersInSlotOrder) {
+  auto members = Members();
+  ASSERT_EQ(members.size(), 59u);
+  std::set<std::pair<DISPID, MemberKind>> seen;
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    const auto& m = members[i];
+    EXPECT_EQ(m.vtableSlot(), control::kFirstMemberSlot + i) << m.name;
+    EXPECT_TRUE(seen.insert({m.dispid, m.kind}).second) << m.name;
+    EXPECT_NE(m.dispid, 5);
+    // The help strings follow one rule, with the Chinese word from VLSetCopyRightInfo on.
+    std::string expected = m.kind == MemberKind::Method ? "method " : "property ";
+    if (m.dispid >= 52) expected = "方法";
+    EXPECT_EQ(m.helpString, expected + std::string(m.name));
+  }
+  EXPECT_EQ(members[3].dispid, 4);
+  EXPECT_EQ(members[4].dispid, 4);
+  EXPECT_EQ(members[58].name, "VLAdvanceDetachedVerify");
+}
+
+TEST(MemberTable, ParametersAndResults) {
+  const auto* prompt = control::FindMember(53, MemberKind::Method);
+  ASSERT_NE(prompt, nullptr);
+  EXPECT_EQ(prompt->paramCount, 8u);
+  EXPECT_EQ(prompt->paramNames[5], "OKbutton");
+  const auto* exists = control::FindMember(33, MemberKind::Method);
+  EXPECT_EQ(exists->resultType, VT_UI4);
+  EXPECT_EQ(exists->resultName, "pdwRet");
+  const auto* certInfo = control::FindMember(23, MemberKind::Method);
+  EXPECT_EQ(certInfo->paramTypes[0], VT_UI4);
+  EXPECT_EQ(control::FindMember(4, MemberKind::PropertyPut)->paramTypes[0], VT_I4);
+  EXPECT_EQ(control::FindMember(2, MemberKind::PropertyPut), nullptr) << "errMsg is read-only";
+  EXPECT_EQ(control::FindMember(6, MemberKind::PropertyGet), nullptr) << "server mode is write-only";
+}
+
+TEST_F(DispatchTest, NamesAreCaseInsensitiveAndParametersHavePositions) {
+  std::u16string member = u"vldetachedsign", parameter = u"DESIGNERDN", unknown = u"nothing";
+  LPOLESTR names[] = {member.data(), parameter.data(), unknown.data()};
+  DISPID ids[3] = {};
+  EXPECT_EQ(control->GetIDsOfNames(IID_NULL, names, 3, 0, ids), DISP_E_UNKNOWNNAME);
+  EXPECT_THAT(ids, ::testing::ElementsAre(16, 1, DISPID_UNKNOWN));
+  LPOLESTR missing[] = {unknown.data()};
+  EXPECT_EQ(control->GetIDsOfNames(IID_NULL, missing, 1, 0, ids), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(ids[0], DISPID_UNKNOWN);
+  EXPECT_EQ(Id(u"MAXCOMPSIZE"), 4);
+  EXPECT_EQ(Id(u"errorcode"), 39);
+}
+
+TEST_F(DispatchTest, PropertiesThroughInvoke) {
+  EXPECT_EQ(Put(u"DNspliter", Text(u"##")).hr, S_OK);
+  EXPECT_EQ(control->state().DNspliter, u"##");
+  EXPECT_EQ(Put(u"DNspliter", Text(u"12345678")).hr, S_FALSE);
+
+  Outcome num = Get(u"errorNum");
+  EXPECT_EQ(num.result.vt, VT_I4);
+  EXPECT_EQ(num.result.lVal, -10025);
+
+  EXPECT_EQ(Put(u"MaxCompSize", Number(1024)).hr, S_OK);
+  EXPECT_EQ(Get(u"MaxCompSize").result.lVal, 1024);
+  EXPECT_EQ(Put(u"MaxCompSize", Text(u"2048")).hr, S_OK);
+  EXPECT_EQ(MaxCompSize(), 2048);
+  EXPECT_EQ(Put(u"MaxCompSize", Number(-1)).hr, S_OK);
+  EXPECT_EQ(MaxCompSize(), 2048);
+
+  EXPECT_EQ(Put(u"VLServerMode", Boolean(true)).hr, S_OK);
+  EXPECT_TRUE(control->state().serverMode);
+  EXPECT_EQ(Put(u"VLServerMode", Kind(VT_EMPTY)).hr, S_OK);
+  EXPECT_FALSE(control->state().serverMode);
+
+  control->state().errorCode = -2146885628;
+  Outcome code = Get(u"errorCode");
+  EXPECT_EQ(code.result.vt, VT_I4);
+  EXPECT_EQ(code.result.lVal, -2146885628);
+
+  Outcome message = Get(u"errMsg");
+  EXPECT_EQ(message.hr, S_OK);
+  EXPECT_EQ(message.result.vt, VT_BSTR);
+  EXPECT_EQ(message.result.bstrVal, nullptr) << "no message reads as an empty string";
+}
+
+TEST_F(DispatchTest, OptionMethodsThroughInvoke) {
+  Outcome version = Method(u"getVersion");
+  EXPECT_EQ(version.hr, S_OK);
+  EXPECT_EQ(version.text(), u"2.0.59.4");
+  EXPECT_EQ(Call(u"getVersion", DISPATCH_METHOD, {}, false).hr, S_OK) << "called as a statement";
+
+  EXPECT_EQ(Method(u"VLSetCodePage", {Number(65001)}).hr, S_OK);
+  EXPECT_EQ(control->state().codePage, 65001u);
+  EXPECT_EQ(Method(u"VLSetCodePage", {Text(u"936")}).hr, S_OK);
+  EXPECT_EQ(control->state().codePage, 936u);
+
+  EXPECT_EQ(Method(u"VLSetDigestArithmetic", {Text(u"1.2.840.113549.2.5")}).hr, S_OK);
+  EXPECT_EQ(control->state().digestAlgOid, "1.2.840.113549.2.5");
+  EXPECT_EQ(Method(u"VLSetSymmetryArithmetic", {Text(u"2.16.840.1.101.3.4.1.2")}).hr, S_OK);
+  EXPECT_EQ(control->state().symmetricAlgOid, "2.16.840.1.101.3.4.1.2");
+  EXPECT_EQ(Method(u"VLSetCopyRightInfo", {Text(u"(c)")}).hr, S_OK);
+  EXPECT_EQ(control->state().DialogPrompts.copyRightInfo, u"(c)");
+
+  Outcome prompts = Method(u"VLSetDialogPrompt", {Text(u"1"), Text(u"2"), Text(u"3"), Text(u"4"),
+                                                  Text(u"5"), Text(u"6"), Text(u"7"), Text(u"8")});
+  EXPECT_EQ(prompts.hr, S_OK);
+  EXPECT_EQ(control->state().DialogPrompts.texts.front(), u"1") << "the first argument is the title";
+  EXPECT_EQ(control->state().DialogPrompts.texts.back(), u"8");
+
+  EXPECT_EQ(Method(u"VLSetPlainText", {Number(12.5)}).hr, S_OK);
+  EXPECT_EQ(control->state().pendingPlainText, "12.5");
+  Outcome empty = Method(u"VLSetPlainText", {Text(u"")});
+  EXPECT_EQ(empty.hr, S_FALSE) << "a failed operation is no script error";
+  EXPECT_EQ(Get(u"errMsg").text(), u"源数据为空");
+
+  Outcome plain = Method(u"VLGetPlainText");
+  EXPECT_EQ(plain.hr, S_OK);
+  EXPECT_EQ(plain.result.vt, VT_BSTR);
+  EXPECT_EQ(plain.text(), u"");
+  control->state().extractedPlainText = "abc";
+  EXPECT_EQ(Method(u"VLGetPlainText").text(), u"abc");
+}
+
+TEST_F(DispatchTest, AutomationErrors) {
+  EXPECT_EQ(Method(u"VLSetPlainText").hr, DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Method(u"getVersion", {Number(1)}).hr, DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Put(u"errMsg", Text(u"x")).hr, DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Method(u"errorNum").hr, DISP_E_MEMBERNOTFOUND) << "a property is not a method";
+
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  EXPECT_EQ(control->Invoke(5, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+            DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(control->Invoke(7, IID_IDispatch, 0, DISPATCH_METHOD, &none, nullptr, nullptr,
+                            nullptr),
+            DISP_E_UNKNOWNINTERFACE);
+
+  Outcome mismatch = Method(u"VLSetDialogPrompt", {Text(u"1"), Text(u"2"), Kind(VT_NULL),
+                                                   Text(u"4"), Text(u"5"), Text(u"6"), Text(u"7"),
+                                                   Text(u"8")});
+  EXPECT_EQ(mismatch.hr, DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(mismatch.argError, 5u) << "the third argument sits at index 5 of eight reversed";
+
+  Outcome overflow = Method(u"VLSetCodePage", {Number(-1)});
+  EXPECT_EQ(overflow.hr, DISP_E_OVERFLOW);
+  EXPECT_EQ(overflow.argError, 0u);
+}
+
+TEST_F(DispatchTest, UnbuiltMembersRaiseNotImplemented) {
+  Outcome sign = Method(u"VLAttachedSign", {Text(u"CN=a")});
+  EXPECT_EQ(sign.hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(sign.exception.scode, E_NOTIMPL);
+  EXPECT_EQ(BstrView(sign.exception.bstrDescription), u"VLAttachedSign: not implemented");
+  EXPECT_EQ(sign.result.vt, VT_EMPTY);
+}
+
+TEST_F(DispatchTest, NamedArguments) {
+  std::vector<VARIANT> args{Text(u"second"), Text(u"first")};
+  DISPID named[] = {1, 0};
+  DISPPARAMS params{args.data(), named, 2, 2};
+  VARIANT result;
+  VariantInit(&result);
+  // VLDetachedSign(plainText, deSignerDN) is not built, but the arguments must arrange.
+  EXPECT_EQ(control->Invoke(16, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr),
+            DISP_E_EXCEPTION);
+  DISPID twice[] = {0, 0};
+  params.rgdispidNamedArgs = twice;
+  UINT argError = 9;
+  EXPECT_EQ(control->Invoke(16, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, &argError),
+            DISP_E_PARAMNOTFOUND);
+  EXPECT_EQ(argError, 1u);
+  for (VARIANT& v : args) VariantClear(&v);
+}
+
+TEST_F(DispatchTest, InterfacesAndReferences) {
+  void* object = nullptr;
+  for (const IID& iid : {IID_IUnknown, IID_IDispatch, IID_IOmbrelTolvaneVelsor20_64}) {
+    ASSERT_EQ(control->QueryInterface(iid, &object), S_OK);
+    EXPECT_EQ(object, static_cast<IOmbrelTolvaneVelsor20_64*>(control.get()));
+    EXPECT_EQ(control->Release(), 1u);
+  }
+  EXPECT_EQ(control->QueryInterface(DIID__IOmbrelTolvaneVelsorEvents20_64, &object),
+            E_NOINTERFACE);
+  EXPECT_EQ(object, nullptr);
+  UINT count = 9;
+  EXPECT_EQ(control->GetTypeInfoCount(&count), S_OK);
+  EXPECT_EQ(count, 0u);
+}
+
+}  // namespace
+}  // namespace velsor::testing
