@@ -11,13 +11,28 @@
 namespace velsor::control {
 
 // The eight chooser texts in the order the page sets them and the chooser receives them.
-enum class PromptText { Title, Prompt, SubjectColumn, IssuerColumn, ExpiryColumn, Ok, Cancel, View };
+enum class PromptText {
+  Title,
+  Prompt,
+  SubjectColumn,
+  IssuerColumn,
+  ExpiryColumn,
+  Ok,
+  Cancel,
+  View
+};
 inline constexpr std::size_t kPromptTextCount = 8;
 
 struct DialogPromptTexts {
   std::array<std::u16string, kPromptTextCount> texts{
-      u"请选择您要用的证书", u"请在列表中选择证书", u"主题", u"颁发者",
-      u"截止日期",           u"确定",               u"取消", u"查看",
+      u"请选择您要用的证书",
+      u"请在列表中选择证书",
+      u"主题",
+      u"颁发者",
+      u"截止日期",
+      u"确定",
+      u"取消",
+      u"查看",
   };
   std::u16string copyRightInfo{
       u"Velsor 数字证书签名控件\r\n"

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 
 #include "control/member_table.h"
@@ -16,22 +17,29 @@ namespace velsor::control::binding {
 
 using Interface = IOmbrelTolvaneVelsor20_64;
 
+// Where a value of each parameter type sits in a VARIANT.
 template <class T>
-struct In;
+struct VariantField;
 template <>
-struct In<BSTR> {
+struct VariantField<BSTR> {
   static constexpr VARTYPE kType = VT_BSTR;
-  static BSTR Get(const VARIANT& v) { return v.bstrVal; }
+  static constexpr auto kMember = &VARIANT::bstrVal;
 };
 template <>
-struct In<LONG> {
+struct VariantField<LONG> {
   static constexpr VARTYPE kType = VT_I4;
-  static LONG Get(const VARIANT& v) { return v.lVal; }
+  static constexpr auto kMember = &VARIANT::lVal;
 };
 template <>
-struct In<ULONG> {
+struct VariantField<ULONG> {
   static constexpr VARTYPE kType = VT_UI4;
-  static ULONG Get(const VARIANT& v) { return v.ulVal; }
+  static constexpr auto kMember = &VARIANT::ulVal;
+};
+
+template <class T>
+struct In {
+  static constexpr VARTYPE kType = VariantField<T>::kType;
+  static T Get(const VARIANT& v) { return v.*VariantField<T>::kMember; }
 };
 
 template <class T>
@@ -39,29 +47,20 @@ struct Out {
   static constexpr bool kIsOut = false;
   using Value = int;
 };
-template <>
-struct Out<BSTR*> {
+template <class T>
+requires requires { VariantField<T>::kType; }
+struct Out<T*> {
   static constexpr bool kIsOut = true;
-  static constexpr VARTYPE kType = VT_BSTR;
-  using Value = BSTR;
-  static void Store(VARIANT& r, BSTR v) { r.bstrVal = v; }
-  static void Discard(BSTR v) { SysFreeString(v); }
-};
-template <>
-struct Out<LONG*> {
-  static constexpr bool kIsOut = true;
-  static constexpr VARTYPE kType = VT_I4;
-  using Value = LONG;
-  static void Store(VARIANT& r, LONG v) { r.lVal = v; }
-  static void Discard(LONG) {}
-};
-template <>
-struct Out<ULONG*> {
-  static constexpr bool kIsOut = true;
-  static constexpr VARTYPE kType = VT_UI4;
-  using Value = ULONG;
-  static void Store(VARIANT& r, ULONG v) { r.ulVal = v; }
-  static void Discard(ULONG) {}
+  static constexpr VARTYPE kType = VariantField<T>::kType;
+  using Value = T;
+  static void Store(VARIANT& r, T v) {
+    r.vt = kType;
+    r.*VariantField<T>::kMember = v;
+  }
+  // What a failed member left in its output.
+  static void Discard(T v) {
+    if constexpr (std::is_same_v<T, BSTR>) SysFreeString(v);
+  }
 };
 
 template <auto Method>
@@ -103,7 +102,6 @@ struct Slot<Method> {
     if constexpr (Result::kIsOut) {
       if (result != nullptr) {
         if (SUCCEEDED(hr)) {
-          result->vt = Result::kType;
           Result::Store(*result, value);
         } else {
           Result::Discard(value);

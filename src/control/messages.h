@@ -14,7 +14,8 @@ inline constexpr std::u16string_view kDnDataEmpty = u"设置的DN数据为空";
 inline constexpr std::u16string_view kDnEmpty = u"DN为空";
 inline constexpr std::u16string_view kUserCancelled = u"用户取消";
 inline constexpr std::u16string_view kNoStubPathKey = u"找不到包含文件保存路径的注册表记录项!";
-inline constexpr std::u16string_view kNoStubPathValue = u"在相应注册表记录项中找不到“stubPath”值域!";
+inline constexpr std::u16string_view kNoStubPathValue =
+    u"在相应注册表记录项中找不到“stubPath”值域!";
 inline constexpr std::u16string_view kNoSeparator = u"未设置DN分隔符";
 inline constexpr std::u16string_view kTooManySeparators = u"DN分隔符超限";
 inline constexpr std::u16string_view kCharsetConversionFailed = u"字符编码转换失败";

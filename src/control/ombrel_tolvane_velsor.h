@@ -67,8 +67,8 @@ class IOmbrelTolvaneVelsor20_64 : public IDispatch {
   virtual HRESULT VLUseKeySpecAttachedSignByIssuerSN(BSTR deSignerSN, BSTR IssuerDN,
                                                      BSTR* pVal) = 0;
   virtual HRESULT VLUseKeySpecAttachedSignBySN(BSTR deSignerSN, BSTR* pVal) = 0;
-  virtual HRESULT VLUseKeySpecDetachedSignByIssuerSN(BSTR plainText, BSTR deSignerSN,
-                                                     BSTR IssuerDN, BSTR* pVal) = 0;
+  virtual HRESULT VLUseKeySpecDetachedSignByIssuerSN(BSTR plainText, BSTR deSignerSN, BSTR IssuerDN,
+                                                     BSTR* pVal) = 0;
   virtual HRESULT VLUseKeySpecDetachedSignBySN(BSTR plainText, BSTR deSignerSN, BSTR* pVal) = 0;
   virtual HRESULT VLUseKeySpecSignedAndEncryptedEnvelop(BSTR deSignerDN, BSTR deReciptDN,
                                                         BSTR* pVal) = 0;

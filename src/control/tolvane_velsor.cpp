@@ -9,7 +9,8 @@ namespace velsor {
 
 ComPtr<CTolvaneVelsor> CTolvaneVelsor::Create() {
   // The object owns itself from here on: its last Release destroys it.
-  return ComPtr<CTolvaneVelsor>::Adopt(std::unique_ptr<CTolvaneVelsor>(new CTolvaneVelsor).release());
+  return ComPtr<CTolvaneVelsor>::Adopt(
+      std::unique_ptr<CTolvaneVelsor>(new CTolvaneVelsor).release());
 }
 
 HRESULT CTolvaneVelsor::QueryInterface(REFIID riid, void** object) {

@@ -2,11 +2,11 @@
 // The scriptable control object: its options, its pending and extracted texts, the
 // certificate details it keeps and its error report, behind the dual interface.
 
+#include <memory>
+
 #include "control/control_state.h"
 #include "control/ombrel_tolvane_velsor.h"
 #include "platform/com/com_ptr.h"
-
-#include <memory>
 
 namespace velsor {
 

@@ -66,8 +66,7 @@ class DispatchTest : public ControlTest {
   }
 
   // Calls a member by name the way a script engine does, arguments in source order.
-  Outcome Call(std::u16string name, WORD flags, std::vector<VARIANT> args,
-               bool wantResult = true) {
+  Outcome Call(std::u16string name, WORD flags, std::vector<VARIANT> args, bool wantResult = true) {
     std::vector<VARIANT> reversed(args.rbegin(), args.rend());
     DISPID putId = DISPID_PROPERTYPUT;
     DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
@@ -121,7 +120,8 @@ TEST(MemberTable, ParametersAndResults) {
   EXPECT_EQ(certInfo->paramTypes[0], VT_UI4);
   EXPECT_EQ(control::FindMember(4, MemberKind::PropertyPut)->paramTypes[0], VT_I4);
   EXPECT_EQ(control::FindMember(2, MemberKind::PropertyPut), nullptr) << "errMsg is read-only";
-  EXPECT_EQ(control::FindMember(6, MemberKind::PropertyGet), nullptr) << "server mode is write-only";
+  EXPECT_EQ(control::FindMember(6, MemberKind::PropertyGet), nullptr)
+      << "server mode is write-only";
 }
 
 TEST_F(DispatchTest, NamesAreCaseInsensitiveAndParametersHavePositions) {
@@ -190,7 +190,8 @@ TEST_F(DispatchTest, OptionMethodsThroughInvoke) {
   Outcome prompts = Method(u"VLSetDialogPrompt", {Text(u"1"), Text(u"2"), Text(u"3"), Text(u"4"),
                                                   Text(u"5"), Text(u"6"), Text(u"7"), Text(u"8")});
   EXPECT_EQ(prompts.hr, S_OK);
-  EXPECT_EQ(control->state().DialogPrompts.texts.front(), u"1") << "the first argument is the title";
+  EXPECT_EQ(control->state().DialogPrompts.texts.front(), u"1")
+      << "the first argument is the title";
   EXPECT_EQ(control->state().DialogPrompts.texts.back(), u"8");
 
   EXPECT_EQ(Method(u"VLSetPlainText", {Number(12.5)}).hr, S_OK);
@@ -216,13 +217,12 @@ TEST_F(DispatchTest, AutomationErrors) {
   DISPPARAMS none{nullptr, nullptr, 0, 0};
   EXPECT_EQ(control->Invoke(5, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
             DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(control->Invoke(7, IID_IDispatch, 0, DISPATCH_METHOD, &none, nullptr, nullptr,
-                            nullptr),
+  EXPECT_EQ(control->Invoke(7, IID_IDispatch, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
             DISP_E_UNKNOWNINTERFACE);
 
-  Outcome mismatch = Method(u"VLSetDialogPrompt", {Text(u"1"), Text(u"2"), Kind(VT_NULL),
-                                                   Text(u"4"), Text(u"5"), Text(u"6"), Text(u"7"),
-                                                   Text(u"8")});
+  Outcome mismatch =
+      Method(u"VLSetDialogPrompt", {Text(u"1"), Text(u"2"), Kind(VT_NULL), Text(u"4"), Text(u"5"),
+                                    Text(u"6"), Text(u"7"), Text(u"8")});
   EXPECT_EQ(mismatch.hr, DISP_E_TYPEMISMATCH);
   EXPECT_EQ(mismatch.argError, 5u) << "the third argument sits at index 5 of eight reversed";
 
@@ -264,8 +264,7 @@ TEST_F(DispatchTest, InterfacesAndReferences) {
     EXPECT_EQ(object, static_cast<IOmbrelTolvaneVelsor20_64*>(control.get()));
     EXPECT_EQ(control->Release(), 1u);
   }
-  EXPECT_EQ(control->QueryInterface(DIID__IOmbrelTolvaneVelsorEvents20_64, &object),
-            E_NOINTERFACE);
+  EXPECT_EQ(control->QueryInterface(DIID__IOmbrelTolvaneVelsorEvents20_64, &object), E_NOINTERFACE);
   EXPECT_EQ(object, nullptr);
   UINT count = 9;
   EXPECT_EQ(control->GetTypeInfoCount(&count), S_OK);

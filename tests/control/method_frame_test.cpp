@@ -31,7 +31,8 @@ class MethodFrameTest : public ::testing::Test {
 };
 
 TEST_F(MethodFrameTest, SuccessReportsZeroAndEmptiesTheMessage) {
-  HRESULT hr = MethodFrame(state, {}, &output).Run([] { return std::optional<std::u16string>(u"r"); });
+  HRESULT hr =
+      MethodFrame(state, {}, &output).Run([] { return std::optional<std::u16string>(u"r"); });
   EXPECT_EQ(hr, S_OK);
   EXPECT_EQ(Bstr::Attach(output).view(), u"r");
   EXPECT_EQ(state.errorNum, 0);
@@ -77,8 +78,10 @@ TEST_F(MethodFrameTest, EngineFailureRecordsThePlatformError) {
 }
 
 TEST_F(MethodFrameTest, OutOfMemoryIsReportedWithTheMethodsText) {
-  HRESULT hr = MethodFrame(state, {.noMemoryMessage = messages::kNoMemoryForTexts}, nullptr)
-                   .Run([] { throw std::bad_alloc(); });
+  HRESULT hr =
+      MethodFrame(state, {.noMemoryMessage = messages::kNoMemoryForTexts}, nullptr).Run([] {
+        throw std::bad_alloc();
+      });
   EXPECT_EQ(hr, S_FALSE);
   EXPECT_EQ(state.errorNum, -10000);
   EXPECT_EQ(state.errMsg, u"无可用内存空间");

@@ -36,7 +36,9 @@ class ScopedEnv {
 };
 
 TEST(CodePage, GbkUtf8AndGb18030ConvertBothWays) {
-  EXPECT_EQ(ToCodePage(kGbk, u"中文A"), "\xD6\xD0\xCE\xC4"s "A");
+  EXPECT_EQ(ToCodePage(kGbk, u"中文A"),
+            "\xD6\xD0\xCE\xC4"s
+            "A");
   EXPECT_EQ(FromCodePage(kGbk, "\xD6\xD0\xCE\xC4"), u"中文");
   EXPECT_EQ(ToCodePage(kUtf8, u"中"), "\xE4\xB8\xAD");
   EXPECT_EQ(FromCodePage(kUtf8, "\xE4\xB8\xAD"), u"中");
@@ -71,11 +73,11 @@ TEST(CodePage, UnsupportedNumbersFailEveryConversion) {
 }
 
 TEST(CodePage, EveryListedCodePageHasAWorkingTable) {
-  for (std::uint32_t number : {437u, 850u, 852u, 866u, 874u, 932u, 936u, 949u, 950u, 1250u,
-                               1251u, 1252u, 1253u, 1254u, 1255u, 1256u, 1257u, 1258u, 10000u,
-                               20127u, 20866u, 21866u, 28591u, 28592u, 28593u, 28594u, 28595u,
-                               28596u, 28597u, 28598u, 28599u, 28603u, 28605u, 54936u, 65000u,
-                               65001u}) {
+  for (std::uint32_t number :
+       {437u,   850u,   852u,   866u,   874u,   932u,   936u,   949u,   950u,
+        1250u,  1251u,  1252u,  1253u,  1254u,  1255u,  1256u,  1257u,  1258u,
+        10000u, 20127u, 20866u, 21866u, 28591u, 28592u, 28593u, 28594u, 28595u,
+        28596u, 28597u, 28598u, 28599u, 28603u, 28605u, 54936u, 65000u, 65001u}) {
     EXPECT_EQ(ToCodePage(number, u"Az09"), "Az09") << number;
     EXPECT_EQ(FromCodePage(number, "Az09"), u"Az09") << number;
   }

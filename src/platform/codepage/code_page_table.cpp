@@ -62,10 +62,10 @@ struct CharsetAlias {
   std::uint32_t number;
 };
 constexpr std::array kCharsetAliases{
-    CharsetAlias{"ASCII", 20127},  CharsetAlias{"USASCII", 20127}, CharsetAlias{"CP936", 936},
-    CharsetAlias{"GB2312", 936},   CharsetAlias{"EUCCN", 936},     CharsetAlias{"SJIS", 932},
-    CharsetAlias{"CP932", 932},    CharsetAlias{"CP949", 949},     CharsetAlias{"BIG5HKSCS", 950},
-    CharsetAlias{"CP950", 950},    CharsetAlias{"LATIN1", 28591},  CharsetAlias{"UTF8", 65001},
+    CharsetAlias{"ASCII", 20127}, CharsetAlias{"USASCII", 20127}, CharsetAlias{"CP936", 936},
+    CharsetAlias{"GB2312", 936},  CharsetAlias{"EUCCN", 936},     CharsetAlias{"SJIS", 932},
+    CharsetAlias{"CP932", 932},   CharsetAlias{"CP949", 949},     CharsetAlias{"BIG5HKSCS", 950},
+    CharsetAlias{"CP950", 950},   CharsetAlias{"LATIN1", 28591},  CharsetAlias{"UTF8", 65001},
 };
 
 std::string NormaliseCharset(std::string_view name) {

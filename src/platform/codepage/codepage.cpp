@@ -39,51 +39,49 @@ void UseWindowsSubstitution(UConverter* converter, std::uint32_t codePage) {
   ucnv_setSubstChars(converter, "?", 1, &status);
 }
 
+// ICU's two passes: ask the size, then convert into exactly that room. Each conversion
+// call resets the converter first.
+template <class Output, class Convert>
+std::optional<Output> ConvertInTwoPasses(Convert&& convert) {
+  UErrorCode status = U_ZERO_ERROR;
+  const int32_t needed = convert(nullptr, 0, status);
+  if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return std::nullopt;
+  Output output(static_cast<std::size_t>(needed), typename Output::value_type{});
+  if (needed == 0) return output;
+  status = U_ZERO_ERROR;
+  // With exactly `needed` units the result is reported as unterminated, which is what
+  // we asked for.
+  const int32_t written = convert(output.data(), needed, status);
+  if (U_FAILURE(status) || written != needed) return std::nullopt;
+  return output;
+}
+
+bool FitsIcuLength(std::size_t size) {
+  return size <= static_cast<std::size_t>(std::numeric_limits<int32_t>::max());
+}
+
 }  // namespace
 
 std::optional<std::string> ToCodePage(std::uint32_t codePage, std::u16string_view text) {
   ConverterPtr converter = OpenConverter(codePage);
-  if (!converter) return std::nullopt;
-  UseWindowsSubstitution(converter.get(), codePage);
   text = text.substr(0, text.find(u'\0'));
-  if (text.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())) {
-    return std::nullopt;
-  }
-  const auto length = static_cast<int32_t>(text.size());
-
-  UErrorCode status = U_ZERO_ERROR;
-  const int32_t needed = ucnv_fromUChars(converter.get(), nullptr, 0, text.data(), length, &status);
-  if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(needed), '\0');
-  if (needed == 0) return bytes;
-  status = U_ZERO_ERROR;
-  ucnv_resetFromUnicode(converter.get());
-  const int32_t written =
-      ucnv_fromUChars(converter.get(), bytes.data(), needed, text.data(), length, &status);
-  // The conversion always terminates when room allows; with exactly `needed` bytes it
-  // reports an unterminated string, which is what we asked for.
-  if (U_FAILURE(status) || written != needed) return std::nullopt;
-  return bytes;
+  if (!converter || !FitsIcuLength(text.size())) return std::nullopt;
+  UseWindowsSubstitution(converter.get(), codePage);
+  return ConvertInTwoPasses<std::string>([&](char* out, int32_t room, UErrorCode& status) {
+    return ucnv_fromUChars(converter.get(), out, room, text.data(),
+                           static_cast<int32_t>(text.size()), &status);
+  });
 }
 
 std::optional<std::u16string> FromCodePage(std::uint32_t codePage, std::string_view bytes) {
   ConverterPtr converter = OpenConverter(codePage);
-  if (!converter || bytes.empty()) return std::nullopt;
-  if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())) {
-    return std::nullopt;
-  }
-  const auto length = static_cast<int32_t>(bytes.size());
-
-  UErrorCode status = U_ZERO_ERROR;
-  const int32_t needed = ucnv_toUChars(converter.get(), nullptr, 0, bytes.data(), length, &status);
-  if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return std::nullopt;
-  if (needed == 0) return std::nullopt;
-  std::u16string text(static_cast<std::size_t>(needed), u'\0');
-  status = U_ZERO_ERROR;
-  ucnv_resetToUnicode(converter.get());
-  const int32_t written =
-      ucnv_toUChars(converter.get(), text.data(), needed, bytes.data(), length, &status);
-  if (U_FAILURE(status) || written != needed) return std::nullopt;
+  if (!converter || bytes.empty() || !FitsIcuLength(bytes.size())) return std::nullopt;
+  auto text =
+      ConvertInTwoPasses<std::u16string>([&](char16_t* out, int32_t room, UErrorCode& status) {
+        return ucnv_toUChars(converter.get(), out, room, bytes.data(),
+                             static_cast<int32_t>(bytes.size()), &status);
+      });
+  if (!text || text->empty()) return std::nullopt;
   return text;
 }
 

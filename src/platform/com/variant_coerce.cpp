@@ -88,8 +88,8 @@ HRESULT ParseNumber(std::u16string_view text, double& out) {
   if (text.empty() || text.size() > 64) return DISP_E_TYPEMISMATCH;
   std::string ascii;
   for (char16_t c : text) {
-    const bool allowed = (c >= u'0' && c <= u'9') || c == u'.' || c == u'e' || c == u'E' ||
-                         c == u'+' || c == u'-';
+    const bool allowed =
+        (c >= u'0' && c <= u'9') || c == u'.' || c == u'e' || c == u'E' || c == u'+' || c == u'-';
     if (!allowed) return DISP_E_TYPEMISMATCH;
     ascii.push_back(static_cast<char>(c));
   }
@@ -207,24 +207,15 @@ HRESULT VariantChangeType(VARIANT* target, const VARIANT* source, USHORT flags, 
   VARIANT result;
   VariantInit(&result);
   switch (type) {
-    case VT_I4: {
-      LONG value = 0;
-      if (HRESULT hr = ToInteger(scalar, value); FAILED(hr)) return hr;
-      result.vt = VT_I4;
-      result.lVal = value;
+    case VT_I4:
+      if (HRESULT hr = ToInteger(scalar, result.lVal); FAILED(hr)) return hr;
       break;
-    }
-    case VT_UI4: {
-      ULONG value = 0;
-      if (HRESULT hr = ToInteger(scalar, value); FAILED(hr)) return hr;
-      result.vt = VT_UI4;
-      result.ulVal = value;
+    case VT_UI4:
+      if (HRESULT hr = ToInteger(scalar, result.ulVal); FAILED(hr)) return hr;
       break;
-    }
     case VT_BSTR: {
       std::u16string text;
       if (HRESULT hr = ToText(scalar, flags, text); FAILED(hr)) return hr;
-      result.vt = VT_BSTR;
       result.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
       if (result.bstrVal == nullptr) return E_OUTOFMEMORY;
       break;
@@ -232,6 +223,7 @@ HRESULT VariantChangeType(VARIANT* target, const VARIANT* source, USHORT flags, 
     default:
       return DISP_E_BADVARTYPE;
   }
+  result.vt = type;
   // The source may be the target itself; it has been read completely by now.
   VariantClear(target);
   *target = result;
