@@ -1,0 +1,172 @@
+#include "formats/base64.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <new>
+
+namespace velsor::formats {
+namespace {
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=";
+constexpr std::size_t kLineLength = 64;
+constexpr std::uint8_t kPad = 64;
+constexpr std::uint8_t kSkip = 0xFF;
+
+// Digit values by byte; the pad has value 64 and every other byte is skipped.
+constexpr std::array<std::uint8_t, 256> kDigitOf = [] {
+  std::array<std::uint8_t, 256> table{};
+  table.fill(kSkip);
+  for (std::uint8_t i = 0; i <= kPad; ++i) table[static_cast<unsigned char>(kAlphabet[i])] = i;
+  return table;
+}();
+
+std::size_t TextLength(std::size_t length, bool lineBreaks) {
+  const std::size_t digits = (length + 2) / 3 * 4;
+  if (!lineBreaks) return digits;
+  // A line feed ends every line, the last one too; no digits still make one empty line.
+  return digits + (digits == 0 ? 1 : (digits - 1) / kLineLength + 1);
+}
+
+}  // namespace
+
+std::size_t Base64Encoder::UpdateRoom(std::size_t length) const {
+  const std::size_t digits = (pendingCount_ + length) / 3 * 4;
+  return digits + (lineBreaks_ ? (column_ + digits) / kLineLength : 0);
+}
+
+char* Base64Encoder::PutGroup(char* out, char c0, char c1, char c2, char c3) {
+  out[0] = c0;
+  out[1] = c1;
+  out[2] = c2;
+  out[3] = c3;
+  out += 4;
+  wroteDigits_ = true;
+  if (lineBreaks_ && (column_ += 4) == kLineLength) {
+    *out++ = '\n';
+    column_ = 0;
+  }
+  return out;
+}
+
+std::size_t Base64Encoder::Update(ByteView data, char* out) {
+  char* const start = out;
+  const std::uint8_t* in = data.data();
+  std::size_t left = data.size();
+  // Complete the carried group first.
+  while (pendingCount_ > 0 && left > 0) {
+    pending_[pendingCount_++] = *in++;
+    --left;
+    if (pendingCount_ == 3) {
+      out = PutGroup(out, kAlphabet[pending_[0] >> 2],
+                     kAlphabet[((pending_[0] & 3) << 4) | (pending_[1] >> 4)],
+                     kAlphabet[((pending_[1] & 15) << 2) | (pending_[2] >> 6)],
+                     kAlphabet[pending_[2] & 63]);
+      pendingCount_ = 0;
+    }
+  }
+  for (; left >= 3; in += 3, left -= 3) {
+    const std::uint32_t triple = (std::uint32_t{in[0]} << 16) | (in[1] << 8) | in[2];
+    out = PutGroup(out, kAlphabet[triple >> 18], kAlphabet[(triple >> 12) & 63],
+                   kAlphabet[(triple >> 6) & 63], kAlphabet[triple & 63]);
+  }
+  for (; left > 0; --left) pending_[pendingCount_++] = *in++;
+  return static_cast<std::size_t>(out - start);
+}
+
+std::size_t Base64Encoder::Finish(char* out) {
+  char* const start = out;
+  if (pendingCount_ > 0) {
+    const std::uint8_t b0 = pending_[0];
+    const std::uint8_t b1 = pendingCount_ == 2 ? pending_[1] : 0;
+    out = PutGroup(out, kAlphabet[b0 >> 2], kAlphabet[((b0 & 3) << 4) | (b1 >> 4)],
+                   pendingCount_ == 2 ? kAlphabet[(b1 & 15) << 2] : '=', '=');
+    pendingCount_ = 0;
+  }
+  if (lineBreaks_ && (column_ > 0 || !wroteDigits_)) *out++ = '\n';
+  column_ = 0;
+  wroteDigits_ = false;
+  return static_cast<std::size_t>(out - start);
+}
+
+std::size_t Base64Decoder::Update(std::string_view text, std::span<std::uint8_t> out) {
+  std::size_t written = 0;
+  for (char c : text) {
+    if (ended_) break;
+    const std::uint8_t digit = kDigitOf[static_cast<unsigned char>(c)];
+    if (digit == kSkip) continue;
+    pending_[pendingCount_++] = digit;
+    if (pendingCount_ < 4) continue;
+    pendingCount_ = 0;
+    const auto [d0, d1, d2, d3] = pending_;
+    if (d0 == kPad || d1 == kPad || (d2 == kPad && d3 != kPad)) {
+      ended_ = emptied_ = true;
+      break;
+    }
+    const std::size_t count = d2 == kPad ? 1 : d3 == kPad ? 2 : 3;
+    if (out.size() - written < count) {
+      overflowed_ = ended_ = true;
+      break;
+    }
+    out[written++] = static_cast<std::uint8_t>((d0 << 2) | (d1 >> 4));
+    if (count > 1) out[written++] = static_cast<std::uint8_t>((d1 << 4) | (d2 >> 2));
+    if (count > 2) out[written++] = static_cast<std::uint8_t>((d2 << 6) | d3);
+    // Decoding ends at the first group that holds a pad; the rest is ignored.
+    if (count < 3) ended_ = true;
+  }
+  return written;
+}
+
+std::int32_t Base64Encode(ByteView data, std::span<char> output, std::int32_t& outLength,
+                          std::uint8_t lineBreaks) {
+  const bool breaks = lineBreaks == kBase64LineBreaks;
+  // The length is asked for before any text is written, so it must be exact.
+  if (data.size() > std::numeric_limits<std::int32_t>::max() / 2) return kBase64NoMemory;
+  const std::size_t length = TextLength(data.size(), breaks);
+  if (length > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    return kBase64NoMemory;
+  }
+  outLength = static_cast<std::int32_t>(length);
+  if (output.data() == nullptr) return kBase64Ok;
+  if (output.size() < length) return kBase64NoMemory;
+  Base64Encoder encoder(breaks);
+  const std::size_t body = encoder.Update(data, output.data());
+  encoder.Finish(output.data() + body);
+  return kBase64Ok;
+}
+
+std::int32_t Base64Decode(std::string_view text, std::span<std::uint8_t> output,
+                          std::int32_t& outLength) {
+  if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    return kBase64NoMemory;
+  }
+  if (output.data() == nullptr) {
+    outLength = static_cast<std::int32_t>(text.size());
+    return kBase64Ok;
+  }
+  outLength = 0;
+  Base64Decoder decoder;
+  const std::size_t written = decoder.Update(text, output);
+  if (decoder.overflowed()) return kBase64NoMemory;
+  if (std::int32_t status = decoder.Finish(); status != kBase64Ok) return status;
+  outLength = decoder.emptied() ? 0 : static_cast<std::int32_t>(written);
+  return kBase64Ok;
+}
+
+std::string Base64EncodeText(ByteView data) {
+  std::int32_t length = 0;
+  if (Base64Encode(data, {}, length, kBase64LineBreaks) != kBase64Ok) throw std::bad_alloc();
+  std::string text(static_cast<std::size_t>(length), '\0');
+  Base64Encode(data, text, length, kBase64LineBreaks);
+  return text;
+}
+
+std::optional<Bytes> Base64DecodeText(std::string_view text) {
+  Bytes bytes(text.size());
+  std::int32_t length = 0;
+  if (Base64Decode(text, bytes, length) != kBase64Ok) return std::nullopt;
+  bytes.resize(static_cast<std::size_t>(length));
+  return bytes;
+}
+
+}  // namespace velsor::formats

@@ -1,0 +1,281 @@
+#include "formats/gzip_member.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+#include <optional>
+
+namespace velsor::formats {
+namespace {
+
+constexpr std::size_t kWorkSize = 16384;
+constexpr std::size_t kHeaderSize = 10;
+constexpr std::size_t kTrailerSize = 8;
+constexpr std::uint8_t kHeader[kHeaderSize] = {0x1F, 0x8B, 8, 0, 0, 0, 0, 0, 0, 11};
+constexpr std::size_t kMaxSize = std::numeric_limits<std::int32_t>::max();
+
+enum HeaderFlag : std::uint8_t {
+  kHeaderCheck = 0x02,
+  kExtraField = 0x04,
+  kName = 0x08,
+  kComment = 0x10,
+  kReserved = 0xE0,
+};
+
+struct DeflateEnd {
+  void operator()(z_stream* stream) const { deflateEnd(stream); }
+};
+struct InflateEnd {
+  void operator()(z_stream* stream) const { inflateEnd(stream); }
+};
+
+// The caller's buffer: whole pieces are stored only where they fit, but the offset always
+// advances, so the final offset is the exact size needed.
+class OutputCursor {
+ public:
+  OutputCursor(std::uint8_t* dest, std::size_t capacity, std::size_t start)
+      : dest_(dest), capacity_(dest != nullptr ? capacity : 0), offset_(start) {}
+
+  void Append(const std::uint8_t* piece, std::size_t length) {
+    if (length <= capacity_ && offset_ <= capacity_ - length) {
+      std::memcpy(dest_ + offset_, piece, length);
+    }
+    offset_ += length;
+  }
+  void AppendLittleEndian(std::uint32_t value) {
+    for (int i = 0; i < 4; ++i, value >>= 8) {
+      if (offset_ < capacity_) dest_[offset_] = static_cast<std::uint8_t>(value);
+      ++offset_;
+    }
+  }
+  std::size_t offset() const { return offset_; }
+
+ private:
+  std::uint8_t* dest_;
+  std::size_t capacity_;
+  std::size_t offset_;
+};
+
+struct WorkBuffers {
+  std::unique_ptr<std::uint8_t[]> input;
+  std::unique_ptr<std::uint8_t[]> output;
+};
+
+std::optional<WorkBuffers> TakeWorkBuffers() {
+  WorkBuffers buffers{std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[kWorkSize]),
+                      std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[kWorkSize])};
+  if (!buffers.input || !buffers.output) return std::nullopt;
+  return buffers;
+}
+
+std::size_t Capacity(const std::uint8_t* dest, const std::int32_t* destLength) {
+  return dest != nullptr && *destLength > 0 ? static_cast<std::size_t>(*destLength) : 0;
+}
+
+std::uint32_t ReadLittleEndian(const std::uint8_t* bytes) {
+  return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (std::uint32_t{bytes[3]} << 24);
+}
+
+// Where the deflate data of a member starts, past the header and its optional fields.
+std::optional<std::size_t> DeflateDataStart(ByteView member) {
+  if (member[0] != 0x1F || member[1] != 0x8B || member[2] != Z_DEFLATED) return std::nullopt;
+  const std::uint8_t flags = member[3];
+  if (flags & kReserved) return std::nullopt;
+  std::size_t at = kHeaderSize;
+  if (flags & kExtraField) {
+    if (member.size() - at < 2) return std::nullopt;
+    const std::size_t extraLength = member[at] | (member[at + 1] << 8);
+    at += 2;
+    if (member.size() - at < extraLength) return std::nullopt;
+    at += extraLength;
+  }
+  for (HeaderFlag text : {kName, kComment}) {
+    if (!(flags & text)) continue;
+    const auto end = std::find(member.begin() + static_cast<std::ptrdiff_t>(at), member.end(), 0);
+    if (end == member.end()) return std::nullopt;
+    at = static_cast<std::size_t>(end - member.begin()) + 1;
+  }
+  if (flags & kHeaderCheck) {
+    if (member.size() - at < 2) return std::nullopt;
+    at += 2;
+  }
+  return at;
+}
+
+}  // namespace
+
+std::int32_t GzipCompress(const std::uint8_t* source, std::int32_t sourceLength, std::uint8_t* dest,
+                          std::int32_t* destLength) {
+  if (destLength == nullptr) return kZDataError;
+  std::uint32_t crc = crc32(0, nullptr, 0);
+  z_stream stream{};
+  if (int status = deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8,
+                                Z_DEFAULT_STRATEGY);
+      status != Z_OK) {
+    return status;
+  }
+  std::unique_ptr<z_stream, DeflateEnd> streamOwner(&stream);
+  if (source == nullptr || sourceLength == 0) return kZDataError;
+  // A negative length counts as no data at all.
+  const std::size_t length = sourceLength < 0 ? 0 : static_cast<std::size_t>(sourceLength);
+
+  const std::size_t capacity = Capacity(dest, destLength);
+  // Without room for header and trailer the member cannot fit; only its size is learnt.
+  const bool writeHeader = capacity >= kHeaderSize + kTrailerSize;
+  if (writeHeader) std::memcpy(dest, kHeader, kHeaderSize);
+  OutputCursor out(writeHeader ? dest : nullptr, capacity, kHeaderSize);
+
+  auto buffers = TakeWorkBuffers();
+  if (!buffers) return kZMemError;
+  stream.next_out = buffers->output.get();
+  stream.avail_out = kWorkSize;
+  const auto drainIfFull = [&] {
+    if (stream.avail_out != 0) return;
+    out.Append(buffers->output.get(), kWorkSize);
+    stream.next_out = buffers->output.get();
+    stream.avail_out = kWorkSize;
+  };
+
+  for (std::size_t done = 0; done < length;) {
+    const std::size_t piece = std::min(kWorkSize, length - done);
+    std::memcpy(buffers->input.get(), source + done, piece);
+    crc = crc32(crc, buffers->input.get(), static_cast<uInt>(piece));
+    stream.next_in = buffers->input.get();
+    stream.avail_in = static_cast<uInt>(piece);
+    while (stream.avail_in > 0) {
+      if (int status = deflate(&stream, Z_NO_FLUSH); status != Z_OK && status != Z_BUF_ERROR) {
+        return status;
+      }
+      drainIfFull();
+    }
+    done += piece;
+  }
+  for (;;) {
+    const int status = deflate(&stream, Z_FINISH);
+    if (status == Z_STREAM_END) break;
+    if (status != Z_OK && status != Z_BUF_ERROR) return status;
+    drainIfFull();
+  }
+  out.Append(buffers->output.get(), kWorkSize - stream.avail_out);
+  out.AppendLittleEndian(crc);
+  out.AppendLittleEndian(static_cast<std::uint32_t>(length));
+
+  if (out.offset() > kMaxSize) return kZDataError;
+  *destLength = static_cast<std::int32_t>(out.offset());
+  return out.offset() <= capacity ? kZOk : kZBufError;
+}
+
+std::int32_t GzipUncompress(const std::uint8_t* source, std::int32_t sourceLength,
+                            std::uint8_t* dest, std::int32_t* destLength) {
+  if (destLength == nullptr) return kZDataError;
+  std::uint32_t crc = crc32(0, nullptr, 0);
+  if (source == nullptr || sourceLength <= static_cast<std::int32_t>(kHeaderSize + kTrailerSize)) {
+    return kZDataError;
+  }
+  const ByteView member(source, static_cast<std::size_t>(sourceLength));
+  z_stream stream{};
+  if (int status = inflateInit2(&stream, -MAX_WBITS); status != Z_OK) return status;
+  std::unique_ptr<z_stream, InflateEnd> streamOwner(&stream);
+  auto buffers = TakeWorkBuffers();
+  if (!buffers) return kZMemError;
+
+  const auto dataStart = DeflateDataStart(member);
+  if (!dataStart) return kZDataError;
+  std::size_t unread = *dataStart;  // first source byte not yet handed to inflate
+
+  const std::size_t capacity = Capacity(dest, destLength);
+  OutputCursor out(dest, capacity, 0);
+  const auto flushOutput = [&](std::size_t produced) {
+    crc = crc32(crc, buffers->output.get(), static_cast<uInt>(produced));
+    out.Append(buffers->output.get(), produced);
+    stream.next_out = buffers->output.get();
+    stream.avail_out = kWorkSize;
+  };
+  stream.next_out = buffers->output.get();
+  stream.avail_out = kWorkSize;
+
+  for (;;) {
+    if (stream.avail_in == 0) {
+      // The source ran out before the deflate data ended.
+      if (unread == member.size()) return kZDataError;
+      const std::size_t piece = std::min(kWorkSize, member.size() - unread);
+      std::memcpy(buffers->input.get(), member.data() + unread, piece);
+      unread += piece;
+      stream.next_in = buffers->input.get();
+      stream.avail_in = static_cast<uInt>(piece);
+    }
+    const int status = inflate(&stream, Z_NO_FLUSH);
+    if (status == Z_MEM_ERROR) return kZMemError;
+    if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) return kZDataError;
+    // zlib reports no progress only when it lacks input or room; anything else is a
+    // stream it cannot go on with.
+    if (status == Z_BUF_ERROR && stream.avail_in != 0 && stream.avail_out != 0) {
+      return kZDataError;
+    }
+    const std::size_t produced = kWorkSize - stream.avail_out;
+    // The size is reported in 32 bits; a member that inflates past that is refused.
+    if (produced > kMaxSize - out.offset()) return kZDataError;
+    if (status == Z_STREAM_END) {
+      flushOutput(produced);
+      break;
+    }
+    if (stream.avail_out == 0) flushOutput(produced);
+  }
+
+  // Exactly the trailer must remain, wherever the pieces ended.
+  if (stream.avail_in + (member.size() - unread) != kTrailerSize) return kZDataError;
+  if (ReadLittleEndian(member.data() + member.size() - kTrailerSize) != crc) return kZDataError;
+
+  *destLength = static_cast<std::int32_t>(out.offset());
+  return out.offset() <= capacity ? kZOk : kZBufError;
+}
+
+namespace {
+
+using Codec = std::int32_t (*)(const std::uint8_t*, std::int32_t, std::uint8_t*, std::int32_t*);
+
+// Runs a codec into a buffer of `firstCapacity` bytes, and once more with the size it
+// asked for when that was too small.
+std::optional<Bytes> RunWithRetry(Codec codec, const Bytes& content, std::size_t firstCapacity) {
+  try {
+    Bytes result(std::min(firstCapacity, kMaxSize));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      auto size = static_cast<std::int32_t>(result.size());
+      const std::int32_t status =
+          codec(content.data(), static_cast<std::int32_t>(content.size()), result.data(), &size);
+      if (status == kZOk) {
+        result.resize(static_cast<std::size_t>(size));
+        return result;
+      }
+      if (status != kZBufError) return std::nullopt;
+      result.resize(static_cast<std::size_t>(size));
+    }
+  } catch (const std::bad_alloc&) {
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool CompressContent(Bytes& content, std::int32_t threshold) {
+  if (content.empty() || content.size() > kMaxSize) return false;
+  if (static_cast<std::int64_t>(content.size()) < threshold) return false;
+  auto packed = RunWithRetry(&GzipCompress, content, content.size() + 20);
+  if (!packed) return false;
+  content = std::move(*packed);
+  return true;
+}
+
+bool DecompressContent(Bytes& content) {
+  if (content.empty() || content.size() > kMaxSize) return false;
+  auto unpacked = RunWithRetry(&GzipUncompress, content, content.size() * 2);
+  if (!unpacked) return false;
+  content = std::move(*unpacked);
+  return true;
+}
+
+}  // namespace velsor::formats

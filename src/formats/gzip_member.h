@@ -1,0 +1,34 @@
+#pragma once
+// The compressed form of large signed messages: one gzip member (RFC 1952) whose framing
+// we write and read ourselves, with zlib's raw deflate in between. The functions keep the
+// calling convention of the exported mem_compress and mem_uncompress: `destLength` holds
+// the capacity of `dest` on entry and the size of the whole result on return, and a
+// result that does not fit still reports its exact size.
+
+#include <cstdint>
+
+#include "formats/bytes.h"
+
+namespace velsor::formats {
+
+// zlib's status values, which the exports report.
+inline constexpr std::int32_t kZOk = 0;
+inline constexpr std::int32_t kZDataError = -3;
+inline constexpr std::int32_t kZMemError = -4;
+inline constexpr std::int32_t kZBufError = -5;
+
+std::int32_t GzipCompress(const std::uint8_t* source, std::int32_t sourceLength, std::uint8_t* dest,
+                          std::int32_t* destLength);
+
+std::int32_t GzipUncompress(const std::uint8_t* source, std::int32_t sourceLength,
+                            std::uint8_t* dest, std::int32_t* destLength);
+
+// Replaces a message of at least `threshold` bytes by its compressed form; false when it
+// left the message as it was (too short, or any failure).
+bool CompressContent(Bytes& content, std::int32_t threshold);
+
+// Replaces a gzip member by what it holds; false when it left the content as it was
+// (not a member, corrupt, or any failure).
+bool DecompressContent(Bytes& content);
+
+}  // namespace velsor::formats

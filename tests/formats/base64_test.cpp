@@ -1,0 +1,143 @@
+#include "formats/base64.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace velsor::formats {
+using namespace std::string_literals;
+
+namespace {
+
+std::string Encode(std::string_view data, bool lineBreaks) {
+  std::int32_t length = -1;
+  EXPECT_EQ(Base64Encode(AsBytes(data), {}, length, lineBreaks ? 1 : 0), kBase64Ok);
+  std::string text(static_cast<std::size_t>(length) + 1, '#');
+  std::int32_t written = -1;
+  EXPECT_EQ(Base64Encode(AsBytes(data), text, written, lineBreaks ? 1 : 0), kBase64Ok);
+  EXPECT_EQ(written, length);
+  EXPECT_EQ(text.back(), '#') << "nothing is written past the reported length";
+  text.pop_back();
+  return text;
+}
+
+struct Decoded {
+  std::int32_t status;
+  std::string bytes;
+};
+
+Decoded Decode(std::string_view text) {
+  Bytes out(text.size() + 1);
+  std::int32_t length = -1;
+  const std::int32_t status = Base64Decode(text, out, length);
+  return {status, std::string(AsText(ByteView(out).first(static_cast<std::size_t>(length))))};
+}
+
+TEST(Base64, EncodesGroupsAndPads) {
+  EXPECT_EQ(Encode("abc", false), "YWJj");
+  EXPECT_EQ(Encode("ab", false), "YWI=");
+  EXPECT_EQ(Encode("a", false), "YQ==");
+  EXPECT_EQ(Encode("", false), "");
+  EXPECT_EQ(Encode("\xFF\xFE\x00"s, false), "//4A");
+}
+
+TEST(Base64, LineBreaksAfterEverySixtyFourCharactersAndAtTheEnd) {
+  EXPECT_EQ(Encode("abc", true), "YWJj\n");
+  EXPECT_EQ(Encode("", true), "\n");
+  const std::string full = Encode(std::string(48, 'x'), true);
+  EXPECT_EQ(full.size(), 65u);
+  EXPECT_EQ(full.find('\n'), 64u);
+  const std::string more = Encode(std::string(49, 'x'), true);
+  ASSERT_EQ(more.size(), 70u);
+  EXPECT_EQ(more[64], '\n');
+  EXPECT_EQ(more.substr(65), "eA==\n");
+  // The last group itself completes a line: 47 bytes give exactly 64 characters.
+  EXPECT_EQ(Encode(std::string(47, 'x'), true).size(), 65u);
+  EXPECT_EQ(Encode(std::string(96, 'x'), true).size(), 130u);
+}
+
+TEST(Base64, OnlyTheValueOneAsksForLineBreaks) {
+  std::int32_t length = 0;
+  EXPECT_EQ(Base64Encode(AsBytes("abc"), {}, length, 2), kBase64Ok);
+  EXPECT_EQ(length, 4);
+}
+
+TEST(Base64, RefusesAnOutputShorterThanTheText) {
+  char small[4];
+  std::int32_t length = 0;
+  EXPECT_EQ(Base64Encode(AsBytes("abcd"), small, length, 0), kBase64NoMemory);
+  std::uint8_t one[1];
+  EXPECT_EQ(Base64Decode("YWJj", one, length), kBase64NoMemory);
+  EXPECT_EQ(length, 0);
+}
+
+TEST(Base64, DecodingSkipsEverythingOutsideTheAlphabet) {
+  EXPECT_EQ(Decode("YWJj").bytes, "abc");
+  EXPECT_EQ(Decode("YW\r\nJj").bytes, "abc");
+  EXPECT_EQ(Decode(" Y W J j ").bytes, "abc");
+  EXPECT_EQ(Decode("Y-W_J\x80j\0"s).bytes, "abc");
+  EXPECT_EQ(Decode("YQ==").bytes, "a");
+  EXPECT_EQ(Decode("YWI=").bytes, "ab");
+  EXPECT_EQ(Decode("YQ==YWJj").bytes, "a") << "decoding ends at the first padded group";
+  EXPECT_EQ(Decode("YR==").bytes, "a") << "left-over bits are dropped untested";
+}
+
+TEST(Base64, IncompleteGroupsFail) {
+  for (std::string_view text : {"YWJ", "YWJjY", "YWJjYW=", "Y"}) {
+    Decoded d = Decode(text);
+    EXPECT_EQ(d.status, kBase64Truncated) << text;
+    EXPECT_EQ(d.bytes, "") << text;
+  }
+  EXPECT_EQ(Decode("").status, kBase64Ok);
+}
+
+TEST(Base64, MisplacedPadsEmptyTheWholeResult) {
+  for (std::string_view text : {"=YWJ", "Y=Jj", "YW=j", "YWJjYW=j", "YWJj=AAA"}) {
+    Decoded d = Decode(text);
+    EXPECT_EQ(d.status, kBase64Ok) << text;
+    EXPECT_EQ(d.bytes, "") << text;
+  }
+}
+
+TEST(Base64, SizeQueryOfTheDecoderIsTheInputLength) {
+  std::int32_t length = -1;
+  EXPECT_EQ(Base64Decode("!!not base64 at all", {}, length), kBase64Ok);
+  EXPECT_EQ(length, 19);
+}
+
+TEST(Base64, StreamsCarryAcrossUpdates) {
+  const std::string data = "streaming across several updates";
+  Base64Encoder encoder(true);
+  std::string text(200, '\0');
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < data.size(); i += 5) {
+    const auto piece = AsBytes(data).subspan(i, std::min<std::size_t>(5, data.size() - i));
+    ASSERT_LE(encoder.UpdateRoom(piece.size()), text.size() - at);
+    at += encoder.Update(piece, text.data() + at);
+  }
+  at += encoder.Finish(text.data() + at);
+  text.resize(at);
+  EXPECT_EQ(text, Base64EncodeText(AsBytes(data)));
+
+  Base64Decoder decoder;
+  Bytes out(64);
+  std::size_t written = 0;
+  for (std::size_t i = 0; i < text.size(); i += 3) {
+    written += decoder.Update(text.substr(i, 3), std::span(out).subspan(written));
+  }
+  EXPECT_EQ(decoder.Finish(), kBase64Ok);
+  EXPECT_EQ(AsText(ByteView(out).first(written)), data);
+}
+
+TEST(Base64, RoundTripsEveryLength) {
+  std::string data;
+  for (int n = 0; n < 300; ++n) {
+    const auto decoded = Base64DecodeText(Base64EncodeText(AsBytes(data)));
+    ASSERT_TRUE(decoded) << n;
+    ASSERT_EQ(AsText(*decoded), data) << n;
+    data.push_back(static_cast<char>(n * 37));
+  }
+}
+
+}  // namespace
+}  // namespace velsor::formats

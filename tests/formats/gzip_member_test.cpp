@@ -1,0 +1,256 @@
+#include "formats/gzip_member.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace velsor::formats {
+namespace {
+
+namespace fs = std::filesystem;
+
+Bytes Sample(std::size_t size, std::uint32_t seed = 1) {
+  // Half text-like, half noise: compressible but not trivially.
+  std::mt19937 random(seed);
+  Bytes data(size);
+  for (std::size_t i = 0; i < size; ++i) {
+    data[i] = (i / 512) % 2 ? static_cast<std::uint8_t>(random()) : "velsor gzip "[i % 12];
+  }
+  return data;
+}
+
+struct Result {
+  std::int32_t status;
+  std::int32_t size;
+  Bytes bytes;
+};
+
+Result Compress(const Bytes& source, std::int32_t capacity) {
+  Result r{0, capacity, Bytes(static_cast<std::size_t>(std::max(capacity, 0)))};
+  r.status = GzipCompress(source.data(), static_cast<std::int32_t>(source.size()),
+                          r.bytes.empty() ? nullptr : r.bytes.data(), &r.size);
+  if (r.status == kZOk) r.bytes.resize(static_cast<std::size_t>(r.size));
+  return r;
+}
+
+Result Uncompress(const Bytes& member, std::int32_t capacity) {
+  Result r{0, capacity, Bytes(static_cast<std::size_t>(std::max(capacity, 0)))};
+  r.status = GzipUncompress(member.data(), static_cast<std::int32_t>(member.size()),
+                            r.bytes.empty() ? nullptr : r.bytes.data(), &r.size);
+  if (r.status == kZOk) r.bytes.resize(static_cast<std::size_t>(r.size));
+  return r;
+}
+
+Bytes Pack(const Bytes& source) {
+  Result sized = Compress(source, 0);
+  EXPECT_EQ(sized.status, kZBufError);
+  Result packed = Compress(source, sized.size);
+  EXPECT_EQ(packed.status, kZOk);
+  return packed.bytes;
+}
+
+Bytes Unpack(const Bytes& member) {
+  Result sized = Uncompress(member, 0);
+  if (sized.status != kZBufError) return {};
+  return Uncompress(member, sized.size).bytes;
+}
+
+class TempDir {
+ public:
+  TempDir() : path_(fs::temp_directory_path() / ("velsor-gzip-" + std::to_string(::getpid()))) {
+    fs::create_directories(path_);
+  }
+  ~TempDir() { fs::remove_all(path_); }
+  fs::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  fs::path path_;
+};
+
+void WriteFile(const fs::path& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(GzipMember, HeaderAndTrailer) {
+  const Bytes source = Sample(1000);
+  const Bytes member = Pack(source);
+  const Bytes header{0x1F, 0x8B, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0B};
+  ASSERT_GE(member.size(), 18u);
+  EXPECT_TRUE(std::equal(header.begin(), header.end(), member.begin()));
+  const std::uint32_t crc = crc32(0, source.data(), static_cast<uInt>(source.size()));
+  const std::uint8_t* trailer = member.data() + member.size() - 8;
+  EXPECT_EQ(trailer[0] | trailer[1] << 8 | trailer[2] << 16 | std::uint32_t{trailer[3]} << 24, crc);
+  EXPECT_EQ(trailer[4] | trailer[5] << 8, 1000);
+  EXPECT_EQ(Unpack(member), source);
+}
+
+TEST(GzipMember, TooSmallBuffersStillLearnTheExactSize) {
+  const Bytes source = Sample(70000);
+  Result small = Compress(source, 10);
+  EXPECT_EQ(small.status, kZBufError);
+  Result exact = Compress(source, small.size);
+  EXPECT_EQ(exact.status, kZOk);
+  EXPECT_EQ(exact.size, small.size);
+  EXPECT_EQ(Compress(source, small.size - 1).status, kZBufError);
+
+  Result unpackSmall = Uncompress(exact.bytes, 100);
+  EXPECT_EQ(unpackSmall.status, kZBufError);
+  EXPECT_EQ(unpackSmall.size, 70000);
+  EXPECT_EQ(Uncompress(exact.bytes, 69999).status, kZBufError);
+  EXPECT_EQ(Uncompress(exact.bytes, 70000).bytes, source);
+}
+
+TEST(GzipMember, AbsentOrEmptySources) {
+  std::int32_t size = 100;
+  std::uint8_t out[100];
+  EXPECT_EQ(GzipCompress(nullptr, 5, out, &size), kZDataError);
+  EXPECT_EQ(GzipCompress(out, 0, out, &size), kZDataError);
+  EXPECT_EQ(GzipUncompress(nullptr, 30, out, &size), kZDataError);
+  // A negative length stands for an empty source: an empty member.
+  size = 100;
+  EXPECT_EQ(GzipCompress(out, -1, out, &size), kZOk);
+  const Bytes empty(out, out + size);
+  EXPECT_EQ(size, 20);
+  Result unpacked = Uncompress(empty, 10);
+  EXPECT_EQ(unpacked.status, kZOk);
+  EXPECT_EQ(unpacked.size, 0);
+}
+
+TEST(GzipMember, RefusesWhatIsNotAMemberOfThisForm) {
+  const Bytes member = Pack(Sample(3000));
+  EXPECT_EQ(Uncompress(Bytes(member.begin(), member.begin() + 18), 100).status, kZDataError);
+  for (std::size_t at : {0u, 1u, 2u}) {
+    Bytes bad = member;
+    bad[at] ^= 1;
+    EXPECT_EQ(Uncompress(bad, 5000).status, kZDataError) << at;
+  }
+  for (std::uint8_t flag : {0x20, 0x40, 0x80}) {
+    Bytes bad = member;
+    bad[3] |= flag;
+    EXPECT_EQ(Uncompress(bad, 5000).status, kZDataError) << int{flag};
+  }
+  Bytes trailing = member;
+  trailing.push_back(0);
+  EXPECT_EQ(Uncompress(trailing, 5000).status, kZDataError);
+  Bytes truncated(member.begin(), member.end() - 1);
+  EXPECT_EQ(Uncompress(truncated, 5000).status, kZDataError);
+  Bytes badCrc = member;
+  badCrc[badCrc.size() - 8] ^= 0x55;
+  EXPECT_EQ(Uncompress(badCrc, 5000).status, kZDataError);
+  Bytes badLength = member;
+  badLength[badLength.size() - 1] ^= 0x55;
+  EXPECT_EQ(Uncompress(badLength, 5000).status, kZOk) << "the length field is not checked";
+  Bytes corrupt = member;
+  for (std::size_t i = 10; i < 40; ++i) corrupt[i] = 0xFF;
+  EXPECT_EQ(Uncompress(corrupt, 5000).status, kZDataError);
+}
+
+TEST(GzipMember, OptionalHeaderFieldsAreSkipped) {
+  const Bytes source = Sample(500);
+  const Bytes plain = Pack(source);
+  Bytes member(plain.begin(), plain.begin() + 10);
+  member[3] = 0x04 | 0x08 | 0x10 | 0x02;
+  const Bytes extra{5, 0, 'a', 'b', 'c', 'd', 'e'};
+  member.insert(member.end(), extra.begin(), extra.end());
+  for (const char* text : {"name.txt", "a comment"})
+    member.insert(member.end(), text, text + std::strlen(text) + 1);
+  member.insert(member.end(), {0x12, 0x34});  // header check, not tested
+  member.insert(member.end(), plain.begin() + 10, plain.end());
+  EXPECT_EQ(Unpack(member), source);
+
+  Bytes unterminated(plain.begin(), plain.begin() + 10);
+  unterminated[3] = 0x08;
+  unterminated.insert(unterminated.end(), 30, 'n');
+  EXPECT_EQ(Uncompress(unterminated, 100).status, kZDataError);
+}
+
+TEST(GzipMember, LargeMembersAcrossWorkBufferBoundaries) {
+  // Incompressible data makes members a little longer than their content, so trailers
+  // land on and around multiples of 16384.
+  std::mt19937 random(7);
+  for (std::size_t size : {16384u, 16375u, 16376u, 16377u, 32750u, 32768u, 100000u}) {
+    Bytes noise(size);
+    for (auto& b : noise) b = static_cast<std::uint8_t>(random());
+    const Bytes member = Pack(noise);
+    EXPECT_EQ(Unpack(member), noise) << size << " packed to " << member.size();
+  }
+}
+
+TEST(CompressContent, ThresholdAndReplacement) {
+  Bytes below = Sample(51199);
+  const Bytes original = below;
+  EXPECT_FALSE(CompressContent(below, 51200));
+  EXPECT_EQ(below, original);
+  Bytes at = Sample(51200);
+  const Bytes atOriginal = at;
+  EXPECT_TRUE(CompressContent(at, 51200));
+  EXPECT_LT(at.size(), atOriginal.size());
+  EXPECT_TRUE(DecompressContent(at));
+  EXPECT_EQ(at, atOriginal);
+
+  Bytes tiny{'x'};
+  EXPECT_TRUE(CompressContent(tiny, 1)) << "used even when longer than the message";
+  EXPECT_GT(tiny.size(), 1u);
+  Bytes empty;
+  EXPECT_FALSE(CompressContent(empty, 1));
+}
+
+TEST(DecompressContent, LeavesOtherDataUntouched) {
+  Bytes der{0x30, 0x82, 0x01, 0x00, 0x06, 0x09, 0x2A, 0x86, 0x48, 0x86, 0xF7,
+            0x0D, 0x01, 0x07, 0x02, 0xA0, 0x82, 0x00, 0xF1, 0x30, 0x82};
+  const Bytes original = der;
+  EXPECT_FALSE(DecompressContent(der));
+  EXPECT_EQ(der, original);
+  Bytes highlyCompressible(300000, 'a');
+  Bytes packed = highlyCompressible;
+  ASSERT_TRUE(CompressContent(packed, 1));
+  EXPECT_TRUE(DecompressContent(packed)) << "grows its buffer past twice the member";
+  EXPECT_EQ(packed, highlyCompressible);
+}
+
+TEST(GzipInterop, GzipCommandRestoresOurMembers) {
+  TempDir dir;
+  for (std::size_t size : {1u, 2u, 100u, 16383u, 16384u, 16385u, 32768u, 65537u, 1048576u}) {
+    const Bytes source = Sample(size, static_cast<std::uint32_t>(size));
+    WriteFile(dir / "m.gz", Pack(source));
+    ASSERT_EQ(
+        std::system(
+            ("gzip -d -c " + (dir / "m.gz").string() + " > " + (dir / "out").string()).c_str()),
+        0)
+        << size;
+    EXPECT_EQ(ReadFile(dir / "out"), source) << size;
+  }
+}
+
+TEST(GzipInterop, WeReadWhatGzipWrites) {
+  TempDir dir;
+  const Bytes source = Sample(200000, 3);
+  WriteFile(dir / "data.bin", source);
+  for (const char* options : {"-c", "-c -n", "-c -9", "-c -1"}) {
+    ASSERT_EQ(std::system(("gzip " + std::string(options) + " " + (dir / "data.bin").string() +
+                           " > " + (dir / "data.gz").string())
+                              .c_str()),
+              0);
+    const Bytes member = ReadFile(dir / "data.gz");
+    EXPECT_EQ(Unpack(member), source) << options;
+  }
+  const Bytes named = ReadFile(dir / "data.gz");
+  EXPECT_TRUE(named[3] & 0x08) << "gzip -c keeps the file name";
+}
+
+}  // namespace
+}  // namespace velsor::formats
