@@ -41,7 +41,7 @@ class OutputCursor {
       : dest_(dest), capacity_(dest != nullptr ? capacity : 0), offset_(start) {}
 
   void Append(const std::uint8_t* piece, std::size_t length) {
-    if (length <= capacity_ && offset_ <= capacity_ - length) {
+    if (length > 0 && length <= capacity_ && offset_ <= capacity_ - length) {
       std::memcpy(dest_ + offset_, piece, length);
     }
     offset_ += length;

@@ -128,6 +128,9 @@ TEST(GzipMember, AbsentOrEmptySources) {
   Result unpacked = Uncompress(empty, 10);
   EXPECT_EQ(unpacked.status, kZOk);
   EXPECT_EQ(unpacked.size, 0);
+  Result withoutBuffer = Uncompress(empty, 0);
+  EXPECT_EQ(withoutBuffer.status, kZOk) << "nothing to write needs no buffer";
+  EXPECT_EQ(withoutBuffer.size, 0);
 }
 
 TEST(GzipMember, RefusesWhatIsNotAMemberOfThisForm) {
