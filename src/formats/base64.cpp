@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -20,6 +21,37 @@ constexpr std::array<std::uint8_t, 256> kDigitOf = [] {
   for (std::uint8_t i = 0; i <= kPad; ++i) table[static_cast<unsigned char>(kAlphabet[i])] = i;
   return table;
 }();
+
+// The fast decoding path: for each position in a group, the digit's bits already in place,
+// or a high bit for a pad or a byte to skip.
+constexpr std::uint32_t kNotADigit = 0x80000000u;
+constexpr std::array<std::array<std::uint32_t, 256>, 4> kPlacedDigits = [] {
+  std::array<std::array<std::uint32_t, 256>, 4> tables{};
+  for (std::size_t position = 0; position < 4; ++position) {
+    for (std::size_t c = 0; c < 256; ++c) {
+      const std::uint8_t digit = kDigitOf[c];
+      tables[position][c] =
+          digit >= kPad ? kNotADigit : std::uint32_t{digit} << (18 - 6 * position);
+    }
+  }
+  return tables;
+}();
+
+// Both characters for each 12-bit half of a group, so a group takes two lookups.
+constexpr std::array<std::array<char, 2>, 4096> kDigitPairs = [] {
+  std::array<std::array<char, 2>, 4096> table{};
+  for (std::size_t i = 0; i < table.size(); ++i) table[i] = {kAlphabet[i >> 6], kAlphabet[i & 63]};
+  return table;
+}();
+
+char* EncodeGroups(const std::uint8_t* in, std::size_t groups, char* out) {
+  for (; groups > 0; --groups, in += 3, out += 4) {
+    const std::uint32_t triple = (std::uint32_t{in[0]} << 16) | (in[1] << 8) | in[2];
+    std::memcpy(out, kDigitPairs[triple >> 12].data(), 2);
+    std::memcpy(out + 2, kDigitPairs[triple & 0xFFF].data(), 2);
+  }
+  return out;
+}
 
 std::size_t TextLength(std::size_t length, bool lineBreaks) {
   const std::size_t digits = (length + 2) / 3 * 4;
@@ -53,24 +85,43 @@ std::size_t Base64Encoder::Update(ByteView data, char* out) {
   char* const start = out;
   const std::uint8_t* in = data.data();
   std::size_t left = data.size();
-  // Complete the carried group first.
-  while (pendingCount_ > 0 && left > 0) {
-    pending_[pendingCount_++] = *in++;
-    --left;
-    if (pendingCount_ == 3) {
-      out = PutGroup(out, kAlphabet[pending_[0] >> 2],
-                     kAlphabet[((pending_[0] & 3) << 4) | (pending_[1] >> 4)],
-                     kAlphabet[((pending_[1] & 15) << 2) | (pending_[2] >> 6)],
-                     kAlphabet[pending_[2] & 63]);
-      pendingCount_ = 0;
+  // Complete the carried group first, or add to it.
+  if (pendingCount_ > 0 && left > 0) {
+    if (pendingCount_ == 1 && left == 1) {
+      pending_[1] = in[0];
+      pendingCount_ = 2;
+      return 0;
+    }
+    const std::uint8_t b0 = pending_[0];
+    const std::uint8_t b1 = pendingCount_ == 2 ? pending_[1] : in[0];
+    const std::uint8_t b2 = pendingCount_ == 2 ? in[0] : in[1];
+    const std::size_t taken = 3 - pendingCount_;
+    in += taken;
+    left -= taken;
+    pendingCount_ = 0;
+    out = PutGroup(out, kAlphabet[b0 >> 2], kAlphabet[((b0 & 3) << 4) | (b1 >> 4)],
+                   kAlphabet[((b1 & 15) << 2) | (b2 >> 6)], kAlphabet[b2 & 63]);
+  }
+  // Whole groups, up to the end of the current line at a time, so that the loop that
+  // does the work has no line logic in it.
+  while (left >= 3) {
+    std::size_t groups = left / 3;
+    if (lineBreaks_) groups = std::min(groups, (kLineLength - column_) / 4);
+    out = EncodeGroups(in, groups, out);
+    in += 3 * groups;
+    left -= 3 * groups;
+    wroteDigits_ = true;
+    if (lineBreaks_ && (column_ += 4 * groups) == kLineLength) {
+      *out++ = '\n';
+      column_ = 0;
     }
   }
-  for (; left >= 3; in += 3, left -= 3) {
-    const std::uint32_t triple = (std::uint32_t{in[0]} << 16) | (in[1] << 8) | in[2];
-    out = PutGroup(out, kAlphabet[triple >> 18], kAlphabet[(triple >> 12) & 63],
-                   kAlphabet[(triple >> 6) & 63], kAlphabet[triple & 63]);
+  // Input left over here means the carry was empty: at most two bytes start a new one.
+  if (left > 0) {
+    pending_[0] = in[0];
+    if (left > 1) pending_[1] = in[1];
+    pendingCount_ = left;
   }
-  for (; left > 0; --left) pending_[pendingCount_++] = *in++;
   return static_cast<std::size_t>(out - start);
 }
 
@@ -91,9 +142,27 @@ std::size_t Base64Encoder::Finish(char* out) {
 
 std::size_t Base64Decoder::Update(std::string_view text, std::span<std::uint8_t> out) {
   std::size_t written = 0;
-  for (char c : text) {
-    if (ended_) break;
-    const std::uint8_t digit = kDigitOf[static_cast<unsigned char>(c)];
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  const auto digitAt = [](const char* c) { return kDigitOf[static_cast<unsigned char>(*c)]; };
+  while (at < end && !ended_) {
+    // The common case: four digits in a row with no carry and room for their bytes.
+    // Pads and bytes to skip (values of 64 and more) take the careful way below.
+    if (pendingCount_ == 0) {
+      while (end - at >= 4 && out.size() - written >= 3) {
+        const auto* c = reinterpret_cast<const unsigned char*>(at);
+        const std::uint32_t triple = kPlacedDigits[0][c[0]] | kPlacedDigits[1][c[1]] |
+                                     kPlacedDigits[2][c[2]] | kPlacedDigits[3][c[3]];
+        if (triple & kNotADigit) break;
+        out[written] = static_cast<std::uint8_t>(triple >> 16);
+        out[written + 1] = static_cast<std::uint8_t>(triple >> 8);
+        out[written + 2] = static_cast<std::uint8_t>(triple);
+        written += 3;
+        at += 4;
+      }
+      if (at == end) break;
+    }
+    const std::uint8_t digit = digitAt(at++);
     if (digit == kSkip) continue;
     pending_[pendingCount_++] = digit;
     if (pendingCount_ < 4) continue;

@@ -55,7 +55,7 @@ class Base64Encoder {
 
   bool lineBreaks_;
   bool wroteDigits_ = false;
-  std::uint8_t pending_[3]{};  // up to two carried bytes, and the one that completes them
+  std::uint8_t pending_[2]{};
   std::size_t pendingCount_ = 0;
   std::size_t column_ = 0;  // characters on the current line
 };

@@ -180,34 +180,35 @@ std::int32_t GzipUncompress(const std::uint8_t* source, std::int32_t sourceLengt
   z_stream stream{};
   if (int status = inflateInit2(&stream, -MAX_WBITS); status != Z_OK) return status;
   std::unique_ptr<z_stream, InflateEnd> streamOwner(&stream);
-  auto buffers = TakeWorkBuffers();
-  if (!buffers) return kZMemError;
+  // Only output that no longer fits the caller's buffer passes through this one.
+  std::unique_ptr<std::uint8_t[]> overflow(new (std::nothrow) std::uint8_t[kWorkSize]);
+  if (!overflow) return kZMemError;
 
   const auto dataStart = DeflateDataStart(member);
   if (!dataStart) return kZDataError;
   std::size_t unread = *dataStart;  // first source byte not yet handed to inflate
 
   const std::size_t capacity = Capacity(dest, destLength);
-  OutputCursor out(dest, capacity, 0);
-  const auto flushOutput = [&](std::size_t produced) {
-    crc = crc32(crc, buffers->output.get(), static_cast<uInt>(produced));
-    out.Append(buffers->output.get(), produced);
-    stream.next_out = buffers->output.get();
-    stream.avail_out = kWorkSize;
-  };
-  stream.next_out = buffers->output.get();
-  stream.avail_out = kWorkSize;
-
+  std::size_t inflated = 0;
   for (;;) {
     if (stream.avail_in == 0) {
       // The source ran out before the deflate data ended.
       if (unread == member.size()) return kZDataError;
       const std::size_t piece = std::min(kWorkSize, member.size() - unread);
-      std::memcpy(buffers->input.get(), member.data() + unread, piece);
-      unread += piece;
-      stream.next_in = buffers->input.get();
+      stream.next_in = const_cast<std::uint8_t*>(member.data() + unread);
       stream.avail_in = static_cast<uInt>(piece);
+      unread += piece;
     }
+    // Straight into the caller's buffer while it has room, which spares zlib and us a
+    // copy of every byte; past its end only the size is learnt.
+    std::uint8_t* target = overflow.get();
+    std::size_t room = kWorkSize;
+    if (inflated < capacity) {
+      target = dest + inflated;
+      room = std::min<std::size_t>(capacity - inflated, std::numeric_limits<uInt>::max());
+    }
+    stream.next_out = target;
+    stream.avail_out = static_cast<uInt>(room);
     const int status = inflate(&stream, Z_NO_FLUSH);
     if (status == Z_MEM_ERROR) return kZMemError;
     if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) return kZDataError;
@@ -216,22 +217,20 @@ std::int32_t GzipUncompress(const std::uint8_t* source, std::int32_t sourceLengt
     if (status == Z_BUF_ERROR && stream.avail_in != 0 && stream.avail_out != 0) {
       return kZDataError;
     }
-    const std::size_t produced = kWorkSize - stream.avail_out;
+    const std::size_t produced = room - stream.avail_out;
     // The size is reported in 32 bits; a member that inflates past that is refused.
-    if (produced > kMaxSize - out.offset()) return kZDataError;
-    if (status == Z_STREAM_END) {
-      flushOutput(produced);
-      break;
-    }
-    if (stream.avail_out == 0) flushOutput(produced);
+    if (produced > kMaxSize - inflated) return kZDataError;
+    crc = crc32(crc, target, static_cast<uInt>(produced));
+    inflated += produced;
+    if (status == Z_STREAM_END) break;
   }
 
   // Exactly the trailer must remain, wherever the pieces ended.
   if (stream.avail_in + (member.size() - unread) != kTrailerSize) return kZDataError;
   if (ReadLittleEndian(member.data() + member.size() - kTrailerSize) != crc) return kZDataError;
 
-  *destLength = static_cast<std::int32_t>(out.offset());
-  return out.offset() <= capacity ? kZOk : kZBufError;
+  *destLength = static_cast<std::int32_t>(inflated);
+  return inflated <= capacity ? kZOk : kZBufError;
 }
 
 namespace {
