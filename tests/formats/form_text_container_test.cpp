@@ -29,6 +29,9 @@ TEST(FormText, WorkedExamplesBothWays) {
   EXPECT_EQ(Serialized(files), "00000000000000230000001500000005a.txthi");
 
   FormTextContainer parsed;
+  ASSERT_EQ(parsed.Parse(AsBytes("0000001100000003abc00000000")), kFormTextOk);
+  EXPECT_EQ(parsed.ItemCount(), 1);
+  EXPECT_EQ(Item(parsed, 0), "abc");
   ASSERT_EQ(parsed.Parse(AsBytes("0000002100000003abc00000002de00000000")), kFormTextOk);
   EXPECT_EQ(parsed.ItemCount(), 2);
   EXPECT_EQ(Item(parsed, 1), "de");
