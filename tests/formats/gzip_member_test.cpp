@@ -35,20 +35,21 @@ struct Result {
   Bytes bytes;
 };
 
-Result Compress(const Bytes& source, std::int32_t capacity) {
+// Runs mem_compress or mem_uncompress with a buffer of `capacity` bytes (none for 0).
+Result Run(decltype(&GzipCompress) codec, const Bytes& input, std::int32_t capacity) {
   Result r{0, capacity, Bytes(static_cast<std::size_t>(std::max(capacity, 0)))};
-  r.status = GzipCompress(source.data(), static_cast<std::int32_t>(source.size()),
-                          r.bytes.empty() ? nullptr : r.bytes.data(), &r.size);
+  r.status = codec(input.data(), static_cast<std::int32_t>(input.size()),
+                   r.bytes.empty() ? nullptr : r.bytes.data(), &r.size);
   if (r.status == kZOk) r.bytes.resize(static_cast<std::size_t>(r.size));
   return r;
 }
 
+Result Compress(const Bytes& source, std::int32_t capacity) {
+  return Run(&GzipCompress, source, capacity);
+}
+
 Result Uncompress(const Bytes& member, std::int32_t capacity) {
-  Result r{0, capacity, Bytes(static_cast<std::size_t>(std::max(capacity, 0)))};
-  r.status = GzipUncompress(member.data(), static_cast<std::int32_t>(member.size()),
-                            r.bytes.empty() ? nullptr : r.bytes.data(), &r.size);
-  if (r.status == kZOk) r.bytes.resize(static_cast<std::size_t>(r.size));
-  return r;
+  return Run(&GzipUncompress, member, capacity);
 }
 
 Bytes Pack(const Bytes& source) {
