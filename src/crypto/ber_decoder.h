@@ -24,7 +24,7 @@
 #include <string_view>
 
 #include "crypto/format_args.h"
-#include "formats/bytes.h"
+#include "platform/bytes.h"
 
 namespace velsor::crypto {
 

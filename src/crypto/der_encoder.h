@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "crypto/format_args.h"
-#include "formats/bytes.h"
+#include "platform/bytes.h"
 
 namespace velsor::crypto {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "formats/bytes.h"
+#include "platform/bytes.h"
 
 namespace velsor::crypto {
 

@@ -11,7 +11,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "formats/bytes.h"
+#include "platform/bytes.h"
 
 namespace velsor::crypto {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "formats/bytes.h"
+#include "platform/bytes.h"
 
 namespace velsor::formats {
 

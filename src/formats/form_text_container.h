@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "formats/bytes.h"
+#include "platform/bytes.h"
 #include "formats/item_list.h"
 
 namespace velsor::formats {

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "formats/bytes.h"
+#include "platform/bytes.h"
 
 namespace velsor::formats {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "formats/bytes.h"
+#include "platform/bytes.h"
 
 namespace velsor::formats {
 

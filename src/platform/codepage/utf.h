@@ -1,0 +1,15 @@
+#pragma once
+// UTF-8 and UTF-16 in both directions; ill-formed input becomes U+FFFD.
+
+#include <string>
+#include <string_view>
+
+namespace velsor::codepage {
+
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+
+// Unicode case folding, for comparisons that ignore case in any script.
+std::u16string FoldCase(std::u16string_view text);
+
+}  // namespace velsor::codepage

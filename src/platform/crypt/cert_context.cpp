@@ -1,0 +1,96 @@
+#include "platform/crypt/cert_context.h"
+
+#include <openssl/asn1.h>
+
+#include <algorithm>
+
+#include "platform/crypt/der_reader.h"
+#include "platform/crypt/sqlite_db.h"
+
+namespace velsor::crypt {
+namespace {
+
+std::optional<std::time_t> SecondsOf(const ASN1_TIME* time) {
+  std::tm parts{};
+  if (time == nullptr || ASN1_TIME_to_tm(time, &parts) != 1) return std::nullopt;
+  return timegm(&parts);
+}
+
+}  // namespace
+
+CryptResult<std::shared_ptr<CertContext>> CertContext::Parse(ByteView encoded) {
+  const unsigned char* cursor = encoded.data();
+  X509Ptr x509(d2i_X509(nullptr, &cursor, static_cast<long>(encoded.size())));
+  if (!x509 || cursor != encoded.data() + encoded.size()) {
+    return Failure(CRYPT_E_OSS_ERROR, "not a DER certificate");
+  }
+  const auto fields = ReadTbsFields(encoded);
+  const auto notBefore = SecondsOf(X509_get0_notBefore(x509.get()));
+  const auto notAfter = SecondsOf(X509_get0_notAfter(x509.get()));
+  if (!fields || !notBefore || !notAfter)
+    return Failure(CRYPT_E_OSS_ERROR, "malformed certificate");
+
+  auto context =
+      std::make_shared<CertContext>(Key{}, Bytes(encoded.begin(), encoded.end()), std::move(x509));
+  const std::uint8_t* base = encoded.data();
+  context->issuerAt_ = static_cast<std::size_t>(fields->issuer.data() - base);
+  context->issuerSize_ = fields->issuer.size();
+  context->subjectAt_ = static_cast<std::size_t>(fields->subject.data() - base);
+  context->subjectSize_ = fields->subject.size();
+  context->serialBlob_.assign(fields->serialContent.rbegin(), fields->serialContent.rend());
+  context->notBefore_ = *notBefore;
+  context->notAfter_ = *notAfter;
+  return context;
+}
+
+CryptResult<CertContextPtr> CertContext::FromEncoded(ByteView encoded) {
+  auto parsed = Parse(encoded);
+  if (!parsed) return parsed.error();
+  return CertContextPtr(std::move(*parsed));
+}
+
+CryptResult<CertContextPtr> CertContext::FromStore(ByteView encoded, SystemStore store,
+                                                   std::int64_t id,
+                                                   std::shared_ptr<Database> database) {
+  auto parsed = Parse(encoded);
+  if (!parsed) return parsed.error();
+  auto context = std::move(*parsed);
+  context->store_ = store;
+  context->storedId_ = id;
+  context->database_ = std::move(database);
+  return CertContextPtr(std::move(context));
+}
+
+std::vector<DWORD> CertContext::PropertyIds() const {
+  std::vector<DWORD> ids;
+  if (!database_ || !storedId_) return ids;
+  try {
+    auto query = database_->Prepare(
+        "SELECT property FROM certificate_properties WHERE certificate = ?1 ORDER BY rowid");
+    query.Bind(1, *storedId_);
+    while (query.Step()) ids.push_back(static_cast<DWORD>(query.Integer(0)));
+  } catch (const SqliteError&) {
+    ids.clear();
+  }
+  return ids;
+}
+
+std::optional<Bytes> CertContext::Property(DWORD id) const {
+  if (!database_ || !storedId_) return std::nullopt;
+  try {
+    auto query = database_->Prepare(
+        "SELECT value FROM certificate_properties WHERE certificate = ?1 AND property = ?2");
+    query.Bind(1, *storedId_).Bind(2, std::int64_t{id});
+    if (query.Step()) return query.Blob(0);
+  } catch (const SqliteError&) {
+  }
+  return std::nullopt;
+}
+
+std::optional<KeyProvInfo> CertContext::KeyProviderInfo() const {
+  const auto stored = Property(CERT_KEY_PROV_INFO_PROP_ID);
+  if (!stored) return std::nullopt;
+  return DecodeKeyProvInfo(*stored);
+}
+
+}  // namespace velsor::crypt

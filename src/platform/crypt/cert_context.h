@@ -1,0 +1,79 @@
+#pragma once
+// One certificate: its encoding, OpenSSL's parsed form, the fields whose bytes matter as
+// encoded, and where it is stored (for its properties).
+
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/bytes.h"
+#include "platform/com/types.h"
+#include "platform/crypt/crypt_result.h"
+#include "platform/crypt/key_prov_info.h"
+#include "platform/crypt/openssl_ptr.h"
+
+namespace velsor::crypt {
+
+class Database;
+class CertContext;
+using CertContextPtr = std::shared_ptr<const CertContext>;
+
+enum class SystemStore { My, Ca, Root, AddressBook };
+
+class CertContext {
+ public:
+  struct Key {
+    explicit Key() = default;
+  };
+
+  // A certificate outside any store; CRYPT_E_OSS_ERROR for bytes that are not one.
+  static CryptResult<CertContextPtr> FromEncoded(ByteView encoded);
+
+  const Bytes& encoded() const { return encoded_; }
+  const X509* x509() const { return x509_.get(); }
+  const X509_NAME* subject() const { return X509_get_subject_name(x509_.get()); }
+  const X509_NAME* issuer() const { return X509_get_issuer_name(x509_.get()); }
+
+  // The issuer and subject Name elements exactly as the certificate encodes them.
+  ByteView encodedIssuer() const { return ByteView(encoded_).subspan(issuerAt_, issuerSize_); }
+  ByteView encodedSubject() const { return ByteView(encoded_).subspan(subjectAt_, subjectSize_); }
+  // The serial number's content octets as encoded (a leading 00 included), least
+  // significant byte first.
+  const Bytes& serialBlob() const { return serialBlob_; }
+
+  // Validity in seconds since the epoch, UTC.
+  std::time_t notBefore() const { return notBefore_; }
+  std::time_t notAfter() const { return notAfter_; }
+
+  // Where the certificate is stored; nothing for one made from bytes.
+  std::optional<SystemStore> store() const { return store_; }
+  std::optional<std::int64_t> storedId() const { return storedId_; }
+
+  // Identifiers of the properties set on the certificate, in the order they were set.
+  std::vector<DWORD> PropertyIds() const;
+  std::optional<Bytes> Property(DWORD id) const;
+  std::optional<KeyProvInfo> KeyProviderInfo() const;
+
+  // Makes a context for a stored certificate; used by the stores.
+  static CryptResult<CertContextPtr> FromStore(ByteView encoded, SystemStore store, std::int64_t id,
+                                               std::shared_ptr<Database> database);
+
+  CertContext(Key, Bytes encoded, X509Ptr x509)
+      : encoded_(std::move(encoded)), x509_(std::move(x509)) {}
+
+ private:
+  static CryptResult<std::shared_ptr<CertContext>> Parse(ByteView encoded);
+
+  Bytes encoded_;
+  X509Ptr x509_;
+  std::size_t issuerAt_ = 0, issuerSize_ = 0, subjectAt_ = 0, subjectSize_ = 0;
+  Bytes serialBlob_;
+  std::time_t notBefore_ = 0, notAfter_ = 0;
+  std::optional<SystemStore> store_;
+  std::optional<std::int64_t> storedId_;
+  std::shared_ptr<Database> database_;
+};
+
+}  // namespace velsor::crypt

@@ -1,0 +1,26 @@
+#pragma once
+// Searches over a store's certificates in enumeration order, as the platform's find
+// operations do, and the comparison of integer blobs.
+
+#include <string_view>
+#include <vector>
+
+#include "platform/crypt/cert_context.h"
+
+namespace velsor::crypt {
+
+// Certificates whose subject (issuer), in simple text form, contains `part` without
+// regard to case.
+std::vector<CertContextPtr> FindBySubjectString(const std::vector<CertContextPtr>& certificates,
+                                                std::u16string_view part);
+std::vector<CertContextPtr> FindByIssuerString(const std::vector<CertContextPtr>& certificates,
+                                               std::u16string_view part);
+// Certificates whose issuer Name is encoded exactly as `issuer`.
+std::vector<CertContextPtr> FindByEncodedIssuer(const std::vector<CertContextPtr>& certificates,
+                                                ByteView issuer);
+
+// Whether two integers held least significant byte first are equal, ignoring leading
+// bytes that only extend the sign (0x00 for positive, 0xFF for negative values).
+bool IntegerBlobsEqual(ByteView first, ByteView second);
+
+}  // namespace velsor::crypt

@@ -1,0 +1,145 @@
+#include "platform/crypt/cert_store.h"
+
+#include <array>
+
+#include "platform/codepage/utf.h"
+#include "platform/crypt/user_data.h"
+
+namespace velsor::crypt {
+namespace {
+
+struct StoreNameEntry {
+  SystemStore store;
+  std::u16string_view name;
+};
+constexpr std::array kStoreNames{
+    StoreNameEntry{SystemStore::My, u"MY"},
+    StoreNameEntry{SystemStore::Ca, u"CA"},
+    StoreNameEntry{SystemStore::Root, u"ROOT"},
+    StoreNameEntry{SystemStore::AddressBook, u"AddressBOOK"},
+};
+
+// How the store is named in the database.
+std::string Key(SystemStore store) { return codepage::Utf16ToUtf8(SystemStoreName(store)); }
+
+}  // namespace
+
+std::optional<SystemStore> SystemStoreNamed(std::u16string_view name) {
+  const std::u16string folded = codepage::FoldCase(name);
+  for (const auto& entry : kStoreNames) {
+    if (codepage::FoldCase(entry.name) == folded) return entry.store;
+  }
+  return std::nullopt;
+}
+
+std::u16string_view SystemStoreName(SystemStore store) {
+  for (const auto& entry : kStoreNames) {
+    if (entry.store == store) return entry.name;
+  }
+  return {};
+}
+
+CryptResult<CertStore> CertStore::Open(std::u16string_view name) {
+  const auto store = SystemStoreNamed(name);
+  if (!store) return Failure(E_INVALIDARG, "no store named " + codepage::Utf16ToUtf8(name));
+  return Open(*store);
+}
+
+CryptResult<CertStore> CertStore::Open(SystemStore store) {
+  auto database = OpenCertStoreDatabase();
+  if (!database) return database.error();
+  return CertStore(store, std::move(*database));
+}
+
+CryptResult<std::vector<CertContextPtr>> CertStore::Certificates() const {
+  return GuardDatabase([&]() -> CryptResult<std::vector<CertContextPtr>> {
+    std::vector<CertContextPtr> certificates;
+    auto query =
+        database_->Prepare("SELECT id, encoded FROM certificates WHERE store = ?1 ORDER BY id");
+    query.Bind(1, Key(store_));
+    while (query.Step()) {
+      auto context = CertContext::FromStore(query.Blob(1), store_, query.Integer(0), database_);
+      // A row that no longer parses is skipped rather than hiding the rest of the store.
+      if (context) certificates.push_back(std::move(*context));
+    }
+    return certificates;
+  });
+}
+
+CryptResult<CertContextPtr> CertStore::Add(ByteView encoded) {
+  if (auto parsed = CertContext::FromEncoded(encoded); !parsed) return parsed.error();
+  return GuardDatabase([&]() -> CryptResult<CertContextPtr> {
+    Database::Transaction transaction(*database_);
+    auto existing = database_->Prepare(
+        "SELECT id FROM certificates WHERE store = ?1 AND encoded = ?2 ORDER BY id LIMIT 1");
+    existing.Bind(1, Key(store_)).Bind(2, encoded);
+    std::int64_t id = 0;
+    if (existing.Step()) {
+      id = existing.Integer(0);
+    } else {
+      database_->Prepare("INSERT INTO certificates (store, encoded) VALUES (?1, ?2)")
+          .Bind(1, Key(store_))
+          .Bind(2, encoded)
+          .Run();
+      id = database_->LastInsertId();
+    }
+    transaction.Commit();
+    return CertContext::FromStore(encoded, store_, id, database_);
+  });
+}
+
+CryptResult<Done> CertStore::Remove(const CertContext& certificate) {
+  if (certificate.store() != store_ || !certificate.storedId()) {
+    return Failure(CRYPT_E_NOT_FOUND, "the certificate is not in this store");
+  }
+  return GuardDatabase([&]() -> CryptResult<Done> {
+    database_->Prepare("DELETE FROM certificates WHERE id = ?1")
+        .Bind(1, *certificate.storedId())
+        .Run();
+    return Done{};
+  });
+}
+
+CryptResult<Done> CertStore::SetProperty(const CertContext& certificate, DWORD id, ByteView value) {
+  if (certificate.store() != store_ || !certificate.storedId()) {
+    return Failure(CRYPT_E_NOT_FOUND, "the certificate is not in this store");
+  }
+  return GuardDatabase([&]() -> CryptResult<Done> {
+    database_
+        ->Prepare(
+            "INSERT INTO certificate_properties (certificate, property, value) VALUES (?1, ?2, ?3) "
+            "ON CONFLICT (certificate, property) DO UPDATE SET value = excluded.value")
+        .Bind(1, *certificate.storedId())
+        .Bind(2, std::int64_t{id})
+        .Bind(3, value)
+        .Run();
+    return Done{};
+  });
+}
+
+CryptResult<std::vector<Bytes>> CertStore::Crls() const {
+  return GuardDatabase([&]() -> CryptResult<std::vector<Bytes>> {
+    std::vector<Bytes> crls;
+    auto query = database_->Prepare("SELECT encoded FROM crls WHERE store = ?1 ORDER BY id");
+    query.Bind(1, Key(store_));
+    while (query.Step()) crls.push_back(query.Blob(0));
+    return crls;
+  });
+}
+
+CryptResult<Done> CertStore::AddCrl(ByteView encoded) {
+  const unsigned char* cursor = encoded.data();
+  X509CrlPtr crl(d2i_X509_CRL(nullptr, &cursor, static_cast<long>(encoded.size())));
+  if (!crl || cursor != encoded.data() + encoded.size()) {
+    return Failure(CRYPT_E_OSS_ERROR, "not a DER certificate revocation list");
+  }
+  return GuardDatabase([&]() -> CryptResult<Done> {
+    database_->Prepare("INSERT INTO crls (store, encoded) VALUES (?1, ?2)")
+        .Bind(1, Key(store_))
+        .Bind(2, encoded)
+        .Run();
+    return Done{};
+  });
+}
+
+}  // namespace velsor::crypt

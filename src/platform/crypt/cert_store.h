@@ -1,0 +1,44 @@
+#pragma once
+// The current user's system stores: "MY" for the user's own certificates (linked to their
+// keys), "CA" for intermediate authorities, "ROOT" for trusted roots and "AddressBOOK" for
+// other people. Names compare without regard to case. A store lists its certificates in
+// the order they were added.
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "platform/crypt/cert_context.h"
+#include "platform/crypt/crypt_result.h"
+
+namespace velsor::crypt {
+
+std::optional<SystemStore> SystemStoreNamed(std::u16string_view name);
+std::u16string_view SystemStoreName(SystemStore store);
+
+class CertStore {
+ public:
+  // E_INVALIDARG for a name that is not one of the four stores.
+  static CryptResult<CertStore> Open(std::u16string_view name);
+  static CryptResult<CertStore> Open(SystemStore store);
+
+  SystemStore which() const { return store_; }
+
+  CryptResult<std::vector<CertContextPtr>> Certificates() const;
+  // Adds a certificate; one already in the store is kept and returned instead.
+  CryptResult<CertContextPtr> Add(ByteView encoded);
+  CryptResult<Done> Remove(const CertContext& certificate);
+  CryptResult<Done> SetProperty(const CertContext& certificate, DWORD id, ByteView value);
+
+  CryptResult<std::vector<Bytes>> Crls() const;
+  CryptResult<Done> AddCrl(ByteView encoded);
+
+  CertStore(SystemStore store, std::shared_ptr<Database> database)
+      : store_(store), database_(std::move(database)) {}
+
+ private:
+  SystemStore store_;
+  std::shared_ptr<Database> database_;
+};
+
+}  // namespace velsor::crypt

@@ -1,0 +1,188 @@
+#include "platform/crypt/key_containers.h"
+
+#include <openssl/rand.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include "platform/codepage/utf.h"
+#include "platform/crypt/cert_store.h"
+#include "platform/crypt/user_data.h"
+
+namespace velsor::crypt {
+namespace {
+
+bool KnownProvider(std::u16string_view provider) {
+  return provider == MS_ENHANCED_PROV || provider == MS_DEF_PROV;
+}
+
+bool ContainerExists(Database& database, const std::string& name) {
+  auto query = database.Prepare("SELECT 1 FROM key_containers WHERE name = ?1");
+  query.Bind(1, name);
+  return query.Step();
+}
+
+bool ContainerHoldsKeys(Database& database, const std::string& name) {
+  auto query = database.Prepare("SELECT 1 FROM container_keys WHERE container = ?1");
+  query.Bind(1, name);
+  return query.Step();
+}
+
+CryptResult<Bytes> Pkcs8Of(const EVP_PKEY& key) {
+  Pkcs8Ptr info(EVP_PKEY2PKCS8(&key));
+  if (!info) return Failure(NTE_BAD_KEYSET, "the key cannot be stored as PKCS#8");
+  unsigned char* der = nullptr;
+  const int length = i2d_PKCS8_PRIV_KEY_INFO(info.get(), &der);
+  if (length <= 0) return Failure(NTE_BAD_KEYSET, "the key cannot be stored as PKCS#8");
+  Bytes bytes(der, der + length);
+  OPENSSL_clear_free(der, static_cast<std::size_t>(length));
+  return bytes;
+}
+
+void InsertKey(Database& database, const std::string& container, DWORD keySpec,
+               const Bytes& pkcs8) {
+  database.Prepare("INSERT INTO container_keys (container, key_spec, pkcs8) VALUES (?1, ?2, ?3)")
+      .Bind(1, container)
+      .Bind(2, std::int64_t{keySpec})
+      .Bind(3, pkcs8)
+      .Run();
+}
+
+std::string NewContainerName() {
+  unsigned char random[12];
+  RAND_bytes(random, sizeof random);
+  std::string name = "velsor-";
+  static constexpr char kHex[] = "0123456789abcdef";
+  for (unsigned char byte : random) {
+    name.push_back(kHex[byte >> 4]);
+    name.push_back(kHex[byte & 15]);
+  }
+  return name;
+}
+
+}  // namespace
+
+std::u16string DefaultContainerName() {
+  if (const passwd* entry = getpwuid(geteuid()); entry != nullptr && entry->pw_name != nullptr) {
+    return codepage::Utf8ToUtf16(entry->pw_name);
+  }
+  return codepage::Utf8ToUtf16("uid" + std::to_string(geteuid()));
+}
+
+CryptResult<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_view> container,
+                                                  std::u16string_view provider, DWORD provType,
+                                                  DWORD flags) {
+  if (!KnownProvider(provider)) return Failure(NTE_KEYSET_NOT_DEF, "unknown provider");
+  if (provType != PROV_RSA_FULL) return Failure(NTE_PROV_TYPE_NOT_DEF, "unknown provider type");
+  auto database = OpenCertStoreDatabase();
+  if (!database) return database.error();
+  if (flags & CRYPT_VERIFYCONTEXT) {
+    return CryptProvider(std::u16string(provider), std::nullopt, std::move(*database));
+  }
+  const std::u16string name(container.value_or(DefaultContainerName()));
+  const std::string key = codepage::Utf16ToUtf8(name);
+  return GuardDatabase([&]() -> CryptResult<CryptProvider> {
+    Database& db = **database;
+    Database::Transaction transaction(db);
+    const bool exists = ContainerExists(db, key);
+    if (flags & CRYPT_DELETEKEYSET) {
+      if (!exists) return Failure(NTE_BAD_KEYSET, "no such key container");
+      if (ContainerHoldsKeys(db, key)) {
+        return Failure(E_ACCESSDENIED, "a key container that holds keys is never deleted");
+      }
+      db.Prepare("DELETE FROM key_containers WHERE name = ?1").Bind(1, key).Run();
+      transaction.Commit();
+      return CryptProvider(std::u16string(provider), std::nullopt, std::move(*database));
+    }
+    if (flags & CRYPT_NEWKEYSET) {
+      if (exists) return Failure(NTE_EXISTS, "the key container exists");
+      db.Prepare("INSERT INTO key_containers (name) VALUES (?1)").Bind(1, key).Run();
+      transaction.Commit();
+    } else if (!exists) {
+      return Failure(NTE_BAD_KEYSET, "no such key container");
+    }
+    return CryptProvider(std::u16string(provider), name, std::move(*database));
+  });
+}
+
+CryptResult<EvpPkeyPtr> CryptProvider::PrivateKey(DWORD keySpec) const {
+  if (!container_) return Failure(NTE_NO_KEY, "a verification context has no keys");
+  return GuardDatabase([&]() -> CryptResult<EvpPkeyPtr> {
+    auto query = database_->Prepare(
+        "SELECT pkcs8 FROM container_keys WHERE container = ?1 AND key_spec = ?2");
+    query.Bind(1, codepage::Utf16ToUtf8(*container_)).Bind(2, std::int64_t{keySpec});
+    if (!query.Step()) return Failure(NTE_NO_KEY, "the container holds no such key");
+    Bytes pkcs8 = query.Blob(0);
+    const unsigned char* cursor = pkcs8.data();
+    Pkcs8Ptr info(d2i_PKCS8_PRIV_KEY_INFO(nullptr, &cursor, static_cast<long>(pkcs8.size())));
+    OPENSSL_cleanse(pkcs8.data(), pkcs8.size());
+    EvpPkeyPtr key(info ? EVP_PKCS82PKEY(info.get()) : nullptr);
+    if (!key) return Failure(NTE_BAD_KEYSET, "the stored key cannot be read");
+    return key;
+  });
+}
+
+CryptResult<Done> CryptProvider::StoreKey(DWORD keySpec, const EVP_PKEY& key) {
+  if (!container_) return Failure(NTE_BAD_KEYSET, "a verification context has no container");
+  if (keySpec != AT_KEYEXCHANGE && keySpec != AT_SIGNATURE) {
+    return Failure(E_INVALIDARG, "a key is an exchange or a signature key");
+  }
+  auto pkcs8 = Pkcs8Of(key);
+  if (!pkcs8) return pkcs8.error();
+  return GuardDatabase([&]() -> CryptResult<Done> {
+    Database::Transaction transaction(*database_);
+    const std::string name = codepage::Utf16ToUtf8(*container_);
+    auto existing =
+        database_->Prepare("SELECT 1 FROM container_keys WHERE container = ?1 AND key_spec = ?2");
+    existing.Bind(1, name).Bind(2, std::int64_t{keySpec});
+    if (existing.Step()) return Failure(NTE_EXISTS, "the container has such a key already");
+    InsertKey(*database_, name, keySpec, *pkcs8);
+    transaction.Commit();
+    OPENSSL_cleanse(pkcs8->data(), pkcs8->size());
+    return Done{};
+  });
+}
+
+CryptResult<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const EVP_PKEY& key,
+                                                     DWORD keySpec, std::u16string_view provider) {
+  if (!KnownProvider(provider)) return Failure(NTE_KEYSET_NOT_DEF, "unknown provider");
+  if (keySpec != AT_KEYEXCHANGE && keySpec != AT_SIGNATURE) {
+    return Failure(E_INVALIDARG, "a key is an exchange or a signature key");
+  }
+  auto parsed = CertContext::FromEncoded(certificate);
+  if (!parsed) return parsed.error();
+  if (X509_check_private_key((*parsed)->x509(), &key) != 1) {
+    return Failure(E_INVALIDARG, "the key does not belong to the certificate");
+  }
+  auto pkcs8 = Pkcs8Of(key);
+  if (!pkcs8) return pkcs8.error();
+  auto database = OpenCertStoreDatabase();
+  if (!database) return database.error();
+
+  const std::string container = NewContainerName();
+  KeyProvInfo link;
+  link.containerName = codepage::Utf8ToUtf16(container);
+  link.providerName = std::u16string(provider);
+  link.keySpec = keySpec;
+  return GuardDatabase([&]() -> CryptResult<CertContextPtr> {
+    Database& db = **database;
+    Database::Transaction transaction(db);
+    db.Prepare("INSERT INTO key_containers (name) VALUES (?1)").Bind(1, container).Run();
+    InsertKey(db, container, keySpec, *pkcs8);
+    db.Prepare("INSERT INTO certificates (store, encoded) VALUES (?1, ?2)")
+        .Bind(1, codepage::Utf16ToUtf8(SystemStoreName(SystemStore::My)))
+        .Bind(2, certificate)
+        .Run();
+    const std::int64_t id = db.LastInsertId();
+    db.Prepare(
+          "INSERT INTO certificate_properties (certificate, property, value) VALUES (?1, ?2, ?3)")
+        .Bind(1, id)
+        .Bind(2, std::int64_t{CERT_KEY_PROV_INFO_PROP_ID})
+        .Bind(3, EncodeKeyProvInfo(link))
+        .Run();
+    transaction.Commit();
+    OPENSSL_cleanse(pkcs8->data(), pkcs8->size());
+    return CertContext::FromStore(certificate, SystemStore::My, id, *database);
+  });
+}
+
+}  // namespace velsor::crypt

@@ -1,0 +1,70 @@
+#pragma once
+// Providers and their key containers. A provider is one of the two RSA provider names; a
+// container, shared by both, holds at most an exchange key and a signature key, stored as
+// PKCS#8. The default container is named after the login user. Nothing here ever deletes a
+// container that holds keys, and private keys never leave this process.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/bytes.h"
+#include "platform/crypt/cert_context.h"
+#include "platform/crypt/crypt_result.h"
+#include "platform/crypt/openssl_ptr.h"
+
+namespace velsor::crypt {
+
+inline constexpr DWORD CRYPT_NEWKEYSET = 0x8;
+inline constexpr DWORD CRYPT_DELETEKEYSET = 0x10;
+inline constexpr DWORD CRYPT_SILENT = 0x40;
+inline constexpr DWORD CRYPT_VERIFYCONTEXT = 0xF0000000;
+
+inline constexpr std::u16string_view MS_ENHANCED_PROV =
+    u"Microsoft Enhanced Cryptographic Provider v1.0";
+inline constexpr std::u16string_view MS_DEF_PROV = u"Microsoft Base Cryptographic Provider v1.0";
+
+inline constexpr HRESULT NTE_PROV_TYPE_NOT_DEF = Hr(0x80090017);
+inline constexpr HRESULT NTE_KEYSET_NOT_DEF = Hr(0x80090019);
+
+// The login user's name: the default container.
+std::u16string DefaultContainerName();
+
+class CryptProvider {
+ public:
+  // Without a container name, the default container. CRYPT_NEWKEYSET creates the
+  // container (NTE_EXISTS when it is there already); without it the container must exist
+  // (NTE_BAD_KEYSET). CRYPT_VERIFYCONTEXT opens no container at all. CRYPT_DELETEKEYSET
+  // removes an empty container and refuses one that holds keys.
+  static CryptResult<CryptProvider> Acquire(std::optional<std::u16string_view> container,
+                                            std::u16string_view provider, DWORD provType,
+                                            DWORD flags);
+
+  const std::u16string& providerName() const { return provider_; }
+  const std::optional<std::u16string>& containerName() const { return container_; }
+
+  // The container's key of that spec; NTE_NO_KEY when it holds none.
+  CryptResult<EvpPkeyPtr> PrivateKey(DWORD keySpec) const;
+  // Stores a key as the container's exchange or signature key; NTE_EXISTS when the
+  // container has one of that spec already.
+  CryptResult<Done> StoreKey(DWORD keySpec, const EVP_PKEY& key);
+
+  CryptProvider(std::u16string provider, std::optional<std::u16string> container,
+                std::shared_ptr<Database> database)
+      : provider_(std::move(provider)),
+        container_(std::move(container)),
+        database_(std::move(database)) {}
+
+ private:
+  std::u16string provider_;
+  std::optional<std::u16string> container_;
+  std::shared_ptr<Database> database_;
+};
+
+// Puts a certificate and its private key in place in one transaction: a new container
+// under `provider` holding the key as `keySpec`, and the certificate in "MY" linked to it
+// by its key provider information. Either all of it is stored or none of it.
+CryptResult<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const EVP_PKEY& key,
+                                                     DWORD keySpec, std::u16string_view provider);
+
+}  // namespace velsor::crypt

@@ -1,0 +1,122 @@
+#include "platform/crypt/sqlite_db.h"
+
+namespace velsor::crypt {
+namespace {
+
+// Other processes may hold the lock for a moment (an import, a registration); wait.
+constexpr int kBusyTimeoutMs = 15000;
+
+[[noreturn]] void Throw(sqlite3* handle) {
+  throw SqliteError{sqlite3_extended_errcode(handle), sqlite3_errmsg(handle)};
+}
+
+}  // namespace
+
+Statement& Statement::Bind(int index, std::int64_t value) {
+  if (sqlite3_bind_int64(statement_.get(), index, value) != SQLITE_OK) {
+    Throw(sqlite3_db_handle(statement_.get()));
+  }
+  return *this;
+}
+
+Statement& Statement::Bind(int index, std::string_view text) {
+  if (sqlite3_bind_text64(statement_.get(), index, text.data(), text.size(), SQLITE_TRANSIENT,
+                          SQLITE_UTF8) != SQLITE_OK) {
+    Throw(sqlite3_db_handle(statement_.get()));
+  }
+  return *this;
+}
+
+Statement& Statement::Bind(int index, ByteView blob) {
+  static const std::uint8_t kEmpty = 0;
+  if (sqlite3_bind_blob64(statement_.get(), index, blob.empty() ? &kEmpty : blob.data(),
+                          blob.size(), SQLITE_TRANSIENT) != SQLITE_OK) {
+    Throw(sqlite3_db_handle(statement_.get()));
+  }
+  return *this;
+}
+
+bool Statement::Step() {
+  const int status = sqlite3_step(statement_.get());
+  if (status == SQLITE_ROW) return true;
+  if (status == SQLITE_DONE) return false;
+  Throw(sqlite3_db_handle(statement_.get()));
+}
+
+void Statement::Run() {
+  while (Step()) {
+  }
+}
+
+std::int64_t Statement::Integer(int column) const {
+  return sqlite3_column_int64(statement_.get(), column);
+}
+
+std::string Statement::Text(int column) const {
+  const auto* text = sqlite3_column_text(statement_.get(), column);
+  const int size = sqlite3_column_bytes(statement_.get(), column);
+  return text == nullptr
+             ? std::string()
+             : std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size));
+}
+
+Bytes Statement::Blob(int column) const {
+  const auto* blob =
+      static_cast<const std::uint8_t*>(sqlite3_column_blob(statement_.get(), column));
+  const int size = sqlite3_column_bytes(statement_.get(), column);
+  return blob == nullptr ? Bytes() : Bytes(blob, blob + size);
+}
+
+CryptResult<std::shared_ptr<Database>> Database::Open(const std::filesystem::path& path,
+                                                      std::string_view schema) {
+  sqlite3* raw = nullptr;
+  const int status = sqlite3_open_v2(
+      path.c_str(), &raw,
+      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX,
+      nullptr);
+  auto database = std::make_shared<Database>(Key{}, raw);
+  if (status != SQLITE_OK) {
+    return Failure(E_FAIL, "cannot open " + path.string() + ": " +
+                               (raw != nullptr ? sqlite3_errmsg(raw) : "out of memory"));
+  }
+  sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+  return GuardDatabase([&]() -> CryptResult<std::shared_ptr<Database>> {
+    database->Execute("PRAGMA foreign_keys = ON");
+    database->Execute("PRAGMA journal_mode = WAL");
+    Transaction transaction(*database);
+    database->Execute(schema);
+    transaction.Commit();
+    return database;
+  });
+}
+
+Statement Database::Prepare(std::string_view sql) {
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(handle_.get(), sql.data(), static_cast<int>(sql.size()), &statement,
+                         nullptr) != SQLITE_OK) {
+    Fail();
+  }
+  return Statement(statement);
+}
+
+void Database::Execute(std::string_view sql) {
+  const std::string script(sql);
+  if (sqlite3_exec(handle_.get(), script.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail();
+}
+
+void Database::Fail() const { Throw(handle_.get()); }
+
+Database::Transaction::Transaction(Database& database) : database_(database) {
+  database_.Execute("BEGIN IMMEDIATE");
+}
+
+Database::Transaction::~Transaction() {
+  if (!done_) sqlite3_exec(database_.handle_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Database::Transaction::Commit() {
+  database_.Execute("COMMIT");
+  done_ = true;
+}
+
+}  // namespace velsor::crypt

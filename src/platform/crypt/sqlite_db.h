@@ -1,0 +1,95 @@
+#pragma once
+// A thin owner of SQLite connections and statements. Writers take the database lock at
+// the start of their transaction and wait for other processes rather than fail.
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/bytes.h"
+#include "platform/crypt/crypt_result.h"
+
+namespace velsor::crypt {
+
+class Statement {
+ public:
+  explicit Statement(sqlite3_stmt* statement) : statement_(statement) {}
+
+  Statement& Bind(int index, std::int64_t value);
+  Statement& Bind(int index, std::string_view text);
+  Statement& Bind(int index, ByteView blob);
+  // True while there is a row to read; false at the end. Errors throw SqliteError.
+  bool Step();
+  void Run();
+
+  std::int64_t Integer(int column) const;
+  std::string Text(int column) const;
+  Bytes Blob(int column) const;
+
+ private:
+  struct Finalize {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+  };
+  std::unique_ptr<sqlite3_stmt, Finalize> statement_;
+};
+
+// A failure of the database itself: busy past the timeout, full disk, corrupt file.
+struct SqliteError {
+  int code;
+  std::string message;
+};
+
+class Database {
+ public:
+  struct Key {
+    explicit Key() = default;
+  };
+  Database(Key, sqlite3* handle) : handle_(handle) {}
+
+  // Opens (creating) the file and applies `schema`, a script of idempotent statements.
+  static CryptResult<std::shared_ptr<Database>> Open(const std::filesystem::path& path,
+                                                     std::string_view schema);
+
+  Statement Prepare(std::string_view sql);
+  void Execute(std::string_view sql);
+
+  // BEGIN IMMEDIATE; rolled back unless committed.
+  class Transaction {
+   public:
+    explicit Transaction(Database& database);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit();
+
+   private:
+    Database& database_;
+    bool done_ = false;
+  };
+
+  std::int64_t LastInsertId() const { return sqlite3_last_insert_rowid(handle_.get()); }
+
+ private:
+  struct Close {
+    void operator()(sqlite3* handle) const { sqlite3_close_v2(handle); }
+  };
+  [[noreturn]] void Fail() const;
+
+  std::unique_ptr<sqlite3, Close> handle_;
+};
+
+// Runs `work`, turning database failures into an error result.
+template <class Work>
+auto GuardDatabase(Work&& work) -> decltype(work()) {
+  try {
+    return work();
+  } catch (const SqliteError& error) {
+    return Failure(E_FAIL, "user data: " + error.message);
+  }
+}
+
+}  // namespace velsor::crypt

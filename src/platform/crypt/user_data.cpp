@@ -1,0 +1,47 @@
+#include "platform/crypt/user_data.h"
+
+#include "platform/crypt/velsor_home.h"
+
+namespace velsor::crypt {
+namespace {
+
+// Rows are never reordered: a store enumerates its certificates by id, which is the order
+// in which they were added.
+constexpr char kSchema[] = R"sql(
+CREATE TABLE IF NOT EXISTS certificates (
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  store TEXT NOT NULL,
+  encoded BLOB NOT NULL
+);
+CREATE INDEX IF NOT EXISTS certificates_by_store ON certificates (store, id);
+CREATE TABLE IF NOT EXISTS certificate_properties (
+  certificate INTEGER NOT NULL REFERENCES certificates (id) ON DELETE CASCADE,
+  property INTEGER NOT NULL,
+  value BLOB NOT NULL,
+  PRIMARY KEY (certificate, property)
+);
+CREATE TABLE IF NOT EXISTS crls (
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  store TEXT NOT NULL,
+  encoded BLOB NOT NULL
+);
+CREATE TABLE IF NOT EXISTS key_containers (
+  name TEXT PRIMARY KEY
+);
+CREATE TABLE IF NOT EXISTS container_keys (
+  container TEXT NOT NULL REFERENCES key_containers (name),
+  key_spec INTEGER NOT NULL CHECK (key_spec IN (1, 2)),
+  pkcs8 BLOB NOT NULL,
+  PRIMARY KEY (container, key_spec)
+);
+)sql";
+
+}  // namespace
+
+CryptResult<std::shared_ptr<Database>> OpenCertStoreDatabase() {
+  auto path = PrivateUserFile(kCertStoreFile);
+  if (!path) return path.error();
+  return Database::Open(*path, kSchema);
+}
+
+}  // namespace velsor::crypt

@@ -1,0 +1,84 @@
+#include "platform/crypt/velsor_home.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace velsor::crypt {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr mode_t kPrivateFolder = 0700;
+constexpr mode_t kPrivateFile = 0600;
+
+std::optional<fs::path> AbsoluteFromEnvironment(const char* variable) {
+  const char* value = std::getenv(variable);
+  if (value == nullptr || *value == '\0' || value[0] != '/') return std::nullopt;
+  return fs::path(value);
+}
+
+std::optional<fs::path> UserHomeFolder() {
+  if (auto home = AbsoluteFromEnvironment("HOME")) return home;
+  if (const passwd* entry = getpwuid(geteuid()); entry != nullptr && entry->pw_dir != nullptr) {
+    return fs::path(entry->pw_dir);
+  }
+  return std::nullopt;
+}
+
+std::optional<fs::path> HomeLocation() {
+  if (const char* explicitHome = std::getenv("VELSOR_HOME");
+      explicitHome != nullptr && *explicitHome != '\0') {
+    return fs::absolute(explicitHome);
+  }
+  if (auto data = AbsoluteFromEnvironment("XDG_DATA_HOME")) return *data / "velsor";
+  if (auto home = UserHomeFolder()) return *home / ".local" / "share" / "velsor";
+  return std::nullopt;
+}
+
+CryptError Refuse(const fs::path& path, const std::string& why) {
+  return Failure(E_ACCESSDENIED, "refusing to use " + path.string() + ": " + why);
+}
+
+}  // namespace
+
+CryptResult<fs::path> VelsorHome() {
+  const auto home = HomeLocation();
+  if (!home) return Failure(E_FAIL, "no home folder: set VELSOR_HOME or HOME");
+  std::error_code error;
+  fs::create_directories(home->parent_path(), error);
+  if (::mkdir(home->c_str(), kPrivateFolder) != 0 && errno != EEXIST) {
+    return Failure(E_FAIL, "cannot create " + home->string() + ": " + std::strerror(errno));
+  }
+  struct stat status {};
+  if (::stat(home->c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+    return Refuse(*home, "not a folder");
+  }
+  if (status.st_uid != geteuid()) return Refuse(*home, "it belongs to another user");
+  if (status.st_mode & (S_IWGRP | S_IWOTH)) {
+    return Refuse(*home, "others can write to it (make it private with chmod 700)");
+  }
+  return *home;
+}
+
+CryptResult<fs::path> PrivateUserFile(const std::string& name) {
+  auto home = VelsorHome();
+  if (!home) return home.error();
+  const fs::path path = *home / name;
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kPrivateFile);
+  if (fd < 0) return Failure(E_FAIL, "cannot open " + path.string() + ": " + std::strerror(errno));
+  struct stat status {};
+  const bool ours = ::fstat(fd, &status) == 0 && status.st_uid == geteuid();
+  // A file left with a wider mode is made private again.
+  if (ours && (status.st_mode & 0777) != kPrivateFile) ::fchmod(fd, kPrivateFile);
+  ::close(fd);
+  if (!ours) return Refuse(path, "it belongs to another user");
+  return path;
+}
+
+}  // namespace velsor::crypt
