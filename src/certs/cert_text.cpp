@@ -1,0 +1,87 @@
+#include "certs/cert_text.h"
+
+#include <cstdio>
+#include <new>
+
+#include "platform/crypt/name_text.h"
+
+namespace velsor::certs {
+namespace {
+
+constexpr std::size_t kMaxSerialBytes = 51;
+
+std::u16string Widen(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
+
+}  // namespace
+
+std::optional<std::u16string> FormatCertTime(std::time_t utc) {
+  std::tm parts{};
+  if (gmtime_r(&utc, &parts) == nullptr || parts.tm_year + 1900 > 9999 ||
+      parts.tm_year + 1900 < 0) {
+    return std::nullopt;
+  }
+  char text[32];
+  const int length =
+      std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02dGMT", parts.tm_year + 1900,
+                    parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+  if (length != 22) return std::nullopt;
+  return Widen(std::string_view(text, static_cast<std::size_t>(length)));
+}
+
+std::optional<std::u16string> SerialText(ByteView serialBlob) {
+  if (serialBlob.size() > kMaxSerialBytes) return std::nullopt;
+  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  std::u16string text;
+  std::size_t written = 0;
+  for (auto byte = serialBlob.rbegin(); byte != serialBlob.rend(); ++byte) {
+    text.push_back(kDigits[*byte >> 4]);
+    text.push_back(kDigits[*byte & 15]);
+    if (++written % 2 == 0 && written < serialBlob.size()) text.push_back(u' ');
+  }
+  return text;
+}
+
+CertText GetCertText(const crypt::CertContext* certificate, int kind) {
+  if (certificate == nullptr) return {kCertTextMissing, {}};
+  try {
+    switch (static_cast<CertDetail>(kind)) {
+      case CertDetail::Subject:
+        return {kCertTextOk, crypt::X500NameText(certificate->subject())};
+      case CertDetail::Issuer:
+        return {kCertTextOk, crypt::X500NameText(certificate->issuer())};
+      case CertDetail::NotBefore:
+      case CertDetail::NotAfter: {
+        const auto text = FormatCertTime(static_cast<CertDetail>(kind) == CertDetail::NotBefore
+                                             ? certificate->notBefore()
+                                             : certificate->notAfter());
+        if (!text) return {kCertTextUnavailable, {}};
+        return {kCertTextOk, *text};
+      }
+      case CertDetail::SerialNumber: {
+        auto text = SerialText(certificate->serialBlob());
+        if (!text) return {kCertTextUnavailable, {}};
+        return {kCertTextOk, std::move(*text)};
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    return {kCertTextNoMemory, {}};
+  }
+  return {kCertTextOk, {}};
+}
+
+std::int32_t ExtractCertInfo(const crypt::CertContext* certificate, CertInfo* record) {
+  if (certificate == nullptr || record == nullptr) return kCertTextMissing;
+  CertInfo filled;
+  for (int kind = 1; kind <= static_cast<int>(kCertDetailCount); ++kind) {
+    CertText text = GetCertText(certificate, kind);
+    if (text.status != kCertTextOk) {
+      *record = CertInfo{};
+      return text.status;
+    }
+    filled[static_cast<CertDetail>(kind)] = std::move(text.text);
+  }
+  *record = std::move(filled);
+  return kCertTextOk;
+}
+
+}  // namespace velsor::certs

@@ -1,0 +1,45 @@
+#pragma once
+// The texts a certificate is shown, compared and handed to pages by: subject and issuer in
+// X500 form, the validity period as "2015-03-17 08:05:09GMT" (UTC, whatever the local time
+// zone), and the serial number in groups of four hexadecimal digits.
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "certs/cert_info.h"
+#include "platform/bytes.h"
+#include "platform/crypt/cert_context.h"
+
+namespace velsor::certs {
+
+inline constexpr std::int32_t kCertTextOk = 0;
+inline constexpr std::int32_t kCertTextMissing = -10001;
+inline constexpr std::int32_t kCertTextUnavailable = -10016;
+inline constexpr std::int32_t kCertTextNoMemory = -10000;
+
+// The kinds follow CertDetail: 1 subject, 2 issuer, 3 not before, 4 not after, 5 serial.
+struct CertText {
+  std::int32_t status = kCertTextOk;
+  std::u16string text;
+};
+
+// Any other kind gives an empty text and success. A missing certificate gives
+// kCertTextMissing; a time that cannot be written or a serial number longer than 51
+// bytes gives kCertTextUnavailable.
+CertText GetCertText(const crypt::CertContext* certificate, int kind);
+
+// Nothing when the time cannot be converted.
+std::optional<std::u16string> FormatCertTime(std::time_t utc);
+
+// The serial's bytes most significant first, as upper-case hex with a space after every
+// second byte that another follows; `serialBlob` holds them least significant first.
+// Nothing for serials of more than 51 bytes, which the text was never meant to hold.
+std::optional<std::u16string> SerialText(ByteView serialBlob);
+
+// All five texts, or none: on failure the record is emptied. A missing certificate or
+// record gives kCertTextMissing and leaves the record untouched.
+std::int32_t ExtractCertInfo(const crypt::CertContext* certificate, CertInfo* record);
+
+}  // namespace velsor::certs

@@ -1,0 +1,75 @@
+#include "certs/cert_entry_list.h"
+
+#include <gtest/gtest.h>
+
+#include "certs/dn_short_name.h"
+#include "fixtures/test_pki.h"
+
+namespace velsor::certs {
+namespace {
+
+using crypt::CertContext;
+using crypt::CertStore;
+using testing::ScopedVelsorHome;
+using testing::SharedTestPki;
+
+TEST(CertEntryList, PositionsAndErrors) {
+  CertEntryList list;
+  EXPECT_EQ(list.Count(), 0);
+  std::u16string text;
+  EXPECT_EQ(list.ReadText(0, text), kEntryListNoValue);
+  EXPECT_EQ(list.ReadText(-1, text), kEntryListNegativePosition);
+  EXPECT_EQ(list.AppendText(u""), kEntryListNoValue);
+  EXPECT_EQ(list.AppendBytes({}), kEntryListNoValue);
+  EXPECT_EQ(list.Count(), 0);
+
+  list.AppendCertificate(**CertContext::FromEncoded(SharedTestPki().alice.encoded));
+  list.AppendCertificate(**CertContext::FromEncoded(SharedTestPki().noCommonName.encoded));
+  ASSERT_EQ(list.Count(), 10);
+  EXPECT_EQ(list.EntryCount(), 2);
+  EXPECT_EQ(list.EntryText(0, EntryField::SubjectName), u"Alice Zhang");
+  EXPECT_EQ(list.EntryText(0, EntryField::IssuerName), u"Velsor Test CA");
+  EXPECT_EQ(list.EntryText(0, EntryField::Serial), u"1001");
+  EXPECT_EQ(list.EntryText(1, EntryField::SubjectName), u"nocn@velsor.test");
+  Bytes issuer;
+  EXPECT_EQ(list.ReadBytes(4, issuer), kEntryListOk);
+  EXPECT_EQ(issuer.front(), 0x30);
+  EXPECT_EQ(list.ReadBytes(3, issuer), kEntryListNoValue) << "a text node is not bytes";
+  EXPECT_EQ(list.ReadText(10, text), kEntryListNoValue);
+}
+
+TEST(DnShortName, FallsBackThroughTheKeys) {
+  EXPECT_EQ(ShortNameOfDn(u"C=CN, O=Velsor, CN=Alice, OU=x"), u"Alice");
+  EXPECT_EQ(ShortNameOfDn(u"C=CN, O=Velsor, OU=Unit, E=a@b"), u"a@b");
+  EXPECT_EQ(ShortNameOfDn(u"C=CN, O=Velsor, OU=Unit"), u"Unit");
+  EXPECT_EQ(ShortNameOfDn(u"C=CN, O=Velsor"), u"Velsor");
+  EXPECT_EQ(ShortNameOfDn(u"C=CN, L=City"), u"C=CN, L=City");
+  EXPECT_EQ(ShortNameOfDn(u"cn=lower"), u"cn=lower") << "the search is case-sensitive";
+}
+
+TEST(CertEntryList, ResolvingEntries) {
+  ScopedVelsorHome home;
+  const auto& pki = SharedTestPki();
+  SharedTestPki().Install();
+  auto book = CertStore::Open(u"AddressBOOK");
+  ASSERT_TRUE(book->Add(pki.alice.encoded));
+  std::vector<CertStore> myFirst{*CertStore::Open(u"MY"), *book};
+  std::vector<CertStore> bookFirst{*book, *CertStore::Open(u"MY")};
+
+  CertEntryList list;
+  list.AppendCertificate(**CertContext::FromEncoded(pki.alice.encoded));
+  list.AppendCertificate(**CertContext::FromEncoded(pki.longSerial.encoded));
+  const auto fromMy = list.ResolveEntry(0, myFirst);
+  ASSERT_TRUE(fromMy);
+  EXPECT_EQ(fromMy->store(), crypt::SystemStore::My);
+  EXPECT_EQ(list.ResolveEntry(0, bookFirst)->store(), crypt::SystemStore::AddressBook)
+      << "the earlier store wins";
+
+  EXPECT_EQ(list.EntryText(1, EntryField::Serial), u"没有序列号");
+  EXPECT_EQ(list.ResolveEntry(1, myFirst), nullptr)
+      << "an entry without a serial text resolves to none";
+  EXPECT_EQ(list.ResolveEntry(2, myFirst), nullptr);
+}
+
+}  // namespace
+}  // namespace velsor::certs

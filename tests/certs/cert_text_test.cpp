@@ -1,0 +1,78 @@
+#include "certs/cert_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "fixtures/test_pki.h"
+
+namespace velsor::certs {
+namespace {
+
+using crypt::CertContext;
+using crypt::CertContextPtr;
+using testing::SharedTestPki;
+
+CertContextPtr Context(const Bytes& encoded) { return *CertContext::FromEncoded(encoded); }
+
+TEST(CertText, TimesAreUtcWhateverTheTimeZone) {
+  const char* old = std::getenv("TZ");
+  const std::string saved = old ? old : "";
+  for (const char* zone : {"UTC", "Asia/Shanghai", "America/Los_Angeles", "Pacific/Kiritimati"}) {
+    setenv("TZ", zone, 1);
+    tzset();
+    EXPECT_EQ(FormatCertTime(1577836800), u"2020-01-01 00:00:00GMT") << zone;
+    EXPECT_EQ(FormatCertTime(1426579509), u"2015-03-17 08:05:09GMT") << zone;
+  }
+  old ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
+  tzset();
+}
+
+TEST(CertText, SerialsInGroupsOfFourDigits) {
+  // Blobs are least significant byte first.
+  EXPECT_EQ(SerialText(Bytes{0x05}), u"05");
+  EXPECT_EQ(SerialText(Bytes{0xFF, 0x00}), u"00FF");
+  EXPECT_EQ(SerialText(Bytes{0x56, 0x34, 0x12}), u"1234 56");
+  EXPECT_EQ(SerialText(Bytes{0x89, 0x67, 0x45, 0x23, 0x01}), u"0123 4567 89");
+  EXPECT_EQ(SerialText(Bytes{}), u"");
+  const Bytes longest(51, 0xAB);
+  ASSERT_TRUE(SerialText(longest));
+  EXPECT_EQ(SerialText(longest)->size(), 2u * 51 + 25);
+  EXPECT_EQ(SerialText(Bytes(52, 0xAB)), std::nullopt);
+}
+
+TEST(CertText, EachKindOfText) {
+  const auto alice = Context(SharedTestPki().alice.encoded);
+  EXPECT_EQ(GetCertText(alice.get(), 1).text, u"C=CN, O=Velsor, OU=Testing, CN=Alice Zhang");
+  EXPECT_EQ(GetCertText(alice.get(), 2).text, u"C=CN, O=Velsor, CN=Velsor Test CA");
+  EXPECT_EQ(GetCertText(alice.get(), 3).text.size(), 22u);
+  EXPECT_EQ(GetCertText(alice.get(), 5).text, u"1001");
+  const CertText other = GetCertText(alice.get(), 6);
+  EXPECT_EQ(other.status, kCertTextOk);
+  EXPECT_EQ(other.text, u"");
+  EXPECT_EQ(GetCertText(nullptr, 1).status, kCertTextMissing);
+  const auto high = Context(SharedTestPki().highSerial.encoded);
+  EXPECT_EQ(GetCertText(high.get(), 5).text, u"0080 1122 33")
+      << "the sign byte is part of the serial";
+}
+
+TEST(CertText, ExtractionIsCompleteOrEmpty) {
+  CertInfo record;
+  const auto alice = Context(SharedTestPki().alice.encoded);
+  ASSERT_EQ(ExtractCertInfo(alice.get(), &record), kCertTextOk);
+  EXPECT_EQ(record[CertDetail::Subject], u"C=CN, O=Velsor, OU=Testing, CN=Alice Zhang");
+  EXPECT_EQ(record[CertDetail::SerialNumber], u"1001");
+  EXPECT_TRUE(record[CertDetail::NotAfter]);
+
+  const auto tooLong = Context(SharedTestPki().longSerial.encoded);
+  EXPECT_EQ(ExtractCertInfo(tooLong.get(), &record), kCertTextUnavailable);
+  for (const auto& item : record.items) EXPECT_FALSE(item) << "an earlier item must not stay";
+
+  record[CertDetail::Subject] = u"kept";
+  EXPECT_EQ(ExtractCertInfo(nullptr, &record), kCertTextMissing);
+  EXPECT_EQ(record[CertDetail::Subject], u"kept");
+  EXPECT_EQ(ExtractCertInfo(alice.get(), nullptr), kCertTextMissing);
+}
+
+}  // namespace
+}  // namespace velsor::certs
