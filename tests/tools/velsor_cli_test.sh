@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The velsor command as a user meets it: demo store, PKCS#12 import, adding, listing,
+# exporting and removing, and clear failures for bad input.
+set -uo pipefail
+
+velsor=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export VELSOR_HOME=$work/home
+failures=0
+
+check() {  # check DESCRIPTION COMMAND...: the command must succeed
+  if ! "${@:2}" >"$work/out" 2>"$work/err"; then
+    echo "FAILED: $1"; cat "$work/out" "$work/err"; failures=$((failures + 1))
+  fi
+}
+refuse() {  # refuse DESCRIPTION EXPECTED-TEXT COMMAND...: must fail, saying EXPECTED-TEXT
+  if "${@:3}" >"$work/out" 2>"$work/err"; then
+    echo "FAILED: $1 succeeded"; failures=$((failures + 1))
+  elif ! grep -q -- "$2" "$work/err"; then
+    echo "FAILED: $1 did not say '$2':"; cat "$work/err"; failures=$((failures + 1))
+  fi
+}
+expect_line() {  # expect_line DESCRIPTION PATTERN: a line of the last output matches
+  grep -q -E -- "$2" "$work/out" || { echo "FAILED: $1"; cat "$work/out"; failures=$((failures + 1)); }
+}
+
+check "help" "$velsor" --help
+expect_line "help names the commands" "import-pfx"
+check "store help" "$velsor" store list --help
+
+check "demo-pki" "$velsor" demo-pki
+expect_line "demo reports the users" "MY +C=CN, O=Velsor Demo, CN=张三 Demo"
+check "list MY" "$velsor" store list
+expect_line "list format" $'^1\tC=CN, O=Velsor Demo, CN=张三 Demo\t[0-9A-F]{4} [0-9A-F]{4} [0-9A-F]{4} [0-9A-F]{4}\t20[0-9]{2}-[0-9]{2}-[0-9]{2} [0-9:]{8}GMT\texchange$'
+expect_line "signature user" $'^2\t.*李四 Demo\t.*\tsignature$'
+check "list AddressBOOK" "$velsor" store list addressbook
+expect_line "partner without key" $'^1\t.*Partner Demo\t.*\tnone$'
+[[ $(stat -c %a "$VELSOR_HOME") == 700 ]] || { echo "FAILED: home mode"; failures=$((failures + 1)); }
+[[ $(stat -c %a "$VELSOR_HOME/certstore.db") == 600 ]] || { echo "FAILED: file mode"; failures=$((failures + 1)); }
+
+# A PKCS#12 file with a chain, made with the openssl command line.
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/ca.key" -out "$work/ca.pem" -days 30 \
+  -subj "/CN=Pfx Test CA" -addext basicConstraints=critical,CA:TRUE 2>/dev/null
+openssl req -newkey rsa:2048 -nodes -keyout "$work/user.key" -out "$work/user.csr" -subj "/CN=Pfx User/O=Velsor" 2>/dev/null
+openssl x509 -req -in "$work/user.csr" -CA "$work/ca.pem" -CAkey "$work/ca.key" -set_serial 0x00A1B2 \
+  -days 30 -out "$work/user.pem" 2>/dev/null
+openssl pkcs12 -export -inkey "$work/user.key" -in "$work/user.pem" -certfile "$work/ca.pem" \
+  -passout pass:s3cret -out "$work/user.p12" 2>/dev/null
+echo s3cret >"$work/password"
+
+refuse "wrong password" "wrong password" env PFX_PASSWORD=nope "$velsor" store import-pfx "$work/user.p12" --password-env PFX_PASSWORD
+check "import with signature key" "$velsor" store import-pfx "$work/user.p12" --password-file "$work/password" --key-spec signature
+expect_line "chain is listed, not added" "also in the file .*CN=Pfx Test CA"
+check "list after import" "$velsor" store list MY
+expect_line "imported user" $'^3\tO=Velsor, CN=Pfx User|^3\tCN=Pfx User, O=Velsor\t00A1 B2\t'
+expect_line "imported key spec" $'^3\t.*Pfx User.*\tsignature$'
+check "import with chain" env PFX_PASSWORD=s3cret "$velsor" store import-pfx "$work/user.p12" --password-env PFX_PASSWORD --with-chain
+expect_line "chain to CA" "added CN=Pfx Test CA to CA"
+check "list ROOT untouched" "$velsor" store list ROOT
+[[ $(wc -l <"$work/out") == 1 ]] || { echo "FAILED: ROOT changed by an import"; failures=$((failures + 1)); }
+
+# Adding PEM (two certificates at once) and DER, exporting and removing.
+cat "$work/ca.pem" "$work/user.pem" >"$work/two.pem"
+check "add two from PEM" "$velsor" store add ROOT "$work/two.pem"
+openssl x509 -in "$work/user.pem" -outform DER -out "$work/user.der"
+check "add DER" "$velsor" store add AddressBOOK "$work/user.der"
+check "export" "$velsor" store export AddressBOOK 2
+cmp -s "$work/out" <(openssl x509 -in "$work/user.pem") || { echo "FAILED: export differs"; failures=$((failures + 1)); }
+check "remove" "$velsor" store remove AddressBOOK 1
+check "list after remove" "$velsor" store list AddressBOOK
+expect_line "remaining" $'^1\t.*Pfx User'
+touch "$work/index"
+printf '[ca]\ndefault_ca=d\n[d]\ndatabase=%s\ndefault_md=sha256\ndefault_crl_days=30\n' "$work/index" >"$work/ca.cnf"
+openssl ca -gencrl -keyfile "$work/ca.key" -cert "$work/ca.pem" -out "$work/crl.pem" -config "$work/ca.cnf" 2>/dev/null
+check "add CRL" "$velsor" store add-crl CA "$work/crl.pem"
+
+# Bad input is refused clearly.
+refuse "unknown store" "no store named Trust" "$velsor" store list Trust
+refuse "unreadable file" "cannot read" "$velsor" store add CA "$work/missing.pem"
+echo "just text" >"$work/text.pem"
+refuse "not a certificate" "holds no certificate" "$velsor" store add CA "$work/text.pem"
+refuse "not a CRL" "not a DER certificate revocation list" "$velsor" store add-crl CA "$work/text.pem"
+refuse "not a PKCS#12 file" "not a PKCS#12 file" "$velsor" store import-pfx "$work/text.pem"
+refuse "bad index" "no certificate at index 9" "$velsor" store remove MY 9
+refuse "unknown command" "unknown store command" "$velsor" store frobnicate
+chmod 777 "$VELSOR_HOME"
+refuse "home writable by others" "others can write" "$velsor" store list
+
+echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
+[[ $failures == 0 ]]

@@ -1,0 +1,113 @@
+// velsor demo-pki: a small certificate hierarchy to try the control with.
+
+#include <cstdio>
+#include <ctime>
+
+#include "cli.h"
+#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/cert_store.h"
+#include "platform/crypt/key_containers.h"
+#include "platform/crypt/name_text.h"
+
+namespace velsor::cli {
+namespace {
+
+using crypt::NameAttribute;
+
+constexpr char kDemoUsage[] =
+    "usage: velsor demo-pki\n"
+    "\n"
+    "Makes a demo hierarchy in the current user's stores: a root in ROOT, an intermediate\n"
+    "authority in CA with its revocation list, two users with their keys in MY (one with\n"
+    "an exchange key, one with a signature key) and a partner in AddressBOOK. Every run\n"
+    "makes new keys and certificates.\n";
+
+constexpr std::time_t kDay = 24 * 60 * 60;
+
+struct Made {
+  crypt::X509Ptr certificate;
+  crypt::EvpPkeyPtr key;
+  Bytes encoded;
+};
+
+Made Issue(std::vector<NameAttribute> subject, Bytes serial, const Made* issuer, bool authority,
+           int days) {
+  Made made;
+  made.key = crypt::GenerateRsaKey(2048);
+  if (!made.key) throw CommandError("cannot generate an RSA key");
+  crypt::CertificateRequest request;
+  request.subject = std::move(subject);
+  request.serial = std::move(serial);
+  request.notBefore = std::time(nullptr) - kDay;
+  request.notAfter = std::time(nullptr) + days * kDay;
+  request.certificateAuthority = authority;
+  request.keyUsage = authority ? "critical,keyCertSign,cRLSign"
+                               : "digitalSignature,nonRepudiation,keyEncipherment,dataEncipherment";
+  made.certificate = Require(
+      crypt::IssueCertificate(request, *made.key, issuer ? issuer->certificate.get() : nullptr,
+                              issuer ? *issuer->key : *made.key),
+      "issuing a certificate");
+  made.encoded = crypt::EncodeCertificate(*made.certificate);
+  return made;
+}
+
+std::vector<NameAttribute> Name(std::string_view commonName) {
+  return {NameAttribute::Printable("C", "CN"), NameAttribute::Utf8("O", "Velsor Demo"),
+          NameAttribute::Utf8("CN", commonName)};
+}
+
+Bytes RandomSerial(std::uint8_t first) {
+  Bytes serial{first};
+  for (int i = 0; i < 7; ++i) serial.push_back(static_cast<std::uint8_t>(std::rand()));
+  return serial;
+}
+
+void Report(const char* what, const char* store, const Made& made) {
+  std::printf("%-34s %-12s %s\n", what, store,
+              Utf8(crypt::X500NameText(X509_get_subject_name(made.certificate.get()))).c_str());
+}
+
+}  // namespace
+
+int DemoPkiCommand(Arguments arguments) {
+  if (!arguments.empty()) {
+    std::fputs(kDemoUsage, arguments[0] == "--help" || arguments[0] == "-h" ? stdout : stderr);
+    return arguments[0] == "--help" || arguments[0] == "-h" ? 0 : 2;
+  }
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  const Made root = Issue(Name("Velsor Demo Root"), RandomSerial(0x11), nullptr, true, 3650);
+  const Made authority = Issue(Name("Velsor Demo CA"), RandomSerial(0x22), &root, true, 1825);
+  const Made exchangeUser = Issue(Name("张三 Demo"), RandomSerial(0x33), &authority, false, 730);
+  const Made signatureUser = Issue(Name("李四 Demo"), RandomSerial(0x44), &authority, false, 730);
+  const Made partner = Issue(Name("Partner Demo"), RandomSerial(0x55), &authority, false, 730);
+  const auto crl =
+      Require(crypt::IssueCrl(*authority.certificate, *authority.key, {}, std::time(nullptr) - kDay,
+                              std::time(nullptr) + 30 * kDay),
+              "issuing the revocation list");
+
+  Require(Require(crypt::CertStore::Open(u"ROOT"), "store ROOT").Add(root.encoded),
+          "adding the root");
+  auto ca = Require(crypt::CertStore::Open(u"CA"), "store CA");
+  Require(ca.Add(authority.encoded), "adding the authority");
+  Require(ca.AddCrl(crypt::EncodeCrl(*crl)), "adding the revocation list");
+  Require(crypt::ImportCertificateWithKey(exchangeUser.encoded, *exchangeUser.key,
+                                          crypt::AT_KEYEXCHANGE, crypt::MS_ENHANCED_PROV),
+          "importing the first user");
+  Require(crypt::ImportCertificateWithKey(signatureUser.encoded, *signatureUser.key,
+                                          crypt::AT_SIGNATURE, crypt::MS_ENHANCED_PROV),
+          "importing the second user");
+  Require(Require(crypt::CertStore::Open(u"AddressBOOK"), "store AddressBOOK").Add(partner.encoded),
+          "adding the partner");
+
+  Report("root", "ROOT", root);
+  Report("intermediate authority", "CA", authority);
+  std::printf("%-34s %-12s issued by Velsor Demo CA, revokes nothing yet\n", "revocation list",
+              "CA");
+  Report("user with an exchange key", "MY", exchangeUser);
+  Report("user with a signature key", "MY", signatureUser);
+  Report("partner (no key)", "AddressBOOK", partner);
+  std::puts("\nSee them with: velsor store list [MY|CA|ROOT|AddressBOOK]");
+  return 0;
+}
+
+}  // namespace velsor::cli
