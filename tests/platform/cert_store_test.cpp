@@ -210,7 +210,8 @@ TEST(KeyContainers, AnImportKilledHalfWayLeavesNoHalves) {
   for (int round = 0; round < 8; ++round) {
     const pid_t pid = fork();
     if (pid == 0) ImportInChild(1000);
-    std::this_thread::sleep_for(std::chrono::microseconds(2000 + random() % 30000));
+    // Later rounds wait longer, so that some imports finish even on a slow machine.
+    std::this_thread::sleep_for(std::chrono::microseconds((2000 + random() % 30000) * (round + 1)));
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     ExpectKeysAndCertificatesPaired();

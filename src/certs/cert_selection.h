@@ -1,0 +1,91 @@
+#pragma once
+// Finding the certificate an operation is to use: by subject DN (one DN, or alternatives
+// joined by the page's separator), by serial number and issuer DN, or through the
+// chooser. Every operation searches the stores in the order given and answers one
+// certificate or none; it closes no store it was given.
+//
+// Which certificates take part depends on the family. Plain: with a single store only
+// those linked to a private key, with several stores all. Signature key: only those whose
+// linked key is a signature key, whatever the stores.
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "certs/choose_cert_dlg.h"
+#include "platform/crypt/cert_store.h"
+#include "platform/ui/dialog_host.h"
+
+namespace velsor::certs {
+
+enum class KeyFamily { Plain, Signature };
+
+inline constexpr std::size_t kMaxSerialNumbers = 20;
+
+// What the chooser needs besides the candidates.
+struct ChooserSetting {
+  const ChooserTexts& texts;
+  ui::DialogHost& host;
+};
+
+// Matches the pieces of `dn` against subjects; one match is returned at once, several go
+// to the chooser, none to an empty chooser only when `chooserWhenNone`. `found` becomes
+// true when anything matched (it is never set back to false).
+crypt::CertContextPtr SelectCertBySubject(std::span<const crypt::CertStore> stores,
+                                          std::u16string_view dn, std::u16string_view separator,
+                                          bool& found, bool chooserWhenNone,
+                                          const ChooserSetting& chooser,
+                                          KeyFamily family = KeyFamily::Plain);
+crypt::CertContextPtr SelectSignCertBySubject(std::span<const crypt::CertStore> stores,
+                                              std::u16string_view dn, std::u16string_view separator,
+                                              bool& found, bool chooserWhenNone,
+                                              const ChooserSetting& chooser);
+
+// Always shows the chooser with every qualifying certificate.
+crypt::CertContextPtr ChooseCert(std::span<const crypt::CertStore> stores,
+                                 const ChooserSetting& chooser,
+                                 KeyFamily family = KeyFamily::Plain);
+crypt::CertContextPtr ChooseSignCert(std::span<const crypt::CertStore> stores,
+                                     const ChooserSetting& chooser);
+
+// Serial numbers in hexadecimal separated by spaces, with an issuer DN that the
+// certificate's issuer text must equal exactly.
+crypt::CertContextPtr SelectCertByIssuerSerial(std::span<const crypt::CertStore> stores,
+                                               std::u16string_view serialNumbers,
+                                               std::u16string_view issuerDn,
+                                               const ChooserSetting& chooser,
+                                               KeyFamily family = KeyFamily::Plain);
+crypt::CertContextPtr SelectSignCertByIssuerSerial(std::span<const crypt::CertStore> stores,
+                                                   std::u16string_view serialNumbers,
+                                                   std::u16string_view issuerDn,
+                                                   const ChooserSetting& chooser);
+
+// The first certificate of any store whose subject holds a piece of `dn`; no chooser and
+// no qualifying rule.
+crypt::CertContextPtr FindCertBySubject(std::span<const crypt::CertStore> stores,
+                                        std::u16string_view dn, std::u16string_view separator);
+
+// The first certificate whose whole subject text equals the normalized `dn`.
+crypt::CertContextPtr FindCertBySubjectDn(std::span<const crypt::CertStore> stores,
+                                          std::u16string_view dn);
+
+// "C=CN, O=Org, CN=Name" and "C=CN,O=Org,CN=Name" both become "CN=Name, O=Org, C=CN".
+std::u16string ReverseDnOrder(std::u16string_view dn);
+
+// A space after every comma that has none, as the platform writes names.
+std::u16string NormalizeDn(std::u16string_view dn);
+
+// The DN cut at every occurrence of the separator; an empty separator leaves it whole.
+std::vector<std::u16string> DnPieces(std::u16string_view dn, std::u16string_view separator);
+
+// Serial numbers as integer blobs (least significant byte first); pieces of odd length or
+// with other characters than hex digits are left out, and at most 20 are kept.
+std::vector<Bytes> ParseSerialNumbers(std::u16string_view serialNumbers);
+
+// 0, with the key spec when the certificate is linked to a key; -10027 when the link
+// cannot be read. Without a link the key spec is left as it was.
+std::int32_t GetCertKeySpec(const crypt::CertContext& certificate, DWORD& keySpec);
+bool HasKeyProvInfo(const crypt::CertContext& certificate);
+
+}  // namespace velsor::certs

@@ -1,0 +1,98 @@
+#pragma once
+// The dialogs the control shows, behind one interface: the certificate chooser, open and
+// save dialogs, message boxes and "open this file with its viewer". The chooser's logic
+// lives with its handlers; a backend only draws what they ask for and feeds the user's
+// actions back to them, so every backend drives the same logic.
+//
+// Backends: "gtk" when a display is present, "none" when there is none (no dialog can be
+// shown), and "scripted" for tests, which queue the user's actions and read what was
+// shown. VELSOR_UI chooses one explicitly.
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velsor::ui {
+
+inline constexpr std::size_t kChooserColumns = 3;
+using ChooserRow = std::array<std::u16string, kChooserColumns>;
+
+// The chooser window as its handlers see it. Rows carry item data that identifies them
+// whatever order they are sorted in.
+class ChooserWindow {
+ public:
+  virtual void SetCaption(std::u16string_view caption) = 0;
+  virtual void SetPrompt(std::u16string_view prompt) = 0;
+  virtual void SetButtonTexts(std::u16string_view ok, std::u16string_view cancel,
+                              std::u16string_view view) = 0;
+  virtual void SetCopyright(std::u16string_view text) = 0;
+  // Three centred columns of 140 pixels.
+  virtual void SetColumns(const ChooserRow& headers) = 0;
+  virtual void AddRow(const ChooserRow& cells, int itemData) = 0;
+  // Reorders the rows; `less` compares two rows by their item data.
+  virtual void SortRows(const std::function<bool(int, int)>& less) = 0;
+  virtual std::optional<int> SelectedItemData() const = 0;
+  virtual std::u16string CellText(int itemData, std::size_t column) const = 0;
+  virtual void ShowMessage(std::u16string_view text, std::u16string_view caption) = 0;
+  // Ends the modal loop.
+  virtual void Close() = 0;
+
+ protected:
+  ~ChooserWindow() = default;
+};
+
+// What the chooser does when the user acts; implemented by the chooser dialog.
+class ChooserHandlers {
+ public:
+  virtual void OnInitDialog(ChooserWindow& window) = 0;
+  virtual void OnOk(ChooserWindow& window) = 0;
+  // The Cancel button, Escape and the window's close button.
+  virtual void OnCancel(ChooserWindow& window) = 0;
+  virtual void OnView(ChooserWindow& window) = 0;
+  virtual void OnColumnClick(ChooserWindow& window, std::size_t column) = 0;
+  virtual void OnDoubleClick(ChooserWindow& window) = 0;
+
+ protected:
+  ~ChooserHandlers() = default;
+};
+
+struct FileDialogRequest {
+  std::u16string title;
+  std::u16string filter;            // e.g. u"*.*" or u"*.cry"
+  std::u16string proposedName;      // save dialogs
+  std::u16string defaultExtension;  // added when the user types none
+  bool confirmOverwrite = false;
+};
+
+enum class DialogOutcome { Done, Cancelled, Unavailable };
+
+struct FileDialogResult {
+  DialogOutcome outcome = DialogOutcome::Unavailable;
+  std::filesystem::path path;
+};
+
+class DialogHost {
+ public:
+  virtual ~DialogHost() = default;
+
+  // Runs the chooser modally until its handlers close it. Unavailable when no dialog
+  // can be shown; the handlers are then never called.
+  virtual DialogOutcome RunChooser(ChooserHandlers& handlers) = 0;
+  virtual FileDialogResult OpenFile(const FileDialogRequest& request) = 0;
+  virtual FileDialogResult SaveFile(const FileDialogRequest& request) = 0;
+  virtual void ShowMessage(std::u16string_view text, std::u16string_view caption) = 0;
+  // Hands a file to the program the desktop uses for its type; false when none can.
+  virtual bool OpenWithViewer(const std::filesystem::path& file) = 0;
+};
+
+// The backend VELSOR_UI names ("gtk", "none", "scripted"); without it "gtk" when a display
+// is present and a GTK backend is built in, else "none".
+std::unique_ptr<DialogHost> MakeDialogHost();
+
+std::unique_ptr<DialogHost> MakeNoDialogHost();
+
+}  // namespace velsor::ui

@@ -1,0 +1,93 @@
+#pragma once
+// The backend that tests drive: they queue what the user does and read back what each
+// dialog showed. A chooser takes queued actions until one of them closes it; when the
+// actions run out first, the user closes the window.
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/ui/dialog_host.h"
+
+namespace velsor::ui {
+
+struct ChooserAction {
+  enum class Kind {
+    SelectRow,   // by position in the current order, from 0
+    SelectText,  // the first row with a cell equal to `text`
+    ClickOk,
+    ClickCancel,
+    PressEscape,
+    CloseWindow,
+    ClickView,
+    ClickColumn,  // column `number`, from 0
+    DoubleClick,  // on the selected row
+    Inspect,      // runs `inspect` while the dialog is open
+  };
+  Kind kind;
+  int number = 0;
+  std::u16string text{};
+  std::function<void()> inspect{};
+};
+
+// What one chooser showed; rows in their order when it closed.
+struct ShownChooser {
+  std::u16string caption;
+  std::u16string prompt;
+  std::u16string ok, cancel, view;
+  std::u16string copyright;
+  ChooserRow columns;
+  std::vector<ChooserRow> rows;
+  std::vector<std::u16string> messages;
+  bool closedByHandlers = false;  // false: the queued actions ran out
+};
+
+class ScriptedDialogHost final : public DialogHost {
+ public:
+  // Queue a user's actions, in order.
+  ScriptedDialogHost& Then(ChooserAction action);
+  ScriptedDialogHost& SelectRow(int position) {
+    return Then({ChooserAction::Kind::SelectRow, position});
+  }
+  ScriptedDialogHost& SelectText(std::u16string text);
+  ScriptedDialogHost& ClickOk() { return Then({ChooserAction::Kind::ClickOk}); }
+  ScriptedDialogHost& ClickCancel() { return Then({ChooserAction::Kind::ClickCancel}); }
+  ScriptedDialogHost& ClickView() { return Then({ChooserAction::Kind::ClickView}); }
+  ScriptedDialogHost& ClickColumn(int column) {
+    return Then({ChooserAction::Kind::ClickColumn, column});
+  }
+  ScriptedDialogHost& DoubleClick() { return Then({ChooserAction::Kind::DoubleClick}); }
+  ScriptedDialogHost& CloseWindow() { return Then({ChooserAction::Kind::CloseWindow}); }
+  ScriptedDialogHost& Inspect(std::function<void()> inspect);
+  // Answers for the next file dialogs, in order; without one a file dialog is cancelled.
+  ScriptedDialogHost& AnswerFileDialog(FileDialogResult answer);
+
+  // One action a line: select N, select-text TEXT, ok, cancel, escape, close, view,
+  // column N, double-click; and for file dialogs: file PATH, cancel-file. Lines that are
+  // empty or start with # are skipped. False at a line it does not understand.
+  bool LoadScript(std::string_view script);
+
+  const std::vector<ShownChooser>& choosers() const { return choosers_; }
+  const std::vector<FileDialogRequest>& fileDialogs() const { return fileDialogs_; }
+  const std::vector<std::u16string>& messages() const { return messages_; }
+  const std::vector<std::filesystem::path>& viewed() const { return viewed_; }
+
+  DialogOutcome RunChooser(ChooserHandlers& handlers) override;
+  FileDialogResult OpenFile(const FileDialogRequest& request) override;
+  FileDialogResult SaveFile(const FileDialogRequest& request) override;
+  void ShowMessage(std::u16string_view text, std::u16string_view caption) override;
+  bool OpenWithViewer(const std::filesystem::path& file) override;
+
+ private:
+  FileDialogResult AnswerFor(const FileDialogRequest& request);
+
+  std::deque<ChooserAction> actions_;
+  std::deque<FileDialogResult> fileAnswers_;
+  std::vector<ShownChooser> choosers_;
+  std::vector<FileDialogRequest> fileDialogs_;
+  std::vector<std::u16string> messages_;
+  std::vector<std::filesystem::path> viewed_;
+};
+
+}  // namespace velsor::ui

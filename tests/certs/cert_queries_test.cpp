@@ -1,0 +1,83 @@
+#include "certs/cert_queries.h"
+
+#include <gtest/gtest.h>
+
+#include "fixtures/test_pki.h"
+#include "platform/crypt/extension_text.h"
+#include "platform/crypt/key_containers.h"
+
+namespace velsor::certs {
+namespace {
+
+using testing::ScopedVelsorHome;
+using testing::SharedTestPki;
+
+constexpr char16_t kAlice[] = u"C=CN, O=Velsor, OU=Testing, CN=Alice Zhang";
+constexpr char16_t kCa[] = u"C=CN, O=Velsor, CN=Velsor Test CA";
+
+class QueryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SharedTestPki().Install(); }
+  ScopedVelsorHome home;
+};
+
+TEST_F(QueryTest, CertExistsInEitherRdnOrder) {
+  EXPECT_EQ(CertExists(kAlice), 1);
+  EXPECT_EQ(CertExists(u"CN=Alice Zhang, OU=Testing, O=Velsor, C=CN"), 1);
+  EXPECT_EQ(CertExists(u"C=CN,O=Velsor,OU=Testing,CN=Alice Zhang"), 1);
+  EXPECT_EQ(CertExists(u""), 0);
+  EXPECT_EQ(CertExists(u"C=CN, O=Velsor, CN=Alice Zhang"), 0) << "the whole subject must match";
+  EXPECT_EQ(CertExists(kCa), 0) << "only MY is searched";
+  // The default container it makes on the way stays, empty.
+  EXPECT_TRUE(crypt::CryptProvider::Acquire(std::nullopt, crypt::MS_ENHANCED_PROV,
+                                            crypt::PROV_RSA_FULL, 0));
+}
+
+TEST_F(QueryTest, CertExistsWhenTheStoresCannotBeReached) {
+  ::chmod(home.path().c_str(), 0700);
+  ::chmod((home.path() / "home").c_str(), 0777);
+  // The provider fails too, but not because the container exists: the search goes on
+  // without it and stops at the store.
+  EXPECT_EQ(CertExists(kAlice), kStoreUnavailable);
+}
+
+TEST_F(QueryTest, ExtensionTexts) {
+  const ExtensionText constraints = GetCertExtension(kCa, u"2.5.29.19", 936);
+  ASSERT_EQ(constraints.status, 0);
+  EXPECT_EQ(constraints.text, u"CA:TRUE");
+  EXPECT_EQ(constraints.byteSize(), 16u) << "seven characters and the terminator, two bytes each";
+  EXPECT_EQ(GetCertExtension(kCa, u"2.5.29.15", 936).text, u"Certificate Sign, CRL Sign");
+  EXPECT_EQ(GetCertExtension(kAlice, u"2.5.29.19", 65001).text, u"CA:FALSE") << "found in MY too";
+  EXPECT_EQ(GetCertExtension(kCa, u"1.2.3.4", 936).status, kNoSuchExtension);
+  EXPECT_EQ(GetCertExtension(u"CN=Velsor Test CA, O=Velsor, C=CN", u"2.5.29.19", 936).status,
+            kNoSuchCertificate)
+      << "the method retries with the reversed DN";
+  EXPECT_EQ(GetCertExtension(kCa, u"2.5.29.19", 12345).status, kOidNotConvertible);
+}
+
+TEST(ExtensionText, UnprintableExtensionsShowTheirBytes) {
+  ASN1_OBJECT* oid = OBJ_txt2obj("1.3.6.1.4.1.99999.1", 1);
+  ASN1_OCTET_STRING* value = ASN1_OCTET_STRING_new();
+  const unsigned char bytes[] = {0x04, 0x02, 0xAB, 0x0C};
+  ASN1_OCTET_STRING_set(value, bytes, sizeof bytes);
+  X509_EXTENSION* extension = X509_EXTENSION_create_by_OBJ(nullptr, oid, 0, value);
+  EXPECT_EQ(crypt::ExtensionDisplayText(*extension), u"04 02 ab 0c");
+  X509_EXTENSION_free(extension);
+  ASN1_OCTET_STRING_free(value);
+  ASN1_OBJECT_free(oid);
+}
+
+TEST_F(QueryTest, SubjectsByIssuerNeverPassTheCapacity) {
+  std::vector<crypt::CertStore> my{*crypt::CertStore::Open(u"MY")};
+  std::vector<std::u16string> subjects;
+  EXPECT_EQ(EnumCertsDnByIssuers(my, u"C=CN,O=Velsor,CN=Velsor Test CA", subjects, 100), 8u);
+  EXPECT_EQ(subjects.front(), kAlice);
+  EXPECT_EQ(EnumCertsDnByIssuers(my, u"C=CN, O=Velsor, CN=Velsor Test Root", subjects, 100), 8u)
+      << "no certificate of this issuer: the count stays";
+  std::vector<std::u16string> few;
+  EXPECT_EQ(EnumCertsDnByIssuers(my, kCa, few, 3), 3u);
+  EXPECT_EQ(few.size(), 3u);
+}
+
+}  // namespace
+}  // namespace velsor::certs

@@ -1,0 +1,60 @@
+#include "platform/ui/scripted_dialog_host.h"
+
+#include <gtest/gtest.h>
+
+namespace velsor::ui {
+namespace {
+
+// Records what the chooser's handlers are asked to do.
+class RecordingHandlers final : public ChooserHandlers {
+ public:
+  std::vector<std::string> calls;
+  void OnInitDialog(ChooserWindow& window) override {
+    window.SetColumns({u"a", u"b", u"c"});
+    window.AddRow({u"one", u"x", u"1"}, 10);
+    window.AddRow({u"two", u"y", u"2"}, 20);
+    calls.push_back("init");
+  }
+  void OnOk(ChooserWindow& window) override {
+    calls.push_back("ok " + std::to_string(window.SelectedItemData().value_or(-1)));
+    window.Close();
+  }
+  void OnCancel(ChooserWindow& window) override {
+    calls.push_back("cancel");
+    window.Close();
+  }
+  void OnView(ChooserWindow&) override { calls.push_back("view"); }
+  void OnColumnClick(ChooserWindow&, std::size_t column) override {
+    calls.push_back("column " + std::to_string(column));
+  }
+  void OnDoubleClick(ChooserWindow&) override { calls.push_back("double"); }
+};
+
+TEST(ScriptedDialogHost, ScriptTextDrivesTheHandlers) {
+  ScriptedDialogHost host;
+  ASSERT_TRUE(
+      host.LoadScript("# a comment\nselect-text two\ncolumn 2\nview\ndouble-click\nok\n"
+                      "select 0\nescape\nfile /tmp/x.cry\ncancel-file\n"));
+  RecordingHandlers first, second;
+  host.RunChooser(first);
+  host.RunChooser(second);
+  EXPECT_EQ(first.calls, (std::vector<std::string>{"init", "column 2", "view", "double", "ok 20"}));
+  EXPECT_EQ(second.calls, (std::vector<std::string>{"init", "cancel"}));
+  EXPECT_EQ(host.OpenFile({}).path, "/tmp/x.cry");
+  EXPECT_EQ(host.SaveFile({}).outcome, DialogOutcome::Cancelled);
+  EXPECT_EQ(host.SaveFile({}).outcome, DialogOutcome::Cancelled) << "no answer left: cancelled";
+  EXPECT_EQ(host.fileDialogs().size(), 3u);
+  EXPECT_FALSE(ScriptedDialogHost().LoadScript("press the red button"));
+}
+
+TEST(NoDialogHost, ShowsNothing) {
+  auto host = MakeNoDialogHost();
+  RecordingHandlers handlers;
+  EXPECT_EQ(host->RunChooser(handlers), DialogOutcome::Unavailable);
+  EXPECT_TRUE(handlers.calls.empty());
+  EXPECT_EQ(host->OpenFile({}).outcome, DialogOutcome::Unavailable);
+  EXPECT_FALSE(host->OpenWithViewer("/tmp/x"));
+}
+
+}  // namespace
+}  // namespace velsor::ui
