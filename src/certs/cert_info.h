@@ -19,6 +19,9 @@ struct CertInfo {
   std::optional<std::u16string>& operator[](CertDetail detail) {
     return items[static_cast<std::size_t>(detail) - 1];
   }
+  const std::optional<std::u16string>& operator[](CertDetail detail) const {
+    return items[static_cast<std::size_t>(detail) - 1];
+  }
 };
 
 }  // namespace velsor::certs

@@ -11,15 +11,10 @@
 namespace velsor::certs {
 namespace {
 
-// The default container of the enhanced provider, created when missing and left as it
-// is when present. A provider that fails otherwise is done without.
 std::int32_t AcquireDefaultContext() {
-  auto created = crypt::CryptProvider::Acquire(std::nullopt, crypt::MS_ENHANCED_PROV,
-                                               crypt::PROV_RSA_FULL, crypt::CRYPT_NEWKEYSET);
-  if (created || created.code() != NTE_EXISTS) return 0;
-  auto existing =
-      crypt::CryptProvider::Acquire(std::nullopt, crypt::MS_ENHANCED_PROV, crypt::PROV_RSA_FULL, 0);
-  return existing ? 0 : kNoProviderContext;
+  return crypt::AcquireDefaultContext(crypt::MS_ENHANCED_PROV) == crypt::DefaultContext::Unavailable
+             ? kNoProviderContext
+             : 0;
 }
 
 std::optional<std::vector<crypt::CertStore>> OpenStores(

@@ -14,9 +14,9 @@
 namespace velsor::crypt {
 
 struct NameAttribute {
-  std::string type;   // a short name ("CN", "emailAddress") or a dotted OID
-  Bytes value;        // content octets in the encoding of `stringType`
-  int stringType;     // V_ASN1_UTF8STRING, V_ASN1_PRINTABLESTRING, V_ASN1_BMPSTRING, ...
+  std::string type;      // a short name ("CN", "emailAddress") or a dotted OID
+  Bytes value;           // content octets in the encoding of `stringType`
+  int stringType;        // V_ASN1_UTF8STRING, V_ASN1_PRINTABLESTRING, V_ASN1_BMPSTRING, ...
   bool sameRdn = false;  // joins the previous attribute's RDN
 
   static NameAttribute Utf8(std::string type, std::string_view text, bool sameRdn = false);

@@ -142,6 +142,14 @@ CryptResult<Done> CryptProvider::StoreKey(DWORD keySpec, const EVP_PKEY& key) {
   });
 }
 
+DefaultContext AcquireDefaultContext(std::u16string_view provider) {
+  auto created = CryptProvider::Acquire(std::nullopt, provider, PROV_RSA_FULL, CRYPT_NEWKEYSET);
+  if (created) return DefaultContext::Acquired;
+  if (created.code() != NTE_EXISTS) return DefaultContext::WithoutContext;
+  auto existing = CryptProvider::Acquire(std::nullopt, provider, PROV_RSA_FULL, 0);
+  return existing ? DefaultContext::Acquired : DefaultContext::Unavailable;
+}
+
 CryptResult<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const EVP_PKEY& key,
                                                      DWORD keySpec, std::u16string_view provider) {
   if (!KnownProvider(provider)) return Failure(NTE_KEYSET_NOT_DEF, "unknown provider");

@@ -61,6 +61,13 @@ class CryptProvider {
   std::shared_ptr<Database> database_;
 };
 
+// A context on the default container of `provider` for the engines: created when
+// missing, opened when it exists. Unavailable only when it exists and still cannot be
+// opened; WithoutContext when creating it failed for another reason, in which case the
+// engines go on without one.
+enum class DefaultContext { Acquired, WithoutContext, Unavailable };
+DefaultContext AcquireDefaultContext(std::u16string_view provider);
+
 // Puts a certificate and its private key in place in one transaction: a new container
 // under `provider` holding the key as `keySpec`, and the certificate in "MY" linked to it
 // by its key provider information. Either all of it is stored or none of it.

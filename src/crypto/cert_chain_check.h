@@ -1,0 +1,29 @@
+#pragma once
+// Judges a signer certificate against its issuer, found by exact name in "CA" and then
+// "ROOT". Each bit asks for one test; they run in the order 2, 4, 1, 8 and the first
+// failure decides.
+
+#include <cstdint>
+
+#include "platform/crypt/cert_context.h"
+
+namespace velsor::crypto {
+
+enum ChainCheck : std::int32_t {
+  kCheckRevocation = 1,  // not revoked by a CRL of the issuer in the issuer's store
+  kCheckSignature = 2,   // the issuer's signature on the certificate
+  kCheckValidity = 4,    // now lies within the validity period
+  kCheckChain = 8,       // a chain to a trusted root that the policy accepts
+  kCheckAll = 15,
+};
+
+inline constexpr std::int32_t kIssuerNotFound = -10014;
+inline constexpr std::int32_t kBadIssuerSignature = -10017;
+inline constexpr std::int32_t kOutsideValidity = -10011;
+inline constexpr std::int32_t kRevoked = -10012;
+inline constexpr std::int32_t kChainRejected = -10013;
+inline constexpr std::int32_t kNoIssuerName = -10016;
+
+std::int32_t CheckCertChain(const crypt::CertContext& certificate, std::int32_t checks);
+
+}  // namespace velsor::crypto

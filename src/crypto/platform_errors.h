@@ -1,0 +1,28 @@
+#pragma once
+// How the engines turn a platform error of a message call into their status, in one fixed
+// order: no key property (or, when decrypting, no certificate to decrypt with), then an
+// undecodable message, a bad signature, an unusable algorithm, and otherwise the
+// operation's own code.
+
+#include <cstdint>
+
+#include "platform/com/hresult.h"
+
+namespace velsor::crypto {
+
+inline constexpr std::int32_t kNoPrivateKey = -10015;
+inline constexpr std::int32_t kMessageUndecodable = -10007;
+inline constexpr std::int32_t kBadSignature = -10010;
+inline constexpr std::int32_t kUnusableAlgorithm = -10033;
+
+constexpr std::int32_t MapMessageError(HRESULT error, std::int32_t otherwise,
+                                       bool decrypting = false) {
+  if (error == (decrypting ? CRYPT_E_NO_DECRYPT_CERT : CRYPT_E_NO_KEY_PROPERTY))
+    return kNoPrivateKey;
+  if (error == CRYPT_E_OSS_ERROR) return kMessageUndecodable;
+  if (error == NTE_BAD_SIGNATURE) return kBadSignature;
+  if (error == NTE_BAD_ALGID) return kUnusableAlgorithm;
+  return otherwise;
+}
+
+}  // namespace velsor::crypto

@@ -1,0 +1,35 @@
+#pragma once
+// How a finished message leaves an engine and how one arrives: optionally compressed at
+// the threshold, always Base64 with line breaks; on the way in, Base64-decoded and
+// unpacked when it is a compressed member.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/bytes.h"
+
+namespace velsor::crypto {
+
+inline constexpr std::int32_t kNoMemory = -10000;
+inline constexpr std::int32_t kBase64DecodeFailed = -10002;
+inline constexpr std::int32_t kBase64EncodeFailed = -10003;
+
+struct PackedMessage {
+  std::int32_t status = 0;
+  std::string base64{};
+};
+
+// `compress`: offer the message to CompressContent with `threshold`.
+PackedMessage PackMessage(Bytes message, bool compress, std::int32_t threshold);
+
+struct UnpackedMessage {
+  std::int32_t status = 0;
+  Bytes message{};
+};
+
+// Base64-decodes (-10002 when the text cannot be decoded) and unpacks a compressed member.
+// Whether it was compressed is DecompressContent's answer, not a comparison of lengths.
+UnpackedMessage UnpackMessage(std::string_view base64);
+
+}  // namespace velsor::crypto

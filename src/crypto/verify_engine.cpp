@@ -1,0 +1,51 @@
+#include "crypto/verify_engine.h"
+
+#include "certs/cert_text.h"
+#include "crypto/cert_chain_check.h"
+#include "crypto/platform_errors.h"
+#include "crypto/transport.h"
+#include "platform/crypt/signed_message.h"
+
+namespace velsor::crypto {
+namespace {
+
+constexpr std::int32_t kMissingInput = -10001;
+constexpr std::int32_t kNoDetachedContent = -10006;
+constexpr std::int32_t kVerificationFailed = -10021;
+constexpr std::int32_t kNoSignerCertificate = -10009;
+
+VerifyResult Verify(std::optional<std::string_view> message, VerifyMode mode,
+                    std::optional<ByteView> content, std::int32_t checks) {
+  if (!message) return {kMissingInput};
+  UnpackedMessage received = UnpackMessage(*message);
+  if (received.status != 0) return {received.status};
+  if (mode == VerifyMode::Detached) {
+    if (!content) return {kNoDetachedContent};
+    if (content->empty()) return {kMissingInput};
+  }
+  auto verified =
+      crypt::VerifyPkcs7(received.message, mode == VerifyMode::Detached ? &*content : nullptr);
+  if (!verified) {
+    VerifyResult failed{MapMessageError(verified.code(), kVerificationFailed)};
+    failed.lastError = verified.code();
+    return failed;
+  }
+  if (!verified->signer) return {kNoSignerCertificate};
+  if (std::int32_t status = CheckCertChain(*verified->signer, checks); status != 0) return {status};
+  VerifyResult result{0, std::move(verified->content)};
+  certs::ExtractCertInfo(verified->signer.get(), &result.signerInfo);
+  return result;
+}
+
+}  // namespace
+
+VerifyResult VerifySignedMessage(std::optional<std::string_view> message, VerifyMode mode,
+                                 std::optional<ByteView> content) {
+  return Verify(message, mode, content, kCheckAll);
+}
+
+VerifyResult VerifyAfterwards(std::optional<std::string_view> message) {
+  return Verify(message, VerifyMode::Attached, std::nullopt, kCheckSignature | kCheckChain);
+}
+
+}  // namespace velsor::crypto

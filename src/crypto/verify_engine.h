@@ -1,0 +1,33 @@
+#pragma once
+// Checking Base64 PKCS#7 SignedData and its signer's certificate.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "certs/cert_info.h"
+#include "platform/bytes.h"
+#include "platform/com/types.h"
+
+namespace velsor::crypto {
+
+enum class VerifyMode { Detached = 0, Attached = 1 };
+
+struct VerifyResult {
+  std::int32_t status = 0;
+  Bytes content{};  // attached messages
+  certs::CertInfo signerInfo{};
+  std::optional<LONG> lastError{};  // set when the verification call itself failed
+};
+
+// Attached: the content comes from inside the message. Detached: `content` is the signed
+// content (absent: -10006; empty: -10001). The signer's certificate undergoes all chain
+// tests.
+VerifyResult VerifySignedMessage(std::optional<std::string_view> message, VerifyMode mode,
+                                 std::optional<ByteView> content = std::nullopt);
+
+// An attached message checked later: the signer's validity period and revocation are not
+// tested, only the issuer's signature and the chain.
+VerifyResult VerifyAfterwards(std::optional<std::string_view> message);
+
+}  // namespace velsor::crypto

@@ -1,0 +1,108 @@
+#include "platform/crypt/chain_checks.h"
+
+#include <openssl/x509_vfy.h>
+
+namespace velsor::crypt {
+namespace {
+
+using X509StorePtr = std::unique_ptr<X509_STORE, OpenSslFree<X509_STORE_free>>;
+using X509StoreCtxPtr = std::unique_ptr<X509_STORE_CTX, OpenSslFree<X509_STORE_CTX_free>>;
+
+std::vector<X509CrlPtr> CrlsOf(const CertStore& store) {
+  std::vector<X509CrlPtr> crls;
+  const auto encoded = store.Crls();
+  if (!encoded) return crls;
+  for (const Bytes& bytes : *encoded) {
+    const unsigned char* cursor = bytes.data();
+    if (X509CrlPtr crl{d2i_X509_CRL(nullptr, &cursor, static_cast<long>(bytes.size()))}) {
+      crls.push_back(std::move(crl));
+    }
+  }
+  return crls;
+}
+
+// Expiry and validity nesting pass, as does revocation that cannot be decided; a revoked
+// end certificate and everything else fail.
+int ForgivingVerifyCallback(int ok, X509_STORE_CTX* context) {
+  if (ok) return ok;
+  switch (X509_STORE_CTX_get_error(context)) {
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+    case X509_V_ERR_UNABLE_TO_GET_CRL:
+    case X509_V_ERR_CRL_HAS_EXPIRED:
+    case X509_V_ERR_CRL_NOT_YET_VALID:
+    case X509_V_ERR_UNABLE_TO_GET_CRL_ISSUER:
+    case X509_V_ERR_CRL_SIGNATURE_FAILURE:
+    case X509_V_ERR_UNABLE_TO_DECRYPT_CRL_SIGNATURE:
+      X509_STORE_CTX_set_error(context, X509_V_OK);
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+template <class Visit>
+void ForEachCertificate(std::u16string_view storeName, Visit&& visit) {
+  auto store = CertStore::Open(storeName);
+  if (!store) return;
+  const auto certificates = store->Certificates();
+  if (!certificates) return;
+  for (const auto& certificate : *certificates) visit(*certificate);
+}
+
+}  // namespace
+
+bool IssuerSignatureVerifies(const CertContext& certificate, const CertContext& issuer) {
+  EVP_PKEY* key = X509_get0_pubkey(issuer.x509());
+  return key != nullptr && X509_verify(const_cast<X509*>(certificate.x509()), key) == 1;
+}
+
+bool WithinValidity(const CertContext& certificate, std::time_t now) {
+  return certificate.notBefore() <= now && now <= certificate.notAfter();
+}
+
+Revocation RevocationByIssuerCrl(const CertContext& certificate, const CertContext& issuer,
+                                 const CertStore& issuerStore) {
+  bool anyCrl = false;
+  EVP_PKEY* issuerKey = X509_get0_pubkey(issuer.x509());
+  for (const auto& crl : CrlsOf(issuerStore)) {
+    if (X509_NAME_cmp(X509_CRL_get_issuer(crl.get()), issuer.subject()) != 0) continue;
+    if (issuerKey == nullptr || X509_CRL_verify(crl.get(), issuerKey) != 1) continue;
+    anyCrl = true;
+    X509_REVOKED* entry = nullptr;
+    if (X509_CRL_get0_by_cert(crl.get(), &entry, const_cast<X509*>(certificate.x509())) == 1) {
+      return Revocation::Revoked;
+    }
+  }
+  return anyCrl ? Revocation::NotRevoked : Revocation::NoCrl;
+}
+
+bool ChainPolicyAccepts(const CertContext& certificate) {
+  X509StorePtr trusted(X509_STORE_new());
+  X509StackPtr intermediates(sk_X509_new_null());
+  if (!trusted || !intermediates) return false;
+  ForEachCertificate(u"ROOT", [&](const CertContext& root) {
+    X509_STORE_add_cert(trusted.get(), const_cast<X509*>(root.x509()));
+  });
+  ForEachCertificate(u"CA", [&](const CertContext& authority) {
+    X509* copy = X509_dup(const_cast<X509*>(authority.x509()));
+    if (copy != nullptr && sk_X509_push(intermediates.get(), copy) == 0) X509_free(copy);
+  });
+  // The end certificate's revocation is checked against the CRLs the stores hold.
+  for (const char16_t* name : {u"CA", u"ROOT"}) {
+    if (auto store = CertStore::Open(name)) {
+      for (const auto& crl : CrlsOf(*store)) X509_STORE_add_crl(trusted.get(), crl.get());
+    }
+  }
+  X509_STORE_set_flags(trusted.get(), X509_V_FLAG_CRL_CHECK);
+  X509_STORE_set_verify_cb(trusted.get(), &ForgivingVerifyCallback);
+  X509StoreCtxPtr context(X509_STORE_CTX_new());
+  if (!context ||
+      X509_STORE_CTX_init(context.get(), trusted.get(), const_cast<X509*>(certificate.x509()),
+                          intermediates.get()) != 1) {
+    return false;
+  }
+  return X509_verify_cert(context.get()) == 1;
+}
+
+}  // namespace velsor::crypt

@@ -1,0 +1,161 @@
+#include "platform/crypt/signed_message.h"
+
+#include <openssl/err.h>
+#include <openssl/pkcs7.h>
+
+#include <array>
+#include <limits>
+#include <string>
+
+#include "platform/codepage/utf.h"
+#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/key_containers.h"
+
+namespace velsor::crypt {
+namespace {
+
+using Pkcs7Ptr = std::unique_ptr<PKCS7, OpenSslFree<PKCS7_free>>;
+
+struct KnownDigest {
+  std::string_view oid;
+  const EVP_MD* (*digest)();
+};
+constexpr std::array kDigests{
+    KnownDigest{"1.2.840.113549.2.5", &EVP_md5},
+    KnownDigest{"1.3.14.3.2.26", &EVP_sha1},
+    KnownDigest{"2.16.840.1.101.3.4.2.1", &EVP_sha256},
+    KnownDigest{"2.16.840.1.101.3.4.2.2", &EVP_sha384},
+    KnownDigest{"2.16.840.1.101.3.4.2.3", &EVP_sha512},
+};
+
+CryptError OpenSslError(HRESULT code, const char* what) {
+  char reason[256] = "";
+  ERR_error_string_n(ERR_peek_last_error(), reason, sizeof reason);
+  ERR_clear_error();
+  return Failure(code, std::string(what) + ": " + reason);
+}
+
+BioPtr MemoryBio(ByteView bytes) {
+  static const std::uint8_t kNothing = 0;
+  return BioPtr(
+      BIO_new_mem_buf(bytes.empty() ? &kNothing : bytes.data(), static_cast<int>(bytes.size())));
+}
+
+// Reads a BIO to its end, as digesting through a PKCS7 BIO chain requires.
+std::optional<Bytes> Drain(BIO* bio) {
+  Bytes out;
+  std::array<std::uint8_t, 16384> buffer;
+  for (;;) {
+    const int n = BIO_read(bio, buffer.data(), static_cast<int>(buffer.size()));
+    if (n > 0) {
+      out.insert(out.end(), buffer.data(), buffer.data() + n);
+      continue;
+    }
+    if (n == 0 || !BIO_should_retry(bio)) break;
+  }
+  return out;
+}
+
+// The signer's certificate among those the message carries, by issuer and serial number.
+X509* SignerCertificate(PKCS7* message, PKCS7_SIGNER_INFO* signer) {
+  return PKCS7_cert_from_signer_info(message, signer);
+}
+
+}  // namespace
+
+const EVP_MD* DigestForOid(std::string_view oid) {
+  for (const KnownDigest& known : kDigests) {
+    if (known.oid == oid) return known.digest();
+  }
+  return nullptr;
+}
+
+CryptResult<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate) {
+  const auto link = certificate.KeyProviderInfo();
+  if (!link) return Failure(CRYPT_E_NO_KEY_PROPERTY, "the certificate is linked to no private key");
+  auto provider = CryptProvider::Acquire(std::u16string_view(link->containerName),
+                                         link->providerName, PROV_RSA_FULL, 0);
+  if (!provider) return Failure(CRYPT_E_NO_KEY_PROPERTY, "the key container is missing");
+  auto key = provider->PrivateKey(link->keySpec);
+  if (!key) return Failure(CRYPT_E_NO_KEY_PROPERTY, "the key is missing from its container");
+  return key;
+}
+
+CryptResult<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid,
+                             ByteView content, bool detached) {
+  const EVP_MD* digest = DigestForOid(digestOid);
+  if (digest == nullptr) return Failure(NTE_BAD_ALGID, "no such digest algorithm");
+  auto key = PrivateKeyOf(signer);
+  if (!key) return key.error();
+  if (content.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    return Failure(E_OUTOFMEMORY, "content too large");
+  }
+  constexpr int kFlags = PKCS7_BINARY | PKCS7_NOATTR | PKCS7_NOSMIMECAP | PKCS7_PARTIAL;
+  Pkcs7Ptr message(
+      PKCS7_sign(nullptr, nullptr, nullptr, nullptr, kFlags | (detached ? PKCS7_DETACHED : 0)));
+  if (!message) return OpenSslError(E_FAIL, "signed message");
+  if (PKCS7_sign_add_signer(message.get(), const_cast<X509*>(signer.x509()), key->get(), digest,
+                            kFlags) == nullptr) {
+    return OpenSslError(NTE_BAD_ALGID, "signer");
+  }
+  BioPtr data = MemoryBio(content);
+  if (!data ||
+      PKCS7_final(message.get(), data.get(), kFlags | (detached ? PKCS7_DETACHED : 0)) != 1) {
+    return OpenSslError(E_FAIL, "signing");
+  }
+  unsigned char* der = nullptr;
+  const int length = i2d_PKCS7(message.get(), &der);
+  if (length <= 0) return OpenSslError(CRYPT_E_OSS_ERROR, "encoding");
+  Bytes encoded(der, der + length);
+  OPENSSL_free(der);
+  return encoded;
+}
+
+CryptResult<VerifiedMessage> VerifyPkcs7(ByteView message, const ByteView* detachedContent) {
+  const unsigned char* cursor = message.data();
+  Pkcs7Ptr parsed(d2i_PKCS7(nullptr, &cursor, static_cast<long>(message.size())));
+  if (!parsed) return OpenSslError(CRYPT_E_OSS_ERROR, "not a PKCS#7 message");
+  if (!PKCS7_type_is_signed(parsed.get())) {
+    return Failure(CRYPT_E_UNEXPECTED_MSG_TYPE, "not a signed message");
+  }
+  STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(parsed.get());
+  if (signers == nullptr || sk_PKCS7_SIGNER_INFO_num(signers) == 0) {
+    return Failure(CRYPT_E_NO_SIGNER, "the message has no signer");
+  }
+  PKCS7_SIGNER_INFO* first = sk_PKCS7_SIGNER_INFO_value(signers, 0);
+  X509* signer = SignerCertificate(parsed.get(), first);
+  if (signer == nullptr)
+    return Failure(CRYPT_E_SIGNER_NOT_FOUND, "the signer's certificate is missing");
+  X509_ALGOR* digestAlgorithm = nullptr;
+  PKCS7_SIGNER_INFO_get0_algs(first, nullptr, &digestAlgorithm, nullptr);
+  const ASN1_OBJECT* digestOid = nullptr;
+  X509_ALGOR_get0(&digestOid, nullptr, nullptr, digestAlgorithm);
+  char oidText[80] = "";
+  OBJ_obj2txt(oidText, sizeof oidText, digestOid, 1);
+  if (DigestForOid(oidText) == nullptr) return Failure(NTE_BAD_ALGID, "unknown digest algorithm");
+
+  // A detached message's content comes from the caller; an attached one's from inside.
+  BioPtr external;
+  if (detachedContent != nullptr) {
+    external = MemoryBio(*detachedContent);
+  } else if (PKCS7_get_detached(parsed.get())) {
+    external = MemoryBio({});
+  }
+  BIO* chain = PKCS7_dataInit(parsed.get(), external.get());
+  if (chain == nullptr) return OpenSslError(CRYPT_E_OSS_ERROR, "message content");
+  // The chain owns the memory BIO from here on.
+  external.release();
+  BioPtr chainOwner(chain);
+  auto content = Drain(chain);
+  if (!content) return OpenSslError(CRYPT_E_OSS_ERROR, "reading the content");
+  if (PKCS7_signatureVerify(chain, parsed.get(), first, signer) != 1) {
+    return OpenSslError(NTE_BAD_SIGNATURE, "the signature does not match");
+  }
+  auto certificate = CertContext::FromEncoded(EncodeCertificate(*signer));
+  if (!certificate) return certificate.error();
+  VerifiedMessage verified{std::move(*certificate), {}};
+  if (detachedContent == nullptr) verified.content = std::move(*content);
+  return verified;
+}
+
+}  // namespace velsor::crypt

@@ -1,0 +1,40 @@
+#pragma once
+// PKCS#7 SignedData as the platform makes and checks it: one signer, its certificate alone
+// in the certificates field, no attributes, the digest OID from the caller with NULL
+// parameters, rsaEncryption, content type data; a detached message leaves the content out.
+// Failures carry the platform's error values: CRYPT_E_NO_KEY_PROPERTY (no private key for
+// the signer), NTE_BAD_ALGID (a digest the provider cannot use), CRYPT_E_OSS_ERROR (a
+// message that cannot be decoded or encoded), NTE_BAD_SIGNATURE.
+
+#include <string_view>
+
+#include "platform/bytes.h"
+#include "platform/crypt/cert_context.h"
+#include "platform/crypt/crypt_result.h"
+#include "platform/crypt/openssl_ptr.h"
+
+namespace velsor::crypt {
+
+inline constexpr HRESULT CRYPT_E_UNEXPECTED_MSG_TYPE = Hr(0x8009200A);
+inline constexpr HRESULT CRYPT_E_SIGNER_NOT_FOUND = Hr(0x8009100E);
+inline constexpr HRESULT CRYPT_E_NO_SIGNER = Hr(0x8009200E);
+
+// The digest for an OID the providers know: MD5, SHA-1, SHA-256, SHA-384, SHA-512.
+const EVP_MD* DigestForOid(std::string_view oid);
+
+// The private key linked to a certificate; CRYPT_E_NO_KEY_PROPERTY without one.
+CryptResult<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate);
+
+CryptResult<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid,
+                             ByteView content, bool detached);
+
+struct VerifiedMessage {
+  CertContextPtr signer;  // the first signer's certificate, from the message
+  Bytes content;          // attached messages only
+};
+
+// Checks the first signer's signature. `detachedContent` is the signed content of a
+// detached message; without it the content is the one inside the message.
+CryptResult<VerifiedMessage> VerifyPkcs7(ByteView message, const ByteView* detachedContent);
+
+}  // namespace velsor::crypt
