@@ -13,23 +13,22 @@ namespace {
 
 struct FoundIssuer {
   crypt::CertContextPtr certificate;
-  crypt::CertStore store;
+  const crypt::CertStore* store;
 };
 
 // The first certificate of "CA", then "ROOT", whose subject equals the issuer name exactly;
 // candidates come from a search for the issuer's display name.
 std::optional<FoundIssuer> FindIssuer(const crypt::CertContext& certificate,
-                                      std::u16string_view displayName) {
+                                      std::u16string_view displayName,
+                                      std::initializer_list<const crypt::CertStore*> stores) {
   const std::u16string issuerName =
       crypt::X500NameText(certificate.issuer(), crypt::NameSeparator::CrLf);
-  for (const char16_t* storeName : {u"CA", u"ROOT"}) {
-    auto store = crypt::CertStore::Open(storeName);
-    if (!store) continue;
+  for (const crypt::CertStore* store : stores) {
     const auto certificates = store->Certificates();
     if (!certificates) continue;
     for (const auto& candidate : crypt::FindBySubjectString(*certificates, displayName)) {
       if (crypt::X500NameText(candidate->subject(), crypt::NameSeparator::CrLf) == issuerName) {
-        return FoundIssuer{candidate, std::move(*store)};
+        return FoundIssuer{candidate, store};
       }
     }
   }
@@ -41,7 +40,10 @@ std::optional<FoundIssuer> FindIssuer(const crypt::CertContext& certificate,
 std::int32_t CheckCertChain(const crypt::CertContext& certificate, std::int32_t checks) {
   const std::u16string displayName = crypt::SimpleDisplayName(certificate.issuer());
   if (displayName.empty()) return kNoIssuerName;
-  const auto issuer = FindIssuer(certificate, displayName);
+  auto ca = crypt::CertStore::Open(u"CA");
+  auto root = ca ? ca->Sibling(u"ROOT") : ca;
+  if (!ca || !root) return kIssuerNotFound;
+  const auto issuer = FindIssuer(certificate, displayName, {&*ca, &*root});
   if (!issuer) return kIssuerNotFound;
 
   if ((checks & kCheckSignature) &&
@@ -52,11 +54,12 @@ std::int32_t CheckCertChain(const crypt::CertContext& certificate, std::int32_t 
     return kOutsideValidity;
   }
   if ((checks & kCheckRevocation) &&
-      crypt::RevocationByIssuerCrl(certificate, *issuer->certificate, issuer->store) ==
+      crypt::RevocationByIssuerCrl(certificate, *issuer->certificate, *issuer->store) ==
           crypt::Revocation::Revoked) {
     return kRevoked;
   }
-  if ((checks & kCheckChain) && !crypt::ChainPolicyAccepts(certificate)) return kChainRejected;
+  if ((checks & kCheckChain) && !crypt::ChainPolicyAccepts(certificate, *ca, *root))
+    return kChainRejected;
   return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "crypto/transport.h"
 #include "platform/crypt/key_containers.h"
 #include "platform/crypt/signed_message.h"
+#include "platform/crypt/user_data.h"
 
 namespace velsor::crypto {
 namespace {
@@ -58,10 +59,12 @@ template <class ChooseSigner>
 SignResult Sign(std::optional<ByteView> content, const SignSettings& settings,
                 ChooseSigner&& chooseSigner) {
   if (!content) return {kMissingInput};
-  if (crypt::AcquireDefaultContext(crypt::MS_ENHANCED_PROV) == crypt::DefaultContext::Unavailable) {
+  auto database = crypt::OpenCertStoreDatabase();
+  if (database && crypt::AcquireDefaultContext(crypt::MS_ENHANCED_PROV, *database) ==
+                      crypt::DefaultContext::Unavailable) {
     return {kNoProviderContext};
   }
-  auto store = crypt::CertStore::Open(u"MY");
+  auto store = crypt::CertStore::Open(u"MY", database ? *database : nullptr);
   if (!store) return {kStoreUnavailable};
   const std::vector<crypt::CertStore> stores{std::move(*store)};
   const crypt::CertContextPtr signer = chooseSigner(std::span<const crypt::CertStore>(stores));

@@ -50,6 +50,7 @@ class CertContext {
   // Where the certificate is stored; nothing for one made from bytes.
   std::optional<SystemStore> store() const { return store_; }
   std::optional<std::int64_t> storedId() const { return storedId_; }
+  const std::shared_ptr<Database>& database() const { return database_; }
 
   // Identifiers of the properties set on the certificate, in the order they were set.
   std::vector<DWORD> PropertyIds() const;

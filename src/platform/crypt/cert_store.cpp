@@ -45,6 +45,14 @@ CryptResult<CertStore> CertStore::Open(std::u16string_view name) {
   return Open(*store);
 }
 
+CryptResult<CertStore> CertStore::Open(std::u16string_view name,
+                                       std::shared_ptr<Database> database) {
+  const auto store = SystemStoreNamed(name);
+  if (!store) return Failure(E_INVALIDARG, "no store named " + codepage::Utf16ToUtf8(name));
+  if (!database) return Open(*store);
+  return CertStore(*store, std::move(database));
+}
+
 CryptResult<CertStore> CertStore::Open(SystemStore store) {
   auto database = OpenCertStoreDatabase();
   if (!database) return database.error();

@@ -21,6 +21,12 @@ class CertStore {
   // E_INVALIDARG for a name that is not one of the four stores.
   static CryptResult<CertStore> Open(std::u16string_view name);
   static CryptResult<CertStore> Open(SystemStore store);
+  // On a connection the caller already has, so that one operation opens the file once.
+  static CryptResult<CertStore> Open(std::u16string_view name, std::shared_ptr<Database> database);
+
+  // Another of the user's stores on this store's connection.
+  CryptResult<CertStore> Sibling(std::u16string_view name) const { return Open(name, database_); }
+  const std::shared_ptr<Database>& database() const { return database_; }
 
   SystemStore which() const { return store_; }
 

@@ -41,15 +41,6 @@ int ForgivingVerifyCallback(int ok, X509_STORE_CTX* context) {
   }
 }
 
-template <class Visit>
-void ForEachCertificate(std::u16string_view storeName, Visit&& visit) {
-  auto store = CertStore::Open(storeName);
-  if (!store) return;
-  const auto certificates = store->Certificates();
-  if (!certificates) return;
-  for (const auto& certificate : *certificates) visit(*certificate);
-}
-
 }  // namespace
 
 bool IssuerSignatureVerifies(const CertContext& certificate, const CertContext& issuer) {
@@ -77,22 +68,23 @@ Revocation RevocationByIssuerCrl(const CertContext& certificate, const CertConte
   return anyCrl ? Revocation::NotRevoked : Revocation::NoCrl;
 }
 
-bool ChainPolicyAccepts(const CertContext& certificate) {
+bool ChainPolicyAccepts(const CertContext& certificate, const CertStore& ca,
+                        const CertStore& root) {
   X509StorePtr trusted(X509_STORE_new());
   X509StackPtr intermediates(sk_X509_new_null());
-  if (!trusted || !intermediates) return false;
-  ForEachCertificate(u"ROOT", [&](const CertContext& root) {
-    X509_STORE_add_cert(trusted.get(), const_cast<X509*>(root.x509()));
-  });
-  ForEachCertificate(u"CA", [&](const CertContext& authority) {
-    X509* copy = X509_dup(const_cast<X509*>(authority.x509()));
+  const auto roots = root.Certificates();
+  const auto authorities = ca.Certificates();
+  if (!trusted || !intermediates || !roots || !authorities) return false;
+  for (const auto& trustedRoot : *roots) {
+    X509_STORE_add_cert(trusted.get(), const_cast<X509*>(trustedRoot->x509()));
+  }
+  for (const auto& authority : *authorities) {
+    X509* copy = X509_dup(const_cast<X509*>(authority->x509()));
     if (copy != nullptr && sk_X509_push(intermediates.get(), copy) == 0) X509_free(copy);
-  });
+  }
   // The end certificate's revocation is checked against the CRLs the stores hold.
-  for (const char16_t* name : {u"CA", u"ROOT"}) {
-    if (auto store = CertStore::Open(name)) {
-      for (const auto& crl : CrlsOf(*store)) X509_STORE_add_crl(trusted.get(), crl.get());
-    }
+  for (const CertStore* store : {&ca, &root}) {
+    for (const auto& crl : CrlsOf(*store)) X509_STORE_add_crl(trusted.get(), crl.get());
   }
   X509_STORE_set_flags(trusted.get(), X509_V_FLAG_CRL_CHECK);
   X509_STORE_set_verify_cb(trusted.get(), &ForgivingVerifyCallback);

@@ -20,7 +20,8 @@ enum class Revocation { NotRevoked, Revoked, NoCrl };
 Revocation RevocationByIssuerCrl(const CertContext& certificate, const CertContext& issuer,
                                  const CertStore& issuerStore);
 
-// True when a chain to a certificate in "ROOT" can be built and the policy accepts it.
-bool ChainPolicyAccepts(const CertContext& certificate);
+// True when a chain to a certificate in `root` can be built, with `ca` as untrusted
+// intermediates and the CRLs of both, and the policy accepts it.
+bool ChainPolicyAccepts(const CertContext& certificate, const CertStore& ca, const CertStore& root);
 
 }  // namespace velsor::crypt

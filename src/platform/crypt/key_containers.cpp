@@ -70,10 +70,11 @@ std::u16string DefaultContainerName() {
 
 CryptResult<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_view> container,
                                                   std::u16string_view provider, DWORD provType,
-                                                  DWORD flags) {
+                                                  DWORD flags, std::shared_ptr<Database> open) {
   if (!KnownProvider(provider)) return Failure(NTE_KEYSET_NOT_DEF, "unknown provider");
   if (provType != PROV_RSA_FULL) return Failure(NTE_PROV_TYPE_NOT_DEF, "unknown provider type");
-  auto database = OpenCertStoreDatabase();
+  auto database =
+      open ? CryptResult<std::shared_ptr<Database>>(std::move(open)) : OpenCertStoreDatabase();
   if (!database) return database.error();
   if (flags & CRYPT_VERIFYCONTEXT) {
     return CryptProvider(std::u16string(provider), std::nullopt, std::move(*database));
@@ -142,11 +143,18 @@ CryptResult<Done> CryptProvider::StoreKey(DWORD keySpec, const EVP_PKEY& key) {
   });
 }
 
-DefaultContext AcquireDefaultContext(std::u16string_view provider) {
-  auto created = CryptProvider::Acquire(std::nullopt, provider, PROV_RSA_FULL, CRYPT_NEWKEYSET);
+DefaultContext AcquireDefaultContext(std::u16string_view provider,
+                                     const std::shared_ptr<Database>& database) {
+  // Opening an existing container first gives the same outcome as creating it and falling
+  // back on NTE_EXISTS, without a write on every call.
+  if (CryptProvider::Acquire(std::nullopt, provider, PROV_RSA_FULL, 0, database)) {
+    return DefaultContext::Acquired;
+  }
+  auto created =
+      CryptProvider::Acquire(std::nullopt, provider, PROV_RSA_FULL, CRYPT_NEWKEYSET, database);
   if (created) return DefaultContext::Acquired;
   if (created.code() != NTE_EXISTS) return DefaultContext::WithoutContext;
-  auto existing = CryptProvider::Acquire(std::nullopt, provider, PROV_RSA_FULL, 0);
+  auto existing = CryptProvider::Acquire(std::nullopt, provider, PROV_RSA_FULL, 0, database);
   return existing ? DefaultContext::Acquired : DefaultContext::Unavailable;
 }
 

@@ -38,7 +38,8 @@ class CryptProvider {
   // removes an empty container and refuses one that holds keys.
   static CryptResult<CryptProvider> Acquire(std::optional<std::u16string_view> container,
                                             std::u16string_view provider, DWORD provType,
-                                            DWORD flags);
+                                            DWORD flags,
+                                            std::shared_ptr<Database> database = nullptr);
 
   const std::u16string& providerName() const { return provider_; }
   const std::optional<std::u16string>& containerName() const { return container_; }
@@ -66,7 +67,8 @@ class CryptProvider {
 // opened; WithoutContext when creating it failed for another reason, in which case the
 // engines go on without one.
 enum class DefaultContext { Acquired, WithoutContext, Unavailable };
-DefaultContext AcquireDefaultContext(std::u16string_view provider);
+DefaultContext AcquireDefaultContext(std::u16string_view provider,
+                                     const std::shared_ptr<Database>& database = nullptr);
 
 // Puts a certificate and its private key in place in one transaction: a new container
 // under `provider` holding the key as `keySpec`, and the certificate in "MY" linked to it

@@ -73,8 +73,9 @@ const EVP_MD* DigestForOid(std::string_view oid) {
 CryptResult<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate) {
   const auto link = certificate.KeyProviderInfo();
   if (!link) return Failure(CRYPT_E_NO_KEY_PROPERTY, "the certificate is linked to no private key");
-  auto provider = CryptProvider::Acquire(std::u16string_view(link->containerName),
-                                         link->providerName, PROV_RSA_FULL, 0);
+  auto provider =
+      CryptProvider::Acquire(std::u16string_view(link->containerName), link->providerName,
+                             PROV_RSA_FULL, 0, certificate.database());
   if (!provider) return Failure(CRYPT_E_NO_KEY_PROPERTY, "the key container is missing");
   auto key = provider->PrivateKey(link->keySpec);
   if (!key) return Failure(CRYPT_E_NO_KEY_PROPERTY, "the key is missing from its container");

@@ -3,6 +3,8 @@
 namespace velsor::crypt {
 namespace {
 
+constexpr std::int64_t kSchemaVersion = 1;
+
 // Other processes may hold the lock for a moment (an import, a registration); wait.
 constexpr int kBusyTimeoutMs = 15000;
 
@@ -82,10 +84,16 @@ CryptResult<std::shared_ptr<Database>> Database::Open(const std::filesystem::pat
   sqlite3_busy_timeout(raw, kBusyTimeoutMs);
   return GuardDatabase([&]() -> CryptResult<std::shared_ptr<Database>> {
     database->Execute("PRAGMA foreign_keys = ON");
-    database->Execute("PRAGMA journal_mode = WAL");
-    Transaction transaction(*database);
-    database->Execute(schema);
-    transaction.Commit();
+    // The schema is written once, by whichever process comes first; later opens only read
+    // its version, so opening takes no write lock.
+    if (database->SchemaVersion() < kSchemaVersion) {
+      Transaction transaction(*database);
+      if (database->SchemaVersion() < kSchemaVersion) {
+        database->Execute(schema);
+        database->Execute("PRAGMA user_version = " + std::to_string(kSchemaVersion));
+      }
+      transaction.Commit();
+    }
     return database;
   });
 }
@@ -105,6 +113,11 @@ void Database::Execute(std::string_view sql) {
 }
 
 void Database::Fail() const { Throw(handle_.get()); }
+
+std::int64_t Database::SchemaVersion() {
+  auto query = Prepare("PRAGMA user_version");
+  return query.Step() ? query.Integer(0) : 0;
+}
 
 Database::Transaction::Transaction(Database& database) : database_(database) {
   database_.Execute("BEGIN IMMEDIATE");

@@ -50,7 +50,7 @@ class Database {
   };
   Database(Key, sqlite3* handle) : handle_(handle) {}
 
-  // Opens (creating) the file and applies `schema`, a script of idempotent statements.
+  // Opens (creating) the file; `schema` is applied when the file does not have it yet.
   static CryptResult<std::shared_ptr<Database>> Open(const std::filesystem::path& path,
                                                      std::string_view schema);
 
@@ -71,6 +71,7 @@ class Database {
     bool done_ = false;
   };
 
+  std::int64_t SchemaVersion();
   std::int64_t LastInsertId() const { return sqlite3_last_insert_rowid(handle_.get()); }
 
  private:
