@@ -7,32 +7,52 @@
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/chain_checks.h"
 #include "platform/crypt/name_text.h"
+#include "platform/crypt/sqlite_db.h"
 
 namespace velsor::crypto {
 namespace {
+
+// One store's certificates, read once for all the tests.
+struct StoreContents {
+  crypt::CertStore store;
+  std::vector<crypt::CertContextPtr> certificates;
+};
 
 struct FoundIssuer {
   crypt::CertContextPtr certificate;
   const crypt::CertStore* store;
 };
 
+std::optional<StoreContents> Read(crypt::CryptResult<crypt::CertStore> store) {
+  if (!store) return std::nullopt;
+  auto certificates = store->Certificates();
+  if (!certificates) return std::nullopt;
+  return StoreContents{std::move(*store), std::move(*certificates)};
+}
+
 // The first certificate of "CA", then "ROOT", whose subject equals the issuer name exactly;
 // candidates come from a search for the issuer's display name.
 std::optional<FoundIssuer> FindIssuer(const crypt::CertContext& certificate,
                                       std::u16string_view displayName,
-                                      std::initializer_list<const crypt::CertStore*> stores) {
+                                      std::initializer_list<const StoreContents*> stores) {
   const std::u16string issuerName =
       crypt::X500NameText(certificate.issuer(), crypt::NameSeparator::CrLf);
-  for (const crypt::CertStore* store : stores) {
-    const auto certificates = store->Certificates();
-    if (!certificates) continue;
-    for (const auto& candidate : crypt::FindBySubjectString(*certificates, displayName)) {
+  for (const StoreContents* contents : stores) {
+    for (const auto& candidate : crypt::FindBySubjectString(contents->certificates, displayName)) {
       if (crypt::X500NameText(candidate->subject(), crypt::NameSeparator::CrLf) == issuerName) {
-        return FoundIssuer{candidate, store};
+        return FoundIssuer{candidate, &contents->store};
       }
     }
   }
   return std::nullopt;
+}
+
+std::vector<Bytes> AllCrls(std::initializer_list<const StoreContents*> stores) {
+  std::vector<Bytes> crls;
+  for (const StoreContents* contents : stores) {
+    if (auto held = contents->store.Crls()) crls.insert(crls.end(), held->begin(), held->end());
+  }
+  return crls;
 }
 
 }  // namespace
@@ -40,8 +60,13 @@ std::optional<FoundIssuer> FindIssuer(const crypt::CertContext& certificate,
 std::int32_t CheckCertChain(const crypt::CertContext& certificate, std::int32_t checks) {
   const std::u16string displayName = crypt::SimpleDisplayName(certificate.issuer());
   if (displayName.empty()) return kNoIssuerName;
-  auto ca = crypt::CertStore::Open(u"CA");
-  auto root = ca ? ca->Sibling(u"ROOT") : ca;
+  auto caStore = crypt::CertStore::Open(u"CA");
+  if (!caStore) return kIssuerNotFound;
+  // Both stores are read in one snapshot, for every test.
+  const auto database = caStore->database();
+  crypt::Database::ReadTransaction snapshot(*database);
+  const auto root = Read(caStore->Sibling(u"ROOT"));
+  const auto ca = Read(std::move(caStore));
   if (!ca || !root) return kIssuerNotFound;
   const auto issuer = FindIssuer(certificate, displayName, {&*ca, &*root});
   if (!issuer) return kIssuerNotFound;
@@ -58,8 +83,11 @@ std::int32_t CheckCertChain(const crypt::CertContext& certificate, std::int32_t 
           crypt::Revocation::Revoked) {
     return kRevoked;
   }
-  if ((checks & kCheckChain) && !crypt::ChainPolicyAccepts(certificate, *ca, *root))
+  if ((checks & kCheckChain) &&
+      !crypt::ChainPolicyAccepts(certificate, ca->certificates, root->certificates,
+                                 AllCrls({&*ca, &*root}))) {
     return kChainRejected;
+  }
   return 0;
 }
 

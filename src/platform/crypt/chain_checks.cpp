@@ -8,11 +8,9 @@ namespace {
 using X509StorePtr = std::unique_ptr<X509_STORE, OpenSslFree<X509_STORE_free>>;
 using X509StoreCtxPtr = std::unique_ptr<X509_STORE_CTX, OpenSslFree<X509_STORE_CTX_free>>;
 
-std::vector<X509CrlPtr> CrlsOf(const CertStore& store) {
+std::vector<X509CrlPtr> ParseCrls(const std::vector<Bytes>& encoded) {
   std::vector<X509CrlPtr> crls;
-  const auto encoded = store.Crls();
-  if (!encoded) return crls;
-  for (const Bytes& bytes : *encoded) {
+  for (const Bytes& bytes : encoded) {
     const unsigned char* cursor = bytes.data();
     if (X509CrlPtr crl{d2i_X509_CRL(nullptr, &cursor, static_cast<long>(bytes.size()))}) {
       crls.push_back(std::move(crl));
@@ -56,7 +54,9 @@ Revocation RevocationByIssuerCrl(const CertContext& certificate, const CertConte
                                  const CertStore& issuerStore) {
   bool anyCrl = false;
   EVP_PKEY* issuerKey = X509_get0_pubkey(issuer.x509());
-  for (const auto& crl : CrlsOf(issuerStore)) {
+  const auto encoded = issuerStore.Crls();
+  if (!encoded) return Revocation::NoCrl;
+  for (const auto& crl : ParseCrls(*encoded)) {
     if (X509_NAME_cmp(X509_CRL_get_issuer(crl.get()), issuer.subject()) != 0) continue;
     if (issuerKey == nullptr || X509_CRL_verify(crl.get(), issuerKey) != 1) continue;
     anyCrl = true;
@@ -68,24 +68,20 @@ Revocation RevocationByIssuerCrl(const CertContext& certificate, const CertConte
   return anyCrl ? Revocation::NotRevoked : Revocation::NoCrl;
 }
 
-bool ChainPolicyAccepts(const CertContext& certificate, const CertStore& ca,
-                        const CertStore& root) {
+bool ChainPolicyAccepts(const CertContext& certificate, const std::vector<CertContextPtr>& ca,
+                        const std::vector<CertContextPtr>& root, const std::vector<Bytes>& crls) {
   X509StorePtr trusted(X509_STORE_new());
   X509StackPtr intermediates(sk_X509_new_null());
-  const auto roots = root.Certificates();
-  const auto authorities = ca.Certificates();
-  if (!trusted || !intermediates || !roots || !authorities) return false;
-  for (const auto& trustedRoot : *roots) {
+  if (!trusted || !intermediates) return false;
+  for (const auto& trustedRoot : root) {
     X509_STORE_add_cert(trusted.get(), const_cast<X509*>(trustedRoot->x509()));
   }
-  for (const auto& authority : *authorities) {
+  for (const auto& authority : ca) {
     X509* copy = X509_dup(const_cast<X509*>(authority->x509()));
     if (copy != nullptr && sk_X509_push(intermediates.get(), copy) == 0) X509_free(copy);
   }
   // The end certificate's revocation is checked against the CRLs the stores hold.
-  for (const CertStore* store : {&ca, &root}) {
-    for (const auto& crl : CrlsOf(*store)) X509_STORE_add_crl(trusted.get(), crl.get());
-  }
+  for (const auto& crl : ParseCrls(crls)) X509_STORE_add_crl(trusted.get(), crl.get());
   X509_STORE_set_flags(trusted.get(), X509_V_FLAG_CRL_CHECK);
   X509_STORE_set_verify_cb(trusted.get(), &ForgivingVerifyCallback);
   X509StoreCtxPtr context(X509_STORE_CTX_new());

@@ -22,6 +22,7 @@ Revocation RevocationByIssuerCrl(const CertContext& certificate, const CertConte
 
 // True when a chain to a certificate in `root` can be built, with `ca` as untrusted
 // intermediates and the CRLs of both, and the policy accepts it.
-bool ChainPolicyAccepts(const CertContext& certificate, const CertStore& ca, const CertStore& root);
+bool ChainPolicyAccepts(const CertContext& certificate, const std::vector<CertContextPtr>& ca,
+                        const std::vector<CertContextPtr>& root, const std::vector<Bytes>& crls);
 
 }  // namespace velsor::crypt

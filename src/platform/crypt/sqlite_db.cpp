@@ -127,6 +127,14 @@ Database::Transaction::~Transaction() {
   if (!done_) sqlite3_exec(database_.handle_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+Database::ReadTransaction::ReadTransaction(Database& database) : database_(database) {
+  database_.Execute("BEGIN");
+}
+
+Database::ReadTransaction::~ReadTransaction() {
+  sqlite3_exec(database_.handle_.get(), "COMMIT", nullptr, nullptr, nullptr);
+}
+
 void Database::Transaction::Commit() {
   database_.Execute("COMMIT");
   done_ = true;

@@ -71,6 +71,19 @@ class Database {
     bool done_ = false;
   };
 
+  // One snapshot for several reads: the file is locked and its pages cached once, not per
+  // statement. Nothing that waits for a person may run inside one.
+  class ReadTransaction {
+   public:
+    explicit ReadTransaction(Database& database);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+   private:
+    Database& database_;
+  };
+
   std::int64_t SchemaVersion();
   std::int64_t LastInsertId() const { return sqlite3_last_insert_rowid(handle_.get()); }
 
