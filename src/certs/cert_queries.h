@@ -8,15 +8,16 @@
 #include <string_view>
 #include <vector>
 
+#include "certs/status_codes.h"
 #include "platform/crypt/cert_store.h"
 
 namespace velsor::certs {
 
-inline constexpr std::int32_t kNoProviderContext = -10019;
-inline constexpr std::int32_t kStoreUnavailable = -10018;
-inline constexpr std::int32_t kNoSuchCertificate = -10005;
-inline constexpr std::int32_t kOidNotConvertible = -10034;
-inline constexpr std::int32_t kNoSuchExtension = -10026;
+using status::kNoProviderContext;
+using status::kNoSuchExtension;
+using status::kStoreUnavailable;
+inline constexpr std::int32_t kNoSuchCertificate = status::kNoCertificate;
+inline constexpr std::int32_t kOidNotConvertible = status::kNotInCodePage;
 
 // 1 when "MY" holds a certificate with exactly this subject (also in reverse RDN order),
 // 0 when not or for an empty DN, -10019 or -10018 when the stores cannot be reached.

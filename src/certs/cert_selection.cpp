@@ -2,12 +2,11 @@
 
 #include "certs/cert_text.h"
 #include "certs/dn_short_name.h"
+#include "certs/status_codes.h"
 #include "platform/crypt/cert_find.h"
 
 namespace velsor::certs {
 namespace {
-
-constexpr std::int32_t kKeyProvInfoUnreadable = -10027;
 
 std::u16string SubjectText(const crypt::CertContext& certificate) {
   const CertText text = GetCertText(&certificate, static_cast<int>(CertDetail::Subject));
@@ -138,7 +137,7 @@ std::int32_t GetCertKeySpec(const crypt::CertContext& certificate, DWORD& keySpe
   const auto stored = certificate.Property(crypt::CERT_KEY_PROV_INFO_PROP_ID);
   if (!stored) return 0;
   const auto link = crypt::DecodeKeyProvInfo(*stored);
-  if (!link) return kKeyProvInfoUnreadable;
+  if (!link) return status::kKeyProvInfoUnreadable;
   keySpec = link->keySpec;
   return 0;
 }

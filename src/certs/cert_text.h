@@ -9,15 +9,16 @@
 #include <string>
 
 #include "certs/cert_info.h"
+#include "certs/status_codes.h"
 #include "platform/bytes.h"
 #include "platform/crypt/cert_context.h"
 
 namespace velsor::certs {
 
-inline constexpr std::int32_t kCertTextOk = 0;
-inline constexpr std::int32_t kCertTextMissing = -10001;
-inline constexpr std::int32_t kCertTextUnavailable = -10016;
-inline constexpr std::int32_t kCertTextNoMemory = -10000;
+inline constexpr std::int32_t kCertTextOk = status::kOk;
+inline constexpr std::int32_t kCertTextMissing = status::kMissingInput;
+inline constexpr std::int32_t kCertTextUnavailable = status::kNotText;
+inline constexpr std::int32_t kCertTextNoMemory = status::kNoMemory;
 
 // The kinds follow CertDetail: 1 subject, 2 issuer, 3 not before, 4 not after, 5 serial.
 struct CertText {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "certs/status_codes.h"
 #include "platform/crypt/cert_context.h"
 
 namespace velsor::crypto {
@@ -17,12 +18,12 @@ enum ChainCheck : std::int32_t {
   kCheckAll = 15,
 };
 
-inline constexpr std::int32_t kIssuerNotFound = -10014;
-inline constexpr std::int32_t kBadIssuerSignature = -10017;
-inline constexpr std::int32_t kOutsideValidity = -10011;
-inline constexpr std::int32_t kRevoked = -10012;
-inline constexpr std::int32_t kChainRejected = -10013;
-inline constexpr std::int32_t kNoIssuerName = -10016;
+using status::kBadIssuerSignature;
+using status::kChainRejected;
+using status::kIssuerNotFound;
+using status::kOutsideValidity;
+using status::kRevoked;
+inline constexpr std::int32_t kNoIssuerName = status::kNotText;
 
 std::int32_t CheckCertChain(const crypt::CertContext& certificate, std::int32_t checks);
 

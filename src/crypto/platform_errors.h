@@ -6,14 +6,15 @@
 
 #include <cstdint>
 
+#include "certs/status_codes.h"
 #include "platform/com/hresult.h"
 
 namespace velsor::crypto {
 
-inline constexpr std::int32_t kNoPrivateKey = -10015;
-inline constexpr std::int32_t kMessageUndecodable = -10007;
-inline constexpr std::int32_t kBadSignature = -10010;
-inline constexpr std::int32_t kUnusableAlgorithm = -10033;
+using status::kBadSignature;
+using status::kMessageUndecodable;
+using status::kNoPrivateKey;
+using status::kUnusableAlgorithm;
 
 constexpr std::int32_t MapMessageError(HRESULT error, std::int32_t otherwise,
                                        bool decrypting = false) {

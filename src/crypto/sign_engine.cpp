@@ -10,11 +10,7 @@
 namespace velsor::crypto {
 namespace {
 
-constexpr std::int32_t kMissingInput = -10001;
-constexpr std::int32_t kNoProviderContext = -10019;
-constexpr std::int32_t kStoreUnavailable = -10018;
-constexpr std::int32_t kNoCertificate = -10005;
-constexpr std::int32_t kSigningFailed = -10020;
+using namespace status;
 
 crypt::CertContextPtr Choose(std::span<const crypt::CertStore> stores,
                              const SignSettings& settings) {

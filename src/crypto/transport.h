@@ -7,13 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "certs/status_codes.h"
 #include "platform/bytes.h"
 
 namespace velsor::crypto {
 
-inline constexpr std::int32_t kNoMemory = -10000;
-inline constexpr std::int32_t kBase64DecodeFailed = -10002;
-inline constexpr std::int32_t kBase64EncodeFailed = -10003;
+using status::kBase64DecodeFailed;
+using status::kBase64EncodeFailed;
+using status::kNoMemory;
 
 struct PackedMessage {
   std::int32_t status = 0;

@@ -9,10 +9,7 @@
 namespace velsor::crypto {
 namespace {
 
-constexpr std::int32_t kMissingInput = -10001;
-constexpr std::int32_t kNoDetachedContent = -10006;
-constexpr std::int32_t kVerificationFailed = -10021;
-constexpr std::int32_t kNoSignerCertificate = -10009;
+using namespace status;
 
 VerifyResult Verify(std::optional<std::string_view> message, VerifyMode mode,
                     std::optional<ByteView> content, std::int32_t checks) {

@@ -8,6 +8,7 @@
 #include "crypto/cert_chain_check.h"
 #include "crypto/sign_engine.h"
 #include "crypto/verify_engine.h"
+#include "fixtures/test_files.h"
 #include "fixtures/test_pki.h"
 #include "formats/base64.h"
 #include "platform/crypt/cert_store.h"
@@ -15,6 +16,9 @@
 
 namespace velsor::crypto {
 namespace {
+
+using testing::ReadFile;
+using testing::WriteFile;
 
 using crypt::CertContext;
 using crypt::NameAttribute;
@@ -30,15 +34,6 @@ constexpr char kSha1[] = "1.3.14.3.2.26";
 Bytes Decoded(const std::string& base64) { return *formats::Base64DecodeText(base64); }
 ByteView View(std::string_view text) { return AsBytes(text); }
 
-void WriteFile(const fs::path& path, ByteView bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-}
-Bytes ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 void WritePem(const fs::path& path, const Issued& issued) {
   crypt::BioPtr out(BIO_new_file(path.c_str(), "w"));
   PEM_write_bio_X509(out.get(), issued.certificate.get());

@@ -11,8 +11,13 @@
 #include <iterator>
 #include <random>
 
+#include "fixtures/test_files.h"
+
 namespace velsor::formats {
 namespace {
+
+using testing::ReadFile;
+using testing::WriteFile;
 
 namespace fs = std::filesystem;
 
@@ -77,17 +82,6 @@ class TempDir {
  private:
   fs::path path_;
 };
-
-void WriteFile(const fs::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(GzipMember, HeaderAndTrailer) {
   const Bytes source = Sample(1000);

@@ -1,0 +1,34 @@
+#pragma once
+// The status codes that the certificate operations and the engines return; 0 is success.
+
+#include <cstdint>
+
+namespace velsor::status {
+
+inline constexpr std::int32_t kOk = 0;
+inline constexpr std::int32_t kNoMemory = -10000;
+inline constexpr std::int32_t kMissingInput = -10001;
+inline constexpr std::int32_t kBase64DecodeFailed = -10002;
+inline constexpr std::int32_t kBase64EncodeFailed = -10003;
+inline constexpr std::int32_t kNoCertificate = -10005;
+inline constexpr std::int32_t kNoDetachedContent = -10006;
+inline constexpr std::int32_t kMessageUndecodable = -10007;
+inline constexpr std::int32_t kNoSignerCertificate = -10009;
+inline constexpr std::int32_t kBadSignature = -10010;
+inline constexpr std::int32_t kOutsideValidity = -10011;
+inline constexpr std::int32_t kRevoked = -10012;
+inline constexpr std::int32_t kChainRejected = -10013;
+inline constexpr std::int32_t kIssuerNotFound = -10014;
+inline constexpr std::int32_t kNoPrivateKey = -10015;
+inline constexpr std::int32_t kNotText = -10016;  // no issuer name; a field that cannot be text
+inline constexpr std::int32_t kBadIssuerSignature = -10017;
+inline constexpr std::int32_t kStoreUnavailable = -10018;
+inline constexpr std::int32_t kNoProviderContext = -10019;
+inline constexpr std::int32_t kSigningFailed = -10020;
+inline constexpr std::int32_t kVerificationFailed = -10021;
+inline constexpr std::int32_t kNoSuchExtension = -10026;
+inline constexpr std::int32_t kKeyProvInfoUnreadable = -10027;
+inline constexpr std::int32_t kUnusableAlgorithm = -10033;
+inline constexpr std::int32_t kNotInCodePage = -10034;
+
+}  // namespace velsor::status
