@@ -24,23 +24,42 @@ CryptResult<std::shared_ptr<CertContext>> CertContext::Parse(ByteView encoded) {
   if (!x509 || cursor != encoded.data() + encoded.size()) {
     return Failure(CRYPT_E_OSS_ERROR, "not a DER certificate");
   }
+  return Build(Bytes(encoded.begin(), encoded.end()), std::move(x509));
+}
+
+CryptResult<std::shared_ptr<CertContext>> CertContext::Build(Bytes encoded, X509Ptr x509) {
   const auto fields = ReadTbsFields(encoded);
   const auto notBefore = SecondsOf(X509_get0_notBefore(x509.get()));
   const auto notAfter = SecondsOf(X509_get0_notAfter(x509.get()));
-  if (!fields || !notBefore || !notAfter)
+  if (!fields || !notBefore || !notAfter) {
     return Failure(CRYPT_E_OSS_ERROR, "malformed certificate");
-
-  auto context =
-      std::make_shared<CertContext>(Key{}, Bytes(encoded.begin(), encoded.end()), std::move(x509));
-  const std::uint8_t* base = encoded.data();
-  context->issuerAt_ = static_cast<std::size_t>(fields->issuer.data() - base);
-  context->issuerSize_ = fields->issuer.size();
-  context->subjectAt_ = static_cast<std::size_t>(fields->subject.data() - base);
-  context->subjectSize_ = fields->subject.size();
-  context->serialBlob_.assign(fields->serialContent.rbegin(), fields->serialContent.rend());
+  }
+  const std::size_t issuerAt = static_cast<std::size_t>(fields->issuer.data() - encoded.data());
+  const std::size_t subjectAt = static_cast<std::size_t>(fields->subject.data() - encoded.data());
+  const Bytes serial(fields->serialContent.rbegin(), fields->serialContent.rend());
+  const std::size_t issuerSize = fields->issuer.size();
+  const std::size_t subjectSize = fields->subject.size();
+  auto context = std::make_shared<CertContext>(Key{}, std::move(encoded), std::move(x509));
+  context->issuerAt_ = issuerAt;
+  context->issuerSize_ = issuerSize;
+  context->subjectAt_ = subjectAt;
+  context->subjectSize_ = subjectSize;
+  context->serialBlob_ = serial;
   context->notBefore_ = *notBefore;
   context->notAfter_ = *notAfter;
   return context;
+}
+
+CryptResult<CertContextPtr> CertContext::FromCertificate(const X509& certificate) {
+  unsigned char* der = nullptr;
+  const int length = i2d_X509(&certificate, &der);
+  if (length <= 0) return Failure(CRYPT_E_OSS_ERROR, "the certificate cannot be encoded");
+  Bytes encoded(der, der + length);
+  OPENSSL_free(der);
+  X509_up_ref(const_cast<X509*>(&certificate));
+  auto built = Build(std::move(encoded), X509Ptr(const_cast<X509*>(&certificate)));
+  if (!built) return built.error();
+  return CertContextPtr(std::move(*built));
 }
 
 CryptResult<CertContextPtr> CertContext::FromEncoded(ByteView encoded) {

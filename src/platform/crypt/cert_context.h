@@ -30,6 +30,8 @@ class CertContext {
 
   // A certificate outside any store; CRYPT_E_OSS_ERROR for bytes that are not one.
   static CryptResult<CertContextPtr> FromEncoded(ByteView encoded);
+  // Shares a certificate OpenSSL has decoded already (one found inside a message).
+  static CryptResult<CertContextPtr> FromCertificate(const X509& certificate);
 
   const Bytes& encoded() const { return encoded_; }
   const X509* x509() const { return x509_.get(); }
@@ -66,6 +68,7 @@ class CertContext {
 
  private:
   static CryptResult<std::shared_ptr<CertContext>> Parse(ByteView encoded);
+  static CryptResult<std::shared_ptr<CertContext>> Build(Bytes encoded, X509Ptr x509);
 
   Bytes encoded_;
   X509Ptr x509_;

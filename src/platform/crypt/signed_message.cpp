@@ -8,7 +8,6 @@
 #include <string>
 
 #include "platform/codepage/utf.h"
-#include "platform/crypt/cert_builder.h"
 #include "platform/crypt/key_containers.h"
 
 namespace velsor::crypt {
@@ -152,7 +151,7 @@ CryptResult<VerifiedMessage> VerifyPkcs7(ByteView message, const ByteView* detac
   if (PKCS7_signatureVerify(chain, parsed.get(), first, signer) != 1) {
     return OpenSslError(NTE_BAD_SIGNATURE, "the signature does not match");
   }
-  auto certificate = CertContext::FromEncoded(EncodeCertificate(*signer));
+  auto certificate = CertContext::FromCertificate(*signer);
   if (!certificate) return certificate.error();
   VerifiedMessage verified{std::move(*certificate), {}};
   if (detachedContent == nullptr) verified.content = std::move(*content);
