@@ -1,5 +1,7 @@
 // velsor demo-pki: a small certificate hierarchy to try the control with.
 
+#include <openssl/rand.h>
+
 #include <cstdio>
 #include <ctime>
 
@@ -56,9 +58,11 @@ std::vector<NameAttribute> Name(std::string_view commonName) {
           NameAttribute::Utf8("CN", commonName)};
 }
 
+// A positive serial: a fixed first byte below 0x80, then random bytes.
 Bytes RandomSerial(std::uint8_t first) {
-  Bytes serial{first};
-  for (int i = 0; i < 7; ++i) serial.push_back(static_cast<std::uint8_t>(std::rand()));
+  Bytes serial(8);
+  RAND_bytes(serial.data(), static_cast<int>(serial.size()));
+  serial[0] = first;
   return serial;
 }
 
@@ -74,7 +78,6 @@ int DemoPkiCommand(Arguments arguments) {
     std::fputs(kDemoUsage, arguments[0] == "--help" || arguments[0] == "-h" ? stdout : stderr);
     return arguments[0] == "--help" || arguments[0] == "-h" ? 0 : 2;
   }
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
   const Made root = Issue(Name("Velsor Demo Root"), RandomSerial(0x11), nullptr, true, 3650);
   const Made authority = Issue(Name("Velsor Demo CA"), RandomSerial(0x22), &root, true, 1825);
   const Made exchangeUser = Issue(Name("张三 Demo"), RandomSerial(0x33), &authority, false, 730);
