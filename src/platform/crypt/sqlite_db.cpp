@@ -127,12 +127,14 @@ Database::Transaction::~Transaction() {
   if (!done_) sqlite3_exec(database_.handle_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+// Without the snapshot the reads still work, each in its own transaction, so a failure to
+// begin one is no failure of the reads.
 Database::ReadTransaction::ReadTransaction(Database& database) : database_(database) {
-  database_.Execute("BEGIN");
+  begun_ = sqlite3_exec(database_.handle_.get(), "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 Database::ReadTransaction::~ReadTransaction() {
-  sqlite3_exec(database_.handle_.get(), "COMMIT", nullptr, nullptr, nullptr);
+  if (begun_) sqlite3_exec(database_.handle_.get(), "COMMIT", nullptr, nullptr, nullptr);
 }
 
 void Database::Transaction::Commit() {

@@ -82,6 +82,7 @@ class Database {
 
    private:
     Database& database_;
+    bool begun_ = false;
   };
 
   std::int64_t SchemaVersion();
