@@ -4,6 +4,7 @@
 #include "certs/dn_short_name.h"
 #include "certs/status_codes.h"
 #include "platform/crypt/cert_find.h"
+#include "platform/hex.h"
 
 namespace velsor::certs {
 namespace {
@@ -64,13 +65,6 @@ bool HoldsAnyPiece(std::u16string_view subject, const std::vector<std::u16string
   return false;
 }
 
-std::optional<std::uint8_t> HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return static_cast<std::uint8_t>(c - u'0');
-  if (c >= u'A' && c <= u'F') return static_cast<std::uint8_t>(c - u'A' + 10);
-  if (c >= u'a' && c <= u'f') return static_cast<std::uint8_t>(c - u'a' + 10);
-  return std::nullopt;
-}
-
 }  // namespace
 
 std::u16string NormalizeDn(std::u16string_view dn) {
@@ -121,8 +115,8 @@ std::vector<Bytes> ParseSerialNumbers(std::u16string_view serialNumbers) {
     Bytes blob;
     bool valid = true;
     for (std::size_t i = 0; i < piece.size() && valid; i += 2) {
-      const auto high = HexDigit(piece[i]);
-      const auto low = HexDigit(piece[i + 1]);
+      const auto high = HexDigitValue(piece[i]);
+      const auto low = HexDigitValue(piece[i + 1]);
       valid = high && low;
       if (valid) blob.push_back(static_cast<std::uint8_t>(*high << 4 | *low));
     }

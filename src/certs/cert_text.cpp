@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/crypt/name_text.h"
+#include "platform/hex.h"
 
 namespace velsor::certs {
 namespace {
@@ -30,12 +31,10 @@ std::optional<std::u16string> FormatCertTime(std::time_t utc) {
 
 std::optional<std::u16string> SerialText(ByteView serialBlob) {
   if (serialBlob.size() > kMaxSerialBytes) return std::nullopt;
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   std::u16string text;
   std::size_t written = 0;
   for (auto byte = serialBlob.rbegin(); byte != serialBlob.rend(); ++byte) {
-    text.push_back(kDigits[*byte >> 4]);
-    text.push_back(kDigits[*byte & 15]);
+    AppendHexByte(text, *byte, HexCase::Upper);
     if (++written % 2 == 0 && written < serialBlob.size()) text.push_back(u' ');
   }
   return text;

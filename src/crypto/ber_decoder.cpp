@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/hex.h"
+
 namespace velsor::crypto {
 namespace {
 
@@ -19,17 +21,6 @@ std::optional<std::int32_t> IntegerValue(ByteView content) {
   std::uint32_t value = !content.empty() && (content[0] & 0x80) ? 0xFFFFFFFFu : 0;
   for (std::uint8_t byte : content) value = (value << 8) | byte;
   return static_cast<std::int32_t>(value);
-}
-
-std::string UpperHex(ByteView content) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  text.reserve(2 * content.size());
-  for (std::uint8_t byte : content) {
-    text.push_back(kDigits[byte >> 4]);
-    text.push_back(kDigits[byte & 15]);
-  }
-  return text;
 }
 
 std::optional<std::vector<std::int32_t>> Arcs(ByteView content) {
@@ -183,7 +174,7 @@ std::int32_t BerContext::Decode(std::string_view format, std::span<const BerArg>
           auto* length = static_cast<std::int32_t*>(out(kIntOut));
           const auto content = Take(header.length);
           if (text == nullptr || length == nullptr || !content) return kBerMalformed;
-          *text = UpperHex(*content);
+          *text = HexText(*content, HexCase::Upper);
           *length = 2 * header.length;
           break;
         }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "crypto/der_octets.h"
+#include "platform/hex.h"
 
 namespace velsor::crypto {
 namespace {
@@ -69,13 +70,6 @@ Bytes IntegerContent(std::int32_t value) {
   return content;
 }
 
-std::optional<std::uint8_t> HexValue(char c) {
-  if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
-  if (c >= 'A' && c <= 'F') return static_cast<std::uint8_t>(c - 'A' + 10);
-  if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
-  return std::nullopt;
-}
-
 // The digits fill bytes from the left; an odd count has an implicit leading 0.
 std::optional<Bytes> HexContent(const char* text, std::int32_t length) {
   if (text == nullptr || length < 0) return std::nullopt;
@@ -86,7 +80,7 @@ std::optional<Bytes> HexContent(const char* text, std::int32_t length) {
   Bytes content((digits.size() + 1) / 2);
   std::size_t nibble = digits.size() % 2;  // position in the padded digit string
   for (char c : digits) {
-    const auto value = HexValue(c);
+    const auto value = HexDigitValue(static_cast<unsigned char>(c));
     if (!value) return std::nullopt;
     content[nibble / 2] |= static_cast<std::uint8_t>(nibble % 2 ? *value : *value << 4);
     ++nibble;

@@ -15,6 +15,7 @@
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/key_containers.h"
 #include "platform/crypt/name_text.h"
+#include "platform/hex.h"
 
 namespace velsor::cli {
 namespace {
@@ -71,14 +72,9 @@ std::string SerialOf(const crypt::CertContext& certificate) {
   const auto text =
       certs::GetCertText(&certificate, static_cast<int>(certs::CertDetail::SerialNumber));
   if (text.status == certs::kCertTextOk) return Utf8(text.text);
-  std::string hex;  // too long for the grouped form
-  for (auto byte = certificate.serialBlob().rbegin(); byte != certificate.serialBlob().rend();
-       ++byte) {
-    char digits[3];
-    std::snprintf(digits, sizeof digits, "%02X", *byte);
-    hex += digits;
-  }
-  return hex;
+  // Too long for the grouped form: all the digits, most significant first.
+  const Bytes serial(certificate.serialBlob().rbegin(), certificate.serialBlob().rend());
+  return HexText(serial, HexCase::Upper);
 }
 
 int List(Arguments arguments) {

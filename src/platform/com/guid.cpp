@@ -2,22 +2,17 @@
 
 #include <cstdio>
 
+#include "platform/hex.h"
+
 namespace velsor {
 namespace {
-
-std::optional<std::uint8_t> HexDigit(char c) {
-  if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
-  if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
-  if (c >= 'A' && c <= 'F') return static_cast<std::uint8_t>(c - 'A' + 10);
-  return std::nullopt;
-}
 
 // Reads `digits` hexadecimal digits at `pos`, advancing it.
 std::optional<std::uint64_t> ReadHex(std::string_view text, std::size_t& pos, std::size_t digits) {
   if (text.size() - pos < digits) return std::nullopt;
   std::uint64_t value = 0;
   for (std::size_t i = 0; i < digits; ++i) {
-    auto d = HexDigit(text[pos + i]);
+    auto d = HexDigitValue(static_cast<unsigned char>(text[pos + i]));
     if (!d) return std::nullopt;
     value = (value << 4) | *d;
   }

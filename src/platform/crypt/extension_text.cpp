@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/codepage/utf.h"
+#include "platform/hex.h"
 
 namespace velsor::crypt {
 namespace {
@@ -10,15 +11,9 @@ namespace {
 using Asn1ObjectPtr = std::unique_ptr<ASN1_OBJECT, OpenSslFree<ASN1_OBJECT_free>>;
 
 std::string HexBytes(const ASN1_OCTET_STRING* value) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  const unsigned char* data = ASN1_STRING_get0_data(value);
-  for (int i = 0; i < ASN1_STRING_length(value); ++i) {
-    if (i > 0) text.push_back(' ');
-    text.push_back(kDigits[data[i] >> 4]);
-    text.push_back(kDigits[data[i] & 15]);
-  }
-  return text;
+  return HexText(
+      ByteView(ASN1_STRING_get0_data(value), static_cast<std::size_t>(ASN1_STRING_length(value))),
+      HexCase::Lower, ' ');
 }
 
 // The printed lines, each trimmed, joined by ", ".

@@ -7,6 +7,7 @@
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/user_data.h"
+#include "platform/hex.h"
 
 namespace velsor::crypt {
 namespace {
@@ -50,13 +51,7 @@ void InsertKey(Database& database, const std::string& container, DWORD keySpec,
 std::string NewContainerName() {
   unsigned char random[12];
   RAND_bytes(random, sizeof random);
-  std::string name = "velsor-";
-  static constexpr char kHex[] = "0123456789abcdef";
-  for (unsigned char byte : random) {
-    name.push_back(kHex[byte >> 4]);
-    name.push_back(kHex[byte & 15]);
-  }
-  return name;
+  return "velsor-" + HexText(ByteView(random), HexCase::Lower);
 }
 
 }  // namespace
