@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "platform/codepage/utf.h"
 #include "platform/crypt/name_text.h"
 #include "platform/hex.h"
 
@@ -10,8 +11,6 @@ namespace velsor::certs {
 namespace {
 
 constexpr std::size_t kMaxSerialBytes = 51;
-
-std::u16string Widen(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
 
 }  // namespace
 
@@ -26,7 +25,7 @@ std::optional<std::u16string> FormatCertTime(std::time_t utc) {
       std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02dGMT", parts.tm_year + 1900,
                     parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
   if (length != 22) return std::nullopt;
-  return Widen(std::string_view(text, static_cast<std::size_t>(length)));
+  return codepage::AsciiToUtf16(std::string_view(text, static_cast<std::size_t>(length)));
 }
 
 std::optional<std::u16string> SerialText(ByteView serialBlob) {

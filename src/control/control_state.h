@@ -11,16 +11,6 @@
 namespace velsor::control {
 
 // The eight chooser texts in the order the page sets them and the chooser receives them.
-enum class PromptText {
-  Title,
-  Prompt,
-  SubjectColumn,
-  IssuerColumn,
-  ExpiryColumn,
-  Ok,
-  Cancel,
-  View
-};
 inline constexpr std::size_t kPromptTextCount = 8;
 
 struct DialogPromptTexts {
@@ -38,10 +28,6 @@ struct DialogPromptTexts {
       u"Velsor 数字证书签名控件\r\n"
       u"版权所有 (C) Tolvane Velsor 开发组\r\n"
       u"请妥善保管您的证书和私钥"};
-
-  const std::u16string& operator[](PromptText which) const {
-    return texts[static_cast<std::size_t>(which)];
-  }
 };
 
 // Which stored certificate details a method fills, and so clears when it fails.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "control/member_table.h"
+#include "platform/codepage/utf.h"
 #include "platform/com/bstr.h"
 #include "platform/com/hresult.h"
 
@@ -74,8 +75,6 @@ HRESULT ArrangeArguments(const MemberInfo& member, const DISPPARAMS& params,
   return S_OK;
 }
 
-std::u16string Widen(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
-
 void DescribeFailure(const MemberInfo& member, HRESULT hr, EXCEPINFO* exception) {
   if (exception == nullptr) return;
   *exception = EXCEPINFO{};
@@ -88,7 +87,8 @@ void DescribeFailure(const MemberInfo& member, HRESULT hr, EXCEPINFO* exception)
   }
   try {
     exception->bstrSource = Bstr(kSource).Detach();
-    exception->bstrDescription = Bstr(Widen(member.name) + Widen(detail)).Detach();
+    exception->bstrDescription =
+        Bstr(codepage::AsciiToUtf16(member.name) + codepage::AsciiToUtf16(detail)).Detach();
   } catch (const std::bad_alloc&) {
     // The scode alone still tells the caller what happened.
   }

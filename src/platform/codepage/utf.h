@@ -7,6 +7,9 @@
 namespace velsor::codepage {
 
 std::u16string Utf8ToUtf16(std::string_view text);
+
+// Text known to be ASCII (numbers, names of our own), one unit for one character.
+inline std::u16string AsciiToUtf16(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
 std::string Utf16ToUtf8(std::u16string_view text);
 
 // Unicode case folding, for comparisons that ignore case in any script.

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/codepage/utf.h"
 #include "platform/com/bstr.h"
 #include "platform/com/hresult.h"
 #include "platform/com/variant.h"
@@ -158,8 +159,6 @@ HRESULT ToInteger(const Scalar& s, Integer& out) {
   return DISP_E_TYPEMISMATCH;
 }
 
-std::u16string Widen(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
-
 HRESULT ToText(const Scalar& s, USHORT flags, std::u16string& out) {
   using K = Scalar::Kind;
   char buffer[64];
@@ -168,18 +167,18 @@ HRESULT ToText(const Scalar& s, USHORT flags, std::u16string& out) {
       out.clear();
       return S_OK;
     case K::Signed:
-      out = Widen(std::to_string(s.whole));
+      out = codepage::AsciiToUtf16(std::to_string(s.whole));
       return S_OK;
     case K::Unsigned:
-      out = Widen(std::to_string(s.unsignedWhole));
+      out = codepage::AsciiToUtf16(std::to_string(s.unsignedWhole));
       return S_OK;
     case K::Real:
       std::snprintf(buffer, sizeof buffer, "%.15G", s.real);
-      out = Widen(buffer);
+      out = codepage::AsciiToUtf16(buffer);
       return S_OK;
     case K::Single:
       std::snprintf(buffer, sizeof buffer, "%.7G", s.real);
-      out = Widen(buffer);
+      out = codepage::AsciiToUtf16(buffer);
       return S_OK;
     case K::Boolean:
       if (flags & VARIANT_ALPHABOOL) {

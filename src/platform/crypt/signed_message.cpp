@@ -55,11 +55,6 @@ std::optional<Bytes> Drain(BIO* bio) {
   return out;
 }
 
-// The signer's certificate among those the message carries, by issuer and serial number.
-X509* SignerCertificate(PKCS7* message, PKCS7_SIGNER_INFO* signer) {
-  return PKCS7_cert_from_signer_info(message, signer);
-}
-
 }  // namespace
 
 const EVP_MD* DigestForOid(std::string_view oid) {
@@ -123,7 +118,8 @@ CryptResult<VerifiedMessage> VerifyPkcs7(ByteView message, const ByteView* detac
     return Failure(CRYPT_E_NO_SIGNER, "the message has no signer");
   }
   PKCS7_SIGNER_INFO* first = sk_PKCS7_SIGNER_INFO_value(signers, 0);
-  X509* signer = SignerCertificate(parsed.get(), first);
+  // The signer's certificate among those the message carries, by issuer and serial number.
+  X509* signer = PKCS7_cert_from_signer_info(parsed.get(), first);
   if (signer == nullptr)
     return Failure(CRYPT_E_SIGNER_NOT_FOUND, "the signer's certificate is missing");
   X509_ALGOR* digestAlgorithm = nullptr;
