@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "certs/status_codes.h"
+#include "platform/status_codes.h"
 #include "platform/crypt/cert_store.h"
 
 namespace velsor::certs {

@@ -2,7 +2,7 @@
 
 #include "certs/cert_text.h"
 #include "certs/dn_short_name.h"
-#include "certs/status_codes.h"
+#include "platform/status_codes.h"
 #include "platform/crypt/cert_find.h"
 #include "platform/hex.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "certs/cert_info.h"
-#include "certs/status_codes.h"
+#include "platform/status_codes.h"
 #include "platform/bytes.h"
 #include "platform/crypt/cert_context.h"
 

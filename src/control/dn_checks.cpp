@@ -18,17 +18,17 @@ std::size_t CountSeparators(std::u16string_view dn, std::u16string_view separato
 
 bool CheckSubjectDn(const ControlState& state, std::u16string_view dn,
                     const DnCheckMessages& messages) {
-  if (dn.size() > kMaxDnLength) Raise(-10056, messages.tooLong);
+  if (dn.size() > kMaxDnLength) Raise(status::kDnTooLong, messages.tooLong);
   if (dn.empty()) {
-    if (state.serverMode) Raise(-10001, messages.requiredInServerMode);
+    if (state.serverMode) Raise(status::kMissingInput, messages.requiredInServerMode);
     return false;
   }
   if (static_cast<std::size_t>(std::count(dn.begin(), dn.end(), u',')) > kMaxDnCommas) {
-    Raise(-10057, messages::kDnInvalid);
+    Raise(status::kDnInvalid, messages::kDnInvalid);
   }
-  if (state.DNspliter.empty()) Raise(-10024, messages::kNoSeparator);
+  if (state.DNspliter.empty()) Raise(status::kNoSeparator, messages::kNoSeparator);
   if (CountSeparators(dn, state.DNspliter) > kMaxDnSeparators) {
-    Raise(-10025, messages::kTooManySeparators);
+    Raise(status::kTooManySeparators, messages::kTooManySeparators);
   }
   return true;
 }

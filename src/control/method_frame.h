@@ -13,6 +13,7 @@
 #include "control/control_state.h"
 #include "control/messages.h"
 #include "platform/com/hresult.h"
+#include "platform/status_codes.h"
 
 namespace velsor::control {
 
@@ -60,7 +61,7 @@ class MethodFrame {
     } catch (const MethodFailure& failure) {
       return Fail(failure);
     } catch (const std::bad_alloc&) {
-      return Fail(MethodFailure{-10000, rules_.noMemoryMessage, std::nullopt});
+      return Fail(MethodFailure{status::kNoMemory, rules_.noMemoryMessage, std::nullopt});
     }
   }
 

@@ -42,7 +42,7 @@ HRESULT CopyOut(BSTR* out, const std::optional<std::u16string>& text) {
 
 std::u16string_view RequireText(BSTR text) {
   const std::u16string_view view = BstrView(text);
-  if (view.empty()) Raise(-10001, messages::kSourceEmpty);
+  if (view.empty()) Raise(status::kMissingInput, messages::kSourceEmpty);
   return view;
 }
 
@@ -51,7 +51,7 @@ HRESULT SetAlgorithmOid(control::ControlState& state, BSTR identifier, std::stri
     std::string oid = control::ToCodePage(state, RequireText(identifier));
     // Longer identifiers than the field holds name no algorithm we could use; refusing
     // them keeps the previous choice instead of a truncated one.
-    if (oid.size() > kMaxOidLength) Raise(-10033, messages::kInvalidAlgorithm);
+    if (oid.size() > kMaxOidLength) Raise(status::kUnusableAlgorithm, messages::kInvalidAlgorithm);
     field = std::move(oid);
   });
 }
@@ -61,7 +61,7 @@ HRESULT SetAlgorithmOid(control::ControlState& state, BSTR identifier, std::stri
 HRESULT CTolvaneVelsor::put_DNspliter(BSTR newVal) {
   const std::u16string_view separator = BstrView(newVal);
   if (separator.size() > control::kMaxSeparatorLength) {
-    state_.errorNum = -10025;
+    state_.errorNum = status::kTooManySeparators;
     return S_FALSE;
   }
   try {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "certs/status_codes.h"
+#include "platform/status_codes.h"
 #include "platform/com/hresult.h"
 
 namespace velsor::crypto {

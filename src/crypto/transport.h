@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "certs/status_codes.h"
+#include "platform/status_codes.h"
 #include "platform/bytes.h"
 
 namespace velsor::crypto {

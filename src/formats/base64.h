@@ -10,12 +10,13 @@
 #include <string_view>
 
 #include "platform/bytes.h"
+#include "platform/status_codes.h"
 
 namespace velsor::formats {
 
 inline constexpr std::int32_t kBase64Ok = 0;
-inline constexpr std::int32_t kBase64NoMemory = -10000;
-inline constexpr std::int32_t kBase64Truncated = -10002;
+inline constexpr std::int32_t kBase64NoMemory = status::kNoMemory;
+inline constexpr std::int32_t kBase64Truncated = status::kBase64DecodeFailed;
 
 // Only the value 1 asks for line breaks.
 inline constexpr std::uint8_t kBase64LineBreaks = 1;

@@ -11,17 +11,18 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/bytes.h"
 #include "formats/item_list.h"
+#include "platform/bytes.h"
+#include "platform/status_codes.h"
 
 namespace velsor::formats {
 
 inline constexpr std::int32_t kFormTextOk = 0;
 inline constexpr std::int32_t kFormTextFailed = -1;
-inline constexpr std::int32_t kFormTextNoMemory = -10000;
-inline constexpr std::int32_t kFormTextMissing = -10001;
+inline constexpr std::int32_t kFormTextNoMemory = status::kNoMemory;
+inline constexpr std::int32_t kFormTextMissing = status::kMissingInput;
 // A total, entry, name or content too large for its eight-digit field.
-inline constexpr std::int32_t kFormTextTooLarge = -10058;
+inline constexpr std::int32_t kFormTextTooLarge = status::kFormTextTooLarge;
 
 class FormTextContainer {
  public:

@@ -1,5 +1,6 @@
 #pragma once
-// The status codes that the certificate operations and the engines return; 0 is success.
+// The status codes of the system: what the codecs, certificate operations and engines
+// return and what the control reports in errorNum; 0 is success.
 
 #include <cstdint>
 
@@ -29,6 +30,12 @@ inline constexpr std::int32_t kVerificationFailed = -10021;
 inline constexpr std::int32_t kNoSuchExtension = -10026;
 inline constexpr std::int32_t kKeyProvInfoUnreadable = -10027;
 inline constexpr std::int32_t kUnusableAlgorithm = -10033;
+inline constexpr std::int32_t kNoSeparator = -10024;
+inline constexpr std::int32_t kTooManySeparators = -10025;
 inline constexpr std::int32_t kNotInCodePage = -10034;
+inline constexpr std::int32_t kNotFromCodePage = -10036;
+inline constexpr std::int32_t kDnTooLong = -10056;
+inline constexpr std::int32_t kDnInvalid = -10057;
+inline constexpr std::int32_t kFormTextTooLarge = -10058;
 
 }  // namespace velsor::status
