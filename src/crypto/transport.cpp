@@ -26,7 +26,7 @@ PackedMessage PackMessage(Bytes message, bool compress, std::int32_t threshold) 
   }
 }
 
-UnpackedMessage UnpackMessage(std::string_view base64) {
+UnpackedMessage DecodeMessageText(std::string_view base64) {
   try {
     Bytes message(base64.size());
     std::int32_t length = 0;
@@ -34,11 +34,21 @@ UnpackedMessage UnpackMessage(std::string_view base64) {
       return {kBase64DecodeFailed, {}};
     }
     message.resize(static_cast<std::size_t>(length));
-    formats::DecompressContent(message);
     return {0, std::move(message)};
   } catch (const std::bad_alloc&) {
     return {kNoMemory, {}};
   }
+}
+
+UnpackedMessage UnpackMessage(std::string_view base64) {
+  UnpackedMessage received = DecodeMessageText(base64);
+  if (received.status != 0) return received;
+  try {
+    formats::DecompressContent(received.message);
+  } catch (const std::bad_alloc&) {
+    return {kNoMemory, {}};
+  }
+  return received;
 }
 
 }  // namespace velsor::crypto

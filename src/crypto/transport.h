@@ -29,6 +29,9 @@ struct UnpackedMessage {
   Bytes message{};
 };
 
+// Base64-decodes: -10002 when the text cannot be decoded.
+UnpackedMessage DecodeMessageText(std::string_view base64);
+
 // Base64-decodes (-10002 when the text cannot be decoded) and unpacks a compressed member.
 // Whether it was compressed is DecompressContent's answer, not a comparison of lengths.
 UnpackedMessage UnpackMessage(std::string_view base64);

@@ -46,6 +46,8 @@ inline constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = Hr(0x8002802B);
 
 // Values reported by the cryptographic services.
 inline constexpr HRESULT NTE_BAD_SIGNATURE = Hr(0x80090006);
+inline constexpr HRESULT NTE_BAD_KEY = Hr(0x80090003);
+inline constexpr HRESULT NTE_BAD_DATA = Hr(0x80090005);
 inline constexpr HRESULT NTE_BAD_ALGID = Hr(0x80090008);
 inline constexpr HRESULT NTE_NO_KEY = Hr(0x8009000D);
 inline constexpr HRESULT NTE_EXISTS = Hr(0x8009000F);

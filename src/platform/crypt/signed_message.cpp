@@ -8,31 +8,12 @@
 #include <string>
 
 #include "platform/codepage/utf.h"
+#include "platform/crypt/algorithm_oids.h"
 #include "platform/crypt/key_containers.h"
+#include "platform/crypt/openssl_error.h"
 
 namespace velsor::crypt {
 namespace {
-
-using Pkcs7Ptr = std::unique_ptr<PKCS7, OpenSslFree<PKCS7_free>>;
-
-struct KnownDigest {
-  std::string_view oid;
-  const EVP_MD* (*digest)();
-};
-constexpr std::array kDigests{
-    KnownDigest{"1.2.840.113549.2.5", &EVP_md5},
-    KnownDigest{"1.3.14.3.2.26", &EVP_sha1},
-    KnownDigest{"2.16.840.1.101.3.4.2.1", &EVP_sha256},
-    KnownDigest{"2.16.840.1.101.3.4.2.2", &EVP_sha384},
-    KnownDigest{"2.16.840.1.101.3.4.2.3", &EVP_sha512},
-};
-
-CryptError OpenSslError(HRESULT code, const char* what) {
-  char reason[256] = "";
-  ERR_error_string_n(ERR_peek_last_error(), reason, sizeof reason);
-  ERR_clear_error();
-  return Failure(code, std::string(what) + ": " + reason);
-}
 
 BioPtr MemoryBio(ByteView bytes) {
   static const std::uint8_t kNothing = 0;
@@ -56,13 +37,6 @@ std::optional<Bytes> Drain(BIO* bio) {
 }
 
 }  // namespace
-
-const EVP_MD* DigestForOid(std::string_view oid) {
-  for (const KnownDigest& known : kDigests) {
-    if (known.oid == oid) return known.digest();
-  }
-  return nullptr;
-}
 
 CryptResult<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate) {
   const auto link = certificate.KeyProviderInfo();
@@ -107,44 +81,56 @@ CryptResult<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestO
 }
 
 CryptResult<VerifiedMessage> VerifyPkcs7(ByteView message, const ByteView* detachedContent) {
+  auto parsed = DecodePkcs7(message);
+  if (!parsed) return parsed.error();
+  return VerifyDecodedPkcs7(**parsed, detachedContent);
+}
+
+CryptResult<Pkcs7Ptr> DecodePkcs7(ByteView message) {
+  if (message.size() > static_cast<std::size_t>(std::numeric_limits<long>::max())) {
+    return Failure(CRYPT_E_OSS_ERROR, "message too large");
+  }
   const unsigned char* cursor = message.data();
   Pkcs7Ptr parsed(d2i_PKCS7(nullptr, &cursor, static_cast<long>(message.size())));
   if (!parsed) return OpenSslError(CRYPT_E_OSS_ERROR, "not a PKCS#7 message");
-  if (!PKCS7_type_is_signed(parsed.get())) {
+  return parsed;
+}
+
+CryptResult<VerifiedMessage> VerifyDecodedPkcs7(PKCS7& message, const ByteView* detachedContent) {
+  PKCS7* parsed = &message;
+  if (!PKCS7_type_is_signed(parsed)) {
     return Failure(CRYPT_E_UNEXPECTED_MSG_TYPE, "not a signed message");
   }
-  STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(parsed.get());
+  STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(parsed);
   if (signers == nullptr || sk_PKCS7_SIGNER_INFO_num(signers) == 0) {
     return Failure(CRYPT_E_NO_SIGNER, "the message has no signer");
   }
   PKCS7_SIGNER_INFO* first = sk_PKCS7_SIGNER_INFO_value(signers, 0);
   // The signer's certificate among those the message carries, by issuer and serial number.
-  X509* signer = PKCS7_cert_from_signer_info(parsed.get(), first);
+  X509* signer = PKCS7_cert_from_signer_info(parsed, first);
   if (signer == nullptr)
     return Failure(CRYPT_E_SIGNER_NOT_FOUND, "the signer's certificate is missing");
   X509_ALGOR* digestAlgorithm = nullptr;
   PKCS7_SIGNER_INFO_get0_algs(first, nullptr, &digestAlgorithm, nullptr);
   const ASN1_OBJECT* digestOid = nullptr;
   X509_ALGOR_get0(&digestOid, nullptr, nullptr, digestAlgorithm);
-  char oidText[80] = "";
-  OBJ_obj2txt(oidText, sizeof oidText, digestOid, 1);
-  if (DigestForOid(oidText) == nullptr) return Failure(NTE_BAD_ALGID, "unknown digest algorithm");
+  if (DigestForOid(OidText(digestOid)) == nullptr) return Failure(NTE_BAD_ALGID, "unknown digest algorithm");
 
   // A detached message's content comes from the caller; an attached one's from inside.
   BioPtr external;
   if (detachedContent != nullptr) {
     external = MemoryBio(*detachedContent);
-  } else if (PKCS7_get_detached(parsed.get())) {
+  } else if (PKCS7_get_detached(parsed)) {
     external = MemoryBio({});
   }
-  BIO* chain = PKCS7_dataInit(parsed.get(), external.get());
+  BIO* chain = PKCS7_dataInit(parsed, external.get());
   if (chain == nullptr) return OpenSslError(CRYPT_E_OSS_ERROR, "message content");
   // The chain owns the memory BIO from here on.
   external.release();
   BioPtr chainOwner(chain);
   auto content = Drain(chain);
   if (!content) return OpenSslError(CRYPT_E_OSS_ERROR, "reading the content");
-  if (PKCS7_signatureVerify(chain, parsed.get(), first, signer) != 1) {
+  if (PKCS7_signatureVerify(chain, parsed, first, signer) != 1) {
     return OpenSslError(NTE_BAD_SIGNATURE, "the signature does not match");
   }
   auto certificate = CertContext::FromCertificate(*signer);

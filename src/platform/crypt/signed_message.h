@@ -19,9 +19,6 @@ inline constexpr HRESULT CRYPT_E_UNEXPECTED_MSG_TYPE = Hr(0x8009200A);
 inline constexpr HRESULT CRYPT_E_SIGNER_NOT_FOUND = Hr(0x8009100E);
 inline constexpr HRESULT CRYPT_E_NO_SIGNER = Hr(0x8009200E);
 
-// The digest for an OID the providers know: MD5, SHA-1, SHA-256, SHA-384, SHA-512.
-const EVP_MD* DigestForOid(std::string_view oid);
-
 // The private key linked to a certificate; CRYPT_E_NO_KEY_PROPERTY without one.
 CryptResult<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate);
 
@@ -36,5 +33,9 @@ struct VerifiedMessage {
 // Checks the first signer's signature. `detachedContent` is the signed content of a
 // detached message; without it the content is the one inside the message.
 CryptResult<VerifiedMessage> VerifyPkcs7(ByteView message, const ByteView* detachedContent);
+
+// The two halves of VerifyPkcs7, for messages that arrive inside other messages.
+CryptResult<Pkcs7Ptr> DecodePkcs7(ByteView message);
+CryptResult<VerifiedMessage> VerifyDecodedPkcs7(PKCS7& message, const ByteView* detachedContent);
 
 }  // namespace velsor::crypt

@@ -1,0 +1,127 @@
+#include "crypto/envelope_engine.h"
+
+#include "certs/cert_text.h"
+#include "crypto/cert_chain_check.h"
+#include "crypto/cert_choice.h"
+#include "crypto/engine_stores.h"
+#include "crypto/platform_errors.h"
+#include "crypto/transport.h"
+#include "platform/crypt/enveloped_message.h"
+#include "platform/crypt/key_containers.h"
+
+namespace velsor::crypto {
+namespace {
+
+using namespace status;
+
+SealedEnvelope EncryptionFailure(HRESULT error) {
+  SealedEnvelope failed{MapMessageError(error, kEncryptionFailed)};
+  failed.lastError = error;
+  return failed;
+}
+
+OpenedEnvelopeResult DecryptionFailure(HRESULT error) {
+  OpenedEnvelopeResult failed{MapMessageError(error, kDecryptionFailed, true)};
+  failed.lastError = error;
+  return failed;
+}
+
+// The message leaves as Base64 with line breaks, never compressed.
+SealedEnvelope Seal(crypt::CryptResult<Bytes> message) {
+  if (!message) return EncryptionFailure(message.code());
+  PackedMessage packed = PackMessage(std::move(*message), false, 0);
+  return {packed.status, std::move(packed.base64)};
+}
+
+// Opens the message with the user's "MY" store; `open` is the platform call.
+template <class Open>
+OpenedEnvelopeResult Unseal(std::optional<std::string_view> message, Open&& open) {
+  if (!message) return {kMissingInput};
+  UnpackedMessage received = DecodeMessageText(*message);
+  if (received.status != 0) return {received.status};
+  const EngineStores opened = OpenEngineStores(crypt::MS_DEF_PROV, {u"MY"});
+  if (opened.status != 0) return {opened.status};
+  return open(received.message, opened.stores.front());
+}
+
+}  // namespace
+
+SealedEnvelope EncryptEnvelope(std::optional<ByteView> content, bool serverMode,
+                               std::u16string_view recipientDn, std::u16string_view dnSeparator,
+                               const EnvelopeSettings& settings) {
+  if (!content) return {kMissingInput};
+  const EngineStores opened =
+      OpenEngineStores(crypt::MS_DEF_PROV, {u"CA", u"ROOT", u"AddressBOOK"});
+  if (opened.status != 0) return {opened.status};
+  const crypt::CertContextPtr recipient = ChooseBySubject(
+      opened.stores, serverMode, recipientDn, dnSeparator, {.chooser = settings.chooser});
+  if (!recipient) return {kNoCertificate};
+  SealedEnvelope sealed = Seal(crypt::EnvelopePkcs7(*recipient, settings.symmetricOid, *content));
+  if (sealed.status == 0) certs::ExtractCertInfo(recipient.get(), &sealed.recipientInfo);
+  return sealed;
+}
+
+SealedEnvelope SignAndEncryptEnvelope(std::optional<ByteView> content, bool serverMode,
+                                      std::u16string_view signerDn,
+                                      std::u16string_view recipientDn,
+                                      std::u16string_view dnSeparator,
+                                      const EnvelopeSettings& settings) {
+  if (!content) return {kMissingInput};
+  const EngineStores opened =
+      OpenEngineStores(crypt::MS_DEF_PROV, {u"CA", u"ROOT", u"AddressBOOK", u"MY"});
+  if (opened.status != 0) return {opened.status};
+  const std::span<const crypt::CertStore> all(opened.stores);
+  const ChoiceRule signerRule{
+      settings.signatureKeyOnly ? certs::KeyFamily::Signature : certs::KeyFamily::Plain,
+      settings.chooser};
+  const crypt::CertContextPtr signer =
+      ChooseBySubject(all.subspan(3), serverMode, signerDn, dnSeparator, signerRule);
+  if (!signer) return {kNoCertificate};
+  const crypt::CertContextPtr recipient = ChooseBySubject(
+      all.first(3), serverMode, recipientDn, dnSeparator, {.chooser = settings.chooser});
+  if (!recipient) return {kNoCertificate};
+  SealedEnvelope sealed = Seal(crypt::SignAndEnvelopePkcs7(
+      *signer, settings.digestOid, *recipient, settings.symmetricOid, *content));
+  if (sealed.status == 0) {
+    certs::ExtractCertInfo(signer.get(), &sealed.signerInfo);
+    certs::ExtractCertInfo(recipient.get(), &sealed.recipientInfo);
+  }
+  return sealed;
+}
+
+SealedEnvelope EncryptFileForCertificate(std::optional<ByteView> content,
+                                         std::string_view certificateBase64,
+                                         std::string_view symmetricOid) {
+  if (!content) return {kMissingInput};
+  UnpackedMessage decoded = DecodeMessageText(certificateBase64);
+  if (decoded.status != 0) return {decoded.status};
+  auto recipient = crypt::CertContext::FromEncoded(decoded.message);
+  if (!recipient) return {kCertificateUndecodable};
+  return Seal(crypt::EnvelopePkcs7(**recipient, symmetricOid, *content));
+}
+
+OpenedEnvelopeResult DecryptEnvelope(std::optional<std::string_view> message) {
+  return Unseal(message, [](ByteView received, const crypt::CertStore& personal) {
+    auto envelope = crypt::OpenEnvelopePkcs7(received, personal);
+    if (!envelope) return DecryptionFailure(envelope.code());
+    OpenedEnvelopeResult result{0, std::move(envelope->content)};
+    certs::ExtractCertInfo(envelope->recipient.get(), &result.recipientInfo);
+    return result;
+  });
+}
+
+OpenedEnvelopeResult DecryptAndVerifyEnvelope(std::optional<std::string_view> message) {
+  return Unseal(message, [](ByteView received, const crypt::CertStore& personal) {
+    auto envelope = crypt::OpenSignedEnvelopePkcs7(received, personal);
+    if (!envelope) return DecryptionFailure(envelope.code());
+    OpenedEnvelopeResult result{0, std::move(envelope->content)};
+    if (!envelope->signer) return OpenedEnvelopeResult{kNoSignerCertificate, result.content};
+    result.status = CheckCertChain(*envelope->signer, kCheckAll);
+    if (result.status != 0) return result;
+    certs::ExtractCertInfo(envelope->signer.get(), &result.signerInfo);
+    certs::ExtractCertInfo(envelope->recipient.get(), &result.recipientInfo);
+    return result;
+  });
+}
+
+}  // namespace velsor::crypto

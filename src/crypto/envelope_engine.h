@@ -1,0 +1,67 @@
+#pragma once
+// Digital envelopes as Base64 PKCS#7: content encrypted for one recipient, optionally
+// signed by the user first, and their opening with a private key of the user. Envelopes
+// are never compressed.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "certs/cert_info.h"
+#include "certs/cert_selection.h"
+#include "platform/bytes.h"
+#include "platform/com/types.h"
+
+namespace velsor::crypto {
+
+struct EnvelopeSettings {
+  std::string_view symmetricOid;
+  std::string_view digestOid{};   // the signer's digest, when signing too
+  bool signatureKeyOnly = false;  // applies to the signer, never to the recipient
+  certs::ChooserSetting chooser;
+};
+
+struct SealedEnvelope {
+  std::int32_t status = 0;
+  std::string base64{};  // line feed after every 64 characters and at the end
+  certs::CertInfo signerInfo{};
+  certs::CertInfo recipientInfo{};
+  std::optional<LONG> lastError{};  // set when the encrypting call itself failed
+};
+
+struct OpenedEnvelopeResult {
+  std::int32_t status = 0;
+  // Handed out as soon as the message is decrypted, so also when the signer's
+  // certificate is then judged unacceptable.
+  std::optional<Bytes> content{};
+  certs::CertInfo signerInfo{};
+  certs::CertInfo recipientInfo{};
+  std::optional<LONG> lastError{};  // set when the decrypting call itself failed
+};
+
+// The recipient is looked for in "CA", "ROOT" and "AddressBOOK", never in "MY"; without
+// a DN the user chooses.
+SealedEnvelope EncryptEnvelope(std::optional<ByteView> content, bool serverMode,
+                               std::u16string_view recipientDn, std::u16string_view dnSeparator,
+                               const EnvelopeSettings& settings);
+
+// The signer comes from "MY" and is chosen first; then the recipient as above.
+SealedEnvelope SignAndEncryptEnvelope(std::optional<ByteView> content, bool serverMode,
+                                      std::u16string_view signerDn,
+                                      std::u16string_view recipientDn,
+                                      std::u16string_view dnSeparator,
+                                      const EnvelopeSettings& settings);
+
+// For a certificate the page hands over as Base64 DER; no store is searched.
+SealedEnvelope EncryptFileForCertificate(std::optional<ByteView> content,
+                                         std::string_view certificateBase64,
+                                         std::string_view symmetricOid);
+
+OpenedEnvelopeResult DecryptEnvelope(std::optional<std::string_view> message);
+
+// Decrypts, checks the signature and then judges the signer's certificate with all
+// chain tests.
+OpenedEnvelopeResult DecryptAndVerifyEnvelope(std::optional<std::string_view> message);
+
+}  // namespace velsor::crypto

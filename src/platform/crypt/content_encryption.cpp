@@ -1,0 +1,140 @@
+#include "platform/crypt/content_encryption.h"
+
+#include <openssl/rand.h>
+#include <openssl/rsa.h>
+
+#include <limits>
+
+#include "platform/crypt/algorithm_oids.h"
+#include "platform/crypt/openssl_error.h"
+
+namespace velsor::crypt {
+namespace {
+
+constexpr std::size_t kPiece = 1 << 20;
+
+// Runs the cipher over the input in pieces that fit OpenSSL's int lengths.
+CryptResult<Bytes> RunCipher(EVP_CIPHER_CTX& context, ByteView input, HRESULT finalError) {
+  const std::size_t block = static_cast<std::size_t>(EVP_CIPHER_CTX_get_block_size(&context));
+  if (input.size() > std::numeric_limits<std::size_t>::max() - 2 * block) {
+    return Failure(E_OUTOFMEMORY, "content too large");
+  }
+  Bytes output(input.size() + 2 * block);
+  std::size_t written = 0;
+  for (std::size_t at = 0; at < input.size(); at += kPiece) {
+    const std::size_t piece = std::min(kPiece, input.size() - at);
+    int produced = 0;
+    if (EVP_CipherUpdate(&context, output.data() + written, &produced, input.data() + at,
+                         static_cast<int>(piece)) != 1) {
+      return OpenSslError(finalError, "cipher");
+    }
+    written += static_cast<std::size_t>(produced);
+  }
+  int produced = 0;
+  if (EVP_CipherFinal_ex(&context, output.data() + written, &produced) != 1) {
+    return OpenSslError(finalError, "cipher padding");
+  }
+  output.resize(written + static_cast<std::size_t>(produced));
+  return output;
+}
+
+}  // namespace
+
+EncryptedContent::~EncryptedContent() { OPENSSL_cleanse(key.data(), key.size()); }
+
+CryptResult<EncryptedContent> EncryptContent(std::string_view cipherOid, ByteView content) {
+  auto cipher = ContentCipherForOid(cipherOid);
+  if (!cipher) return Failure(NTE_BAD_ALGID, "no such content-encryption algorithm");
+  EvpCipherCtxPtr context(EVP_CIPHER_CTX_new());
+  if (!context || EVP_EncryptInit_ex2(context.get(), cipher->cipher.get(), nullptr, nullptr,
+                                      nullptr) != 1) {
+    return OpenSslError(NTE_BAD_ALGID, "cipher");
+  }
+  EncryptedContent encrypted;
+  encrypted.key.resize(static_cast<std::size_t>(EVP_CIPHER_CTX_get_key_length(context.get())));
+  Bytes iv(static_cast<std::size_t>(EVP_CIPHER_CTX_get_iv_length(context.get())));
+  if (RAND_priv_bytes(encrypted.key.data(), static_cast<int>(encrypted.key.size())) != 1 ||
+      (!iv.empty() && RAND_bytes(iv.data(), static_cast<int>(iv.size())) != 1)) {
+    return OpenSslError(E_FAIL, "random key");
+  }
+  if (EVP_EncryptInit_ex2(context.get(), nullptr, encrypted.key.data(),
+                          iv.empty() ? nullptr : iv.data(), nullptr) != 1) {
+    return OpenSslError(NTE_BAD_ALGID, "cipher key");
+  }
+  encrypted.parameters.reset(ASN1_TYPE_new());
+  if (!encrypted.parameters) return Failure(E_OUTOFMEMORY, "parameters");
+  if (cipher->nullParameters) {
+    ASN1_TYPE_set(encrypted.parameters.get(), V_ASN1_NULL, nullptr);
+  } else if (EVP_CIPHER_param_to_asn1(context.get(), encrypted.parameters.get()) <= 0) {
+    return OpenSslError(NTE_BAD_ALGID, "cipher parameters");
+  }
+  auto ciphertext = RunCipher(*context, content, E_FAIL);
+  if (!ciphertext) return ciphertext.error();
+  encrypted.ciphertext = std::move(*ciphertext);
+  return encrypted;
+}
+
+CryptResult<Bytes> DecryptContent(const X509_ALGOR& algorithm, ByteView key, ByteView ciphertext) {
+  const ASN1_OBJECT* oid = nullptr;
+  const void* parameterValue = nullptr;
+  int parameterType = V_ASN1_UNDEF;
+  X509_ALGOR_get0(&oid, &parameterType, &parameterValue, &algorithm);
+  auto cipher = ContentCipherForOid(OidText(oid));
+  if (!cipher) return Failure(NTE_BAD_ALGID, "no such content-encryption algorithm");
+  EvpCipherCtxPtr context(EVP_CIPHER_CTX_new());
+  if (!context || EVP_DecryptInit_ex2(context.get(), cipher->cipher.get(), nullptr, nullptr,
+                                      nullptr) != 1) {
+    return OpenSslError(NTE_BAD_ALGID, "cipher");
+  }
+  // The IV (and RC2's key size) come from the parameters; RC4 has none to read.
+  if (!cipher->nullParameters &&
+      (algorithm.parameter == nullptr ||
+       EVP_CIPHER_asn1_to_param(context.get(), algorithm.parameter) <= 0)) {
+    return OpenSslError(CRYPT_E_OSS_ERROR, "cipher parameters");
+  }
+  if (key.size() != static_cast<std::size_t>(EVP_CIPHER_CTX_get_key_length(context.get())) &&
+      EVP_CIPHER_CTX_set_key_length(context.get(), static_cast<int>(key.size())) != 1) {
+    return OpenSslError(NTE_BAD_KEY, "content key size");
+  }
+  if (EVP_DecryptInit_ex2(context.get(), nullptr, key.data(), nullptr, nullptr) != 1) {
+    return OpenSslError(NTE_BAD_KEY, "content key");
+  }
+  return RunCipher(*context, ciphertext, NTE_BAD_DATA);
+}
+
+CryptResult<Bytes> WrapKey(const X509& recipient, ByteView key) {
+  EVP_PKEY* publicKey = X509_get0_pubkey(&recipient);
+  if (publicKey == nullptr) return OpenSslError(CRYPT_E_OSS_ERROR, "recipient key");
+  EvpPkeyCtxPtr context(EVP_PKEY_CTX_new_from_pkey(nullptr, publicKey, nullptr));
+  std::size_t size = 0;
+  if (!context || EVP_PKEY_encrypt_init(context.get()) != 1 ||
+      EVP_PKEY_CTX_set_rsa_padding(context.get(), RSA_PKCS1_PADDING) != 1 ||
+      EVP_PKEY_encrypt(context.get(), nullptr, &size, key.data(), key.size()) != 1) {
+    return OpenSslError(NTE_BAD_ALGID, "key transport");
+  }
+  Bytes wrapped(size);
+  if (EVP_PKEY_encrypt(context.get(), wrapped.data(), &size, key.data(), key.size()) != 1) {
+    return OpenSslError(E_FAIL, "key transport");
+  }
+  wrapped.resize(size);
+  return wrapped;
+}
+
+CryptResult<Bytes> UnwrapKey(EVP_PKEY& privateKey, ByteView wrapped) {
+  EvpPkeyCtxPtr context(EVP_PKEY_CTX_new_from_pkey(nullptr, &privateKey, nullptr));
+  std::size_t size = 0;
+  if (!context || EVP_PKEY_decrypt_init(context.get()) != 1 ||
+      EVP_PKEY_CTX_set_rsa_padding(context.get(), RSA_PKCS1_PADDING) != 1 ||
+      EVP_PKEY_decrypt(context.get(), nullptr, &size, wrapped.data(), wrapped.size()) != 1) {
+    return OpenSslError(NTE_BAD_ALGID, "key transport");
+  }
+  Bytes key(size);
+  if (EVP_PKEY_decrypt(context.get(), key.data(), &size, wrapped.data(), wrapped.size()) != 1) {
+    OPENSSL_cleanse(key.data(), key.size());
+    return OpenSslError(NTE_BAD_DATA, "the key does not open the content key");
+  }
+  key.resize(size);
+  return key;
+}
+
+}  // namespace velsor::crypt

@@ -1,0 +1,39 @@
+#pragma once
+// The two halves of an envelope's cryptography: the content under a fresh symmetric key,
+// and that key under the recipient's RSA public key (PKCS#1 v1.5).
+
+#include <openssl/x509.h>
+
+#include <string_view>
+
+#include "platform/bytes.h"
+#include "platform/crypt/crypt_result.h"
+#include "platform/crypt/openssl_ptr.h"
+
+namespace velsor::crypt {
+
+using Asn1TypePtr = std::unique_ptr<ASN1_TYPE, OpenSslFree<ASN1_TYPE_free>>;
+
+struct EncryptedContent {
+  Bytes key;                // secret: wiped when dropped
+  Asn1TypePtr parameters;   // the algorithm parameters to write beside the OID
+  Bytes ciphertext;
+  EncryptedContent() = default;
+  EncryptedContent(EncryptedContent&&) = default;
+  EncryptedContent& operator=(EncryptedContent&&) = default;
+  ~EncryptedContent();
+};
+
+// NTE_BAD_ALGID for a cipher OID the providers do not know.
+CryptResult<EncryptedContent> EncryptContent(std::string_view cipherOid, ByteView content);
+
+// NTE_BAD_ALGID for an unknown cipher, CRYPT_E_OSS_ERROR for parameters that cannot be
+// read, NTE_BAD_KEY for a key of the wrong size, NTE_BAD_DATA when the padding is wrong.
+// RC4 ignores its parameters, NULL or absent.
+CryptResult<Bytes> DecryptContent(const X509_ALGOR& algorithm, ByteView key, ByteView ciphertext);
+
+CryptResult<Bytes> WrapKey(const X509& recipient, ByteView key);
+// NTE_BAD_DATA when the key does not open the wrapped key.
+CryptResult<Bytes> UnwrapKey(EVP_PKEY& privateKey, ByteView wrapped);
+
+}  // namespace velsor::crypt

@@ -1,0 +1,208 @@
+#include "platform/crypt/enveloped_message.h"
+
+#include <openssl/pkcs7.h>
+
+#include <limits>
+
+#include "platform/crypt/content_encryption.h"
+#include "platform/crypt/openssl_error.h"
+#include "platform/crypt/signed_message.h"
+
+namespace velsor::crypt {
+namespace {
+
+using Asn1ObjectPtr = std::unique_ptr<ASN1_OBJECT, OpenSslFree<ASN1_OBJECT_free>>;
+using RecipientInfoPtr = std::unique_ptr<PKCS7_RECIP_INFO, OpenSslFree<PKCS7_RECIP_INFO_free>>;
+
+bool FitsInt(std::size_t size) {
+  return size <= static_cast<std::size_t>(std::numeric_limits<int>::max());
+}
+
+CryptResult<Bytes> Envelope(const CertContext& recipient, std::string_view symmetricOid,
+                            ByteView content, int innerType) {
+  if (!FitsInt(content.size())) return Failure(E_OUTOFMEMORY, "content too large");
+  auto encrypted = EncryptContent(symmetricOid, content);
+  if (!encrypted) return encrypted.error();
+  auto wrapped = WrapKey(*recipient.x509(), encrypted->key);
+  if (!wrapped) return wrapped.error();
+
+  Pkcs7Ptr message(PKCS7_new());
+  RecipientInfoPtr info(PKCS7_RECIP_INFO_new());
+  Asn1ObjectPtr cipherOid(OBJ_txt2obj(std::string(symmetricOid).c_str(), 1));
+  if (!message || !info || !cipherOid ||
+      PKCS7_set_type(message.get(), NID_pkcs7_enveloped) != 1 ||
+      PKCS7_RECIP_INFO_set(info.get(), const_cast<X509*>(recipient.x509())) != 1 ||
+      ASN1_STRING_set(info->enc_key, wrapped->data(), static_cast<int>(wrapped->size())) != 1) {
+    return OpenSslError(CRYPT_E_OSS_ERROR, "envelope");
+  }
+  if (PKCS7_add_recipient_info(message.get(), info.get()) != 1) {
+    return OpenSslError(CRYPT_E_OSS_ERROR, "recipient");
+  }
+  info.release();  // the message owns it now
+
+  PKCS7_ENC_CONTENT* body = message->d.enveloped->enc_data;
+  body->content_type = OBJ_nid2obj(innerType);
+  X509_ALGOR* algorithm = body->algorithm;
+  ASN1_OBJECT_free(algorithm->algorithm);
+  algorithm->algorithm = cipherOid.release();
+  ASN1_TYPE_free(algorithm->parameter);
+  algorithm->parameter = encrypted->parameters.release();
+  body->enc_data = ASN1_OCTET_STRING_new();
+  if (body->enc_data == nullptr ||
+      ASN1_OCTET_STRING_set(body->enc_data, encrypted->ciphertext.data(),
+                            static_cast<int>(encrypted->ciphertext.size())) != 1) {
+    return OpenSslError(E_OUTOFMEMORY, "encrypted content");
+  }
+  unsigned char* der = nullptr;
+  const int length = i2d_PKCS7(message.get(), &der);
+  if (length <= 0) return OpenSslError(CRYPT_E_OSS_ERROR, "encoding");
+  Bytes encoded(der, der + length);
+  OPENSSL_free(der);
+  return encoded;
+}
+
+struct EnvelopeParts {
+  STACK_OF(PKCS7_RECIP_INFO) * recipients;
+  PKCS7_ENC_CONTENT* body;
+};
+
+std::optional<EnvelopeParts> PartsOf(PKCS7& message) {
+  if (PKCS7_type_is_enveloped(&message) && message.d.enveloped != nullptr) {
+    return EnvelopeParts{message.d.enveloped->recipientinfo, message.d.enveloped->enc_data};
+  }
+  if (PKCS7_type_is_signedAndEnveloped(&message) && message.d.signed_and_enveloped != nullptr) {
+    return EnvelopeParts{message.d.signed_and_enveloped->recipientinfo,
+                         message.d.signed_and_enveloped->enc_data};
+  }
+  return std::nullopt;
+}
+
+bool Names(const CertContext& certificate, const PKCS7_ISSUER_AND_SERIAL& id) {
+  return X509_NAME_cmp(certificate.issuer(), id.issuer) == 0 &&
+         ASN1_INTEGER_cmp(X509_get0_serialNumber(certificate.x509()), id.serial) == 0;
+}
+
+// The first recipient for whom the user holds a certificate with a private key in
+// `personal`, and the content key that private key unwraps.
+struct Unwrapped {
+  CertContextPtr recipient;
+  Bytes key;
+};
+CryptResult<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients,
+                                     const CertStore& personal) {
+  auto certificates = personal.Certificates();
+  if (!certificates) return certificates.error();
+  for (int i = 0; i < sk_PKCS7_RECIP_INFO_num(recipients); ++i) {
+    const PKCS7_RECIP_INFO* info = sk_PKCS7_RECIP_INFO_value(recipients, i);
+    if (info == nullptr || info->issuer_and_serial == nullptr || info->enc_key == nullptr) continue;
+    for (const CertContextPtr& certificate : *certificates) {
+      if (!Names(*certificate, *info->issuer_and_serial)) continue;
+      auto privateKey = PrivateKeyOf(*certificate);
+      if (!privateKey) continue;
+      auto key = UnwrapKey(**privateKey, ByteView(info->enc_key->data,
+                                                  static_cast<std::size_t>(info->enc_key->length)));
+      if (!key) return key.error();
+      return Unwrapped{certificate, std::move(*key)};
+    }
+  }
+  return Failure(CRYPT_E_NO_DECRYPT_CERT, "no certificate of the user opens the message");
+}
+
+struct Decrypted {
+  Pkcs7Ptr message;
+  CertContextPtr recipient;
+  Bytes content;
+  int innerType = NID_undef;
+};
+
+CryptResult<Decrypted> Decrypt(ByteView encoded, const CertStore& personal) {
+  auto message = DecodePkcs7(encoded);
+  if (!message) return message.error();
+  const auto parts = PartsOf(**message);
+  if (!parts) return Failure(CRYPT_E_UNEXPECTED_MSG_TYPE, "not an enveloped message");
+  if (parts->body == nullptr || parts->body->algorithm == nullptr ||
+      parts->body->enc_data == nullptr) {
+    return Failure(CRYPT_E_OSS_ERROR, "the message holds no encrypted content");
+  }
+  auto unwrapped = UnwrapForUser(parts->recipients, personal);
+  if (!unwrapped) return unwrapped.error();
+  const ASN1_OCTET_STRING* ciphertext = parts->body->enc_data;
+  auto content = DecryptContent(
+      *parts->body->algorithm, unwrapped->key,
+      ByteView(ciphertext->data, static_cast<std::size_t>(ciphertext->length)));
+  OPENSSL_cleanse(unwrapped->key.data(), unwrapped->key.size());
+  if (!content) return content.error();
+  const int innerType = OBJ_obj2nid(parts->body->content_type);
+  return Decrypted{std::move(*message), std::move(unwrapped->recipient), std::move(*content),
+                   innerType};
+}
+
+// The signer part of a signedAndEnvelopedData as a SignedData over the decrypted
+// content, so that one verifier serves every form.
+CryptResult<Pkcs7Ptr> SignedPartOf(const PKCS7& envelope, ByteView content) {
+  const PKCS7_SIGN_ENVELOPE& parts = *envelope.d.signed_and_enveloped;
+  Pkcs7Ptr signedData(PKCS7_new());
+  if (!signedData || PKCS7_set_type(signedData.get(), NID_pkcs7_signed) != 1 ||
+      PKCS7_content_new(signedData.get(), NID_pkcs7_data) != 1 || !FitsInt(content.size()) ||
+      ASN1_OCTET_STRING_set(signedData->d.sign->contents->d.data, content.data(),
+                            static_cast<int>(content.size())) != 1) {
+    return OpenSslError(E_OUTOFMEMORY, "signed part");
+  }
+  for (int i = 0; i < sk_X509_num(parts.cert); ++i) {
+    if (PKCS7_add_certificate(signedData.get(), sk_X509_value(parts.cert, i)) != 1) {
+      return OpenSslError(E_OUTOFMEMORY, "signer certificates");
+    }
+  }
+  for (int i = 0; i < sk_PKCS7_SIGNER_INFO_num(parts.signer_info); ++i) {
+    auto* copy = static_cast<PKCS7_SIGNER_INFO*>(ASN1_item_dup(
+        ASN1_ITEM_rptr(PKCS7_SIGNER_INFO), sk_PKCS7_SIGNER_INFO_value(parts.signer_info, i)));
+    if (copy == nullptr || PKCS7_add_signer(signedData.get(), copy) != 1) {
+      PKCS7_SIGNER_INFO_free(copy);
+      return OpenSslError(CRYPT_E_OSS_ERROR, "signer");
+    }
+  }
+  return signedData;
+}
+
+}  // namespace
+
+CryptResult<Bytes> EnvelopePkcs7(const CertContext& recipient, std::string_view symmetricOid,
+                                 ByteView content) {
+  return Envelope(recipient, symmetricOid, content, NID_pkcs7_data);
+}
+
+CryptResult<Bytes> SignAndEnvelopePkcs7(const CertContext& signer, std::string_view digestOid,
+                                        const CertContext& recipient,
+                                        std::string_view symmetricOid, ByteView content) {
+  auto signedData = SignPkcs7(signer, digestOid, content, false);
+  if (!signedData) return signedData.error();
+  return Envelope(recipient, symmetricOid, *signedData, NID_pkcs7_signed);
+}
+
+CryptResult<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& personal) {
+  auto decrypted = Decrypt(message, personal);
+  if (!decrypted) return decrypted.error();
+  if (!PKCS7_type_is_enveloped(decrypted->message.get())) {
+    return Failure(CRYPT_E_UNEXPECTED_MSG_TYPE, "not an enveloped message");
+  }
+  return OpenedEnvelope{std::move(decrypted->recipient), std::move(decrypted->content)};
+}
+
+CryptResult<OpenedSignedEnvelope> OpenSignedEnvelopePkcs7(ByteView message,
+                                                          const CertStore& personal) {
+  auto decrypted = Decrypt(message, personal);
+  if (!decrypted) return decrypted.error();
+  CryptResult<VerifiedMessage> verified = Failure(CRYPT_E_UNEXPECTED_MSG_TYPE, "not signed");
+  if (PKCS7_type_is_signedAndEnveloped(decrypted->message.get())) {
+    auto signedPart = SignedPartOf(*decrypted->message, decrypted->content);
+    if (!signedPart) return signedPart.error();
+    verified = VerifyDecodedPkcs7(**signedPart, nullptr);
+  } else if (decrypted->innerType == NID_pkcs7_signed) {
+    verified = VerifyPkcs7(decrypted->content, nullptr);
+  }
+  if (!verified) return verified.error();
+  return OpenedSignedEnvelope{std::move(decrypted->recipient), std::move(verified->signer),
+                              std::move(verified->content)};
+}
+
+}  // namespace velsor::crypt
