@@ -9,6 +9,7 @@
 #include "crypto/engine_stores.h"
 #include "crypto/transport.h"
 #include "formats/base64.h"
+#include "platform/crypt/algorithm_oids.h"
 #include "platform/crypt/hash_object.h"
 #include "platform/crypt/key_containers.h"
 
@@ -56,9 +57,15 @@ SigningKey KeyToSignWith(const crypt::CertContext& signer, bool defaultContext) 
   return KeyOf(*provider, keySpec);
 }
 
-// The Base64 text of the longest digest known, SHA-512's 64 bytes: 88 characters and
-// two line feeds.
-constexpr std::int32_t kLongestDigestText = 90;
+// The length of the Base64 text of the digest named, 0 for an unknown one.
+std::int32_t DigestTextLength(std::string_view digestOid) {
+  const EVP_MD* digest = crypt::DigestForOid(digestOid);
+  if (digest == nullptr) return 0;
+  const Bytes value(static_cast<std::size_t>(EVP_MD_get_size(digest)));
+  std::int32_t length = 0;
+  formats::Base64Encode(value, {}, length, formats::kBase64LineBreaks);
+  return length;
+}
 
 }  // namespace
 
@@ -130,10 +137,10 @@ std::int32_t HashAndEncode(std::optional<ByteView> content, std::optional<std::s
   if (!content) return kMissingInput;
   if (!output) {
     // The content length plus 80, as callers have always been told, but never less than
-    // the longest digest's text.
+    // the text of the digest: 90 bytes for SHA-512 while the content is short.
     const auto answer = std::max<std::int64_t>(
         static_cast<std::int64_t>(std::min<std::size_t>(content->size(), INT32_MAX)) + 80,
-        kLongestDigestText);
+        DigestTextLength(digestOid));
     outputLength = static_cast<std::int32_t>(std::min<std::int64_t>(answer, INT32_MAX));
     return 0;
   }

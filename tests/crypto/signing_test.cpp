@@ -8,6 +8,7 @@
 #include "crypto/cert_chain_check.h"
 #include "crypto/sign_engine.h"
 #include "crypto/verify_engine.h"
+#include "fixtures/openssl_cli.h"
 #include "fixtures/test_files.h"
 #include "fixtures/test_pki.h"
 #include "formats/base64.h"
@@ -18,7 +19,10 @@ namespace velsor::crypto {
 namespace {
 
 using testing::ReadFile;
+using testing::Shell;
+using testing::WriteCertificatePem;
 using testing::WriteFile;
+using testing::WritePem;
 
 using crypt::CertContext;
 using crypt::NameAttribute;
@@ -34,13 +38,6 @@ constexpr char kSha1[] = "1.3.14.3.2.26";
 Bytes Decoded(const std::string& base64) { return *formats::Base64DecodeText(base64); }
 ByteView View(std::string_view text) { return AsBytes(text); }
 
-void WritePem(const fs::path& path, const Issued& issued) {
-  crypt::BioPtr out(BIO_new_file(path.c_str(), "w"));
-  PEM_write_bio_X509(out.get(), issued.certificate.get());
-  if (issued.key)
-    PEM_write_bio_PrivateKey(out.get(), issued.key.get(), nullptr, nullptr, 0, nullptr, nullptr);
-}
-int Shell(const std::string& command) { return std::system((command + " 2>/dev/null").c_str()); }
 
 class SigningTest : public ::testing::Test {
  protected:
@@ -156,10 +153,8 @@ TEST_F(SigningTest, InteropWithTheOpensslCommandLine) {
   const auto& pki = SharedTestPki();
   const fs::path dir = home.path();
   WritePem(dir / "alice.pem", pki.alice);
-  WritePem(dir / "root.pem",
-           Issued{crypt::X509Ptr(X509_dup(pki.root.certificate.get())), nullptr, {}});
-  WritePem(dir / "ca.pem",
-           Issued{crypt::X509Ptr(X509_dup(pki.intermediate.certificate.get())), nullptr, {}});
+  WriteCertificatePem(dir / "root.pem", pki.root);
+  WriteCertificatePem(dir / "ca.pem", pki.intermediate);
   WriteFile(dir / "content.txt", View("interop content"));
   WriteFile(dir / "chain.pem", [&] {
     Bytes both = ReadFile(dir / "root.pem");
