@@ -17,6 +17,11 @@ struct ChoiceRule {
   const certs::ChooserSetting& chooser;
 };
 
+// A signer: with `signatureKeyOnly` only certificates linked to a signature key qualify.
+inline ChoiceRule SignerChoice(bool signatureKeyOnly, const certs::ChooserSetting& chooser) {
+  return {signatureKeyOnly ? certs::KeyFamily::Signature : certs::KeyFamily::Plain, chooser};
+}
+
 crypt::CertContextPtr ChooseBySubject(std::span<const crypt::CertStore> stores, bool serverMode,
                                       std::u16string_view dn, std::u16string_view separator,
                                       const ChoiceRule& rule);

@@ -71,11 +71,9 @@ SealedEnvelope SignAndEncryptEnvelope(std::optional<ByteView> content, bool serv
       OpenEngineStores(crypt::MS_DEF_PROV, {u"CA", u"ROOT", u"AddressBOOK", u"MY"});
   if (opened.status != 0) return {opened.status};
   const std::span<const crypt::CertStore> all(opened.stores);
-  const ChoiceRule signerRule{
-      settings.signatureKeyOnly ? certs::KeyFamily::Signature : certs::KeyFamily::Plain,
-      settings.chooser};
   const crypt::CertContextPtr signer =
-      ChooseBySubject(all.subspan(3), serverMode, signerDn, dnSeparator, signerRule);
+      ChooseBySubject(all.subspan(3), serverMode, signerDn, dnSeparator,
+                      SignerChoice(settings.signatureKeyOnly, settings.chooser));
   if (!signer) return {kNoCertificate};
   const crypt::CertContextPtr recipient = ChooseBySubject(
       all.first(3), serverMode, recipientDn, dnSeparator, {.chooser = settings.chooser});

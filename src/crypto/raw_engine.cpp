@@ -5,6 +5,7 @@
 
 #include "certs/cert_text.h"
 #include "crypto/cert_chain_check.h"
+#include "crypto/cert_key_signature.h"
 #include "crypto/cert_choice.h"
 #include "crypto/engine_stores.h"
 #include "crypto/transport.h"
@@ -18,43 +19,27 @@ namespace {
 
 using namespace status;
 
-template <class Result>
-Result Failed(std::int32_t status, HRESULT error) {
-  Result failed{status};
-  failed.lastError = error;
-  return failed;
-}
-
 // The key the certificate is linked to, from its own container. A certificate without a
-// link signs on the default container, which holds no key pair of its own; nothing then
-// means the hash object cannot be made, a null key that the signature fails.
+// link signs on the default container, which holds no key pair of its own: without that
+// context there is no hash object, with it a null key that the signature fails.
 struct SigningKey {
   std::int32_t status = 0;
   bool withContext = true;
   crypt::EvpPkeyPtr key{};
 };
-SigningKey KeyOf(const crypt::CryptProvider& provider, DWORD keySpec) {
-  auto key = provider.PrivateKey(keySpec);
-  return {0, true, key ? std::move(*key) : nullptr};
-}
-
 SigningKey KeyToSignWith(const crypt::CertContext& signer, bool defaultContext) {
-  DWORD keySpec = crypt::AT_SIGNATURE;
-  if (const std::int32_t status = certs::GetCertKeySpec(signer, keySpec); status != 0) {
-    return {status};
+  LinkedKey linked = OpenLinkedKey(signer);
+  if (linked.status == kNoKeyProvInfo) {
+    auto fallback = crypt::CryptProvider::Acquire(std::nullopt, crypt::MS_ENHANCED_PROV,
+                                                  crypt::PROV_RSA_FULL, 0, signer.database());
+    if (!defaultContext || !fallback) return {0, false};
+    linked.provider = std::move(*fallback);
+    linked.keySpec = crypt::AT_SIGNATURE;
+  } else if (linked.status != 0) {
+    return {linked.status};
   }
-  if (const auto link = signer.KeyProviderInfo()) {
-    auto provider =
-        crypt::CryptProvider::Acquire(std::u16string_view(link->containerName), link->providerName,
-                                      crypt::PROV_RSA_FULL, 0, signer.database());
-    if (!provider) return {kNoProviderContext};
-    return KeyOf(*provider, keySpec);
-  }
-  if (!defaultContext) return {0, false};
-  auto provider = crypt::CryptProvider::Acquire(std::nullopt, crypt::MS_ENHANCED_PROV,
-                                                crypt::PROV_RSA_FULL, 0, signer.database());
-  if (!provider) return {0, false};
-  return KeyOf(*provider, keySpec);
+  auto key = linked.provider->PrivateKey(linked.keySpec);
+  return {0, true, key ? std::move(*key) : nullptr};
 }
 
 // The length of the Base64 text of the digest named, 0 for an unknown one.
@@ -74,25 +59,24 @@ SignResult RawSign(std::optional<ByteView> content, bool serverMode, std::u16str
   if (!content) return {kMissingInput};
   const EngineStores opened = OpenEngineStores(crypt::MS_ENHANCED_PROV, {u"MY"});
   if (opened.status != 0) return {opened.status};
-  const ChoiceRule rule{
-      settings.signatureKeyOnly ? certs::KeyFamily::Signature : certs::KeyFamily::Plain,
-      settings.chooser};
   const crypt::CertContextPtr signer =
-      ChooseBySubject(opened.stores, serverMode, signerDn, dnSeparator, rule);
+      ChooseBySubject(opened.stores, serverMode, signerDn, dnSeparator,
+                      SignerChoice(settings.signatureKeyOnly, settings.chooser));
   if (!signer) return {kNoCertificate};
   SigningKey signing = KeyToSignWith(*signer, opened.withContext);
   if (signing.status != 0) return {signing.status};
-  if (!signing.withContext) return Failed<SignResult>(kNoHashObject, NTE_BAD_KEYSET);
-
-  auto hash = crypt::HashObject::Create(settings.digestOid);
-  if (!hash) return Failed<SignResult>(kNoHashObject, hash.code());
-  if (auto hashed = hash->Update(*content); !hashed) {
-    return Failed<SignResult>(kHashingFailed, hashed.code());
+  if (!signing.withContext) {
+    SignResult failed{kNoHashObject};
+    failed.lastError = NTE_BAD_KEYSET;
+    return failed;
   }
-  auto signature = hash->SignLeastSignificantFirst(signing.key.get());
-  if (!signature) return Failed<SignResult>(kHashSigningFailed, signature.code());
-  std::reverse(signature->begin(), signature->end());
-  PackedMessage packed = PackMessage(std::move(*signature), false, 0);
+  KeyOperation signature = HashAndSign(settings.digestOid, *content, signing.key.get());
+  if (signature.status != 0) {
+    SignResult failed{signature.status};
+    failed.lastError = signature.lastError;
+    return failed;
+  }
+  PackedMessage packed = PackMessage(std::move(signature.signature), false, 0);
   if (packed.status != 0) return {packed.status};
   SignResult result{0, std::move(packed.base64)};
   certs::ExtractCertInfo(signer.get(), &result.signerInfo);
@@ -107,7 +91,6 @@ VerifyResult RawVerify(std::optional<std::string_view> signatureBase64, bool ser
   }
   UnpackedMessage signature = DecodeMessageText(*signatureBase64);
   if (signature.status != 0) return {signature.status};
-  std::reverse(signature.message.begin(), signature.message.end());
   const EngineStores opened =
       OpenEngineStores(crypt::MS_ENHANCED_PROV, {u"CA", u"ROOT", u"AddressBOOK"});
   if (opened.status != 0) return {opened.status};
@@ -116,18 +99,11 @@ VerifyResult RawVerify(std::optional<std::string_view> signatureBase64, bool ser
   if (!signer) return {kNoCertificate};
   if (const std::int32_t status = CheckCertChain(*signer, kCheckAll); status != 0) return {status};
 
-  auto publicKey = crypt::ImportPublicKey(*signer);
-  if (!publicKey) return Failed<VerifyResult>(kPublicKeyUnimportable, publicKey.code());
-  auto hash = crypt::HashObject::Create(settings.digestOid);
-  if (!hash) return Failed<VerifyResult>(kNoHashObject, hash.code());
-  if (auto hashed = hash->Update(*content); !hashed) {
-    return Failed<VerifyResult>(kHashingFailed, hashed.code());
-  }
-  if (auto verified = hash->VerifyLeastSignificantFirst(**publicKey, signature.message);
-      !verified) {
-    return Failed<VerifyResult>(kRawSignatureMismatch, verified.code());
-  }
-  VerifyResult result{0};
+  const KeyOperation verified =
+      HashAndVerify(settings.digestOid, *content, *signer, signature.message);
+  VerifyResult result{verified.status};
+  result.lastError = verified.lastError;
+  if (verified.status != 0) return result;
   certs::ExtractCertInfo(signer.get(), &result.signerInfo);
   return result;
 }

@@ -14,8 +14,7 @@ namespace {
 using namespace status;
 
 ChoiceRule SignerRule(const SignSettings& settings) {
-  return {settings.signatureKeyOnly ? certs::KeyFamily::Signature : certs::KeyFamily::Plain,
-          settings.chooser};
+  return SignerChoice(settings.signatureKeyOnly, settings.chooser);
 }
 
 // The steps both operations share, around the choice of the signer.

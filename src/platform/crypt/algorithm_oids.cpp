@@ -35,14 +35,18 @@ constexpr std::array kCiphers{
     KnownCipher{"2.16.840.1.101.3.4.1.42", "AES-256-CBC", false},
 };
 
+using ProviderPtr = std::unique_ptr<OSSL_PROVIDER, OpenSslFree<OSSL_PROVIDER_unload>>;
+
+struct LoadedProviders {
+  ProviderPtr standard{OSSL_PROVIDER_load(nullptr, "default")};
+  ProviderPtr legacy{OSSL_PROVIDER_load(nullptr, "legacy")};
+};
+
 // Loading the legacy provider hides the default one unless it is loaded explicitly too.
-// Both stay loaded for the life of the process.
+// Both are loaded once and stay for the life of the process.
 bool LegacyCiphersAvailable() {
-  static const bool loaded = [] {
-    return OSSL_PROVIDER_load(nullptr, "default") != nullptr &&
-           OSSL_PROVIDER_load(nullptr, "legacy") != nullptr;
-  }();
-  return loaded;
+  static const LoadedProviders providers;
+  return providers.standard && providers.legacy;
 }
 
 }  // namespace
