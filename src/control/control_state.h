@@ -2,10 +2,12 @@
 // Everything a control object remembers between calls, with its defaults at creation.
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "certs/cert_info.h"
+#include "platform/ui/dialog_host.h"
 #include "platform/com/types.h"
 
 namespace velsor::control {
@@ -57,6 +59,9 @@ struct ControlState {
   certs::CertInfo reciptCertInfo;
 
   DialogPromptTexts DialogPrompts;
+
+  // The dialogs the object shows; made on first use from VELSOR_UI unless set before.
+  std::shared_ptr<ui::DialogHost> dialogHost;
 };
 
 }  // namespace velsor::control

@@ -16,20 +16,32 @@ std::size_t CountSeparators(std::u16string_view dn, std::u16string_view separato
   return count;
 }
 
-bool CheckSubjectDn(const ControlState& state, std::u16string_view dn,
-                    const DnCheckMessages& messages) {
-  if (dn.size() > kMaxDnLength) Raise(status::kDnTooLong, messages.tooLong);
-  if (dn.empty()) {
-    if (state.serverMode) Raise(status::kMissingInput, messages.requiredInServerMode);
-    return false;
-  }
+void CheckDnLength(std::u16string_view dn, std::u16string_view tooLong) {
+  if (dn.size() > kMaxDnLength) Raise(status::kDnTooLong, tooLong);
+}
+
+void ValidateDn(std::u16string_view dn) {
   if (static_cast<std::size_t>(std::count(dn.begin(), dn.end(), u',')) > kMaxDnCommas) {
     Raise(status::kDnInvalid, messages::kDnInvalid);
   }
+}
+
+void CheckDnSeparators(const ControlState& state, std::u16string_view dn) {
   if (state.DNspliter.empty()) Raise(status::kNoSeparator, messages::kNoSeparator);
   if (CountSeparators(dn, state.DNspliter) > kMaxDnSeparators) {
     Raise(status::kTooManySeparators, messages::kTooManySeparators);
   }
+}
+
+bool CheckSubjectDn(const ControlState& state, std::u16string_view dn,
+                    const DnCheckMessages& messages) {
+  CheckDnLength(dn, messages.tooLong);
+  if (dn.empty()) {
+    if (state.serverMode) Raise(status::kMissingInput, messages.requiredInServerMode);
+    return false;
+  }
+  ValidateDn(dn);
+  CheckDnSeparators(state, dn);
   return true;
 }
 

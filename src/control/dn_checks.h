@@ -21,6 +21,13 @@ struct DnCheckMessages {
   std::u16string_view requiredInServerMode = messages::kDefaultDnRequired;
 };
 
+// The single checks, for methods that order them differently: a DN of more than 32768
+// characters (-10056 with `tooLong`); one with 256 or more commas (-10057); the separator
+// unset (-10024) or found more than four times (-10025).
+void CheckDnLength(std::u16string_view dn, std::u16string_view tooLong = messages::kDnTooLong);
+void ValidateDn(std::u16string_view dn);
+void CheckDnSeparators(const ControlState& state, std::u16string_view dn);
+
 // Raises the first failing check; answers whether a DN was given (an empty argument is
 // none, and outside server mode leaves the choice to the chooser dialog).
 bool CheckSubjectDn(const ControlState& state, std::u16string_view dn,

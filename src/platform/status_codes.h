@@ -14,6 +14,7 @@ inline constexpr std::int32_t kBase64EncodeFailed = -10003;
 inline constexpr std::int32_t kNoCertificate = -10005;
 inline constexpr std::int32_t kNoDetachedContent = -10006;
 inline constexpr std::int32_t kMessageUndecodable = -10007;
+inline constexpr std::int32_t kWrongDetailType = -10008;
 inline constexpr std::int32_t kNoSignerCertificate = -10009;
 inline constexpr std::int32_t kBadSignature = -10010;
 inline constexpr std::int32_t kOutsideValidity = -10011;

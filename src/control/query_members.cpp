@@ -1,0 +1,187 @@
+// Digests, Base64 texts, the kept certificate details and questions about the user's
+// certificates.
+
+#include <algorithm>
+
+#include "certs/cert_queries.h"
+#include "certs/cert_selection.h"
+#include "control/code_page_text.h"
+#include "control/dn_checks.h"
+#include "control/engine_inputs.h"
+#include "control/method_frame.h"
+#include "control/tolvane_velsor.h"
+#include "crypto/raw_engine.h"
+#include "formats/base64.h"
+#include "platform/crypt/cert_store.h"
+
+namespace velsor {
+
+using control::ControlState;
+using control::MethodFrame;
+using control::Raise;
+namespace messages = control::messages;
+
+namespace {
+
+constexpr std::size_t kMaxEnumeratedDns = 100;
+
+// The Base64 pair reports an empty argument with its code alone.
+bool RefuseEmpty(ControlState& state, BSTR text) {
+  if (!BstrView(text).empty()) return false;
+  state.errorNum = status::kMissingInput;
+  return true;
+}
+
+HRESULT CertDetail(ControlState& state, const certs::CertInfo& info, ULONG type, BSTR* pVal) {
+  const std::u16string typeError = messages::TypeError();
+  return MethodFrame(state, {}, pVal).Run([&] {
+    if (type < 1 || type > certs::kCertDetailCount) Raise(status::kWrongDetailType, typeError);
+    return info[static_cast<certs::CertDetail>(type)];
+  });
+}
+
+}  // namespace
+
+HRESULT CTolvaneVelsor::VLHashAndBase64Encode(BSTR plainText, BSTR* pVal) {
+  return MethodFrame(state_, {}, pVal).Run([&] {
+    const std::string content =
+        control::ArgumentContent(state_, plainText, messages::kCharsetConversionFailed);
+    std::int32_t size = 0;
+    std::int32_t status = crypto::HashAndEncode(AsBytes(content), std::nullopt, size,
+                                                state_.digestAlgOid);
+    if (status != 0) Raise(status, messages::kDigestFailed);
+    std::string text(static_cast<std::size_t>(size) + 1, '\0');
+    status = crypto::HashAndEncode(AsBytes(content), std::span(text), size, state_.digestAlgOid);
+    if (status != 0) Raise(status, messages::kDigestFailed);
+    text.resize(static_cast<std::size_t>(size));
+    return control::FromCodePage(state_, text);
+  });
+}
+
+HRESULT CTolvaneVelsor::VLBase64Encode(BSTR base64ToBeEncodedText, BSTR* pVal) {
+  if (RefuseEmpty(state_, base64ToBeEncodedText)) return S_FALSE;
+  return MethodFrame(state_, {}, pVal).Run([&] {
+    const std::string bytes = control::ToCodePage(state_, BstrView(base64ToBeEncodedText));
+    std::int32_t length = 0;
+    std::int32_t status =
+        formats::Base64Encode(AsBytes(bytes), {}, length, formats::kBase64LineBreaks);
+    if (status != 0) Raise(status, messages::kBase64EncodeFailed);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    status = formats::Base64Encode(AsBytes(bytes), text, length, formats::kBase64LineBreaks);
+    if (status != 0) Raise(status, messages::kBase64EncodeFailed);
+    text.resize(static_cast<std::size_t>(length));
+    return control::FromCodePage(state_, text);
+  });
+}
+
+HRESULT CTolvaneVelsor::VLBase64Decode(BSTR base64ToBeDecodedText, BSTR* pVal) {
+  if (RefuseEmpty(state_, base64ToBeDecodedText)) return S_FALSE;
+  return MethodFrame(state_, {}, pVal).Run([&] {
+    const std::string text = control::ToCodePage(state_, BstrView(base64ToBeDecodedText));
+    std::int32_t length = 0;
+    std::int32_t status = formats::Base64Decode(text, {}, length);
+    if (status != 0) Raise(status, messages::kBase64DecodeFailed);
+    Bytes bytes(static_cast<std::size_t>(length) + 1);
+    status = formats::Base64Decode(text, bytes, length);
+    if (status != 0) Raise(status, messages::kBase64DecodeFailed);
+    bytes.resize(static_cast<std::size_t>(length));
+    return control::FromCodePage(state_, AsText(bytes));
+  });
+}
+
+HRESULT CTolvaneVelsor::VLGetSignerCertInfo(ULONG type, BSTR* pVal) {
+  return CertDetail(state_, state_.signerCertInfo, type, pVal);
+}
+
+HRESULT CTolvaneVelsor::VLGetReciptCertInfo(ULONG type, BSTR* pVal) {
+  return CertDetail(state_, state_.reciptCertInfo, type, pVal);
+}
+
+HRESULT CTolvaneVelsor::VLGetCertExtension(BSTR certDN, BSTR szOID, BSTR* pVal) {
+  return MethodFrame(state_, {}, pVal).Run([&] {
+    const std::u16string_view dn = BstrView(certDN);
+    if (dn.empty()) Raise(status::kMissingInput, messages::kSourceEmpty);
+    control::CheckDnLength(dn);
+    control::ValidateDn(dn);
+    const std::u16string_view oid = BstrView(szOID);
+    if (oid.empty()) Raise(status::kMissingInput, messages::kSourceEmpty);
+    certs::ExtensionText extension = certs::GetCertExtension(dn, oid, state_.codePage);
+    if (extension.status == status::kNoCertificate) {
+      extension = certs::GetCertExtension(certs::ReverseDnOrder(dn), oid, state_.codePage);
+    }
+    if (extension.status == status::kNotInCodePage) {
+      Raise(extension.status, messages::kConversionFailed);
+    }
+    if (extension.status == status::kStoreUnavailable) {
+      Raise(extension.status, messages::kStoreUnavailable);
+    }
+    if (extension.status != 0) Raise(extension.status, messages::kExtensionFailed);
+    const std::size_t end = extension.text.find(u'\0');
+    if (end != std::u16string::npos) extension.text.resize(end);
+    return extension.text;
+  });
+}
+
+HRESULT CTolvaneVelsor::IsCertExists(BSTR DN, ULONG* pdwRet) {
+  if (pdwRet != nullptr) *pdwRet = 0;
+  const std::u16string_view dn = BstrView(DN);
+  const auto report = [&](LONG code, std::u16string_view message) {
+    state_.errorNum = code;
+    state_.errMsg = std::u16string(message);
+    return S_OK;
+  };
+  if (dn.empty()) return report(status::kMissingInput, messages::kDnDataEmpty);
+  if (dn.size() > control::kMaxDnLength) return report(status::kDnTooLong, messages::kDnDataTooLong);
+  if (static_cast<std::size_t>(std::count(dn.begin(), dn.end(), u',')) > control::kMaxDnCommas) {
+    return report(status::kDnInvalid, messages::kDnInvalid);
+  }
+  const std::int32_t exists = certs::CertExists(dn);
+  // A failure to reach the stores stands in the answer as its two's complement.
+  if (pdwRet != nullptr) *pdwRet = static_cast<ULONG>(exists);
+  state_.errMsg.reset();
+  state_.errorNum = 0;
+  return S_OK;
+}
+
+HRESULT CTolvaneVelsor::VLEnumCertsDNByIssers(BSTR IssersDN, BSTR* CertsDN) {
+  const std::u16string_view issuers = BstrView(IssersDN);
+  std::optional<crypt::CertStore> personal;
+  if (!issuers.empty() && issuers.size() <= control::kMaxDnLength) {
+    // Two departures from the frame: an invalid DN is reported with success, and a store
+    // that cannot be opened with failure but no message.
+    if (static_cast<std::size_t>(std::count(issuers.begin(), issuers.end(), u',')) >
+        control::kMaxDnCommas) {
+      if (CertsDN != nullptr) *CertsDN = nullptr;
+      state_.errorNum = status::kDnInvalid;
+      state_.errMsg = std::u16string(messages::kDnInvalid);
+      return S_OK;
+    }
+    auto opened = crypt::CertStore::Open(u"MY");
+    if (!opened) {
+      if (CertsDN != nullptr) *CertsDN = nullptr;
+      state_.errorNum = status::kStoreUnavailable;
+      return S_FALSE;
+    }
+    personal = std::move(*opened);
+  }
+  return MethodFrame(state_, {}, CertsDN).Run([&]() -> std::optional<std::u16string> {
+    if (issuers.empty()) Raise(status::kMissingInput, messages::kDnEmpty);
+    control::CheckDnLength(issuers);
+    std::vector<std::u16string> subjects;
+    const std::span stores(&*personal, 1);
+    std::size_t from = 0;
+    for (;;) {
+      const std::size_t end = issuers.find(u';', from);
+      certs::EnumCertsDnByIssuers(stores, issuers.substr(from, end - from), subjects,
+                                  kMaxEnumeratedDns);
+      if (end == std::u16string_view::npos) break;
+      from = end + 1;
+    }
+    if (subjects.empty()) return std::nullopt;
+    std::u16string joined = subjects.front();
+    for (std::size_t i = 1; i < subjects.size(); ++i) joined += u";" + subjects[i];
+    return joined;
+  });
+}
+
+}  // namespace velsor

@@ -1,0 +1,148 @@
+// The members that take signed and enveloped messages apart, and the one that makes an
+// envelope.
+
+#include "control/cert_info_store.h"
+#include "control/code_page_text.h"
+#include "control/dn_checks.h"
+#include "control/engine_inputs.h"
+#include "control/method_frame.h"
+#include "control/tolvane_velsor.h"
+#include "crypto/advance_engine.h"
+#include "crypto/envelope_engine.h"
+#include "crypto/raw_engine.h"
+#include "crypto/verify_engine.h"
+
+namespace velsor {
+
+using control::CertDetailSets;
+using control::ControlState;
+using control::FrameRules;
+using control::MethodFrame;
+namespace messages = control::messages;
+
+namespace {
+
+std::string Message(const ControlState& state, BSTR text) {
+  return control::ArgumentContent(state, text, messages::kCharsetConversionFailed);
+}
+
+void RaiseOnFailure(std::int32_t status, const std::optional<LONG>& lastError,
+                    std::u16string_view message) {
+  if (status != 0) control::RaiseEngineFailure(status, lastError.value_or(0), message);
+}
+
+// An attached verification: the signer's details and the content are kept.
+template <class Verify>
+HRESULT VerifyAttached(ControlState& state, BSTR signedMsg, Verify&& verify) {
+  return MethodFrame(state, {CertDetailSets::Signer}, nullptr).Run([&] {
+    const std::string message = Message(state, signedMsg);
+    crypto::VerifyResult result = verify(message);
+    RaiseOnFailure(result.status, result.lastError, messages::kVerificationFailed);
+    control::StoreCertInfo(state.signerCertInfo, std::move(result.signerInfo));
+    state.extractedPlainText = std::string(AsText(result.content));
+  });
+}
+
+void KeepSigner(ControlState& state, crypto::VerifyResult result) {
+  RaiseOnFailure(result.status, result.lastError, messages::kVerificationFailed);
+  control::StoreCertInfo(state.signerCertInfo, std::move(result.signerInfo));
+}
+
+// An opened envelope: the details named and the content are kept.
+template <class Open>
+HRESULT OpenEnvelope(ControlState& state, BSTR envelope, CertDetailSets fills, Open&& open) {
+  return MethodFrame(state, {fills}, nullptr).Run([&] {
+    const std::string message = Message(state, envelope);
+    crypto::OpenedEnvelopeResult opened = open(message);
+    RaiseOnFailure(opened.status, opened.lastError, messages::kEnvelopeOpeningFailed);
+    if (fills == CertDetailSets::SignerAndRecipient) {
+      control::StoreCertInfo(state.signerCertInfo, std::move(opened.signerInfo));
+    }
+    control::StoreCertInfo(state.reciptCertInfo, std::move(opened.recipientInfo));
+    state.extractedPlainText = std::string(AsText(opened.content.value_or(Bytes())));
+  });
+}
+
+}  // namespace
+
+HRESULT CTolvaneVelsor::VLAttachedVerify(BSTR signedMsg) {
+  return VerifyAttached(state_, signedMsg, [](std::string_view message) {
+    return crypto::VerifySignedMessage(message, crypto::VerifyMode::Attached);
+  });
+}
+
+HRESULT CTolvaneVelsor::VLAfterwardsVerify(BSTR signedMsg) {
+  return VerifyAttached(state_, signedMsg,
+                        [](std::string_view message) { return crypto::VerifyAfterwards(message); });
+}
+
+HRESULT CTolvaneVelsor::VLAdvanceAttachedVerify(BSTR signedMsg) {
+  return VerifyAttached(state_, signedMsg, [](std::string_view message) {
+    return crypto::AdvanceVerify(message, crypto::VerifyMode::Attached);
+  });
+}
+
+HRESULT CTolvaneVelsor::VLDetachedVerify(BSTR signedMsg, BSTR plainText) {
+  return MethodFrame(state_, {CertDetailSets::Signer}, nullptr).Run([&] {
+    const std::string content = Message(state_, plainText);
+    const std::string message = Message(state_, signedMsg);
+    KeepSigner(state_, crypto::VerifySignedMessage(message, crypto::VerifyMode::Detached,
+                                                   AsBytes(content)));
+  });
+}
+
+HRESULT CTolvaneVelsor::VLAdvanceDetachedVerify(BSTR signedMsg, BSTR plainText) {
+  return MethodFrame(state_, {CertDetailSets::Signer}, nullptr).Run([&] {
+    const std::string message = Message(state_, signedMsg);
+    const std::string content = Message(state_, plainText);
+    KeepSigner(state_,
+               crypto::AdvanceVerify(message, crypto::VerifyMode::Detached, AsBytes(content)));
+  });
+}
+
+HRESULT CTolvaneVelsor::VLRawVerify(BSTR signedMsg, BSTR deSignerDN, BSTR plainText) {
+  return MethodFrame(state_, {CertDetailSets::Signer}, nullptr).Run([&] {
+    const std::string content = Message(state_, plainText);
+    const std::string signature = Message(state_, signedMsg);
+    const std::u16string_view dn = BstrView(deSignerDN);
+    const bool given = control::CheckSubjectDn(state_, dn);
+    const control::ChooserContext chooser(state_);
+    const crypto::RawSettings settings{state_.digestAlgOid, false, chooser.setting()};
+    KeepSigner(state_, crypto::RawVerify(signature, state_.serverMode, AsBytes(content),
+                                         given ? dn : std::u16string_view(), state_.DNspliter,
+                                         settings));
+  });
+}
+
+HRESULT CTolvaneVelsor::VLEncryptedEnvelop(BSTR deReciptDN, BSTR* pVal) {
+  const FrameRules rules{CertDetailSets::Recipient, true};
+  return MethodFrame(state_, rules, pVal).Run([&] {
+    const std::string content = control::PendingContent(state_);
+    const std::u16string_view dn = BstrView(deReciptDN);
+    const bool given =
+        control::CheckSubjectDn(state_, dn, {.requiredInServerMode = messages::kSourceEmpty});
+    const control::ChooserContext chooser(state_);
+    const crypto::EnvelopeSettings settings{.symmetricOid = state_.symmetricAlgOid,
+                                            .chooser = chooser.setting()};
+    crypto::SealedEnvelope sealed =
+        crypto::EncryptEnvelope(AsBytes(content), state_.serverMode,
+                                given ? dn : std::u16string_view(), state_.DNspliter, settings);
+    RaiseOnFailure(sealed.status, sealed.lastError, messages::kEncryptionFailed);
+    control::StoreCertInfo(state_.reciptCertInfo, std::move(sealed.recipientInfo));
+    return control::FromCodePage(state_, sealed.base64);
+  });
+}
+
+HRESULT CTolvaneVelsor::VLDecryptEnvelop(BSTR envelopedMsg) {
+  return OpenEnvelope(state_, envelopedMsg, CertDetailSets::Recipient,
+                      [](std::string_view message) { return crypto::DecryptEnvelope(message); });
+}
+
+HRESULT CTolvaneVelsor::VLDecryptedAndVerifiedEnvelop(BSTR signedAndEnvelopedMsg) {
+  return OpenEnvelope(state_, signedAndEnvelopedMsg, CertDetailSets::SignerAndRecipient,
+                      [](std::string_view message) {
+                        return crypto::DecryptAndVerifyEnvelope(message);
+                      });
+}
+
+}  // namespace velsor
