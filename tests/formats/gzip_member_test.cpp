@@ -1,3 +1,4 @@
+#include "fixtures/huge_member.h"
 #include "formats/gzip_member.h"
 
 #include <gtest/gtest.h>
@@ -30,9 +31,6 @@ Bytes Sample(std::size_t size, std::uint32_t seed = 1) {
   }
   return data;
 }
-
-constexpr std::uint8_t kHeaderBytes[] = {0x1F, 0x8B, 0x08, 0x00, 0x00,
-                                         0x00, 0x00, 0x00, 0x00, 0x0B};
 
 struct Result {
   std::int32_t status;
@@ -223,31 +221,8 @@ TEST(DecompressContent, LeavesOtherDataUntouched) {
   EXPECT_EQ(packed, highlyCompressible);
 }
 
-// A member whose content is 2^31 zero bytes, written with run-length deflate so that it
-// is small and quick to make.
-Bytes HugeZeroMember() {
-  Bytes member(std::begin(kHeaderBytes), std::end(kHeaderBytes));
-  z_stream stream{};
-  deflateInit2(&stream, 1, Z_DEFLATED, -MAX_WBITS, 8, Z_RLE);
-  const Bytes zeros(1 << 20, 0);
-  Bytes out(1 << 16);
-  for (int chunk = 0; chunk <= 2048; ++chunk) {
-    stream.next_in = const_cast<std::uint8_t*>(zeros.data());
-    stream.avail_in = chunk < 2048 ? static_cast<uInt>(zeros.size()) : 0;
-    do {
-      stream.next_out = out.data();
-      stream.avail_out = static_cast<uInt>(out.size());
-      deflate(&stream, chunk < 2048 ? Z_NO_FLUSH : Z_FINISH);
-      member.insert(member.end(), out.data(), stream.next_out);
-    } while (stream.avail_out == 0);
-  }
-  deflateEnd(&stream);
-  member.insert(member.end(), 8, 0);  // never reached: the size overflows first
-  return member;
-}
-
 TEST(GzipMember, ContentPastTwoGigabytesIsRefused) {
-  Bytes member = HugeZeroMember();
+  Bytes member = testing::HugeZeroMember();
   std::int32_t size = 0;
   EXPECT_EQ(GzipUncompress(member.data(), static_cast<std::int32_t>(member.size()), nullptr, &size),
             kZDataError);

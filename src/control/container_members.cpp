@@ -1,0 +1,182 @@
+// Form items and files packed into pendingPlainText, and taken out of extractedPlainText
+// one at a time.
+
+#include "control/code_page_text.h"
+#include "control/engine_inputs.h"
+#include "control/method_frame.h"
+#include "control/tolvane_velsor.h"
+#include "files/file_operations.h"
+#include "formats/form_text_container.h"
+#include "platform/codepage/utf.h"
+#include "platform/com/guid.h"
+#include "platform/registry/registry.h"
+
+namespace velsor {
+
+using control::ControlState;
+using control::MethodFrame;
+using control::Raise;
+using formats::FormTextContainer;
+namespace messages = control::messages;
+
+namespace {
+
+constexpr std::size_t kMaxFileNameLength = 256;
+
+// pendingPlainText as a container; text in another format gives an empty one.
+FormTextContainer PendingContainer(const ControlState& state) {
+  FormTextContainer container;
+  if (state.pendingPlainText && !state.pendingPlainText->empty()) {
+    container.Parse(AsBytes(*state.pendingPlainText));
+  }
+  return container;
+}
+
+std::string Serialized(const FormTextContainer& container) {
+  Bytes text;
+  if (const std::int32_t status = container.Serialize(text); status != formats::kFormTextOk) {
+    Raise(status, messages::kFormTextEncodeFailed);
+  }
+  return std::string(AsText(text));
+}
+
+// Parses extractedPlainText, and writes back what remains once `keep` has chosen.
+struct Taken {
+  std::optional<Bytes> item;
+  std::optional<std::pair<Bytes, Bytes>> file;  // name, content
+};
+Taken TakeFirst(ControlState& state, bool takeFile) {
+  if (!state.extractedPlainText || state.extractedPlainText->empty()) {
+    Raise(status::kMissingInput, messages::kSourceEmpty);
+  }
+  FormTextContainer all;
+  if (all.Parse(AsBytes(*state.extractedPlainText)) != formats::kFormTextOk) {
+    Raise(formats::kFormTextFailed, messages::kNotFormText);
+  }
+  Taken taken;
+  FormTextContainer rest;
+  for (std::int32_t i = 0; i < all.ItemCount(); ++i) {
+    const auto item = all.GetItem(i);
+    if (!item) Raise(formats::kFormTextFailed, messages::kTakeItemFailed);
+    if (i == 0 && !takeFile) {
+      taken.item = Bytes(item->begin(), item->end());
+      continue;
+    }
+    if (const std::int32_t status = rest.AddItem(*item); status != 0) {
+      Raise(status, messages::kAddItemFailed);
+    }
+  }
+  for (std::int32_t i = 0; i < all.FileCount(); ++i) {
+    const auto file = all.GetFile(i);
+    if (!file) Raise(formats::kFormTextFailed, messages::kTakeFileFailed);
+    if (i == 0 && takeFile) {
+      taken.file.emplace(Bytes(file->name.begin(), file->name.end()),
+                         Bytes(file->content.begin(), file->content.end()));
+      continue;
+    }
+    if (const std::int32_t status = rest.AddFile(file->name, file->content); status != 0) {
+      Raise(status, messages::kAddFileFailed);
+    }
+  }
+  std::string remaining = Serialized(rest);
+  if (remaining.empty()) {
+    state.extractedPlainText.reset();
+  } else {
+    state.extractedPlainText = std::move(remaining);
+  }
+  return taken;
+}
+
+// Where files go in server mode: the control's "stubPath", created private when missing.
+std::filesystem::path StubDirectory() {
+  auto registry = registry::Registry::Open();
+  const std::u16string key = u"SOFTWARE\\Classes\\CLSID\\" +
+                             codepage::AsciiToUtf16(GuidToString(CLSID_OmbrelTolvaneVelsor20_64)) +
+                             u"\\CtlSettings";
+  if (!registry || !registry->KeyExists(registry::Root::LocalMachine, key)) {
+    Raise(status::kNoSaveDirectory, messages::kNoStubPathKey);
+  }
+  const auto value = registry->QueryValue(registry::Root::LocalMachine, key, u"stubPath");
+  if (!value || (value->type != registry::REG_SZ && value->type != registry::REG_EXPAND_SZ)) {
+    Raise(status::kNoSaveDirectory, messages::kNoStubPathValue);
+  }
+  return std::filesystem::path(codepage::Utf16ToUtf8(value->data));
+}
+
+void SaveTakenFile(ControlState& state, std::u16string_view name, ByteView content) {
+  // The name comes from signed content: only a plain name inside the target folder.
+  if (!files::IsPlainFileName(name)) Raise(files::kFileFailed, messages::kSaveFileFailed);
+  std::optional<std::filesystem::path> target;
+  if (state.serverMode) {
+    const std::filesystem::path directory = StubDirectory();
+    std::error_code ignored;
+    if (std::filesystem::create_directories(directory, ignored)) {
+      std::filesystem::permissions(directory, std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::replace, ignored);
+    }
+    // The stored value ends in the separator; the name follows it directly.
+    target = std::filesystem::path(directory.string() + codepage::Utf16ToUtf8(name));
+  }
+  if (files::SaveFileByDialog(control::DialogsOf(state), u"Save", u"*.*", name, content,
+                              target) != files::kFileOk) {
+    Raise(files::kFileFailed, messages::kSaveFileFailed);
+  }
+}
+
+}  // namespace
+
+HRESULT CTolvaneVelsor::VLAddFormItem(BSTR itemContent) {
+  return MethodFrame(state_, {}, nullptr).Run([&] {
+    FormTextContainer container = PendingContainer(state_);
+    const std::string item =
+        control::ToCodePage(state_, BstrView(itemContent), messages::kConversionFailed);
+    if (const std::int32_t status = container.AddItem(AsBytes(item)); status != 0) {
+      Raise(status, messages::kAddItemFailed);
+    }
+    state_.pendingPlainText = Serialized(container);
+  });
+}
+
+HRESULT CTolvaneVelsor::VLAddFile(BSTR fileName) {
+  return MethodFrame(state_, {}, nullptr).Run([&] {
+    const std::u16string_view name = BstrView(fileName);
+    if (name.size() > kMaxFileNameLength) Raise(status::kDnTooLong, messages::kFileNameTooLong);
+    if (name.empty() && state_.serverMode) Raise(status::kMissingInput, messages::kSourceEmpty);
+    files::ReadResult read =
+        files::ReadFileByDialog(control::DialogsOf(state_), u"Open", u"*.*",
+                                name.empty() ? std::nullopt : std::optional(name));
+    if (read.status == files::kFileCancelled) {
+      Raise(status::kUserCancelled, messages::kUserCancelled);
+    }
+    if (read.status != files::kFileOk) Raise(read.status, messages::kReadFileFailed);
+    FormTextContainer container = PendingContainer(state_);
+    const std::string codePageName =
+        control::ToCodePage(state_, read.name, messages::kConversionFailed);
+    if (const std::int32_t status = container.AddFile(AsBytes(codePageName), read.data);
+        status != 0) {
+      Raise(status, messages::kAddFileFailed);
+    }
+    state_.pendingPlainText = Serialized(container);
+  });
+}
+
+HRESULT CTolvaneVelsor::VLGetFormItem(BSTR* pVal) {
+  return MethodFrame(state_, {}, pVal).Run([&]() -> std::optional<std::u16string> {
+    const Taken taken = TakeFirst(state_, false);
+    if (!taken.item) return std::nullopt;
+    return control::FromCodePage(state_, AsText(*taken.item), messages::kConversionFailed);
+  });
+}
+
+HRESULT CTolvaneVelsor::VLGetFile(BSTR* pVal) {
+  return MethodFrame(state_, {}, pVal).Run([&]() -> std::optional<std::u16string> {
+    const Taken taken = TakeFirst(state_, true);
+    if (!taken.file) return std::nullopt;
+    std::u16string name =
+        control::FromCodePage(state_, AsText(taken.file->first), messages::kConversionFailed);
+    if (!taken.file->second.empty()) SaveTakenFile(state_, name, taken.file->second);
+    return name;
+  });
+}
+
+}  // namespace velsor

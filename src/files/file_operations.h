@@ -1,0 +1,52 @@
+#pragma once
+// Reading a whole file that the page names or the user picks, and saving bytes where the
+// caller says or the user chooses. Contents are raw bytes; nothing is converted.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/bytes.h"
+#include "platform/ui/dialog_host.h"
+
+namespace velsor::files {
+
+inline constexpr std::int32_t kFileOk = 0;
+inline constexpr std::int32_t kFileFailed = -1;
+inline constexpr std::int32_t kFileCancelled = -2;
+
+struct ReadResult {
+  std::int32_t status = kFileFailed;
+  std::u16string name{};  // the text after the path's last '/'
+  Bytes data{};
+};
+
+// With a path the file is read without a dialog; a path without '/' fails. Without one
+// the open dialog asks the user. An empty file, a directory, or one too large for a
+// 32-bit length fails.
+ReadResult ReadFileByDialog(ui::DialogHost& host, std::u16string_view title,
+                            std::u16string_view filter,
+                            std::optional<std::u16string_view> path = std::nullopt);
+
+// With a path the data replaces that file without a dialog (a link there is not
+// followed); without one the save dialog proposes `proposedName` and confirms
+// overwriting. kFileOk or kFileFailed, a cancelled dialog included.
+std::int32_t SaveFileByDialog(ui::DialogHost& host, std::u16string_view title,
+                              std::u16string_view filter, std::u16string_view proposedName,
+                              ByteView data,
+                              std::optional<std::filesystem::path> path = std::nullopt);
+
+// As SaveFileByDialog with no proposed name, the dialog adding `defaultExtension` to a
+// name typed without one.
+std::int32_t SaveFileByDialogExt(ui::DialogHost& host, std::u16string_view title,
+                                 std::u16string_view filter, std::u16string_view defaultExtension,
+                                 ByteView data,
+                                 std::optional<std::filesystem::path> path = std::nullopt);
+
+// A name that can only mean a file inside the folder it is saved to: not empty, not "."
+// or "..", no '/', '\\' or zero character.
+bool IsPlainFileName(std::u16string_view name);
+
+}  // namespace velsor::files

@@ -1,0 +1,218 @@
+#include "platform/registry/registry.h"
+
+#include <array>
+
+#include "platform/codepage/utf.h"
+#include "platform/crypt/velsor_home.h"
+
+namespace velsor::registry {
+namespace {
+
+using codepage::Utf16ToUtf8;
+using codepage::Utf8ToUtf16;
+using crypt::CryptError;
+using crypt::CryptResult;
+using crypt::Done;
+using crypt::Failure;
+using crypt::GuardDatabase;
+
+// Keys are rows with their full path from the machine or user root; the path's case is
+// kept as created and compared without it (ASCII case, as registry names are used here).
+constexpr char kSchema[] = R"sql(
+CREATE TABLE IF NOT EXISTS registry_keys (
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  path TEXT NOT NULL UNIQUE COLLATE NOCASE
+);
+CREATE TABLE IF NOT EXISTS registry_values (
+  key INTEGER NOT NULL REFERENCES registry_keys (id) ON DELETE CASCADE,
+  name TEXT NOT NULL COLLATE NOCASE,
+  type INTEGER NOT NULL,
+  data TEXT NOT NULL,
+  PRIMARY KEY (key, name)
+);
+)sql";
+
+constexpr char kRegistryFile[] = "registry.db";
+
+// The full path of a key: its root's machine-level name, then its parts without empty
+// pieces, so that "A\\B\\" and "A\\\\B" name the same key as "A\\B".
+std::string FullPath(Root root, std::u16string_view path) {
+  std::string full;
+  switch (root) {
+    case Root::ClassesRoot:
+      full = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes";
+      break;
+    case Root::CurrentUser:
+      full = "HKEY_CURRENT_USER";
+      break;
+    case Root::LocalMachine:
+      full = "HKEY_LOCAL_MACHINE";
+      break;
+  }
+  std::size_t from = 0;
+  while (from <= path.size()) {
+    const std::size_t end = std::min(path.find(u'\\', from), path.size());
+    if (end > from) full += "\\" + Utf16ToUtf8(path.substr(from, end - from));
+    from = end + 1;
+  }
+  return full;
+}
+
+std::optional<std::int64_t> KeyId(crypt::Database& database, const std::string& path) {
+  auto query = database.Prepare("SELECT id FROM registry_keys WHERE path = ?");
+  query.Bind(1, path);
+  if (!query.Step()) return std::nullopt;
+  return query.Integer(0);
+}
+
+std::int64_t EnsureKey(crypt::Database& database, const std::string& path) {
+  // Every ancestor below the root is a key of its own.
+  for (std::size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1)) {
+    database.Prepare("INSERT OR IGNORE INTO registry_keys (path) VALUES (?)")
+        .Bind(1, std::string_view(path).substr(0, at))
+        .Run();
+  }
+  database.Prepare("INSERT OR IGNORE INTO registry_keys (path) VALUES (?)").Bind(1, path).Run();
+  return *KeyId(database, path);
+}
+
+CryptError NotFound(const std::string& what) {
+  return Failure(ERROR_FILE_NOT_FOUND_HR, what + " not found");
+}
+
+// Compares without ASCII case, as the database does.
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+    if (lower(text[i]) != lower(prefix[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+CryptResult<Registry> Registry::Open() {
+  auto path = crypt::PrivateUserFile(kRegistryFile);
+  if (!path) return path.error();
+  auto database = crypt::Database::Open(*path, kSchema);
+  if (!database) return database.error();
+  return Registry(std::move(*database));
+}
+
+CryptResult<Done> Registry::CreateKey(Root root, std::u16string_view path) {
+  return GuardDatabase([&]() -> CryptResult<Done> {
+    crypt::Database::Transaction transaction(*database_);
+    EnsureKey(*database_, FullPath(root, path));
+    transaction.Commit();
+    return Done{};
+  });
+}
+
+bool Registry::KeyExists(Root root, std::u16string_view path) {
+  auto found = GuardDatabase([&]() -> CryptResult<bool> {
+    return KeyId(*database_, FullPath(root, path)).has_value();
+  });
+  return found && *found;
+}
+
+CryptResult<std::vector<std::u16string>> Registry::SubKeys(Root root, std::u16string_view path) {
+  return GuardDatabase([&]() -> CryptResult<std::vector<std::u16string>> {
+    const std::string parent = FullPath(root, path) + "\\";
+    std::vector<std::u16string> names;
+    auto query = database_->Prepare("SELECT path FROM registry_keys ORDER BY id");
+    while (query.Step()) {
+      const std::string child = query.Text(0);
+      if (!StartsWithIgnoringCase(child, parent)) continue;
+      const std::string_view rest = std::string_view(child).substr(parent.size());
+      if (!rest.empty() && rest.find('\\') == std::string_view::npos) {
+        names.push_back(Utf8ToUtf16(rest));
+      }
+    }
+    return names;
+  });
+}
+
+CryptResult<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
+  return GuardDatabase([&]() -> CryptResult<Done> {
+    const std::string full = FullPath(root, path);
+    crypt::Database::Transaction transaction(*database_);
+    if (!KeyId(*database_, full)) return NotFound("key");
+    std::vector<std::int64_t> doomed;
+    auto query = database_->Prepare("SELECT id, path FROM registry_keys");
+    while (query.Step()) {
+      const std::string key = query.Text(1);
+      if (key.size() == full.size() ? StartsWithIgnoringCase(key, full)
+                                    : StartsWithIgnoringCase(key, full + "\\")) {
+        doomed.push_back(query.Integer(0));
+      }
+    }
+    for (std::int64_t id : doomed) {
+      database_->Prepare("DELETE FROM registry_values WHERE key = ?").Bind(1, id).Run();
+      database_->Prepare("DELETE FROM registry_keys WHERE id = ?").Bind(1, id).Run();
+    }
+    transaction.Commit();
+    return Done{};
+  });
+}
+
+CryptResult<Done> Registry::SetValue(Root root, std::u16string_view path,
+                                     std::u16string_view name, const RegistryValue& value) {
+  return GuardDatabase([&]() -> CryptResult<Done> {
+    crypt::Database::Transaction transaction(*database_);
+    const std::int64_t key = EnsureKey(*database_, FullPath(root, path));
+    database_
+        ->Prepare("INSERT OR REPLACE INTO registry_values (key, name, type, data) VALUES (?, ?, ?, ?)")
+        .Bind(1, key)
+        .Bind(2, Utf16ToUtf8(name))
+        .Bind(3, static_cast<std::int64_t>(value.type))
+        .Bind(4, Utf16ToUtf8(value.data))
+        .Run();
+    transaction.Commit();
+    return Done{};
+  });
+}
+
+CryptResult<RegistryValue> Registry::QueryValue(Root root, std::u16string_view path,
+                                                std::u16string_view name) {
+  return GuardDatabase([&]() -> CryptResult<RegistryValue> {
+    const auto key = KeyId(*database_, FullPath(root, path));
+    if (!key) return NotFound("key");
+    auto query = database_->Prepare(
+        "SELECT type, data FROM registry_values WHERE key = ? AND name = ?");
+    query.Bind(1, *key).Bind(2, Utf16ToUtf8(name));
+    if (!query.Step()) return NotFound("value");
+    return RegistryValue{static_cast<DWORD>(query.Integer(0)), Utf8ToUtf16(query.Text(1))};
+  });
+}
+
+CryptResult<Done> Registry::DeleteValue(Root root, std::u16string_view path,
+                                        std::u16string_view name) {
+  return GuardDatabase([&]() -> CryptResult<Done> {
+    const auto key = KeyId(*database_, FullPath(root, path));
+    if (!key) return NotFound("key");
+    database_->Prepare("DELETE FROM registry_values WHERE key = ? AND name = ?")
+        .Bind(1, *key)
+        .Bind(2, Utf16ToUtf8(name))
+        .Run();
+    return Done{};
+  });
+}
+
+std::optional<Root> RootNamed(std::u16string_view name) {
+  struct Named {
+    std::u16string_view name;
+    Root root;
+  };
+  constexpr std::array kRoots{
+      Named{u"HKEY_CLASSES_ROOT", Root::ClassesRoot}, Named{u"HKCR", Root::ClassesRoot},
+      Named{u"HKEY_CURRENT_USER", Root::CurrentUser}, Named{u"HKCU", Root::CurrentUser},
+      Named{u"HKEY_LOCAL_MACHINE", Root::LocalMachine}, Named{u"HKLM", Root::LocalMachine},
+  };
+  for (const Named& known : kRoots) {
+    if (known.name == name) return known.root;
+  }
+  return std::nullopt;
+}
+
+}  // namespace velsor::registry

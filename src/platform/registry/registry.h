@@ -1,0 +1,60 @@
+#pragma once
+// The registry: keys named by backslash-separated paths under a root, each holding named
+// string values. Names compare without regard to case. HKEY_CLASSES_ROOT is a view of
+// HKEY_LOCAL_MACHINE\SOFTWARE\Classes. Everything lives in registry.db in the user's
+// data folder, so several processes may use it at once.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/com/types.h"
+#include "platform/crypt/crypt_result.h"
+#include "platform/crypt/sqlite_db.h"
+
+namespace velsor::registry {
+
+enum class Root { ClassesRoot, CurrentUser, LocalMachine };
+
+inline constexpr DWORD REG_SZ = 1;
+inline constexpr DWORD REG_EXPAND_SZ = 2;
+
+inline constexpr HRESULT ERROR_FILE_NOT_FOUND_HR = Hr(0x80070002);
+
+struct RegistryValue {
+  DWORD type = REG_SZ;
+  std::u16string data;
+};
+
+class Registry {
+ public:
+  // The user's registry, created when missing.
+  static crypt::CryptResult<Registry> Open();
+
+  // Creates the key and every missing key above it.
+  crypt::CryptResult<crypt::Done> CreateKey(Root root, std::u16string_view path);
+  bool KeyExists(Root root, std::u16string_view path);
+  // Subkey names directly below the key, in the order they were created.
+  crypt::CryptResult<std::vector<std::u16string>> SubKeys(Root root, std::u16string_view path);
+  // Removes the key, everything below it and their values.
+  crypt::CryptResult<crypt::Done> DeleteTree(Root root, std::u16string_view path);
+
+  // An empty name is the key's default value. Setting creates the key.
+  crypt::CryptResult<crypt::Done> SetValue(Root root, std::u16string_view path,
+                                           std::u16string_view name, const RegistryValue& value);
+  // ERROR_FILE_NOT_FOUND_HR when the key or the value does not exist.
+  crypt::CryptResult<RegistryValue> QueryValue(Root root, std::u16string_view path,
+                                               std::u16string_view name);
+  crypt::CryptResult<crypt::Done> DeleteValue(Root root, std::u16string_view path,
+                                              std::u16string_view name);
+
+ private:
+  explicit Registry(std::shared_ptr<crypt::Database> database) : database_(std::move(database)) {}
+  std::shared_ptr<crypt::Database> database_;
+};
+
+// "HKEY_LOCAL_MACHINE" and the other root names (also "HKLM", "HKCU", "HKCR").
+std::optional<Root> RootNamed(std::u16string_view name);
+
+}  // namespace velsor::registry
