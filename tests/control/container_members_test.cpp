@@ -30,11 +30,13 @@ class ContainerMembersTest : public MemberTest {
   }
   std::string Pending() { return control->state().pendingPlainText.value_or("<none>"); }
   void Extracted(std::string text) { control->state().extractedPlainText = std::move(text); }
+  std::u16string StubKey() {
+    return u"SOFTWARE\\Classes\\CLSID\\" +
+           codepage::AsciiToUtf16(GuidToString(CLSID_OmbrelTolvaneVelsor20_64)) +
+           u"\\CtlSettings";
+  }
   void RegisterStubPath(const std::u16string& value) {
-    const std::u16string key =
-        u"SOFTWARE\\Classes\\CLSID\\" +
-        codepage::AsciiToUtf16(GuidToString(CLSID_OmbrelTolvaneVelsor20_64)) + u"\\CtlSettings";
-    ASSERT_TRUE(registry::Registry::Open()->SetValue(registry::Root::LocalMachine, key,
+    ASSERT_TRUE(registry::Registry::Open()->SetValue(registry::Root::LocalMachine, StubKey(),
                                                      u"stubPath", {registry::REG_SZ, value}));
   }
 };
@@ -94,8 +96,17 @@ TEST_F(ContainerMembersTest, FilesGoToTheSaveFolderInServerMode) {
   EXPECT_EQ(control->state().extractedPlainText, OneFileText("b.txt", "ho"))
       << "the file left the text although it was not saved";
 
+  RegisterStubPath(u"");
+  ASSERT_TRUE(registry::Registry::Open()->DeleteValue(registry::Root::LocalMachine, StubKey(),
+                                                       u"stubPath"));
+  Extracted(OneFileText("b.txt", "ho"));
+  EXPECT_EQ(Status(u"VLGetFile"), S_FALSE);
+  EXPECT_EQ(ErrorNum(), -10006);
+  EXPECT_EQ(ErrMsg(), u"在相应注册表记录项中找不到“stubPath”值域!");
+
   const fs::path stub = home.path() / "velsorStub";
   RegisterStubPath(Path16(stub) + u"/");
+  Extracted(OneFileText("b.txt", "ho"));
   EXPECT_EQ(Text16(u"VLGetFile", {}), u"b.txt");
   EXPECT_EQ(AsText(ReadFile(stub / "b.txt")), "ho");
   EXPECT_EQ(fs::status(stub).permissions() & fs::perms::all, fs::perms::owner_all);

@@ -47,6 +47,18 @@ TEST_F(QueryMembersTest, CertificateQueries) {
   EXPECT_EQ(ErrorNum(), -10001);
   EXPECT_EQ(ErrMsg(), u"设置的DN数据为空");
 
+  // Stores out of reach: the negative code stands in the answer, errorNum stays 0.
+  const std::filesystem::path shared = home.path() / "shared";
+  std::filesystem::create_directories(shared);
+  std::filesystem::permissions(shared, std::filesystem::perms::all);
+  const std::string own = std::getenv("VELSOR_HOME");
+  ::setenv("VELSOR_HOME", shared.c_str(), 1);
+  EXPECT_EQ(control->IsCertExists(Bstr(kAliceDn).get(), &exists), S_OK);
+  EXPECT_TRUE(exists == static_cast<ULONG>(-10018) || exists == static_cast<ULONG>(-10019))
+      << static_cast<LONG>(exists);
+  EXPECT_EQ(ErrorNum(), 0);
+  ::setenv("VELSOR_HOME", own.c_str(), 1);
+
   const std::u16string subjects =
       Text16(u"VLEnumCertsDNByIssers", {Text(u"CN=Nobody;" + std::u16string(kCaDn))});
   EXPECT_NE(subjects.find(kAliceDn), std::u16string::npos);
