@@ -117,8 +117,8 @@ void SaveTakenFile(ControlState& state, std::u16string_view name, ByteView conte
     // The stored value ends in the separator; the name follows it directly.
     target = std::filesystem::path(directory.string() + codepage::Utf16ToUtf8(name));
   }
-  if (files::SaveFileByDialog(control::DialogsOf(state), u"Save", u"*.*", name, content,
-                              target) != files::kFileOk) {
+  if (files::SaveFileByDialog(control::DialogsOf(state), u"Save", u"*.*", name, content, target) !=
+      files::kFileOk) {
     Raise(files::kFileFailed, messages::kSaveFileFailed);
   }
 }

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "certs/cert_info.h"
-#include "platform/ui/dialog_host.h"
 #include "platform/com/types.h"
+#include "platform/ui/dialog_host.h"
 
 namespace velsor::control {
 

@@ -29,8 +29,9 @@ files::ReadResult ReadNamedOrChosen(ControlState& state, BSTR fileName) {
   const std::u16string_view name = BstrView(fileName);
   if (name.size() > kMaxFileNameLength) Raise(status::kDnTooLong, messages::kFileNameTooLong);
   if (name.empty() && state.serverMode) Raise(status::kMissingInput, messages::kSourceEmpty);
-  files::ReadResult read = files::ReadFileByDialog(control::DialogsOf(state), u"Open", u"*.*",
-                                                   name.empty() ? std::nullopt : std::optional(name));
+  files::ReadResult read =
+      files::ReadFileByDialog(control::DialogsOf(state), u"Open", u"*.*",
+                              name.empty() ? std::nullopt : std::optional(name));
   if (read.status == files::kFileCancelled) Raise(status::kUserCancelled, messages::kUserCancelled);
   if (read.status != files::kFileOk) Raise(read.status, messages::kReadFileFailed);
   return read;
@@ -51,8 +52,8 @@ HRESULT CTolvaneVelsor::VLAttachedVerifySignedFile(BSTR fileName) {
     // "order.sign" is saved as "order" unless the user says otherwise.
     std::u16string_view proposed;
     if (!verified.content.empty() && read.name.ends_with(kSignedFileEnding)) {
-      proposed = std::u16string_view(read.name).substr(0, read.name.size() -
-                                                              kSignedFileEnding.size());
+      proposed =
+          std::u16string_view(read.name).substr(0, read.name.size() - kSignedFileEnding.size());
     }
     if (files::SaveFileByDialog(control::DialogsOf(state_), u"Save", u"*.*", proposed,
                                 verified.content) != files::kFileOk) {

@@ -47,8 +47,8 @@ HRESULT CTolvaneVelsor::VLHashAndBase64Encode(BSTR plainText, BSTR* pVal) {
     const std::string content =
         control::ArgumentContent(state_, plainText, messages::kCharsetConversionFailed);
     std::int32_t size = 0;
-    std::int32_t status = crypto::HashAndEncode(AsBytes(content), std::nullopt, size,
-                                                state_.digestAlgOid);
+    std::int32_t status =
+        crypto::HashAndEncode(AsBytes(content), std::nullopt, size, state_.digestAlgOid);
     if (status != 0) Raise(status, messages::kDigestFailed);
     std::string text(static_cast<std::size_t>(size) + 1, '\0');
     status = crypto::HashAndEncode(AsBytes(content), std::span(text), size, state_.digestAlgOid);
@@ -131,7 +131,8 @@ HRESULT CTolvaneVelsor::IsCertExists(BSTR DN, ULONG* pdwRet) {
     return S_OK;
   };
   if (dn.empty()) return report(status::kMissingInput, messages::kDnDataEmpty);
-  if (dn.size() > control::kMaxDnLength) return report(status::kDnTooLong, messages::kDnDataTooLong);
+  if (dn.size() > control::kMaxDnLength)
+    return report(status::kDnTooLong, messages::kDnDataTooLong);
   if (static_cast<std::size_t>(std::count(dn.begin(), dn.end(), u',')) > control::kMaxDnCommas) {
     return report(status::kDnInvalid, messages::kDnInvalid);
   }

@@ -31,8 +31,7 @@ enum class Form { Attached, Detached };
 enum class KeySpec { Any, SignatureOnly };
 
 // Returns the engine's text as the method's result, or raises its failure.
-std::u16string Finish(ControlState& state, crypto::SignResult result,
-                      std::u16string_view failure) {
+std::u16string Finish(ControlState& state, crypto::SignResult result, std::u16string_view failure) {
   if (result.status != 0) {
     control::RaiseEngineFailure(result.status, result.lastError.value_or(0), failure);
   }
@@ -62,13 +61,14 @@ HRESULT SignBySubject(ControlState& state, BSTR* pVal, Data data, BSTR plainText
   return MethodFrame(state, rules, pVal).Run([&] {
     const std::string content = Content(state, data, plainText);
     const std::u16string_view dn = BstrView(dnArgument);
-    const bool given = control::CheckSubjectDn(state, dn, {.requiredInServerMode = requiredInServerMode});
+    const bool given =
+        control::CheckSubjectDn(state, dn, {.requiredInServerMode = requiredInServerMode});
     const control::ChooserContext chooser(state);
-    return Finish(state,
-                  engine(AsBytes(content), state.serverMode, given ? dn : std::u16string_view(),
-                         std::u16string_view(state.DNspliter),
-                         Settings(state, form, keySpec, chooser)),
-                  messages::kSigningFailed);
+    return Finish(
+        state,
+        engine(AsBytes(content), state.serverMode, given ? dn : std::u16string_view(),
+               std::u16string_view(state.DNspliter), Settings(state, form, keySpec, chooser)),
+        messages::kSigningFailed);
   });
 }
 
@@ -88,9 +88,9 @@ HRESULT Advance(ControlState& state, BSTR* pVal, Data data, BSTR plainText, BSTR
 enum class Issuer { Given, Fixed };
 
 // The eight members that choose the signer by serial number.
-HRESULT SignBySerial(ControlState& state, BSTR* pVal, Data data, BSTR plainText, BSTR serialArgument,
-                     BSTR issuerArgument, Form form, KeySpec keySpec, Issuer issuerRule,
-                     std::u16string_view issuerTooLong) {
+HRESULT SignBySerial(ControlState& state, BSTR* pVal, Data data, BSTR plainText,
+                     BSTR serialArgument, BSTR issuerArgument, Form form, KeySpec keySpec,
+                     Issuer issuerRule, std::u16string_view issuerTooLong) {
   const FrameRules rules{CertDetailSets::Signer, true};
   return MethodFrame(state, rules, pVal).Run([&] {
     const std::string content = Content(state, data, plainText);
@@ -137,8 +137,8 @@ HRESULT Raw(ControlState& state, BSTR* pVal, BSTR dnArgument, KeySpec keySpec) {
   });
 }
 
-HRESULT SignedEnvelope(ControlState& state, BSTR* pVal, BSTR signerArgument,
-                       BSTR recipientArgument, KeySpec keySpec, std::u16string_view failure) {
+HRESULT SignedEnvelope(ControlState& state, BSTR* pVal, BSTR signerArgument, BSTR recipientArgument,
+                       KeySpec keySpec, std::u16string_view failure) {
   const FrameRules rules{CertDetailSets::SignerAndRecipient, true};
   return MethodFrame(state, rules, pVal).Run([&] {
     const std::string content = control::PendingContent(state);
@@ -213,14 +213,14 @@ HRESULT CTolvaneVelsor::VLUseKeySpecAttachedSignBySN(BSTR deSignerSN, BSTR* pVal
 
 HRESULT CTolvaneVelsor::VLDetachedSignByIssuerSN(BSTR plainText, BSTR deSignerSN, BSTR IssuerDN,
                                                  BSTR* pVal) {
-  return SignBySerial(state_, pVal, Data::Argument, plainText, deSignerSN, IssuerDN,
-                      Form::Detached, KeySpec::Any, Issuer::Given, messages::kIssuerDnTooLong);
+  return SignBySerial(state_, pVal, Data::Argument, plainText, deSignerSN, IssuerDN, Form::Detached,
+                      KeySpec::Any, Issuer::Given, messages::kIssuerDnTooLong);
 }
 
 HRESULT CTolvaneVelsor::VLUseKeySpecDetachedSignByIssuerSN(BSTR plainText, BSTR deSignerSN,
                                                            BSTR IssuerDN, BSTR* pVal) {
-  return SignBySerial(state_, pVal, Data::Argument, plainText, deSignerSN, IssuerDN,
-                      Form::Detached, KeySpec::SignatureOnly, Issuer::Given, messages::kDnTooLong);
+  return SignBySerial(state_, pVal, Data::Argument, plainText, deSignerSN, IssuerDN, Form::Detached,
+                      KeySpec::SignatureOnly, Issuer::Given, messages::kDnTooLong);
 }
 
 HRESULT CTolvaneVelsor::VLDetachedSignBySN(BSTR plainText, BSTR deSignerSN, BSTR* pVal) {
@@ -228,8 +228,7 @@ HRESULT CTolvaneVelsor::VLDetachedSignBySN(BSTR plainText, BSTR deSignerSN, BSTR
                       KeySpec::Any, Issuer::Fixed, messages::kDnTooLong);
 }
 
-HRESULT CTolvaneVelsor::VLUseKeySpecDetachedSignBySN(BSTR plainText, BSTR deSignerSN,
-                                                     BSTR* pVal) {
+HRESULT CTolvaneVelsor::VLUseKeySpecDetachedSignBySN(BSTR plainText, BSTR deSignerSN, BSTR* pVal) {
   return SignBySerial(state_, pVal, Data::Argument, plainText, deSignerSN, nullptr, Form::Detached,
                       KeySpec::SignatureOnly, Issuer::Fixed, messages::kDnTooLong);
 }
@@ -252,18 +251,15 @@ HRESULT CTolvaneVelsor::VLUseSpecAdvanceAttachedSign(BSTR deSignerDN, BSTR* pVal
 }
 
 HRESULT CTolvaneVelsor::VLAdvanceDetachedSign(BSTR plainText, BSTR deSignerDN, BSTR* pVal) {
-  return Advance(state_, pVal, Data::Argument, plainText, deSignerDN, Form::Detached,
-                 KeySpec::Any);
+  return Advance(state_, pVal, Data::Argument, plainText, deSignerDN, Form::Detached, KeySpec::Any);
 }
 
-HRESULT CTolvaneVelsor::VLUseSpecAdvanceDetachedSign(BSTR plainText, BSTR deSignerDN,
-                                                     BSTR* pVal) {
+HRESULT CTolvaneVelsor::VLUseSpecAdvanceDetachedSign(BSTR plainText, BSTR deSignerDN, BSTR* pVal) {
   return Advance(state_, pVal, Data::Argument, plainText, deSignerDN, Form::Detached,
                  KeySpec::SignatureOnly);
 }
 
-HRESULT CTolvaneVelsor::VLSignedAndEncryptedEnvelop(BSTR deSignerDN, BSTR deReciptDN,
-                                                    BSTR* pVal) {
+HRESULT CTolvaneVelsor::VLSignedAndEncryptedEnvelop(BSTR deSignerDN, BSTR deReciptDN, BSTR* pVal) {
   return SignedEnvelope(state_, pVal, deSignerDN, deReciptDN, KeySpec::Any,
                         messages::kSignedEnvelopeFailed);
 }

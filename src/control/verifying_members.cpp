@@ -108,9 +108,9 @@ HRESULT CTolvaneVelsor::VLRawVerify(BSTR signedMsg, BSTR deSignerDN, BSTR plainT
     const bool given = control::CheckSubjectDn(state_, dn);
     const control::ChooserContext chooser(state_);
     const crypto::RawSettings settings{state_.digestAlgOid, false, chooser.setting()};
-    KeepSigner(state_, crypto::RawVerify(signature, state_.serverMode, AsBytes(content),
-                                         given ? dn : std::u16string_view(), state_.DNspliter,
-                                         settings));
+    KeepSigner(state_,
+               crypto::RawVerify(signature, state_.serverMode, AsBytes(content),
+                                 given ? dn : std::u16string_view(), state_.DNspliter, settings));
   });
 }
 
@@ -139,10 +139,9 @@ HRESULT CTolvaneVelsor::VLDecryptEnvelop(BSTR envelopedMsg) {
 }
 
 HRESULT CTolvaneVelsor::VLDecryptedAndVerifiedEnvelop(BSTR signedAndEnvelopedMsg) {
-  return OpenEnvelope(state_, signedAndEnvelopedMsg, CertDetailSets::SignerAndRecipient,
-                      [](std::string_view message) {
-                        return crypto::DecryptAndVerifyEnvelope(message);
-                      });
+  return OpenEnvelope(
+      state_, signedAndEnvelopedMsg, CertDetailSets::SignerAndRecipient,
+      [](std::string_view message) { return crypto::DecryptAndVerifyEnvelope(message); });
 }
 
 }  // namespace velsor

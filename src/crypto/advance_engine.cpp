@@ -15,12 +15,12 @@ SignResult AdvanceSign(std::optional<ByteView> content, bool serverMode,
                        std::u16string_view signerDn, std::u16string_view dnSeparator,
                        const SignSettings& settings) {
   if (!content) return {kMissingInput};
-  const EngineStores opened = OpenEngineStores(crypt::MS_ENHANCED_PROV, {u"MY"});
-  if (opened.status != 0) return {opened.status};
-  const crypt::CertContextPtr signer =
-      ChooseBySubject(opened.stores, serverMode, signerDn, dnSeparator,
-                      SignerChoice(settings.signatureKeyOnly, settings.chooser));
-  if (!signer) return {kNoCertificate};
+  const ChosenSigner chosen = ChooseSignerInPersonalStore([&](auto stores) {
+    return ChooseBySubject(stores, serverMode, signerDn, dnSeparator,
+                           SignerChoice(settings.signatureKeyOnly, settings.chooser));
+  });
+  if (chosen.status != 0) return {chosen.status};
+  const crypt::CertContextPtr& signer = chosen.certificate;
 
   KeyOperation signature = SignWithCertKey(*signer, settings.digestOid, *content);
   if (signature.status != 0) {
@@ -28,8 +28,8 @@ SignResult AdvanceSign(std::optional<ByteView> content, bool serverMode,
     failed.lastError = signature.lastError;
     return failed;
   }
-  BuiltSignedData built = BuildSignedData(settings.detached, *content, *signer,
-                                          settings.digestOid, signature.signature);
+  BuiltSignedData built = BuildSignedData(settings.detached, *content, *signer, settings.digestOid,
+                                          signature.signature);
   if (built.status != 0) return {built.status};
   PackedMessage packed = PackMessage(std::move(built.message), true, settings.compressThreshold);
   if (packed.status != 0) return {packed.status};
@@ -47,8 +47,8 @@ VerifyResult AdvanceVerify(std::optional<std::string_view> message, VerifyMode m
   ParsedSignedData parsed = ParseSignedData(received.message, attached);
   if (parsed.status != 0) return {parsed.status};
   const ByteView signedContent = attached ? ByteView(parsed.content) : content.value_or(ByteView());
-  const KeyOperation verified = VerifyWithCertKey(signedContent, *parsed.certificate,
-                                                  parsed.digestOid, parsed.signature);
+  const KeyOperation verified =
+      VerifyWithCertKey(signedContent, *parsed.certificate, parsed.digestOid, parsed.signature);
   if (verified.status != 0) {
     VerifyResult failed{verified.status};
     failed.lastError = verified.lastError;

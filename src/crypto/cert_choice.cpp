@@ -23,8 +23,8 @@ crypt::CertContextPtr ChooseByIssuerSerial(std::span<const crypt::CertStore> sto
                                            std::u16string_view serialNumbers,
                                            std::u16string_view issuerDn, const ChoiceRule& rule) {
   if (serialNumbers.empty()) return certs::ChooseCert(stores, rule.chooser, rule.family);
-  auto chosen = certs::SelectCertByIssuerSerial(stores, serialNumbers, issuerDn, rule.chooser,
-                                                rule.family);
+  auto chosen =
+      certs::SelectCertByIssuerSerial(stores, serialNumbers, issuerDn, rule.chooser, rule.family);
   if (!chosen) {
     chosen = certs::SelectCertByIssuerSerial(stores, serialNumbers, certs::ReverseDnOrder(issuerDn),
                                              rule.chooser, rule.family);

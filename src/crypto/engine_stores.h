@@ -5,10 +5,12 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string_view>
 #include <vector>
 
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/key_containers.h"
 #include "platform/status_codes.h"
 
 namespace velsor::crypto {
@@ -21,5 +23,22 @@ struct EngineStores {
 
 EngineStores OpenEngineStores(std::u16string_view provider,
                               std::initializer_list<std::u16string_view> storeNames);
+
+struct ChosenSigner {
+  std::int32_t status = 0;  // also -10005 when `choose` finds none
+  crypt::CertContextPtr certificate{};
+  bool withContext = false;
+};
+
+// The signer's way in: "MY" on the Enhanced provider's default context, and the
+// certificate `choose` picks there.
+template <class Choose>
+ChosenSigner ChooseSignerInPersonalStore(Choose&& choose) {
+  const EngineStores opened = OpenEngineStores(crypt::MS_ENHANCED_PROV, {u"MY"});
+  if (opened.status != 0) return {opened.status};
+  crypt::CertContextPtr signer = choose(std::span<const crypt::CertStore>(opened.stores));
+  if (!signer) return {status::kNoCertificate};
+  return {0, std::move(signer), opened.withContext};
+}
 
 }  // namespace velsor::crypto

@@ -62,8 +62,7 @@ SealedEnvelope EncryptEnvelope(std::optional<ByteView> content, bool serverMode,
 }
 
 SealedEnvelope SignAndEncryptEnvelope(std::optional<ByteView> content, bool serverMode,
-                                      std::u16string_view signerDn,
-                                      std::u16string_view recipientDn,
+                                      std::u16string_view signerDn, std::u16string_view recipientDn,
                                       std::u16string_view dnSeparator,
                                       const EnvelopeSettings& settings) {
   if (!content) return {kMissingInput};
@@ -78,8 +77,8 @@ SealedEnvelope SignAndEncryptEnvelope(std::optional<ByteView> content, bool serv
   const crypt::CertContextPtr recipient = ChooseBySubject(
       all.first(3), serverMode, recipientDn, dnSeparator, {.chooser = settings.chooser});
   if (!recipient) return {kNoCertificate};
-  SealedEnvelope sealed = Seal(crypt::SignAndEnvelopePkcs7(
-      *signer, settings.digestOid, *recipient, settings.symmetricOid, *content));
+  SealedEnvelope sealed = Seal(crypt::SignAndEnvelopePkcs7(*signer, settings.digestOid, *recipient,
+                                                           settings.symmetricOid, *content));
   if (sealed.status == 0) {
     certs::ExtractCertInfo(signer.get(), &sealed.signerInfo);
     certs::ExtractCertInfo(recipient.get(), &sealed.recipientInfo);

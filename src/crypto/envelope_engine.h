@@ -48,8 +48,7 @@ SealedEnvelope EncryptEnvelope(std::optional<ByteView> content, bool serverMode,
 
 // The signer comes from "MY" and is chosen first; then the recipient as above.
 SealedEnvelope SignAndEncryptEnvelope(std::optional<ByteView> content, bool serverMode,
-                                      std::u16string_view signerDn,
-                                      std::u16string_view recipientDn,
+                                      std::u16string_view signerDn, std::u16string_view recipientDn,
                                       std::u16string_view dnSeparator,
                                       const EnvelopeSettings& settings);
 

@@ -5,8 +5,8 @@
 
 #include "certs/cert_text.h"
 #include "crypto/cert_chain_check.h"
-#include "crypto/cert_key_signature.h"
 #include "crypto/cert_choice.h"
+#include "crypto/cert_key_signature.h"
 #include "crypto/engine_stores.h"
 #include "crypto/transport.h"
 #include "formats/base64.h"
@@ -57,13 +57,13 @@ std::int32_t DigestTextLength(std::string_view digestOid) {
 SignResult RawSign(std::optional<ByteView> content, bool serverMode, std::u16string_view signerDn,
                    std::u16string_view dnSeparator, const RawSettings& settings) {
   if (!content) return {kMissingInput};
-  const EngineStores opened = OpenEngineStores(crypt::MS_ENHANCED_PROV, {u"MY"});
-  if (opened.status != 0) return {opened.status};
-  const crypt::CertContextPtr signer =
-      ChooseBySubject(opened.stores, serverMode, signerDn, dnSeparator,
-                      SignerChoice(settings.signatureKeyOnly, settings.chooser));
-  if (!signer) return {kNoCertificate};
-  SigningKey signing = KeyToSignWith(*signer, opened.withContext);
+  const ChosenSigner chosen = ChooseSignerInPersonalStore([&](auto stores) {
+    return ChooseBySubject(stores, serverMode, signerDn, dnSeparator,
+                           SignerChoice(settings.signatureKeyOnly, settings.chooser));
+  });
+  if (chosen.status != 0) return {chosen.status};
+  const crypt::CertContextPtr& signer = chosen.certificate;
+  SigningKey signing = KeyToSignWith(*signer, chosen.withContext);
   if (signing.status != 0) return {signing.status};
   if (!signing.withContext) {
     SignResult failed{kNoHashObject};
@@ -94,8 +94,8 @@ VerifyResult RawVerify(std::optional<std::string_view> signatureBase64, bool ser
   const EngineStores opened =
       OpenEngineStores(crypt::MS_ENHANCED_PROV, {u"CA", u"ROOT", u"AddressBOOK"});
   if (opened.status != 0) return {opened.status};
-  const crypt::CertContextPtr signer =
-      ChooseBySubject(opened.stores, serverMode, signerDn, dnSeparator, {.chooser = settings.chooser});
+  const crypt::CertContextPtr signer = ChooseBySubject(opened.stores, serverMode, signerDn,
+                                                       dnSeparator, {.chooser = settings.chooser});
   if (!signer) return {kNoCertificate};
   if (const std::int32_t status = CheckCertChain(*signer, kCheckAll); status != 0) return {status};
 

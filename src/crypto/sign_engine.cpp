@@ -22,10 +22,9 @@ template <class ChooseSigner>
 SignResult Sign(std::optional<ByteView> content, const SignSettings& settings,
                 ChooseSigner&& chooseSigner) {
   if (!content) return {kMissingInput};
-  const EngineStores opened = OpenEngineStores(crypt::MS_ENHANCED_PROV, {u"MY"});
-  if (opened.status != 0) return {opened.status};
-  const crypt::CertContextPtr signer = chooseSigner(std::span(opened.stores));
-  if (!signer) return {kNoCertificate};
+  const ChosenSigner chosen = ChooseSignerInPersonalStore(chooseSigner);
+  if (chosen.status != 0) return {chosen.status};
+  const crypt::CertContextPtr& signer = chosen.certificate;
 
   auto message = crypt::SignPkcs7(*signer, settings.digestOid, *content, settings.detached);
   if (!message) {

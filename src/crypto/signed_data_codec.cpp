@@ -73,10 +73,9 @@ BuiltSignedData BuildSignedData(bool detached, ByteView content,
   DerContext digests;
   if (DerEncode(digests, "[{On}]", digest->arcs.data(), 6) < 0) return {kDerEncodingFailed};
   DerContext contentInfo;
-  const std::int32_t written =
-      detached ? DerEncode(contentInfo, "{O}", kDataType.data(), 7)
-               : DerEncode(contentInfo, "{O(o)}", kDataType.data(), 7, 0, content.data(),
-                           Length(content));
+  const std::int32_t written = detached ? DerEncode(contentInfo, "{O}", kDataType.data(), 7)
+                                        : DerEncode(contentInfo, "{O(o)}", kDataType.data(), 7, 0,
+                                                    content.data(), Length(content));
   if (written < 0) return {kDerEncodingFailed};
   DerContext certificates;
   const ByteView encoded = certificate.encoded();
@@ -99,9 +98,8 @@ BuiltSignedData BuildSignedData(bool detached, ByteView content,
   DerContext outer;
   if (DerEncode(outer, "{O({AAAAA})}", kSignedDataType.data(), 7, 0, piece(version).data(),
                 Length(piece(version)), piece(digests).data(), Length(piece(digests)),
-                piece(contentInfo).data(), Length(piece(contentInfo)),
-                piece(certificates).data(), Length(piece(certificates)), piece(signers).data(),
-                Length(piece(signers))) < 0 ||
+                piece(contentInfo).data(), Length(piece(contentInfo)), piece(certificates).data(),
+                Length(piece(certificates)), piece(signers).data(), Length(piece(signers))) < 0 ||
       outer.HasOpenElements()) {
     return {kDerEncodingFailed};
   }
@@ -113,8 +111,8 @@ ParsedSignedData ParseSignedData(ByteView message, bool wantContent) {
   std::vector<std::int32_t> arcs;
   std::int32_t count = 0;
   Bytes version, digests, contentInfo, certificates, signers;
-  std::int32_t versionLength = 0, digestsLength = 0, contentInfoLength = 0,
-               certificatesLength = 0, signersLength = 0;
+  std::int32_t versionLength = 0, digestsLength = 0, contentInfoLength = 0, certificatesLength = 0,
+               signersLength = 0;
   BerContext outer(message);
   if (BerDecode(outer, "{O({$$$$$})}", &arcs, &count, &version, &versionLength, &digests,
                 &digestsLength, &contentInfo, &contentInfoLength, &certificates,

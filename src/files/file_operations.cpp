@@ -67,9 +67,10 @@ std::int32_t WritePath(const std::filesystem::path& path, ByteView data, bool fo
   return file.Close() ? kFileOk : kFileFailed;
 }
 
-std::int32_t Save(ui::DialogHost& host, const ui::FileDialogRequest& request, ByteView data,
+std::int32_t Save(ui::DialogHost& host, ui::FileDialogRequest request, ByteView data,
                   const std::optional<std::filesystem::path>& path) {
   if (path) return WritePath(*path, data, false);
+  request.confirmOverwrite = true;
   const ui::FileDialogResult chosen = host.SaveFile(request);
   if (chosen.outcome != ui::DialogOutcome::Done) return kFileFailed;
   return WritePath(chosen.path, data, true);
@@ -80,10 +81,8 @@ std::int32_t Save(ui::DialogHost& host, const ui::FileDialogRequest& request, By
 ReadResult ReadFileByDialog(ui::DialogHost& host, std::u16string_view title,
                             std::u16string_view filter, std::optional<std::u16string_view> path) {
   if (path) return ReadPath(std::filesystem::path(codepage::Utf16ToUtf8(*path)));
-  ui::FileDialogRequest request;
-  request.title = title;
-  request.filter = filter;
-  const ui::FileDialogResult chosen = host.OpenFile(request);
+  const ui::FileDialogResult chosen =
+      host.OpenFile({.title = std::u16string(title), .filter = std::u16string(filter)});
   if (chosen.outcome == ui::DialogOutcome::Cancelled) return {kFileCancelled};
   if (chosen.outcome != ui::DialogOutcome::Done) return {};
   return ReadPath(chosen.path);
@@ -92,23 +91,21 @@ ReadResult ReadFileByDialog(ui::DialogHost& host, std::u16string_view title,
 std::int32_t SaveFileByDialog(ui::DialogHost& host, std::u16string_view title,
                               std::u16string_view filter, std::u16string_view proposedName,
                               ByteView data, std::optional<std::filesystem::path> path) {
-  ui::FileDialogRequest request;
-  request.title = title;
-  request.filter = filter;
-  request.proposedName = proposedName;
-  request.confirmOverwrite = true;
-  return Save(host, request, data, path);
+  return Save(host,
+              {.title = std::u16string(title),
+               .filter = std::u16string(filter),
+               .proposedName = std::u16string(proposedName)},
+              data, path);
 }
 
 std::int32_t SaveFileByDialogExt(ui::DialogHost& host, std::u16string_view title,
                                  std::u16string_view filter, std::u16string_view defaultExtension,
                                  ByteView data, std::optional<std::filesystem::path> path) {
-  ui::FileDialogRequest request;
-  request.title = title;
-  request.filter = filter;
-  request.defaultExtension = defaultExtension;
-  request.confirmOverwrite = true;
-  return Save(host, request, data, path);
+  return Save(host,
+              {.title = std::u16string(title),
+               .filter = std::u16string(filter),
+               .defaultExtension = std::u16string(defaultExtension)},
+              data, path);
 }
 
 bool IsPlainFileName(std::u16string_view name) {

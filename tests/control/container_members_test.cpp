@@ -1,7 +1,7 @@
 #include "control/member_fixture.h"
 #include "fixtures/test_files.h"
-#include "platform/com/guid.h"
 #include "platform/codepage/utf.h"
+#include "platform/com/guid.h"
 #include "platform/registry/registry.h"
 
 namespace velsor::testing {
@@ -32,8 +32,7 @@ class ContainerMembersTest : public MemberTest {
   void Extracted(std::string text) { control->state().extractedPlainText = std::move(text); }
   std::u16string StubKey() {
     return u"SOFTWARE\\Classes\\CLSID\\" +
-           codepage::AsciiToUtf16(GuidToString(CLSID_OmbrelTolvaneVelsor20_64)) +
-           u"\\CtlSettings";
+           codepage::AsciiToUtf16(GuidToString(CLSID_OmbrelTolvaneVelsor20_64)) + u"\\CtlSettings";
   }
   void RegisterStubPath(const std::u16string& value) {
     ASSERT_TRUE(registry::Registry::Open()->SetValue(registry::Root::LocalMachine, StubKey(),
@@ -98,7 +97,7 @@ TEST_F(ContainerMembersTest, FilesGoToTheSaveFolderInServerMode) {
 
   RegisterStubPath(u"");
   ASSERT_TRUE(registry::Registry::Open()->DeleteValue(registry::Root::LocalMachine, StubKey(),
-                                                       u"stubPath"));
+                                                      u"stubPath"));
   Extracted(OneFileText("b.txt", "ho"));
   EXPECT_EQ(Status(u"VLGetFile"), S_FALSE);
   EXPECT_EQ(ErrorNum(), -10006);
@@ -113,8 +112,8 @@ TEST_F(ContainerMembersTest, FilesGoToTheSaveFolderInServerMode) {
   EXPECT_FALSE(control->state().extractedPlainText);
 
   // Names out of signed content never leave the folder.
-  for (const std::string& name : {std::string("../evil"), std::string("a/b"), std::string(".."),
-                                  std::string("x\0y", 3)}) {
+  for (const std::string& name :
+       {std::string("../evil"), std::string("a/b"), std::string(".."), std::string("x\0y", 3)}) {
     Extracted(OneFileText(name, "z"));
     EXPECT_EQ(Status(u"VLGetFile"), S_FALSE) << name;
     EXPECT_EQ(ErrorNum(), -1) << name;

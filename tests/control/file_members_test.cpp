@@ -59,7 +59,8 @@ TEST_F(FileMembersTest, AFileIsEncryptedForACertificateAndOpenedAgain) {
   EXPECT_EQ(Status(u"VLEncryptFileAndSave", {Text(certificate)}), S_FALSE);
   EXPECT_EQ(ErrorNum(), -10001) << "nothing to encrypt yet";
 
-  ASSERT_EQ(Status(u"VLAddFileForEncrypt", {Text(Path16(FileWith("secret.bin", std::string_view("file\0bytes", 10))))}),
+  ASSERT_EQ(Status(u"VLAddFileForEncrypt",
+                   {Text(Path16(FileWith("secret.bin", std::string_view("file\0bytes", 10))))}),
             S_OK);
   SaveTo(home.path() / "secret.cry");
   ASSERT_EQ(Status(u"VLEncryptFileAndSave", {Text(certificate)}), S_OK);
@@ -106,11 +107,16 @@ TEST_F(FileMembersTest, HostileInputSweep) {
     LONG expected;
   };
   const std::vector<Case> cases{
-      {u"VLAttachedVerify", huge, -10007},        {u"VLAttachedVerify", withZeros, -10002},
-      {u"VLAttachedVerify", notDer, -10007},      {u"VLAttachedVerify", bomb, -10007},
-      {u"VLAdvanceAttachedVerify", notDer, -10037}, {u"VLDecryptEnvelop", notDer, -10007},
-      {u"VLDecryptedAndVerifiedEnvelop", huge, -10007}, {u"VLAfterwardsVerify", u"YWJ", -10002},
-      {u"VLGetCertExtension", huge, -10056},      {u"VLEnumCertsDNByIssers", huge, -10056},
+      {u"VLAttachedVerify", huge, -10007},
+      {u"VLAttachedVerify", withZeros, -10002},
+      {u"VLAttachedVerify", notDer, -10007},
+      {u"VLAttachedVerify", bomb, -10007},
+      {u"VLAdvanceAttachedVerify", notDer, -10037},
+      {u"VLDecryptEnvelop", notDer, -10007},
+      {u"VLDecryptedAndVerifiedEnvelop", huge, -10007},
+      {u"VLAfterwardsVerify", u"YWJ", -10002},
+      {u"VLGetCertExtension", huge, -10056},
+      {u"VLEnumCertsDNByIssers", huge, -10056},
   };
   for (const Case& c : cases) {
     std::vector<VARIANT> args{Text(c.argument)};

@@ -26,8 +26,7 @@ TEST_F(QueryMembersTest, DigestAndBase64) {
 
   EXPECT_EQ(Text16(u"VLBase64Encode", {Text(u"abc")}), u"YWJj\n");
   EXPECT_EQ(Text16(u"VLBase64Decode", {Text(u"YWJj\n")}), u"abc");
-  EXPECT_EQ(Text16(u"VLBase64Decode", {Text(Text16(u"VLBase64Encode", {Text(u"中文")}))}),
-            u"中文");
+  EXPECT_EQ(Text16(u"VLBase64Decode", {Text(Text16(u"VLBase64Encode", {Text(u"中文")}))}), u"中文");
   EXPECT_EQ(Status(u"VLBase64Encode", {Text(u"")}), S_FALSE);
   EXPECT_EQ(ErrorNum(), -10001);
   EXPECT_EQ(ErrMsg(), std::nullopt) << "no message: the previous one stays";
@@ -75,8 +74,8 @@ TEST_F(QueryMembersTest, CertificateQueries) {
   EXPECT_EQ(ErrMsg(), u"DN为空");
 
   const std::u16string usage =
-      Text16(u"VLGetCertExtension", {Text(u"CN=Alice Zhang, OU=Testing, O=Velsor, C=CN"),
-                                      Text(u"2.5.29.15")});
+      Text16(u"VLGetCertExtension",
+             {Text(u"CN=Alice Zhang, OU=Testing, O=Velsor, C=CN"), Text(u"2.5.29.15")});
   EXPECT_FALSE(usage.empty()) << "found by the DN in reverse order";
   EXPECT_EQ(Status(u"VLGetCertExtension", {Text(kAliceDn), Text(u"1.2.3.4")}), S_FALSE);
   EXPECT_EQ(ErrorNum(), -10026);

@@ -133,8 +133,7 @@ TEST_F(SigningMembersTest, RawAndAdvancedSignatures) {
   EXPECT_EQ(GetPlainText().second, u"advanced");
   const std::u16string detached =
       Text16(u"VLAdvanceDetachedSign", {Text(u"advanced detached"), Text(kAliceDn)});
-  EXPECT_EQ(Status(u"VLAdvanceDetachedVerify", {Text(detached), Text(u"advanced detached")}),
-            S_OK);
+  EXPECT_EQ(Status(u"VLAdvanceDetachedVerify", {Text(detached), Text(u"advanced detached")}), S_OK);
   EXPECT_EQ(Status(u"VLUseSpecAdvanceDetachedSign", {Text(u"x"), Text(kBobDn)}), S_OK);
   SetPlainText(u"x");
   EXPECT_EQ(Status(u"VLUseSpecAdvanceAttachedSign", {Text(kBobDn)}), S_OK);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "crypto/advance_engine.h"
+#include "crypto/message_helpers.h"
 #include "fixtures/openssl_cli.h"
 #include "fixtures/test_files.h"
 #include "fixtures/test_pki.h"
@@ -18,13 +19,6 @@ using testing::WriteCertificatePem;
 using testing::WriteFile;
 using testing::WritePem;
 namespace fs = std::filesystem;
-
-constexpr char16_t kAlice[] = u"C=CN, O=Velsor, OU=Testing, CN=Alice Zhang";
-constexpr char kSha1[] = "1.3.14.3.2.26";
-
-Bytes Decoded(const std::string& base64) { return *formats::Base64DecodeText(base64); }
-ByteView View(std::string_view text) { return AsBytes(text); }
-std::string Encoded(const Bytes& der) { return formats::Base64EncodeText(der); }
 
 bool Contains(const Bytes& haystack, const Bytes& needle) {
   return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) !=
@@ -68,11 +62,11 @@ TEST_F(AdvanceTest, AttachedAndDetachedForms) {
   for (bool detachedForm : {false, true}) {
     const SignResult packed = Sign(content, detachedForm);
     EXPECT_EQ(Decoded(packed.base64).front(), 0x1F) << "both forms are compressed";
-    EXPECT_EQ(AdvanceVerify(packed.base64,
-                            detachedForm ? VerifyMode::Detached : VerifyMode::Attached,
-                            View(content))
-                  .status,
-              0);
+    EXPECT_EQ(
+        AdvanceVerify(packed.base64, detachedForm ? VerifyMode::Detached : VerifyMode::Attached,
+                      View(content))
+            .status,
+        0);
   }
   EXPECT_EQ(AdvanceVerify(std::nullopt, VerifyMode::Attached).status, -10001);
   EXPECT_EQ(AdvanceVerify("not base64!", VerifyMode::Attached).status, -10002);
@@ -85,13 +79,13 @@ TEST_F(AdvanceTest, MessagesCrossBothVerifiers) {
   const VerifyResult byHand = AdvanceVerify(platform.base64, VerifyMode::Attached);
   ASSERT_EQ(byHand.status, 0);
   EXPECT_EQ(AsText(byHand.content), "cross");
-  const VerifyResult byPlatform = VerifySignedMessage(Sign("cross", false).base64,
-                                                      VerifyMode::Attached);
+  const VerifyResult byPlatform =
+      VerifySignedMessage(Sign("cross", false).base64, VerifyMode::Attached);
   ASSERT_EQ(byPlatform.status, 0);
   EXPECT_EQ(AsText(byPlatform.content), "cross");
-  EXPECT_EQ(VerifySignedMessage(Sign("cross", true).base64, VerifyMode::Detached, View("cross"))
-                .status,
-            0);
+  EXPECT_EQ(
+      VerifySignedMessage(Sign("cross", true).base64, VerifyMode::Detached, View("cross")).status,
+      0);
 }
 
 TEST_F(AdvanceTest, SerialNumbersAreWrittenAsTheCertificateHoldsThem) {
@@ -150,9 +144,9 @@ TEST_F(AdvanceInteropTest, WithTheOpensslCommandLine) {
             0);
   EXPECT_EQ(AsText(ReadFile(dir / "out.txt")), "interop content");
 
-  const VerifyResult smime = AdvanceVerify(
-      Made("openssl smime -sign -nodetach -binary -noattr -nosmimecap -md sha1"),
-      VerifyMode::Attached);
+  const VerifyResult smime =
+      AdvanceVerify(Made("openssl smime -sign -nodetach -binary -noattr -nosmimecap -md sha1"),
+                    VerifyMode::Attached);
   ASSERT_EQ(smime.status, 0);
   EXPECT_EQ(AsText(smime.content), "interop content");
 
@@ -165,8 +159,8 @@ TEST_F(AdvanceInteropTest, WithTheOpensslCommandLine) {
   const unsigned char* cursor = withChainDer.data();
   crypt::Pkcs7Ptr parsed(d2i_PKCS7(nullptr, &cursor, static_cast<long>(withChainDer.size())));
   ASSERT_EQ(sk_X509_num(parsed->d.sign->cert), 2);
-  const bool signerFirst =
-      X509_cmp(sk_X509_value(parsed->d.sign->cert, 0), SharedTestPki().alice.certificate.get()) == 0;
+  const bool signerFirst = X509_cmp(sk_X509_value(parsed->d.sign->cert, 0),
+                                    SharedTestPki().alice.certificate.get()) == 0;
   const VerifyResult chained = AdvanceVerify(withChain, VerifyMode::Attached);
   if (signerFirst) {
     EXPECT_EQ(chained.status, 0);
@@ -175,10 +169,10 @@ TEST_F(AdvanceInteropTest, WithTheOpensslCommandLine) {
     EXPECT_EQ(chained.status, -10032) << "checked with the authority's key";
   }
 
-  EXPECT_NE(AdvanceVerify(Made("openssl smime -sign -nodetach -binary -md sha1"),
-                          VerifyMode::Attached)
-                .status,
-            0)
+  EXPECT_NE(
+      AdvanceVerify(Made("openssl smime -sign -nodetach -binary -md sha1"), VerifyMode::Attached)
+          .status,
+      0)
       << "signed attributes";
   EXPECT_EQ(AdvanceVerify(Made("openssl smime -sign -nodetach -binary -noattr -nosmimecap -nocerts "
                                "-md sha1"),
@@ -196,10 +190,7 @@ TEST_F(AdvanceTest, AMessageWithACrlFieldIsRefused) {
   const unsigned char* crlCursor = crlDer.data();
   crypt::X509CrlPtr crl(d2i_X509_CRL(nullptr, &crlCursor, static_cast<long>(crlDer.size())));
   ASSERT_EQ(PKCS7_add_crl(message.get(), crl.get()), 1);
-  unsigned char* der = nullptr;
-  const int length = i2d_PKCS7(message.get(), &der);
-  const Bytes withCrl(der, der + length);
-  OPENSSL_free(der);
+  const Bytes withCrl = *crypt::EncodePkcs7(*message);
   EXPECT_EQ(VerifySignedMessage(Encoded(withCrl), VerifyMode::Attached).status, 0)
       << "a sound message for OpenSSL";
   EXPECT_NE(AdvanceVerify(Encoded(withCrl), VerifyMode::Attached).status, 0);

@@ -2,6 +2,7 @@
 #include <openssl/pkcs7.h>
 
 #include "crypto/envelope_engine.h"
+#include "crypto/message_helpers.h"
 #include "fixtures/openssl_cli.h"
 #include "fixtures/test_files.h"
 #include "fixtures/test_pki.h"
@@ -21,15 +22,11 @@ using testing::WriteFile;
 using testing::WritePem;
 namespace fs = std::filesystem;
 
-constexpr char16_t kAlice[] = u"C=CN, O=Velsor, OU=Testing, CN=Alice Zhang";
 constexpr char16_t kBob[] = u"C=CN, O=Velsor, OU=Testing, CN=Bob Li";
 constexpr char16_t kPartner[] = u"CN=Partner Wang";
 constexpr char kRc4[] = "1.2.840.113549.3.4";
 constexpr char kAes256[] = "2.16.840.1.101.3.4.1.42";
 constexpr char kDes3[] = "1.2.840.113549.3.7";
-
-Bytes Decoded(const std::string& base64) { return *formats::Base64DecodeText(base64); }
-ByteView View(std::string_view text) { return AsBytes(text); }
 
 class EnvelopeTest : public ::testing::Test {
  protected:
@@ -88,13 +85,9 @@ TEST_F(EnvelopeTest, Rc4CarriesNullParametersAndEnvelopesAreNeverCompressed) {
   X509_ALGOR* algorithm = parsed->d.enveloped->enc_data->algorithm;
   ASN1_TYPE_free(algorithm->parameter);
   algorithm->parameter = nullptr;
-  unsigned char* der = nullptr;
-  const int length = i2d_PKCS7(parsed.get(), &der);
-  const Bytes withoutParameters(der, der + length);
-  OPENSSL_free(der);
+  const Bytes withoutParameters = *crypt::EncodePkcs7(*parsed);
   ASSERT_LT(withoutParameters.size(), message.size());
-  const OpenedEnvelopeResult opened =
-      DecryptEnvelope(formats::Base64EncodeText(withoutParameters));
+  const OpenedEnvelopeResult opened = DecryptEnvelope(formats::Base64EncodeText(withoutParameters));
   ASSERT_EQ(opened.status, 0);
   EXPECT_EQ(AsText(*opened.content), content);
 }
@@ -173,10 +166,7 @@ Bytes OpenSslSignedAndEnveloped(std::string_view content) {
   BIO_write(data.get(), content.data(), static_cast<int>(content.size()));
   BIO_flush(data.get());
   EXPECT_EQ(PKCS7_dataFinal(message.get(), data.get()), 1);
-  unsigned char* der = nullptr;
-  const int length = i2d_PKCS7(message.get(), &der);
-  Bytes encoded(der, der + length);
-  OPENSSL_free(der);
+  Bytes encoded = *crypt::EncodePkcs7(*message);
   return encoded;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "crypto/message_helpers.h"
 #include "crypto/raw_engine.h"
 #include "fixtures/openssl_cli.h"
 #include "fixtures/test_files.h"
@@ -17,12 +18,6 @@ using testing::Shell;
 using testing::WriteFile;
 using testing::WritePem;
 namespace fs = std::filesystem;
-
-constexpr char16_t kAlice[] = u"C=CN, O=Velsor, OU=Testing, CN=Alice Zhang";
-constexpr char kSha1[] = "1.3.14.3.2.26";
-
-Bytes Decoded(const std::string& base64) { return *formats::Base64DecodeText(base64); }
-ByteView View(std::string_view text) { return AsBytes(text); }
 
 class RawSignatureTest : public ::testing::Test {
  protected:
@@ -101,15 +96,15 @@ TEST_F(RawSignatureTest, InteropWithOpensslDgst) {
                   (dir / "alice-pub.pem").string()),
             0);
   WriteFile(dir / "ours.sig", Decoded(Sign("dgst content", kAlice).base64));
-  EXPECT_EQ(Shell("openssl dgst -sha1 -verify " + (dir / "alice-pub.pem").string() +
-                  " -signature " + (dir / "ours.sig").string() + " " +
-                  (dir / "content.txt").string() + " >/dev/null"),
-            0);
+  EXPECT_EQ(
+      Shell("openssl dgst -sha1 -verify " + (dir / "alice-pub.pem").string() + " -signature " +
+            (dir / "ours.sig").string() + " " + (dir / "content.txt").string() + " >/dev/null"),
+      0);
   ASSERT_EQ(Shell("openssl dgst -sha1 -sign " + (dir / "alice.pem").string() + " -out " +
                   (dir / "theirs.sig").string() + " " + (dir / "content.txt").string()),
             0);
-  EXPECT_EQ(
-      Verify(formats::Base64EncodeText(ReadFile(dir / "theirs.sig")), "dgst content").status, 0);
+  EXPECT_EQ(Verify(formats::Base64EncodeText(ReadFile(dir / "theirs.sig")), "dgst content").status,
+            0);
 }
 
 TEST(HashAndEncode, DigestTextAndItsSize) {

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "crypto/cert_chain_check.h"
+#include "crypto/message_helpers.h"
 #include "crypto/sign_engine.h"
 #include "crypto/verify_engine.h"
 #include "fixtures/openssl_cli.h"
@@ -31,13 +32,6 @@ using testing::ScopedVelsorHome;
 using testing::SharedTestPki;
 
 namespace fs = std::filesystem;
-
-constexpr char16_t kAlice[] = u"C=CN, O=Velsor, OU=Testing, CN=Alice Zhang";
-constexpr char kSha1[] = "1.3.14.3.2.26";
-
-Bytes Decoded(const std::string& base64) { return *formats::Base64DecodeText(base64); }
-ByteView View(std::string_view text) { return AsBytes(text); }
-
 
 class SigningTest : public ::testing::Test {
  protected:

@@ -1,4 +1,3 @@
-#include "fixtures/huge_member.h"
 #include "formats/gzip_member.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +11,7 @@
 #include <iterator>
 #include <random>
 
+#include "fixtures/huge_member.h"
 #include "fixtures/test_files.h"
 
 namespace velsor::formats {

@@ -1,7 +1,8 @@
+#include "platform/registry/registry.h"
+
 #include <gtest/gtest.h>
 
 #include "fixtures/test_pki.h"
-#include "platform/registry/registry.h"
 
 namespace velsor::registry {
 namespace {
@@ -19,8 +20,8 @@ TEST(Registry, KeysValuesAndTrees) {
   ASSERT_TRUE(registry->CreateKey(Root::ClassesRoot, u"CLSID\\{other}"));
 
   // The classes root is a view of the machine's classes, and names ignore case.
-  const auto module =
-      registry->QueryValue(Root::LocalMachine, u"software\\classes\\CLSID\\{1234}\\InprocServer32", u"");
+  const auto module = registry->QueryValue(
+      Root::LocalMachine, u"software\\classes\\CLSID\\{1234}\\InprocServer32", u"");
   ASSERT_TRUE(module);
   EXPECT_EQ(module->data, u"/lib/module.so");
   const auto stub = registry->QueryValue(Root::ClassesRoot, clsid + u"\\CtlSettings", u"STUBPATH");

@@ -46,8 +46,8 @@ CryptResult<EncryptedContent> EncryptContent(std::string_view cipherOid, ByteVie
   auto cipher = ContentCipherForOid(cipherOid);
   if (!cipher) return Failure(NTE_BAD_ALGID, "no such content-encryption algorithm");
   EvpCipherCtxPtr context(EVP_CIPHER_CTX_new());
-  if (!context || EVP_EncryptInit_ex2(context.get(), cipher->cipher.get(), nullptr, nullptr,
-                                      nullptr) != 1) {
+  if (!context ||
+      EVP_EncryptInit_ex2(context.get(), cipher->cipher.get(), nullptr, nullptr, nullptr) != 1) {
     return OpenSslError(NTE_BAD_ALGID, "cipher");
   }
   EncryptedContent encrypted;
@@ -82,8 +82,8 @@ CryptResult<Bytes> DecryptContent(const X509_ALGOR& algorithm, ByteView key, Byt
   auto cipher = ContentCipherForOid(OidText(oid));
   if (!cipher) return Failure(NTE_BAD_ALGID, "no such content-encryption algorithm");
   EvpCipherCtxPtr context(EVP_CIPHER_CTX_new());
-  if (!context || EVP_DecryptInit_ex2(context.get(), cipher->cipher.get(), nullptr, nullptr,
-                                      nullptr) != 1) {
+  if (!context ||
+      EVP_DecryptInit_ex2(context.get(), cipher->cipher.get(), nullptr, nullptr, nullptr) != 1) {
     return OpenSslError(NTE_BAD_ALGID, "cipher");
   }
   // The IV (and RC2's key size) come from the parameters; RC4 has none to read.

@@ -15,8 +15,8 @@ namespace velsor::crypt {
 using Asn1TypePtr = std::unique_ptr<ASN1_TYPE, OpenSslFree<ASN1_TYPE_free>>;
 
 struct EncryptedContent {
-  Bytes key;                // secret: wiped when dropped
-  Asn1TypePtr parameters;   // the algorithm parameters to write beside the OID
+  Bytes key;               // secret: wiped when dropped
+  Asn1TypePtr parameters;  // the algorithm parameters to write beside the OID
   Bytes ciphertext;
   EncryptedContent() = default;
   EncryptedContent(EncryptedContent&&) = default;

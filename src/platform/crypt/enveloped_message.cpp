@@ -29,8 +29,7 @@ CryptResult<Bytes> Envelope(const CertContext& recipient, std::string_view symme
   Pkcs7Ptr message(PKCS7_new());
   RecipientInfoPtr info(PKCS7_RECIP_INFO_new());
   Asn1ObjectPtr cipherOid(OBJ_txt2obj(std::string(symmetricOid).c_str(), 1));
-  if (!message || !info || !cipherOid ||
-      PKCS7_set_type(message.get(), NID_pkcs7_enveloped) != 1 ||
+  if (!message || !info || !cipherOid || PKCS7_set_type(message.get(), NID_pkcs7_enveloped) != 1 ||
       PKCS7_RECIP_INFO_set(info.get(), const_cast<X509*>(recipient.x509())) != 1 ||
       ASN1_STRING_set(info->enc_key, wrapped->data(), static_cast<int>(wrapped->size())) != 1) {
     return OpenSslError(CRYPT_E_OSS_ERROR, "envelope");
@@ -53,12 +52,7 @@ CryptResult<Bytes> Envelope(const CertContext& recipient, std::string_view symme
                             static_cast<int>(encrypted->ciphertext.size())) != 1) {
     return OpenSslError(E_OUTOFMEMORY, "encrypted content");
   }
-  unsigned char* der = nullptr;
-  const int length = i2d_PKCS7(message.get(), &der);
-  if (length <= 0) return OpenSslError(CRYPT_E_OSS_ERROR, "encoding");
-  Bytes encoded(der, der + length);
-  OPENSSL_free(der);
-  return encoded;
+  return EncodePkcs7(*message);
 }
 
 struct EnvelopeParts {
@@ -127,9 +121,9 @@ CryptResult<Decrypted> Decrypt(ByteView encoded, const CertStore& personal) {
   auto unwrapped = UnwrapForUser(parts->recipients, personal);
   if (!unwrapped) return unwrapped.error();
   const ASN1_OCTET_STRING* ciphertext = parts->body->enc_data;
-  auto content = DecryptContent(
-      *parts->body->algorithm, unwrapped->key,
-      ByteView(ciphertext->data, static_cast<std::size_t>(ciphertext->length)));
+  auto content =
+      DecryptContent(*parts->body->algorithm, unwrapped->key,
+                     ByteView(ciphertext->data, static_cast<std::size_t>(ciphertext->length)));
   OPENSSL_cleanse(unwrapped->key.data(), unwrapped->key.size());
   if (!content) return content.error();
   const int innerType = OBJ_obj2nid(parts->body->content_type);
@@ -172,8 +166,8 @@ CryptResult<Bytes> EnvelopePkcs7(const CertContext& recipient, std::string_view 
 }
 
 CryptResult<Bytes> SignAndEnvelopePkcs7(const CertContext& signer, std::string_view digestOid,
-                                        const CertContext& recipient,
-                                        std::string_view symmetricOid, ByteView content) {
+                                        const CertContext& recipient, std::string_view symmetricOid,
+                                        ByteView content) {
   auto signedData = SignPkcs7(signer, digestOid, content, false);
   if (!signedData) return signedData.error();
   return Envelope(recipient, symmetricOid, *signedData, NID_pkcs7_signed);

@@ -20,13 +20,12 @@
 
 namespace velsor::crypt {
 
-
 CryptResult<Bytes> EnvelopePkcs7(const CertContext& recipient, std::string_view symmetricOid,
                                  ByteView content);
 
 CryptResult<Bytes> SignAndEnvelopePkcs7(const CertContext& signer, std::string_view digestOid,
-                                        const CertContext& recipient,
-                                        std::string_view symmetricOid, ByteView content);
+                                        const CertContext& recipient, std::string_view symmetricOid,
+                                        ByteView content);
 
 struct OpenedEnvelope {
   CertContextPtr recipient;  // the user's certificate whose private key opened it

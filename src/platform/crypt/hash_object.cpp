@@ -72,8 +72,7 @@ CryptResult<Bytes> HashObject::SignLeastSignificantFirst(const EVP_PKEY* key) {
   return signature;
 }
 
-CryptResult<Done> HashObject::VerifyLeastSignificantFirst(EVP_PKEY& publicKey,
-                                                          ByteView signature) {
+CryptResult<Done> HashObject::VerifyLeastSignificantFirst(EVP_PKEY& publicKey, ByteView signature) {
   auto value = Finish();
   if (!value) return value.error();
   auto context = RsaContext(publicKey, digest_, false);

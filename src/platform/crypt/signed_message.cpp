@@ -72,8 +72,12 @@ CryptResult<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestO
       PKCS7_final(message.get(), data.get(), kFlags | (detached ? PKCS7_DETACHED : 0)) != 1) {
     return OpenSslError(E_FAIL, "signing");
   }
+  return EncodePkcs7(*message);
+}
+
+CryptResult<Bytes> EncodePkcs7(PKCS7& message) {
   unsigned char* der = nullptr;
-  const int length = i2d_PKCS7(message.get(), &der);
+  const int length = i2d_PKCS7(&message, &der);
   if (length <= 0) return OpenSslError(CRYPT_E_OSS_ERROR, "encoding");
   Bytes encoded(der, der + length);
   OPENSSL_free(der);
@@ -114,7 +118,8 @@ CryptResult<VerifiedMessage> VerifyDecodedPkcs7(PKCS7& message, const ByteView* 
   PKCS7_SIGNER_INFO_get0_algs(first, nullptr, &digestAlgorithm, nullptr);
   const ASN1_OBJECT* digestOid = nullptr;
   X509_ALGOR_get0(&digestOid, nullptr, nullptr, digestAlgorithm);
-  if (DigestForOid(OidText(digestOid)) == nullptr) return Failure(NTE_BAD_ALGID, "unknown digest algorithm");
+  if (DigestForOid(OidText(digestOid)) == nullptr)
+    return Failure(NTE_BAD_ALGID, "unknown digest algorithm");
 
   // A detached message's content comes from the caller; an attached one's from inside.
   BioPtr external;

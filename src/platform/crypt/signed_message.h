@@ -34,6 +34,9 @@ struct VerifiedMessage {
 // detached message; without it the content is the one inside the message.
 CryptResult<VerifiedMessage> VerifyPkcs7(ByteView message, const ByteView* detachedContent);
 
+// DER; CRYPT_E_OSS_ERROR when the message cannot be encoded.
+CryptResult<Bytes> EncodePkcs7(PKCS7& message);
+
 // The two halves of VerifyPkcs7, for messages that arrive inside other messages.
 CryptResult<Pkcs7Ptr> DecodePkcs7(ByteView message);
 CryptResult<VerifiedMessage> VerifyDecodedPkcs7(PKCS7& message, const ByteView* detachedContent);

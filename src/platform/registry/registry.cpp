@@ -110,9 +110,8 @@ CryptResult<Done> Registry::CreateKey(Root root, std::u16string_view path) {
 }
 
 bool Registry::KeyExists(Root root, std::u16string_view path) {
-  auto found = GuardDatabase([&]() -> CryptResult<bool> {
-    return KeyId(*database_, FullPath(root, path)).has_value();
-  });
+  auto found = GuardDatabase(
+      [&]() -> CryptResult<bool> { return KeyId(*database_, FullPath(root, path)).has_value(); });
   return found && *found;
 }
 
@@ -156,13 +155,14 @@ CryptResult<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
   });
 }
 
-CryptResult<Done> Registry::SetValue(Root root, std::u16string_view path,
-                                     std::u16string_view name, const RegistryValue& value) {
+CryptResult<Done> Registry::SetValue(Root root, std::u16string_view path, std::u16string_view name,
+                                     const RegistryValue& value) {
   return GuardDatabase([&]() -> CryptResult<Done> {
     crypt::Database::Transaction transaction(*database_);
     const std::int64_t key = EnsureKey(*database_, FullPath(root, path));
     database_
-        ->Prepare("INSERT OR REPLACE INTO registry_values (key, name, type, data) VALUES (?, ?, ?, ?)")
+        ->Prepare(
+            "INSERT OR REPLACE INTO registry_values (key, name, type, data) VALUES (?, ?, ?, ?)")
         .Bind(1, key)
         .Bind(2, Utf16ToUtf8(name))
         .Bind(3, static_cast<std::int64_t>(value.type))
@@ -178,8 +178,8 @@ CryptResult<RegistryValue> Registry::QueryValue(Root root, std::u16string_view p
   return GuardDatabase([&]() -> CryptResult<RegistryValue> {
     const auto key = KeyId(*database_, FullPath(root, path));
     if (!key) return NotFound("key");
-    auto query = database_->Prepare(
-        "SELECT type, data FROM registry_values WHERE key = ? AND name = ?");
+    auto query =
+        database_->Prepare("SELECT type, data FROM registry_values WHERE key = ? AND name = ?");
     query.Bind(1, *key).Bind(2, Utf16ToUtf8(name));
     if (!query.Step()) return NotFound("value");
     return RegistryValue{static_cast<DWORD>(query.Integer(0)), Utf8ToUtf16(query.Text(1))};
@@ -205,8 +205,8 @@ std::optional<Root> RootNamed(std::u16string_view name) {
     Root root;
   };
   constexpr std::array kRoots{
-      Named{u"HKEY_CLASSES_ROOT", Root::ClassesRoot}, Named{u"HKCR", Root::ClassesRoot},
-      Named{u"HKEY_CURRENT_USER", Root::CurrentUser}, Named{u"HKCU", Root::CurrentUser},
+      Named{u"HKEY_CLASSES_ROOT", Root::ClassesRoot},   Named{u"HKCR", Root::ClassesRoot},
+      Named{u"HKEY_CURRENT_USER", Root::CurrentUser},   Named{u"HKCU", Root::CurrentUser},
       Named{u"HKEY_LOCAL_MACHINE", Root::LocalMachine}, Named{u"HKLM", Root::LocalMachine},
   };
   for (const Named& known : kRoots) {

@@ -61,10 +61,10 @@ class ChooserHandlers {
 };
 
 struct FileDialogRequest {
-  std::u16string title;
-  std::u16string filter;            // e.g. u"*.*" or u"*.cry"
-  std::u16string proposedName;      // save dialogs
-  std::u16string defaultExtension;  // added when the user types none
+  std::u16string title{};
+  std::u16string filter{};            // e.g. u"*.*" or u"*.cry"
+  std::u16string proposedName{};      // save dialogs
+  std::u16string defaultExtension{};  // added when the user types none
   bool confirmOverwrite = false;
 };
 
