@@ -13,7 +13,14 @@ ComPtr<CTolvaneVelsor> CTolvaneVelsor::Create() {
       std::unique_ptr<CTolvaneVelsor>(new CTolvaneVelsor).release());
 }
 
+std::unique_ptr<CTolvaneVelsor> CTolvaneVelsor::CreatePart(IUnknown& controlling) {
+  std::unique_ptr<CTolvaneVelsor> part(new CTolvaneVelsor);
+  part->controlling_ = &controlling;
+  return part;
+}
+
 HRESULT CTolvaneVelsor::QueryInterface(REFIID riid, void** object) {
+  if (controlling_ != nullptr) return controlling_->QueryInterface(riid, object);
   if (object == nullptr) return E_POINTER;
   if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IOmbrelTolvaneVelsor20_64) {
     *object = static_cast<IOmbrelTolvaneVelsor20_64*>(this);
@@ -24,9 +31,13 @@ HRESULT CTolvaneVelsor::QueryInterface(REFIID riid, void** object) {
   return E_NOINTERFACE;
 }
 
-ULONG CTolvaneVelsor::AddRef() { return ++references_; }
+ULONG CTolvaneVelsor::AddRef() {
+  if (controlling_ != nullptr) return controlling_->AddRef();
+  return ++references_;
+}
 
 ULONG CTolvaneVelsor::Release() {
+  if (controlling_ != nullptr) return controlling_->Release();
   const ULONG remaining = --references_;
   if (remaining == 0) std::unique_ptr<CTolvaneVelsor> last{this};
   return remaining;

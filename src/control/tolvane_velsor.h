@@ -14,6 +14,9 @@ class CTolvaneVelsor final : public IOmbrelTolvaneVelsor20_64 {
  public:
   // A new object with one reference, held by the returned pointer.
   static ComPtr<CTolvaneVelsor> Create();
+  // The scripting part of a larger object: its IUnknown calls go to `controlling`, which
+  // answers for the whole object and owns this part.
+  static std::unique_ptr<CTolvaneVelsor> CreatePart(IUnknown& controlling);
 
   // For code in the same process that works with the object's state directly.
   const control::ControlState& state() const { return state_; }
@@ -105,6 +108,7 @@ class CTolvaneVelsor final : public IOmbrelTolvaneVelsor20_64 {
 
   // Calls arrive one at a time on the page's thread, so the count needs no atomics.
   ULONG references_ = 1;
+  IUnknown* controlling_ = nullptr;
   control::ControlState state_;
 };
 

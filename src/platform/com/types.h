@@ -14,6 +14,7 @@ using USHORT = std::uint16_t;
 using LONG = std::int32_t;
 using ULONG = std::uint32_t;
 using INT = std::int32_t;
+using BOOL = std::int32_t;
 using UINT = std::uint32_t;
 using LONGLONG = std::int64_t;
 using ULONGLONG = std::uint64_t;

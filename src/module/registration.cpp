@@ -1,0 +1,125 @@
+#include "module/registration.h"
+
+#include "control/ombrel_tolvane_velsor.h"
+#include "platform/codepage/utf.h"
+#include "platform/crypt/velsor_home.h"
+#include "platform/registry/registrar.h"
+
+namespace velsor::module {
+namespace {
+
+constexpr std::u16string_view kClassScript = uR"(HKCR
+{
+  Velsor.TolvaneVelsor20_64.1 = s 'TolvaneVelsor20_64 Class'
+  {
+    CLSID = s '%CLSID%'
+  }
+  Velsor.TolvaneVelsor20_64 = s 'TolvaneVelsor20_64 Class'
+  {
+    CLSID = s '%CLSID%'
+    CurVer = s 'Velsor.TolvaneVelsor20_64.1'
+  }
+  NoRemove CLSID
+  {
+    ForceRemove %CLSID% = s 'TolvaneVelsor20_64 Class'
+    {
+      ProgID = s 'Velsor.TolvaneVelsor20_64.1'
+      VersionIndependentProgID = s 'Velsor.TolvaneVelsor20_64'
+      ForceRemove Programmable
+      InprocServer32 = s '%MODULE%'
+      {
+        val ThreadingModel = s 'Apartment'
+      }
+      ForceRemove CtlSettings
+      {
+        val stubPath = s '%STUBPATH%'
+      }
+      ForceRemove Control
+      ForceRemove Insertable
+      ForceRemove ToolboxBitmap32 = s '%MODULE%, 101'
+      MiscStatus = s '0'
+      {
+        1 = s '131473'
+      }
+      TypeLib = s '%LIBID%'
+      Version = s '1.0'
+    }
+  }
+}
+)";
+
+// The type library is described by the module itself; its registration names the module
+// for this platform and the interfaces it describes.
+constexpr std::u16string_view kTypeLibraryScript = uR"(HKCR
+{
+  NoRemove TypeLib
+  {
+    ForceRemove %LIBID%
+    {
+      1.0 = s 'OmbrelVelsor 2.0 64bit Type Library'
+      {
+        FLAGS = s '0'
+        HELPDIR = s '%MODULEDIR%'
+        0
+        {
+          linux64 = s '%MODULE%'
+        }
+      }
+    }
+  }
+  NoRemove Interface
+  {
+    ForceRemove %IID% = s 'IOmbrelTolvaneVelsor20_64'
+    {
+      ProxyStubClsid32 = s '{00020424-0000-0000-C000-000000000046}'
+      TypeLib = s '%LIBID%'
+      {
+        val Version = s '1.0'
+      }
+    }
+    ForceRemove %EVENTSIID% = s '_IOmbrelTolvaneVelsorEvents20_64'
+    {
+      ProxyStubClsid32 = s '{00020420-0000-0000-C000-000000000046}'
+      TypeLib = s '%LIBID%'
+      {
+        val Version = s '1.0'
+      }
+    }
+  }
+}
+)";
+
+std::u16string Text(const GUID& guid) { return codepage::AsciiToUtf16(GuidToString(guid)); }
+
+HRESULT Run(const std::filesystem::path& modulePath, bool registering) {
+  auto registry = registry::Registry::Open();
+  if (!registry) return registry.code();
+  std::u16string stubPath;
+  if (auto home = crypt::VelsorHome()) {
+    stubPath = codepage::Utf8ToUtf16((*home / "velsorStub").string()) + u"/";
+  }
+  const registry::Substitutions substitutions{
+      {u"MODULE", codepage::Utf8ToUtf16(modulePath.string())},
+      {u"MODULEDIR", codepage::Utf8ToUtf16(modulePath.parent_path().string())},
+      {u"STUBPATH", stubPath},
+      {u"CLSID", Text(CLSID_OmbrelTolvaneVelsor20_64)},
+      {u"LIBID", Text(LIBID_OmbrelVELSORLib20_64)},
+      {u"IID", Text(IID_IOmbrelTolvaneVelsor20_64)},
+      {u"EVENTSIID", Text(DIID__IOmbrelTolvaneVelsorEvents20_64)},
+  };
+  for (std::u16string_view script : {kClassScript, kTypeLibraryScript}) {
+    auto done = registry::RunRegistrationScript(*registry, script, substitutions, registering);
+    if (!done) return done.code();
+  }
+  return S_OK;
+}
+
+}  // namespace
+
+std::u16string_view ClassRegistrationScript() { return kClassScript; }
+std::u16string_view TypeLibraryRegistrationScript() { return kTypeLibraryScript; }
+
+HRESULT RegisterModule(const std::filesystem::path& modulePath) { return Run(modulePath, true); }
+HRESULT UnregisterModule(const std::filesystem::path& modulePath) { return Run(modulePath, false); }
+
+}  // namespace velsor::module
