@@ -21,8 +21,8 @@ constexpr char kDemoUsage[] =
     "\n"
     "Makes a demo hierarchy in the current user's stores: a root in ROOT, an intermediate\n"
     "authority in CA with its revocation list, two users with their keys in MY (one with\n"
-    "an exchange key, one with a signature key) and a partner in AddressBOOK. Every run\n"
-    "makes new keys and certificates.\n";
+    "an exchange key, one with a signature key) and a partner in AddressBOOK, which holds\n"
+    "the two users as well. Every run makes new keys and certificates.\n";
 
 constexpr std::time_t kDay = 24 * 60 * 60;
 
@@ -99,8 +99,12 @@ int DemoPkiCommand(Arguments arguments) {
   Require(crypt::ImportCertificateWithKey(signatureUser.encoded, *signatureUser.key,
                                           crypt::AT_SIGNATURE, crypt::MS_ENHANCED_PROV),
           "importing the second user");
-  Require(Require(crypt::CertStore::Open(u"AddressBOOK"), "store AddressBOOK").Add(partner.encoded),
-          "adding the partner");
+  auto book = Require(crypt::CertStore::Open(u"AddressBOOK"), "store AddressBOOK");
+  Require(book.Add(partner.encoded), "adding the partner");
+  // The users' own certificates in the address book too, as their colleagues hold them, so
+  // that messages can be enveloped for them and their raw signatures checked.
+  Require(book.Add(exchangeUser.encoded), "adding the first user to the address book");
+  Require(book.Add(signatureUser.encoded), "adding the second user to the address book");
 
   Report("root", "ROOT", root);
   Report("intermediate authority", "CA", authority);
@@ -109,6 +113,7 @@ int DemoPkiCommand(Arguments arguments) {
   Report("user with an exchange key", "MY", exchangeUser);
   Report("user with a signature key", "MY", signatureUser);
   Report("partner (no key)", "AddressBOOK", partner);
+  std::puts("(both users are in AddressBOOK as well)");
   std::puts("\nSee them with: velsor store list [MY|CA|ROOT|AddressBOOK]");
   return 0;
 }

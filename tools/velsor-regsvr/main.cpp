@@ -1,0 +1,57 @@
+// velsor-regsvr [-u] MODULE: registers a COM server module, or unregisters it with -u, by
+// calling its DllRegisterServer or DllUnregisterServer.
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "platform/com/activation.h"
+
+namespace {
+
+using Entry = velsor::HRESULT (*)();
+
+int Usage() {
+  std::fprintf(stderr, "usage: velsor-regsvr [-u] MODULE\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool unregister = false;
+  std::string path;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "-u") {
+      unregister = true;
+    } else if (path.empty() && !argument.empty() && argument[0] != '-') {
+      path = argument;
+    } else {
+      return Usage();
+    }
+  }
+  if (path.empty()) return Usage();
+  std::error_code ignored;
+  const std::filesystem::path full = std::filesystem::absolute(path, ignored);
+  auto module = velsor::LoadModule(full.string());
+  if (!module) {
+    std::fprintf(stderr, "velsor-regsvr: cannot load %s: %s\n", path.c_str(),
+                 module.error().detail.c_str());
+    return 1;
+  }
+  const char* name = unregister ? "DllUnregisterServer" : "DllRegisterServer";
+  auto entry = reinterpret_cast<Entry>(velsor::ModuleFunction(*module, name));
+  if (entry == nullptr) {
+    std::fprintf(stderr, "velsor-regsvr: %s has no %s\n", path.c_str(), name);
+    return 1;
+  }
+  const velsor::HRESULT hr = entry();
+  if (hr != velsor::S_OK) {
+    std::fprintf(stderr, "velsor-regsvr: %s failed with 0x%08X\n", name,
+                 static_cast<unsigned>(hr));
+    return 1;
+  }
+  std::printf("%s succeeded for %s\n", name, full.c_str());
+  return 0;
+}
