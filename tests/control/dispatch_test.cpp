@@ -1,5 +1,8 @@
 #include <gmock/gmock.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <vector>
 
@@ -194,6 +197,25 @@ TEST_F(DispatchTest, InterfacesAndReferences) {
   UINT count = 9;
   EXPECT_EQ(control->GetTypeInfoCount(&count), S_OK);
   EXPECT_EQ(count, 0u);
+}
+
+}  // namespace
+}  // namespace velsor::testing
+
+namespace velsor::testing {
+namespace {
+
+// The page scripts in tests/scripts together call every member of the interface.
+TEST(PageScripts, EveryMemberIsUsed) {
+  std::string scripts;
+  for (const auto& entry : std::filesystem::directory_iterator(VELSOR_PAGE_SCRIPTS)) {
+    if (entry.path().extension() != ".js") continue;
+    std::ifstream file(entry.path());
+    scripts.append(std::istreambuf_iterator<char>(file), {});
+  }
+  for (const auto& member : control::Members()) {
+    EXPECT_NE(scripts.find(member.name), std::string::npos) << member.name;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Runs one page script the way a user would: a fresh VELSOR_HOME with the test PKI, the
+# module registered, the script run by velsor-script with the scripted dialog host, and
+# its output compared with PAGE.expected. Usage: run_page.sh BUILD_DIR PAGE.js
+set -euo pipefail
+build=$1
+page=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export VELSOR_HOME=$work/home
+export VELSOR_UI=scripted
+export VELSOR_UI_SCRIPT=$work/dialogs
+"$build/tests/scripts/install_test_pki" "$work/alice.b64"
+"$build/tools/velsor-regsvr/velsor-regsvr" "$build/src/module/OmbrelVelsor20_64.so" >/dev/null
+
+# Files the file pages work on, and the user's answers to the dialogs they show.
+printf 'form file content' >"$work/a.txt"
+: >"$work/empty.txt"
+mkdir "$work/saved"
+ui=${page%.js}.ui
+if [[ -f $ui ]]; then sed "s|@WORK@|$work|g" "$ui" >"$VELSOR_UI_SCRIPT"; else : >"$VELSOR_UI_SCRIPT"; fi
+
+"$build/tools/velsor-script/velsor-script" "$page" "$work" "$(cat "$work/alice.b64")" \
+  >"$work/out" 2>"$work/err" || { echo "velsor-script failed:"; cat "$work/err"; exit 1; }
+# What the page saved: text files with their content, others by name.
+for saved in "$work"/saved/*; do
+  [[ -e $saved ]] || continue
+  if [[ $saved == *.txt ]]; then echo "saved ${saved##*/}: $(cat "$saved")"; else echo "saved ${saved##*/}"; fi
+done >>"$work/out"
+sed "s|$work|@WORK@|g" "$work/out" >"$work/actual"
+if [[ -n ${VELSOR_UPDATE_EXPECTED:-} ]]; then cp "$work/actual" "${page%.js}.expected"; fi
+if ! diff -u "${page%.js}.expected" "$work/actual"; then
+  echo "output of $page differs from ${page%.js}.expected"
+  exit 1
+fi
