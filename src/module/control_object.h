@@ -1,12 +1,17 @@
 #pragma once
 // The control as the module serves it: the scripting part together with object safety,
-// and able to be aggregated by an outer object, to which every interface but the inner
-// IUnknown then delegates.
+// persistence of its extent, its class information, a connection point for property
+// notifications and its drawing. It can be aggregated by an outer object, to which every
+// interface but the inner IUnknown then delegates.
 
 #include <memory>
 
 #include "control/tolvane_velsor.h"
-#include "platform/com/class_factory.h"
+#include "module/class_info.h"
+#include "module/control_view.h"
+#include "module/extent_persistence.h"
+#include "module/object_safety.h"
+#include "module/property_notify_point.h"
 
 namespace velsor::module {
 
@@ -28,24 +33,16 @@ class ControlObject final : public IUnknown {
 
   IUnknown& Controlling() { return outer_ != nullptr ? *outer_ : *this; }
 
-  class Safety final : public IObjectSafety {
-   public:
-    explicit Safety(ControlObject& owner) : owner_(owner) {}
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
-    HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* supported, DWORD* enabled) override;
-    HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD mask, DWORD enabled) override;
-
-   private:
-    ControlObject& owner_;
-    DWORD enabled_ = 0;
-  };
-
   IUnknown* outer_;
   ULONG references_ = 1;
   std::unique_ptr<CTolvaneVelsor> control_;
-  Safety safety_{*this};
+  PersistedState persisted_;
+  ObjectSafety safety_{Controlling()};
+  StreamPersistence streamPersistence_{Controlling(), persisted_};
+  StoragePersistence storagePersistence_{Controlling(), persisted_};
+  ClassInfo classInfo_{Controlling()};
+  ConnectionPoints connectionPoints_{Controlling()};
+  ControlView view_{Controlling()};
 };
 
 }  // namespace velsor::module

@@ -1,6 +1,9 @@
 #include "module/registration.h"
 
+#include <fstream>
+
 #include "control/ombrel_tolvane_velsor.h"
+#include "module/type_library.h"
 #include "platform/codepage/utf.h"
 #include "platform/crypt/velsor_home.h"
 #include "platform/registry/registrar.h"
@@ -8,7 +11,8 @@
 namespace velsor::module {
 namespace {
 
-constexpr std::u16string_view kClassScript = uR"(HKCR
+constexpr std::u16string_view kClassScript =
+    uR"(HKCR
 {
   Velsor.TolvaneVelsor20_64.1 = s 'TolvaneVelsor20_64 Class'
   {
@@ -48,9 +52,10 @@ constexpr std::u16string_view kClassScript = uR"(HKCR
 }
 )";
 
-// The type library is described by the module itself; its registration names the module
-// for this platform and the interfaces it describes.
-constexpr std::u16string_view kTypeLibraryScript = uR"(HKCR
+// The type library's description, written beside the user's data, and the interfaces it
+// describes.
+constexpr std::u16string_view kTypeLibraryScript =
+    uR"(HKCR
 {
   NoRemove TypeLib
   {
@@ -62,7 +67,7 @@ constexpr std::u16string_view kTypeLibraryScript = uR"(HKCR
         HELPDIR = s '%MODULEDIR%'
         0
         {
-          linux64 = s '%MODULE%'
+          linux64 = s '%TYPELIB%'
         }
       }
     }
@@ -91,9 +96,28 @@ constexpr std::u16string_view kTypeLibraryScript = uR"(HKCR
 
 std::u16string Text(const GUID& guid) { return codepage::AsciiToUtf16(GuidToString(guid)); }
 
+constexpr char kTypeLibraryFile[] = "OmbrelVELSORLib20_64.idl";
+
+// Writes the description on registration and removes it on unregistration.
+crypt::CryptResult<std::filesystem::path> TypeLibraryFile(bool registering) {
+  auto path = crypt::PrivateUserFile(kTypeLibraryFile);
+  if (!path) return path;
+  if (registering) {
+    std::ofstream file(*path, std::ios::binary | std::ios::trunc);
+    file << TypeLibraryDescription();
+    if (!file.flush()) return crypt::Failure(E_FAIL, "cannot write the type library");
+  } else {
+    std::error_code ignored;
+    std::filesystem::remove(*path, ignored);
+  }
+  return path;
+}
+
 HRESULT Run(const std::filesystem::path& modulePath, bool registering) {
   auto registry = registry::Registry::Open();
   if (!registry) return registry.code();
+  auto typeLibrary = TypeLibraryFile(registering);
+  if (!typeLibrary) return typeLibrary.code();
   std::u16string stubPath;
   if (auto home = crypt::VelsorHome()) {
     stubPath = codepage::Utf8ToUtf16((*home / "velsorStub").string()) + u"/";
@@ -102,6 +126,7 @@ HRESULT Run(const std::filesystem::path& modulePath, bool registering) {
       {u"MODULE", codepage::Utf8ToUtf16(modulePath.string())},
       {u"MODULEDIR", codepage::Utf8ToUtf16(modulePath.parent_path().string())},
       {u"STUBPATH", stubPath},
+      {u"TYPELIB", codepage::Utf8ToUtf16(typeLibrary->string())},
       {u"CLSID", Text(CLSID_OmbrelTolvaneVelsor20_64)},
       {u"LIBID", Text(LIBID_OmbrelVELSORLib20_64)},
       {u"IID", Text(IID_IOmbrelTolvaneVelsor20_64)},

@@ -2,6 +2,7 @@
 
 #include "control/ombrel_tolvane_velsor.h"
 #include "fixtures/test_pki.h"
+#include "platform/codepage/utf.h"
 #include "platform/com/activation.h"
 #include "platform/com/bstr.h"
 #include "platform/com/class_factory.h"
@@ -54,20 +55,29 @@ TEST_F(ModuleTest, RegistrationComesAndGoesCleanly) {
   auto registry = registry::Registry::Open();
   ASSERT_TRUE(registry->CreateKey(registry::Root::ClassesRoot, u"CLSID\\{unrelated}"));
   ASSERT_EQ(Export<Entry>("DllRegisterServer")(), S_OK);
-  const std::u16string clsid = u"CLSID\\" + std::u16string(u"{4C6A3A2C-7B13-4F80-AE23-A7FBA58E20FD}");
-  const auto server = registry->QueryValue(registry::Root::ClassesRoot, clsid + u"\\InprocServer32", u"");
+  const std::u16string clsid =
+      u"CLSID\\" + std::u16string(u"{4C6A3A2C-7B13-4F80-AE23-A7FBA58E20FD}");
+  const auto server =
+      registry->QueryValue(registry::Root::ClassesRoot, clsid + u"\\InprocServer32", u"");
   ASSERT_TRUE(server);
   EXPECT_EQ(server->data.front(), u'/') << "the module's full path";
-  EXPECT_EQ(registry->QueryValue(registry::Root::ClassesRoot, clsid + u"\\MiscStatus\\1", u"")->data,
-            u"131473");
-  const auto stub =
-      registry->QueryValue(registry::Root::LocalMachine,
-                           u"SOFTWARE\\Classes\\" + clsid + u"\\CtlSettings", u"stubPath");
+  EXPECT_EQ(
+      registry->QueryValue(registry::Root::ClassesRoot, clsid + u"\\MiscStatus\\1", u"")->data,
+      u"131473");
+  const auto stub = registry->QueryValue(
+      registry::Root::LocalMachine, u"SOFTWARE\\Classes\\" + clsid + u"\\CtlSettings", u"stubPath");
   ASSERT_TRUE(stub);
   EXPECT_EQ(stub->data.back(), u'/');
-  EXPECT_EQ(registry->QueryValue(registry::Root::ClassesRoot,
-                                 u"Velsor.TolvaneVelsor20_64\\CurVer", u"")->data,
-            u"Velsor.TolvaneVelsor20_64.1");
+  EXPECT_EQ(
+      registry->QueryValue(registry::Root::ClassesRoot, u"Velsor.TolvaneVelsor20_64\\CurVer", u"")
+          ->data,
+      u"Velsor.TolvaneVelsor20_64.1");
+  const auto typeLibrary = registry->QueryValue(
+      registry::Root::ClassesRoot,
+      u"TypeLib\\{BEB3E6DF-CE79-4386-8001-3DEFEA6DE53B}\\1.0\\0\\linux64", u"");
+  ASSERT_TRUE(typeLibrary);
+  const std::filesystem::path description = codepage::Utf16ToUtf8(typeLibrary->data);
+  EXPECT_GT(std::filesystem::file_size(description), 1000u);
   ASSERT_EQ(Export<Entry>("DllRegisterServer")(), S_OK) << "registering twice is harmless";
 
   // Activation through the registry, as pages do it.
@@ -76,11 +86,13 @@ TEST_F(ModuleTest, RegistrationComesAndGoesCleanly) {
   activated->object = ComPtr<IDispatch>();
 
   ASSERT_EQ(Export<Entry>("DllUnregisterServer")(), S_OK);
-  for (const std::u16string& key : {clsid, std::u16string(u"Velsor.TolvaneVelsor20_64"),
-                                   std::u16string(u"Velsor.TolvaneVelsor20_64.1"),
-                                   std::u16string(u"TypeLib\\{BEB3E6DF-CE79-4386-8001-3DEFEA6DE53B}")}) {
+  for (const std::u16string& key :
+       {clsid, std::u16string(u"Velsor.TolvaneVelsor20_64"),
+        std::u16string(u"Velsor.TolvaneVelsor20_64.1"),
+        std::u16string(u"TypeLib\\{BEB3E6DF-CE79-4386-8001-3DEFEA6DE53B}")}) {
     EXPECT_FALSE(registry->KeyExists(registry::Root::ClassesRoot, key));
   }
+  EXPECT_FALSE(std::filesystem::exists(description));
   EXPECT_TRUE(registry->KeyExists(registry::Root::ClassesRoot, u"CLSID"));
   EXPECT_TRUE(registry->KeyExists(registry::Root::ClassesRoot, u"CLSID\\{unrelated}"));
   EXPECT_EQ(CreateDispatchObject(u"Velsor.TolvaneVelsor20_64.1").code(), CO_E_CLASSSTRING);
@@ -111,8 +123,9 @@ TEST_F(ModuleTest, FactoryLifetimeAndAggregation) {
   IUnknown* inner = nullptr;
   ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&inner)), S_OK);
   IOmbrelTolvaneVelsor20_64* control = nullptr;
-  ASSERT_EQ(inner->QueryInterface(IID_IOmbrelTolvaneVelsor20_64, reinterpret_cast<void**>(&control)),
-            S_OK);
+  ASSERT_EQ(
+      inner->QueryInterface(IID_IOmbrelTolvaneVelsor20_64, reinterpret_cast<void**>(&control)),
+      S_OK);
   EXPECT_EQ(control->QueryInterface(IID_IObjectSafety, &object), E_NOINTERFACE)
       << "an aggregated part asks its outer object";
   LONG errorNum = 1;
@@ -125,9 +138,9 @@ TEST_F(ModuleTest, FactoryLifetimeAndAggregation) {
 
 TEST_F(ModuleTest, ObjectSafety) {
   ComPtr<IUnknown> control;
-  ASSERT_EQ(Factory()->CreateInstance(nullptr, IID_IUnknown,
-                                      reinterpret_cast<void**>(control.Receive())),
-            S_OK);
+  ASSERT_EQ(
+      Factory()->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(control.Receive())),
+      S_OK);
   ComPtr<IObjectSafety> safety;
   ASSERT_EQ(control->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(safety.Receive())),
             S_OK);
