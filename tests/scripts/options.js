@@ -26,3 +26,11 @@ report("empty plain text");
 c.VLSetPlainText("😀 and 中文");
 WScript.Echo("extracted before any verification: [" + c.VLGetPlainText() + "]");
 WScript.Echo("errorCode " + c.errorCode);
+
+// Strings cross without loss: characters outside the BMP and zero characters.
+c.VLSetCodePage(65001);
+WScript.Echo("encoded: " + c.VLBase64Encode("😀"));
+var smiley = c.VLBase64Decode("8J+YgA==");
+WScript.Echo("decoded: " + smiley + " " + smiley.length + " " + smiley.charCodeAt(0).toString(16));
+var zero = c.VLBase64Decode("YQBi");
+WScript.Echo("with a zero: " + zero.length + " " + zero.charCodeAt(1));

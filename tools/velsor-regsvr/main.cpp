@@ -48,8 +48,7 @@ int main(int argc, char** argv) {
   }
   const velsor::HRESULT hr = entry();
   if (hr != velsor::S_OK) {
-    std::fprintf(stderr, "velsor-regsvr: %s failed with 0x%08X\n", name,
-                 static_cast<unsigned>(hr));
+    std::fprintf(stderr, "velsor-regsvr: %s failed with 0x%08X\n", name, static_cast<unsigned>(hr));
     return 1;
   }
   std::printf("%s succeeded for %s\n", name, full.c_str());

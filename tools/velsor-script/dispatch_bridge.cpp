@@ -141,8 +141,7 @@ duk_ret_t CallMethod(duk_context* ctx) {
     IDispatch* object = HostOf(ctx).Object(index);
     Call call;
     for (duk_idx_t i = count - 1; i >= 0; --i) call.arguments.push_back(ToVariant(ctx, i));
-    const HRESULT hr =
-        object == nullptr ? E_POINTER : call.Invoke(object, dispid, DISPATCH_METHOD);
+    const HRESULT hr = object == nullptr ? E_POINTER : call.Invoke(object, dispid, DISPATCH_METHOD);
     if (Succeeded(hr)) {
       // A string result the member left out reads as "".
       if (call.result.vt == VT_BSTR || call.result.vt == VT_EMPTY) {

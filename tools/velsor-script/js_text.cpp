@@ -7,7 +7,11 @@ std::u16string ScriptToUtf16(std::string_view internal) {
   out.reserve(internal.size());
   for (std::size_t i = 0; i < internal.size();) {
     const auto lead = static_cast<unsigned char>(internal[i]);
-    std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    std::size_t length = lead < 0x80    ? 1
+                         : lead >= 0xF0 ? 4
+                         : lead >= 0xE0 ? 3
+                         : lead >= 0xC0 ? 2
+                                        : 0;
     if (length == 0 || i + length > internal.size()) {
       out.push_back(u'\uFFFD');  // never produced by the engine; kept visible if it is
       ++i;

@@ -32,11 +32,10 @@ crypt::CryptResult<ActivatedObject> CreateDispatchObject(std::u16string_view pro
   if (!registry) return registry.error();
   const auto clsidText =
       registry->QueryValue(registry::Root::ClassesRoot, std::u16string(progId) + u"\\CLSID", u"");
-  const auto clsid =
-      clsidText ? ParseGuid(codepage::Utf16ToUtf8(clsidText->data)) : std::nullopt;
+  const auto clsid = clsidText ? ParseGuid(codepage::Utf16ToUtf8(clsidText->data)) : std::nullopt;
   if (!clsid) return Failure(CO_E_CLASSSTRING, "no class is registered under that ProgID");
-  const auto server = registry->QueryValue(
-      registry::Root::ClassesRoot, u"CLSID\\" + clsidText->data + u"\\InprocServer32", u"");
+  const auto server = registry->QueryValue(registry::Root::ClassesRoot,
+                                           u"CLSID\\" + clsidText->data + u"\\InprocServer32", u"");
   if (!server) return Failure(REGDB_E_CLASSNOTREG, "the class has no in-process server");
 
   auto module = LoadModule(codepage::Utf16ToUtf8(server->data));
@@ -45,7 +44,8 @@ crypt::CryptResult<ActivatedObject> CreateDispatchObject(std::u16string_view pro
       reinterpret_cast<GetClassObject>(ModuleFunction(*module, "DllGetClassObject"));
   if (getClassObject == nullptr) return Failure(CO_E_ERRORINDLL, "no DllGetClassObject");
   ComPtr<IClassFactory> factory;
-  HRESULT hr = getClassObject(*clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.Receive()));
+  HRESULT hr =
+      getClassObject(*clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.Receive()));
   if (hr != S_OK) return Failure(hr, "no class factory");
   ActivatedObject activated{*module};
   hr = factory->CreateInstance(nullptr, IID_IDispatch,

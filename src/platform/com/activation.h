@@ -19,8 +19,8 @@ inline constexpr HRESULT CO_E_ERRORINDLL = Hr(0x800401F9);
 using ModuleHandle = std::shared_ptr<void>;
 
 struct ActivatedObject {
-  ModuleHandle module;          // destroyed last
-  ComPtr<IDispatch> object{};   // released before the module can go
+  ModuleHandle module;         // destroyed last
+  ComPtr<IDispatch> object{};  // released before the module can go
 };
 
 // CO_E_CLASSSTRING for an unknown ProgID, REGDB_E_CLASSNOTREG for a class without a

@@ -161,7 +161,8 @@ std::optional<std::vector<ScriptRoot>> Parse(std::u16string_view script,
 }
 
 std::u16string Child(std::u16string_view parent, std::u16string_view name) {
-  return parent.empty() ? std::u16string(name) : std::u16string(parent) + u"\\" + std::u16string(name);
+  return parent.empty() ? std::u16string(name)
+                        : std::u16string(parent) + u"\\" + std::u16string(name);
 }
 
 CryptResult<Done> Register(Registry& registry, Root root, std::u16string_view parent,
@@ -172,7 +173,8 @@ CryptResult<Done> Register(Registry& registry, Root root, std::u16string_view pa
   }
   if (auto created = registry.CreateKey(root, path); !created) return created;
   if (key.defaultValue) {
-    if (auto set = registry.SetValue(root, path, u"", {REG_SZ, *key.defaultValue}); !set) return set;
+    if (auto set = registry.SetValue(root, path, u"", {REG_SZ, *key.defaultValue}); !set)
+      return set;
   }
   for (const auto& [name, value] : key.values) {
     if (auto set = registry.SetValue(root, path, name, {REG_SZ, value}); !set) return set;

@@ -37,7 +37,8 @@ namespace velsor::registry {
 using Substitutions = std::map<std::u16string, std::u16string>;
 
 // E_INVALIDARG for a script that does not parse; nothing is written then.
-crypt::CryptResult<crypt::Done> RunRegistrationScript(Registry& registry, std::u16string_view script,
+crypt::CryptResult<crypt::Done> RunRegistrationScript(Registry& registry,
+                                                      std::u16string_view script,
                                                       const Substitutions& substitutions,
                                                       bool registering);
 
