@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/ui/gtk/gtk_dialog_host.h"
 #include "platform/ui/scripted_dialog_host.h"
 
 namespace velsor::ui {
@@ -32,7 +33,13 @@ std::unique_ptr<DialogHost> MakeDialogHost() {
   const char* chosen = std::getenv("VELSOR_UI");
   const std::string backend = chosen != nullptr ? chosen : "";
   if (backend == "scripted") return ScriptedFromEnvironment();
-  // The desktop backend joins here; until then every session is without dialogs.
+  if (backend == "none") return MakeNoDialogHost();
+  // The desktop when a display is there (asked for or not), else no dialogs at all.
+  const bool display =
+      std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
+  if (backend == "gtk" || (backend.empty() && display)) {
+    if (auto desktop = MakeGtkDialogHost()) return desktop;
+  }
   return MakeNoDialogHost();
 }
 

@@ -1,0 +1,107 @@
+#include "platform/ui/gtk/gtk_dialog_host.h"
+
+#include <cstdlib>
+
+#include "platform/codepage/utf.h"
+#include "platform/ui/gtk/gtk_chooser_window.h"
+#include "platform/ui/gtk/gtk_handles.h"
+
+namespace velsor::ui {
+namespace {
+
+using gtk::GString;
+using gtk::TopLevel;
+
+std::string Utf8(std::u16string_view text) { return codepage::Utf16ToUtf8(text); }
+
+// "*.*" is every file, as the platform's dialogs read it.
+std::string Pattern(std::u16string_view filter) {
+  const std::string pattern = Utf8(filter);
+  return pattern == "*.*" ? "*" : pattern;
+}
+
+bool Confirm(const std::string& question, GtkWindow* parent) {
+  TopLevel dialog(gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION,
+                                         GTK_BUTTONS_YES_NO, "%s", question.c_str()));
+  return gtk_dialog_run(GTK_DIALOG(dialog.get())) == GTK_RESPONSE_YES;
+}
+
+FileDialogResult RunFileChooser(const FileDialogRequest& request, GtkFileChooserAction action) {
+  const bool saving = action == GTK_FILE_CHOOSER_ACTION_SAVE;
+  TopLevel dialog(gtk_file_chooser_dialog_new(
+      Utf8(request.title).c_str(), nullptr, action, "_Cancel", GTK_RESPONSE_CANCEL,
+      saving ? "_Save" : "_Open", GTK_RESPONSE_ACCEPT, nullptr));
+  GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog.get());
+  if (!request.filter.empty()) {
+    GtkFileFilter* filter = gtk_file_filter_new();  // the chooser takes it
+    gtk_file_filter_set_name(filter, Utf8(request.filter).c_str());
+    gtk_file_filter_add_pattern(filter, Pattern(request.filter).c_str());
+    gtk_file_chooser_add_filter(chooser, filter);
+  }
+  if (saving) {
+    gtk_file_chooser_set_do_overwrite_confirmation(chooser, request.confirmOverwrite);
+    if (!request.proposedName.empty()) {
+      gtk_file_chooser_set_current_name(chooser, Utf8(request.proposedName).c_str());
+    }
+  }
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_ACCEPT);
+  for (;;) {
+    if (gtk_dialog_run(GTK_DIALOG(dialog.get())) != GTK_RESPONSE_ACCEPT) {
+      return {DialogOutcome::Cancelled, {}};
+    }
+    const GString chosen(gtk_file_chooser_get_filename(chooser));
+    if (!chosen) continue;
+    std::filesystem::path path(chosen.get());
+    if (!saving || request.defaultExtension.empty() || path.has_extension()) {
+      return {DialogOutcome::Done, path};
+    }
+    // A name typed without an extension takes the default one; the dialog confirmed
+    // replacing the name as typed, so a file under the completed name is asked about here.
+    path += "." + Utf8(request.defaultExtension);
+    if (!request.confirmOverwrite || !std::filesystem::exists(path) ||
+        Confirm("“" + path.filename().string() + "” already exists. Replace it?",
+                GTK_WINDOW(dialog.get()))) {
+      return {DialogOutcome::Done, path};
+    }
+  }
+}
+
+class GtkDialogHost final : public DialogHost {
+ public:
+  DialogOutcome RunChooser(ChooserHandlers& handlers) override {
+    gtk::GtkChooserWindow window(handlers);
+    window.Run();
+    return DialogOutcome::Done;
+  }
+  FileDialogResult OpenFile(const FileDialogRequest& request) override {
+    return RunFileChooser(request, GTK_FILE_CHOOSER_ACTION_OPEN);
+  }
+  FileDialogResult SaveFile(const FileDialogRequest& request) override {
+    return RunFileChooser(request, GTK_FILE_CHOOSER_ACTION_SAVE);
+  }
+  void ShowMessage(std::u16string_view text, std::u16string_view caption) override {
+    TopLevel dialog(gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO,
+                                           GTK_BUTTONS_OK, "%s", Utf8(text).c_str()));
+    gtk_window_set_title(GTK_WINDOW(dialog.get()), Utf8(caption).c_str());
+    gtk_dialog_run(GTK_DIALOG(dialog.get()));
+  }
+  // $VELSOR_CERT_VIEWER when set, else the desktop's handler for the file's type. The
+  // viewer runs on its own; it is not waited for.
+  bool OpenWithViewer(const std::filesystem::path& file) override {
+    const char* configured = std::getenv("VELSOR_CERT_VIEWER");
+    std::string viewer = configured != nullptr && *configured != '\0' ? configured : "xdg-open";
+    std::string target = file.string();
+    gchar* argv[] = {viewer.data(), target.data(), nullptr};
+    return g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
+                         nullptr) != FALSE;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<DialogHost> MakeGtkDialogHost() {
+  if (!gtk_init_check(nullptr, nullptr)) return nullptr;
+  return std::make_unique<GtkDialogHost>();
+}
+
+}  // namespace velsor::ui

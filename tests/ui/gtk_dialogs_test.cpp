@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "certs/cert_selection.h"
+#include "control/tolvane_velsor.h"
+#include "fixtures/test_files.h"
+#include "fixtures/test_pki.h"
+#include "platform/codepage/utf.h"
+#include "platform/crypt/cert_store.h"
+#include "platform/crypt/key_containers.h"
+#include "platform/ui/gtk/gtk_dialog_host.h"
+#include "ui/gtk_driver.h"
+
+namespace velsor::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Step = UserSteps::Step;
+
+constexpr char kCaption[] = "选择测试证书";
+
+class GtkDialogsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host = ui::MakeGtkDialogHost();
+    ASSERT_TRUE(host) << "no display";
+    const auto& pki = SharedTestPki();
+    for (const Issued* user : {&pki.alice, &pki.bob, &pki.highSerial}) {
+      ASSERT_TRUE(crypt::ImportCertificateWithKey(user->encoded, *user->key, crypt::AT_SIGNATURE,
+                                                  crypt::MS_ENHANCED_PROV));
+    }
+    texts = {u"选择测试证书", u"请选一张证书", u"主题",
+             u"颁发者",       u"截止日期",     u"好",
+             u"不要",         u"看看",         u"版权所有 Velsor 测试"};
+  }
+  // Runs the chooser over the three certificates in MY while `steps` act.
+  crypt::CertContextPtr Choose(std::deque<Step> steps) {
+    auto my = crypt::CertStore::Open(u"MY");
+    const std::vector<crypt::CertStore> stores{std::move(*my)};
+    UserSteps user(std::move(steps));
+    auto chosen = certs::ChooseCert(stores, certs::ChooserSetting{texts, *host});
+    EXPECT_TRUE(user.done()) << "the dialog closed before every step ran";
+    return chosen;
+  }
+  static GtkTreeView* List(GtkWidget* dialog) {
+    return GTK_TREE_VIEW(FindChild(dialog, GTK_TYPE_TREE_VIEW));
+  }
+  static GtkWidget* Button(GtkWidget* dialog, const char* label) {
+    std::function<GtkWidget*(GtkWidget*)> find = [&](GtkWidget* widget) -> GtkWidget* {
+      if (GTK_IS_BUTTON(widget) && gtk_button_get_label(GTK_BUTTON(widget)) != nullptr &&
+          std::string(gtk_button_get_label(GTK_BUTTON(widget))) == label) {
+        return widget;
+      }
+      if (!GTK_IS_CONTAINER(widget)) return nullptr;
+      GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+      GtkWidget* found = nullptr;
+      for (GList* at = children; at != nullptr && found == nullptr; at = at->next) {
+        found = find(GTK_WIDGET(at->data));
+      }
+      g_list_free(children);
+      return found;
+    };
+    return find(dialog);
+  }
+  static void ClickRow(GtkWidget* dialog, int row) {
+    GtkTreeView* list = List(dialog);
+    GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+    GdkRectangle cell;
+    gtk_tree_view_get_cell_area(list, path, gtk_tree_view_get_column(list, 1), &cell);
+    gtk_tree_path_free(path);
+    int x = 0, y = 0;
+    gtk_tree_view_convert_bin_window_to_widget_coords(list, cell.x + cell.width / 2,
+                                                      cell.y + cell.height / 2, &x, &y);
+    ClickAt(GTK_WIDGET(list), x, y);
+  }
+  static std::string FirstRowSubject(GtkWidget* dialog) {
+    GtkTreeModel* model = gtk_tree_view_get_model(List(dialog));
+    GtkTreeIter first;
+    gchar* text = nullptr;
+    if (gtk_tree_model_get_iter_first(model, &first))
+      gtk_tree_model_get(model, &first, 1, &text, -1);
+    std::string subject = text != nullptr ? text : "";
+    g_free(text);
+    return subject;
+  }
+
+  ScopedVelsorHome home;
+  std::unique_ptr<ui::DialogHost> host;
+  certs::ChooserTexts texts;
+};
+
+TEST_F(GtkDialogsTest, AColumnClickAndARowPickTheCertificateShown) {
+  std::string firstAfterSort;
+  const auto chosen = Choose({
+      {kCaption,
+       [&](GtkWidget* dialog) {
+         EXPECT_EQ(gtk_tree_model_iter_n_children(gtk_tree_view_get_model(List(dialog)), nullptr),
+                   3);
+         SaveScreenshot(dialog, fs::path(VELSOR_TEST_OUTPUT) / "chooser.png");
+         GtkTreeViewColumn* subject = gtk_tree_view_get_column(List(dialog), 0);
+         EXPECT_STREQ(gtk_tree_view_column_get_title(subject), "主题");
+         EXPECT_EQ(gtk_tree_view_column_get_fixed_width(subject), 140);
+         ClickMiddle(gtk_tree_view_column_get_button(subject));
+       }},
+      {kCaption,
+       [&](GtkWidget* dialog) {
+         firstAfterSort = FirstRowSubject(dialog);
+         ClickRow(dialog, 0);
+       }},
+      {kCaption, [&](GtkWidget* dialog) { ClickMiddle(Button(dialog, "好")); }},
+  });
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(firstAfterSort, "High Serial") << "the first click sorts descending";
+  EXPECT_EQ(chosen->serialBlob(), (Bytes{0x33, 0x22, 0x11, 0x80, 0x00}));
+  EXPECT_TRUE(fs::exists(fs::path(VELSOR_TEST_OUTPUT) / "chooser.png"));
+}
+
+TEST_F(GtkDialogsTest, EscapeCloseAndOkWithoutARowChooseNothing) {
+  EXPECT_FALSE(Choose({{kCaption, [](GtkWidget* dialog) { Keys(dialog, "Escape"); }}}));
+  EXPECT_FALSE(
+      Choose({{kCaption, [](GtkWidget* dialog) { gtk_window_close(GTK_WINDOW(dialog)); }}}));
+  EXPECT_FALSE(Choose({{kCaption, [](GtkWidget* dialog) { ClickMiddle(Button(dialog, "好")); }}}));
+}
+
+TEST_F(GtkDialogsTest, OpenAndSaveDialogs) {
+  const fs::path file = home.path() / "picked.txt";
+  WriteFile(file, AsBytes(std::string_view("picked content")));
+  {
+    UserSteps user({{"打开", [&](GtkWidget* dialog) { Keys(dialog, "ctrl+l"); }},
+                    {"打开", [&](GtkWidget* dialog) { Type(dialog, file.string()); }},
+                    {"打开", [&](GtkWidget* dialog) { Keys(dialog, "Return"); }}});
+    const ui::FileDialogResult opened = host->OpenFile({.title = u"打开", .filter = u"*.*"});
+    EXPECT_EQ(opened.outcome, ui::DialogOutcome::Done);
+    EXPECT_EQ(opened.path, file);
+  }
+  {
+    UserSteps user(
+        {{"Save", [&](GtkWidget* dialog) { Keys(dialog, "ctrl+a"); }},
+         {"Save", [&](GtkWidget* dialog) { Type(dialog, (home.path() / "secret").string()); }},
+         {"Save", [&](GtkWidget* dialog) { Keys(dialog, "Return"); }}});
+    const ui::FileDialogResult saved = host->SaveFile({.title = u"Save",
+                                                       .filter = u"*.cry",
+                                                       .defaultExtension = u"cry",
+                                                       .confirmOverwrite = true});
+    EXPECT_EQ(saved.outcome, ui::DialogOutcome::Done);
+    EXPECT_EQ(saved.path, home.path() / "secret.cry");
+  }
+  // Cancelling the open dialog of VLAddFileForEncrypt.
+  auto control = CTolvaneVelsor::Create();
+  control->state().dialogHost = std::shared_ptr<ui::DialogHost>(std::move(host));
+  UserSteps user({{"Open", [](GtkWidget* dialog) { Keys(dialog, "Escape"); }}});
+  EXPECT_EQ(control->VLAddFileForEncrypt(nullptr), S_FALSE);
+  EXPECT_EQ(control->state().errorNum, -10004);
+}
+
+}  // namespace
+}  // namespace velsor::testing
