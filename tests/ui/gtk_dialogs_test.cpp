@@ -121,6 +121,27 @@ TEST_F(GtkDialogsTest, EscapeCloseAndOkWithoutARowChooseNothing) {
   EXPECT_FALSE(Choose({{kCaption, [](GtkWidget* dialog) { ClickMiddle(Button(dialog, "好")); }}}));
 }
 
+TEST_F(GtkDialogsTest, ViewHandsTheCertificateToTheViewer) {
+  // A viewer that keeps a copy of what it was given.
+  const fs::path viewer = home.path() / "viewer.sh";
+  const fs::path shown = home.path() / "shown.cer";
+  WriteFile(viewer, AsBytes("#!/bin/sh\ncp \"$1\" " + shown.string() + "\n"));
+  fs::permissions(viewer, fs::perms::owner_all);
+  ::setenv("VELSOR_CERT_VIEWER", viewer.c_str(), 1);
+  const auto chosen = Choose({
+      {kCaption, [](GtkWidget* dialog) { ClickRow(dialog, 1); }},
+      {kCaption, [](GtkWidget* dialog) { ClickMiddle(Button(dialog, "看看")); }},
+      {kCaption,
+       [&](GtkWidget* dialog) {
+         for (int i = 0; i < 50 && !fs::exists(shown); ++i) g_usleep(100000);
+         Keys(dialog, "Escape");
+       }},
+  });
+  ::unsetenv("VELSOR_CERT_VIEWER");
+  EXPECT_FALSE(chosen);
+  EXPECT_EQ(ReadFile(shown), SharedTestPki().bob.encoded);
+}
+
 TEST_F(GtkDialogsTest, OpenAndSaveDialogs) {
   const fs::path file = home.path() / "picked.txt";
   WriteFile(file, AsBytes(std::string_view("picked content")));
