@@ -52,7 +52,10 @@ std::string FullPath(Root root, std::u16string_view path) {
   std::size_t from = 0;
   while (from <= path.size()) {
     const std::size_t end = std::min(path.find(u'\\', from), path.size());
-    if (end > from) full += "\\" + Utf16ToUtf8(path.substr(from, end - from));
+    if (end > from) {
+      full += '\\';
+      full += Utf16ToUtf8(path.substr(from, end - from));
+    }
     from = end + 1;
   }
   return full;
@@ -117,7 +120,8 @@ bool Registry::KeyExists(Root root, std::u16string_view path) {
 
 CryptResult<std::vector<std::u16string>> Registry::SubKeys(Root root, std::u16string_view path) {
   return GuardDatabase([&]() -> CryptResult<std::vector<std::u16string>> {
-    const std::string parent = FullPath(root, path) + "\\";
+    std::string parent = FullPath(root, path);
+    parent += '\\';
     std::vector<std::u16string> names;
     auto query = database_->Prepare("SELECT path FROM registry_keys ORDER BY id");
     while (query.Step()) {
@@ -137,12 +141,14 @@ CryptResult<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
     const std::string full = FullPath(root, path);
     crypt::Database::Transaction transaction(*database_);
     if (!KeyId(*database_, full)) return NotFound("key");
+    std::string below = full;
+    below += '\\';
     std::vector<std::int64_t> doomed;
     auto query = database_->Prepare("SELECT id, path FROM registry_keys");
     while (query.Step()) {
       const std::string key = query.Text(1);
       if (key.size() == full.size() ? StartsWithIgnoringCase(key, full)
-                                    : StartsWithIgnoringCase(key, full + "\\")) {
+                                    : StartsWithIgnoringCase(key, below)) {
         doomed.push_back(query.Integer(0));
       }
     }

@@ -57,9 +57,12 @@ FileDialogResult RunFileChooser(const FileDialogRequest& request, GtkFileChooser
     }
     // A name typed without an extension takes the default one; the dialog confirmed
     // replacing the name as typed, so a file under the completed name is asked about here.
-    path += "." + Utf8(request.defaultExtension);
+    path += ".";
+    path += Utf8(request.defaultExtension);
     if (!request.confirmOverwrite || !std::filesystem::exists(path) ||
-        Confirm("“" + path.filename().string() + "” already exists. Replace it?",
+        Confirm(std::string("“")
+                    .append(path.filename().string())
+                    .append("” already exists. Replace it?"),
                 GTK_WINDOW(dialog.get()))) {
       return {DialogOutcome::Done, path};
     }
