@@ -15,10 +15,8 @@ SignResult AdvanceSign(std::optional<ByteView> content, bool serverMode,
                        std::u16string_view signerDn, std::u16string_view dnSeparator,
                        const SignSettings& settings) {
   if (!content) return {kMissingInput};
-  const ChosenSigner chosen = ChooseSignerInPersonalStore([&](auto stores) {
-    return ChooseBySubject(stores, serverMode, signerDn, dnSeparator,
-                           SignerChoice(settings.signatureKeyOnly, settings.chooser));
-  });
+  const ChosenSigner chosen = ChooseSignerBySubject(serverMode, signerDn, dnSeparator,
+                                                    settings.signatureKeyOnly, settings.chooser);
   if (chosen.status != 0) return {chosen.status};
   const crypt::CertContextPtr& signer = chosen.certificate;
 

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "crypto/cert_choice.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/key_containers.h"
 #include "platform/status_codes.h"
@@ -39,6 +40,16 @@ ChosenSigner ChooseSignerInPersonalStore(Choose&& choose) {
   crypt::CertContextPtr signer = choose(std::span<const crypt::CertStore>(opened.stores));
   if (!signer) return {status::kNoCertificate};
   return {0, std::move(signer), opened.withContext};
+}
+
+// The signer chosen by subject DN in "MY", as the signing engines choose it.
+inline ChosenSigner ChooseSignerBySubject(bool serverMode, std::u16string_view dn,
+                                          std::u16string_view separator, bool signatureKeyOnly,
+                                          const certs::ChooserSetting& chooser) {
+  return ChooseSignerInPersonalStore([&](std::span<const crypt::CertStore> stores) {
+    return ChooseBySubject(stores, serverMode, dn, separator,
+                           SignerChoice(signatureKeyOnly, chooser));
+  });
 }
 
 }  // namespace velsor::crypto

@@ -57,10 +57,8 @@ std::int32_t DigestTextLength(std::string_view digestOid) {
 SignResult RawSign(std::optional<ByteView> content, bool serverMode, std::u16string_view signerDn,
                    std::u16string_view dnSeparator, const RawSettings& settings) {
   if (!content) return {kMissingInput};
-  const ChosenSigner chosen = ChooseSignerInPersonalStore([&](auto stores) {
-    return ChooseBySubject(stores, serverMode, signerDn, dnSeparator,
-                           SignerChoice(settings.signatureKeyOnly, settings.chooser));
-  });
+  const ChosenSigner chosen = ChooseSignerBySubject(serverMode, signerDn, dnSeparator,
+                                                    settings.signatureKeyOnly, settings.chooser);
   if (chosen.status != 0) return {chosen.status};
   const crypt::CertContextPtr& signer = chosen.certificate;
   SigningKey signing = KeyToSignWith(*signer, chosen.withContext);
