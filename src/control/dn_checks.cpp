@@ -20,10 +20,12 @@ void CheckDnLength(std::u16string_view dn, std::u16string_view tooLong) {
   if (dn.size() > kMaxDnLength) Raise(status::kDnTooLong, tooLong);
 }
 
+bool DnIsValid(std::u16string_view dn) {
+  return static_cast<std::size_t>(std::count(dn.begin(), dn.end(), u',')) <= kMaxDnCommas;
+}
+
 void ValidateDn(std::u16string_view dn) {
-  if (static_cast<std::size_t>(std::count(dn.begin(), dn.end(), u',')) > kMaxDnCommas) {
-    Raise(status::kDnInvalid, messages::kDnInvalid);
-  }
+  if (!DnIsValid(dn)) Raise(status::kDnInvalid, messages::kDnInvalid);
 }
 
 void CheckDnSeparators(const ControlState& state, std::u16string_view dn) {

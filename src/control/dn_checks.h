@@ -26,6 +26,8 @@ struct DnCheckMessages {
 // unset (-10024) or found more than four times (-10025).
 void CheckDnLength(std::u16string_view dn, std::u16string_view tooLong = messages::kDnTooLong);
 void ValidateDn(std::u16string_view dn);
+// The test ValidateDn makes, for the members that report it outside the frame.
+bool DnIsValid(std::u16string_view dn);
 void CheckDnSeparators(const ControlState& state, std::u16string_view dn);
 
 // Raises the first failing check; answers whether a DN was given (an empty argument is

@@ -133,9 +133,7 @@ HRESULT CTolvaneVelsor::IsCertExists(BSTR DN, ULONG* pdwRet) {
   if (dn.empty()) return report(status::kMissingInput, messages::kDnDataEmpty);
   if (dn.size() > control::kMaxDnLength)
     return report(status::kDnTooLong, messages::kDnDataTooLong);
-  if (static_cast<std::size_t>(std::count(dn.begin(), dn.end(), u',')) > control::kMaxDnCommas) {
-    return report(status::kDnInvalid, messages::kDnInvalid);
-  }
+  if (!control::DnIsValid(dn)) return report(status::kDnInvalid, messages::kDnInvalid);
   const std::int32_t exists = certs::CertExists(dn);
   // A failure to reach the stores stands in the answer as its two's complement.
   if (pdwRet != nullptr) *pdwRet = static_cast<ULONG>(exists);
@@ -150,8 +148,7 @@ HRESULT CTolvaneVelsor::VLEnumCertsDNByIssers(BSTR IssersDN, BSTR* CertsDN) {
   if (!issuers.empty() && issuers.size() <= control::kMaxDnLength) {
     // Two departures from the frame: an invalid DN is reported with success, and a store
     // that cannot be opened with failure but no message.
-    if (static_cast<std::size_t>(std::count(issuers.begin(), issuers.end(), u',')) >
-        control::kMaxDnCommas) {
+    if (!control::DnIsValid(issuers)) {
       if (CertsDN != nullptr) *CertsDN = nullptr;
       state_.errorNum = status::kDnInvalid;
       state_.errMsg = std::u16string(messages::kDnInvalid);
