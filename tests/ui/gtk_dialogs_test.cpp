@@ -142,6 +142,24 @@ TEST_F(GtkDialogsTest, ViewHandsTheCertificateToTheViewer) {
   EXPECT_EQ(ReadFile(shown), SharedTestPki().bob.encoded);
 }
 
+TEST_F(GtkDialogsTest, ViewWithoutARowSaysSoAndKeepsTheDialogOpen) {
+  std::string message;
+  const auto chosen = Choose({
+      {kCaption, [](GtkWidget* dialog) { ClickMiddle(Button(dialog, "看看")); }},
+      {"",
+       [&](GtkWidget* box) {
+         gchar* text = nullptr;
+         g_object_get(box, "text", &text, nullptr);
+         message = text != nullptr ? text : "";
+         g_free(text);
+         gtk_window_close(GTK_WINDOW(box));
+       }},
+      {kCaption, [](GtkWidget* dialog) { Keys(dialog, "Escape"); }},
+  });
+  EXPECT_FALSE(chosen);
+  EXPECT_EQ(message, "No certificate selected.");
+}
+
 TEST_F(GtkDialogsTest, OpenAndSaveDialogs) {
   const fs::path file = home.path() / "picked.txt";
   WriteFile(file, AsBytes(std::string_view("picked content")));
