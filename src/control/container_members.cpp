@@ -21,8 +21,6 @@ namespace messages = control::messages;
 
 namespace {
 
-constexpr std::size_t kMaxFileNameLength = 256;
-
 // pendingPlainText as a container; text in another format gives an empty one.
 FormTextContainer PendingContainer(const ControlState& state) {
   FormTextContainer container;
@@ -139,16 +137,7 @@ HRESULT CTolvaneVelsor::VLAddFormItem(BSTR itemContent) {
 
 HRESULT CTolvaneVelsor::VLAddFile(BSTR fileName) {
   return MethodFrame(state_, {}, nullptr).Run([&] {
-    const std::u16string_view name = BstrView(fileName);
-    if (name.size() > kMaxFileNameLength) Raise(status::kDnTooLong, messages::kFileNameTooLong);
-    if (name.empty() && state_.serverMode) Raise(status::kMissingInput, messages::kSourceEmpty);
-    files::ReadResult read =
-        files::ReadFileByDialog(control::DialogsOf(state_), u"Open", u"*.*",
-                                name.empty() ? std::nullopt : std::optional(name));
-    if (read.status == files::kFileCancelled) {
-      Raise(status::kUserCancelled, messages::kUserCancelled);
-    }
-    if (read.status != files::kFileOk) Raise(read.status, messages::kReadFileFailed);
+    const files::ReadResult read = control::ReadNamedOrChosenFile(state_, fileName);
     FormTextContainer container = PendingContainer(state_);
     const std::string codePageName =
         control::ToCodePage(state_, read.name, messages::kConversionFailed);

@@ -7,6 +7,7 @@
 
 #include "certs/cert_selection.h"
 #include "control/control_state.h"
+#include "files/file_operations.h"
 #include "platform/com/bstr.h"
 
 namespace velsor::control {
@@ -34,5 +35,10 @@ std::string PendingContent(const ControlState& state);
 // `conversionMessage`).
 std::string ArgumentContent(const ControlState& state, BSTR text,
                             std::u16string_view conversionMessage);
+
+// The file the page names (a path of at most 256 characters) or, without a name and outside
+// server mode, the one the user picks in the open dialog. Raises -10056, -10001, -10004 for
+// a cancelled dialog, and the read status with "读取文件失败".
+files::ReadResult ReadNamedOrChosenFile(ControlState& state, BSTR fileName);
 
 }  // namespace velsor::control

@@ -13,7 +13,6 @@
 namespace velsor {
 
 using control::CertDetailSets;
-using control::ControlState;
 using control::FrameRules;
 using control::MethodFrame;
 using control::Raise;
@@ -21,33 +20,17 @@ namespace messages = control::messages;
 
 namespace {
 
-constexpr std::size_t kMaxFileNameLength = 256;
 constexpr std::u16string_view kSignedFileEnding = u".sign";
-
-// The file the page names, or in the open dialog the one the user picks.
-files::ReadResult ReadNamedOrChosen(ControlState& state, BSTR fileName) {
-  const std::u16string_view name = BstrView(fileName);
-  if (name.size() > kMaxFileNameLength) Raise(status::kDnTooLong, messages::kFileNameTooLong);
-  if (name.empty() && state.serverMode) Raise(status::kMissingInput, messages::kSourceEmpty);
-  files::ReadResult read =
-      files::ReadFileByDialog(control::DialogsOf(state), u"Open", u"*.*",
-                              name.empty() ? std::nullopt : std::optional(name));
-  if (read.status == files::kFileCancelled) Raise(status::kUserCancelled, messages::kUserCancelled);
-  if (read.status != files::kFileOk) Raise(read.status, messages::kReadFileFailed);
-  return read;
-}
 
 }  // namespace
 
 HRESULT CTolvaneVelsor::VLAttachedVerifySignedFile(BSTR fileName) {
   return MethodFrame(state_, {}, nullptr).Run([&] {
-    const files::ReadResult read = ReadNamedOrChosen(state_, fileName);
+    const files::ReadResult read = control::ReadNamedOrChosenFile(state_, fileName);
     crypto::VerifyResult verified =
         crypto::VerifySignedMessage(AsText(read.data), crypto::VerifyMode::Attached);
-    if (verified.status != 0) {
-      control::RaiseEngineFailure(verified.status, verified.lastError.value_or(0),
-                                  messages::kVerificationFailed);
-    }
+    control::RaiseIfEngineFailed(verified.status, verified.lastError,
+                                 messages::kVerificationFailed);
     control::StoreCertInfo(state_.signerCertInfo, std::move(verified.signerInfo));
     // "order.sign" is saved as "order" unless the user says otherwise.
     std::u16string_view proposed;
@@ -64,7 +47,7 @@ HRESULT CTolvaneVelsor::VLAttachedVerifySignedFile(BSTR fileName) {
 
 HRESULT CTolvaneVelsor::VLAddFileForEncrypt(BSTR fileName) {
   return MethodFrame(state_, {}, nullptr).Run([&] {
-    files::ReadResult read = ReadNamedOrChosen(state_, fileName);
+    files::ReadResult read = control::ReadNamedOrChosenFile(state_, fileName);
     state_.pendingPlainText = std::string(AsText(read.data));
   });
 }
@@ -79,10 +62,7 @@ HRESULT CTolvaneVelsor::VLEncryptFileAndSave(BSTR base64Certificate) {
     if (state_.serverMode) Raise(status::kMissingInput, messages::kSourceEmpty);
     const crypto::SealedEnvelope sealed =
         crypto::EncryptFileForCertificate(AsBytes(content), certificate, state_.symmetricAlgOid);
-    if (sealed.status != 0) {
-      control::RaiseEngineFailure(sealed.status, sealed.lastError.value_or(0),
-                                  messages::kEncryptionFailed);
-    }
+    control::RaiseIfEngineFailed(sealed.status, sealed.lastError, messages::kEncryptionFailed);
     if (files::SaveFileByDialogExt(control::DialogsOf(state_), u"Save", u"*.cry", u"cry",
                                    AsBytes(sealed.base64)) != files::kFileOk) {
       Raise(status::kUserCancelled, messages::kUserCancelled);

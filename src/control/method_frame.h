@@ -35,6 +35,13 @@ struct MethodFailure {
   throw MethodFailure{status, message, platformError};
 }
 
+// Raises the engine's failure when `status` is not 0; without a platform error from the
+// engine, errorCode becomes 0.
+inline void RaiseIfEngineFailed(std::int32_t status, const std::optional<LONG>& platformError,
+                                std::u16string_view message) {
+  if (status != 0) RaiseEngineFailure(status, platformError.value_or(0), message);
+}
+
 struct FrameRules {
   CertDetailSets fills = CertDetailSets::None;
   // The method works on pendingPlainText and discards it whether it succeeds or not.

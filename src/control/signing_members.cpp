@@ -32,9 +32,7 @@ enum class KeySpec { Any, SignatureOnly };
 
 // Returns the engine's text as the method's result, or raises its failure.
 std::u16string Finish(ControlState& state, crypto::SignResult result, std::u16string_view failure) {
-  if (result.status != 0) {
-    control::RaiseEngineFailure(result.status, result.lastError.value_or(0), failure);
-  }
+  control::RaiseIfEngineFailed(result.status, result.lastError, failure);
   control::StoreCertInfo(state.signerCertInfo, std::move(result.signerInfo));
   return control::FromCodePage(state, result.base64);
 }
@@ -159,9 +157,7 @@ HRESULT SignedEnvelope(ControlState& state, BSTR* pVal, BSTR signerArgument, BST
                                             keySpec == KeySpec::SignatureOnly, chooser.setting()};
     crypto::SealedEnvelope sealed = crypto::SignAndEncryptEnvelope(
         AsBytes(content), state.serverMode, signer, recipient, state.DNspliter, settings);
-    if (sealed.status != 0) {
-      control::RaiseEngineFailure(sealed.status, sealed.lastError.value_or(0), failure);
-    }
+    control::RaiseIfEngineFailed(sealed.status, sealed.lastError, failure);
     control::StoreCertInfo(state.signerCertInfo, std::move(sealed.signerInfo));
     control::StoreCertInfo(state.reciptCertInfo, std::move(sealed.recipientInfo));
     return control::FromCodePage(state, sealed.base64);

@@ -26,25 +26,20 @@ std::string Message(const ControlState& state, BSTR text) {
   return control::ArgumentContent(state, text, messages::kCharsetConversionFailed);
 }
 
-void RaiseOnFailure(std::int32_t status, const std::optional<LONG>& lastError,
-                    std::u16string_view message) {
-  if (status != 0) control::RaiseEngineFailure(status, lastError.value_or(0), message);
-}
-
 // An attached verification: the signer's details and the content are kept.
 template <class Verify>
 HRESULT VerifyAttached(ControlState& state, BSTR signedMsg, Verify&& verify) {
   return MethodFrame(state, {CertDetailSets::Signer}, nullptr).Run([&] {
     const std::string message = Message(state, signedMsg);
     crypto::VerifyResult result = verify(message);
-    RaiseOnFailure(result.status, result.lastError, messages::kVerificationFailed);
+    control::RaiseIfEngineFailed(result.status, result.lastError, messages::kVerificationFailed);
     control::StoreCertInfo(state.signerCertInfo, std::move(result.signerInfo));
     state.extractedPlainText = std::string(AsText(result.content));
   });
 }
 
 void KeepSigner(ControlState& state, crypto::VerifyResult result) {
-  RaiseOnFailure(result.status, result.lastError, messages::kVerificationFailed);
+  control::RaiseIfEngineFailed(result.status, result.lastError, messages::kVerificationFailed);
   control::StoreCertInfo(state.signerCertInfo, std::move(result.signerInfo));
 }
 
@@ -54,7 +49,7 @@ HRESULT OpenEnvelope(ControlState& state, BSTR envelope, CertDetailSets fills, O
   return MethodFrame(state, {fills}, nullptr).Run([&] {
     const std::string message = Message(state, envelope);
     crypto::OpenedEnvelopeResult opened = open(message);
-    RaiseOnFailure(opened.status, opened.lastError, messages::kEnvelopeOpeningFailed);
+    control::RaiseIfEngineFailed(opened.status, opened.lastError, messages::kEnvelopeOpeningFailed);
     if (fills == CertDetailSets::SignerAndRecipient) {
       control::StoreCertInfo(state.signerCertInfo, std::move(opened.signerInfo));
     }
@@ -127,7 +122,7 @@ HRESULT CTolvaneVelsor::VLEncryptedEnvelop(BSTR deReciptDN, BSTR* pVal) {
     crypto::SealedEnvelope sealed =
         crypto::EncryptEnvelope(AsBytes(content), state_.serverMode,
                                 given ? dn : std::u16string_view(), state_.DNspliter, settings);
-    RaiseOnFailure(sealed.status, sealed.lastError, messages::kEncryptionFailed);
+    control::RaiseIfEngineFailed(sealed.status, sealed.lastError, messages::kEncryptionFailed);
     control::StoreCertInfo(state_.reciptCertInfo, std::move(sealed.recipientInfo));
     return control::FromCodePage(state_, sealed.base64);
   });

@@ -5,6 +5,7 @@
 #include "crypto/cert_choice.h"
 #include "crypto/cert_key_signature.h"
 #include "crypto/engine_stores.h"
+#include "crypto/platform_errors.h"
 #include "crypto/signed_data_codec.h"
 #include "crypto/transport.h"
 
@@ -22,9 +23,7 @@ SignResult AdvanceSign(std::optional<ByteView> content, bool serverMode,
 
   KeyOperation signature = SignWithCertKey(*signer, settings.digestOid, *content);
   if (signature.status != 0) {
-    SignResult failed{signature.status};
-    failed.lastError = signature.lastError;
-    return failed;
+    return FailedWith<SignResult>(signature.status, signature.lastError);
   }
   BuiltSignedData built = BuildSignedData(settings.detached, *content, *signer, settings.digestOid,
                                           signature.signature);
@@ -48,9 +47,7 @@ VerifyResult AdvanceVerify(std::optional<std::string_view> message, VerifyMode m
   const KeyOperation verified =
       VerifyWithCertKey(signedContent, *parsed.certificate, parsed.digestOid, parsed.signature);
   if (verified.status != 0) {
-    VerifyResult failed{verified.status};
-    failed.lastError = verified.lastError;
-    return failed;
+    return FailedWith<VerifyResult>(verified.status, verified.lastError);
   }
   VerifyResult result{0};
   if (attached) result.content = std::move(parsed.content);

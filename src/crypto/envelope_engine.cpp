@@ -15,15 +15,11 @@ namespace {
 using namespace status;
 
 SealedEnvelope EncryptionFailure(HRESULT error) {
-  SealedEnvelope failed{MapMessageError(error, kEncryptionFailed)};
-  failed.lastError = error;
-  return failed;
+  return FailedWith<SealedEnvelope>(MapMessageError(error, kEncryptionFailed), error);
 }
 
 OpenedEnvelopeResult DecryptionFailure(HRESULT error) {
-  OpenedEnvelopeResult failed{MapMessageError(error, kDecryptionFailed, true)};
-  failed.lastError = error;
-  return failed;
+  return FailedWith<OpenedEnvelopeResult>(MapMessageError(error, kDecryptionFailed, true), error);
 }
 
 // The message leaves as Base64 with line breaks, never compressed.

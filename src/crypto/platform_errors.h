@@ -5,9 +5,10 @@
 // operation's own code.
 
 #include <cstdint>
+#include <optional>
 
-#include "platform/status_codes.h"
 #include "platform/com/hresult.h"
+#include "platform/status_codes.h"
 
 namespace velsor::crypto {
 
@@ -24,6 +25,14 @@ constexpr std::int32_t MapMessageError(HRESULT error, std::int32_t otherwise,
   if (error == NTE_BAD_SIGNATURE) return kBadSignature;
   if (error == NTE_BAD_ALGID) return kUnusableAlgorithm;
   return otherwise;
+}
+
+// An engine result that failed with `status`, keeping the platform's error for errorCode.
+template <class Result>
+Result FailedWith(std::int32_t status, std::optional<LONG> lastError) {
+  Result failed{status};
+  failed.lastError = lastError;
+  return failed;
 }
 
 }  // namespace velsor::crypto

@@ -8,6 +8,7 @@
 #include "crypto/cert_choice.h"
 #include "crypto/cert_key_signature.h"
 #include "crypto/engine_stores.h"
+#include "crypto/platform_errors.h"
 #include "crypto/transport.h"
 #include "formats/base64.h"
 #include "platform/crypt/algorithm_oids.h"
@@ -64,15 +65,11 @@ SignResult RawSign(std::optional<ByteView> content, bool serverMode, std::u16str
   SigningKey signing = KeyToSignWith(*signer, chosen.withContext);
   if (signing.status != 0) return {signing.status};
   if (!signing.withContext) {
-    SignResult failed{kNoHashObject};
-    failed.lastError = NTE_BAD_KEYSET;
-    return failed;
+    return FailedWith<SignResult>(kNoHashObject, NTE_BAD_KEYSET);
   }
   KeyOperation signature = HashAndSign(settings.digestOid, *content, signing.key.get());
   if (signature.status != 0) {
-    SignResult failed{signature.status};
-    failed.lastError = signature.lastError;
-    return failed;
+    return FailedWith<SignResult>(signature.status, signature.lastError);
   }
   PackedMessage packed = PackMessage(std::move(signature.signature), false, 0);
   if (packed.status != 0) return {packed.status};

@@ -28,9 +28,7 @@ SignResult Sign(std::optional<ByteView> content, const SignSettings& settings,
 
   auto message = crypt::SignPkcs7(*signer, settings.digestOid, *content, settings.detached);
   if (!message) {
-    SignResult failed{MapMessageError(message.code(), kSigningFailed)};
-    failed.lastError = message.code();
-    return failed;
+    return FailedWith<SignResult>(MapMessageError(message.code(), kSigningFailed), message.code());
   }
   PackedMessage packed =
       PackMessage(std::move(*message), !settings.detached, settings.compressThreshold);

@@ -23,9 +23,8 @@ VerifyResult Verify(std::optional<std::string_view> message, VerifyMode mode,
   auto verified =
       crypt::VerifyPkcs7(received.message, mode == VerifyMode::Detached ? &*content : nullptr);
   if (!verified) {
-    VerifyResult failed{MapMessageError(verified.code(), kVerificationFailed)};
-    failed.lastError = verified.code();
-    return failed;
+    return FailedWith<VerifyResult>(MapMessageError(verified.code(), kVerificationFailed),
+                                    verified.code());
   }
   if (!verified->signer) return {kNoSignerCertificate};
   if (std::int32_t status = CheckCertChain(*verified->signer, checks); status != 0) return {status};

@@ -55,7 +55,7 @@ VARIANT ToVariant(duk_context* ctx, duk_idx_t index) {
 
 void PushVariant(duk_context* ctx, const VARIANT& value) {
   switch (value.vt) {
-    case VT_BSTR: {
+    case VT_BSTR: {  // a string the member left out reads as ""
       const std::string text = Utf16ToScript(BstrView(value.bstrVal));
       duk_push_lstring(ctx, text.data(), text.size());
       return;
@@ -143,17 +143,7 @@ duk_ret_t CallMethod(duk_context* ctx) {
     for (duk_idx_t i = count - 1; i >= 0; --i) call.arguments.push_back(ToVariant(ctx, i));
     const HRESULT hr = object == nullptr ? E_POINTER : call.Invoke(object, dispid, DISPATCH_METHOD);
     if (Succeeded(hr)) {
-      // A string result the member left out reads as "".
-      if (call.result.vt == VT_BSTR || call.result.vt == VT_EMPTY) {
-        const std::string text = Utf16ToScript(BstrView(call.result.bstrVal));
-        if (call.result.vt == VT_BSTR) {
-          duk_push_lstring(ctx, text.data(), text.size());
-        } else {
-          duk_push_undefined(ctx);
-        }
-      } else {
-        PushVariant(ctx, call.result);
-      }
+      PushVariant(ctx, call.result);
       return 1;
     }
     Describe(failure, "method call", hr, &call.exception);

@@ -252,11 +252,7 @@ std::u16string GtkChooserWindow::CellText(int itemData, std::size_t column) cons
 }
 
 void GtkChooserWindow::ShowMessage(std::u16string_view text, std::u16string_view caption) {
-  TopLevel message(gtk_message_dialog_new(GTK_WINDOW(dialog_.get()), GTK_DIALOG_MODAL,
-                                          GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s",
-                                          Utf8(text).c_str()));
-  gtk_window_set_title(GTK_WINDOW(message.get()), Utf8(caption).c_str());
-  gtk_dialog_run(GTK_DIALOG(message.get()));
+  RunMessageBox(GTK_WINDOW(dialog_.get()), Utf8(text), Utf8(caption));
 }
 
 void GtkChooserWindow::Close() {

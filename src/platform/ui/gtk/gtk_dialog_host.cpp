@@ -83,10 +83,7 @@ class GtkDialogHost final : public DialogHost {
     return RunFileChooser(request, GTK_FILE_CHOOSER_ACTION_SAVE);
   }
   void ShowMessage(std::u16string_view text, std::u16string_view caption) override {
-    TopLevel dialog(gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO,
-                                           GTK_BUTTONS_OK, "%s", Utf8(text).c_str()));
-    gtk_window_set_title(GTK_WINDOW(dialog.get()), Utf8(caption).c_str());
-    gtk_dialog_run(GTK_DIALOG(dialog.get()));
+    gtk::RunMessageBox(nullptr, Utf8(text), Utf8(caption));
   }
   // $VELSOR_CERT_VIEWER when set, else the desktop's handler for the file's type. The
   // viewer runs on its own; it is not waited for.

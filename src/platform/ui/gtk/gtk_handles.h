@@ -4,6 +4,7 @@
 #include <gtk/gtk.h>
 
 #include <memory>
+#include <string>
 
 namespace velsor::ui::gtk {
 
@@ -28,5 +29,13 @@ struct GFree {
   void operator()(gpointer memory) const { g_free(memory); }
 };
 using GString = std::unique_ptr<gchar, GFree>;
+
+// A modal message with an OK button, over `parent` when there is one.
+inline void RunMessageBox(GtkWindow* parent, const std::string& text, const std::string& caption) {
+  TopLevel box(gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK,
+                                      "%s", text.c_str()));
+  gtk_window_set_title(GTK_WINDOW(box.get()), caption.c_str());
+  gtk_dialog_run(GTK_DIALOG(box.get()));
+}
 
 }  // namespace velsor::ui::gtk
