@@ -141,9 +141,6 @@ HRESULT Run(const std::filesystem::path& modulePath, bool registering) {
 
 }  // namespace
 
-std::u16string_view ClassRegistrationScript() { return kClassScript; }
-std::u16string_view TypeLibraryRegistrationScript() { return kTypeLibraryScript; }
-
 HRESULT RegisterModule(const std::filesystem::path& modulePath) { return Run(modulePath, true); }
 HRESULT UnregisterModule(const std::filesystem::path& modulePath) { return Run(modulePath, false); }
 
