@@ -15,6 +15,9 @@ inline constexpr std::size_t kCertDetailCount = 5;
 // Items an operation did not produce stay absent.
 struct CertInfo {
   std::array<std::optional<std::u16string>, kCertDetailCount> items;
+  // The certificate's details could not be made: what is stored of an earlier certificate
+  // must go rather than pass for this one's.
+  bool unavailable = false;
 
   std::optional<std::u16string>& operator[](CertDetail detail) {
     return items[static_cast<std::size_t>(detail) - 1];

@@ -8,12 +8,6 @@
 #include "platform/hex.h"
 
 namespace velsor::certs {
-namespace {
-
-constexpr std::size_t kMaxSerialBytes = 51;
-
-}  // namespace
-
 std::optional<std::u16string> FormatCertTime(std::time_t utc) {
   std::tm parts{};
   if (gmtime_r(&utc, &parts) == nullptr || parts.tm_year + 1900 > 9999 ||
@@ -28,8 +22,7 @@ std::optional<std::u16string> FormatCertTime(std::time_t utc) {
   return codepage::AsciiToUtf16(std::string_view(text, static_cast<std::size_t>(length)));
 }
 
-std::optional<std::u16string> SerialText(ByteView serialBlob) {
-  if (serialBlob.size() > kMaxSerialBytes) return std::nullopt;
+std::u16string SerialText(ByteView serialBlob) {
   std::u16string text;
   std::size_t written = 0;
   for (auto byte = serialBlob.rbegin(); byte != serialBlob.rend(); ++byte) {
@@ -56,9 +49,7 @@ CertText GetCertText(const crypt::CertContext* certificate, int kind) {
         return {kCertTextOk, *text};
       }
       case CertDetail::SerialNumber: {
-        auto text = SerialText(certificate->serialBlob());
-        if (!text) return {kCertTextUnavailable, {}};
-        return {kCertTextOk, std::move(*text)};
+        return {kCertTextOk, SerialText(certificate->serialBlob())};
       }
     }
   } catch (const std::bad_alloc&) {
@@ -74,6 +65,7 @@ std::int32_t ExtractCertInfo(const crypt::CertContext* certificate, CertInfo* re
     CertText text = GetCertText(certificate, kind);
     if (text.status != kCertTextOk) {
       *record = CertInfo{};
+      record->unavailable = true;
       return text.status;
     }
     filled[static_cast<CertDetail>(kind)] = std::move(text.text);

@@ -27,8 +27,7 @@ struct CertText {
 };
 
 // Any other kind gives an empty text and success. A missing certificate gives
-// kCertTextMissing; a time that cannot be written or a serial number longer than 51
-// bytes gives kCertTextUnavailable.
+// kCertTextMissing; a time that cannot be written gives kCertTextUnavailable.
 CertText GetCertText(const crypt::CertContext* certificate, int kind);
 
 // Nothing when the time cannot be converted.
@@ -36,11 +35,12 @@ std::optional<std::u16string> FormatCertTime(std::time_t utc);
 
 // The serial's bytes most significant first, as upper-case hex with a space after every
 // second byte that another follows; `serialBlob` holds them least significant first.
-// Nothing for serials of more than 51 bytes, which the text was never meant to hold.
-std::optional<std::u16string> SerialText(ByteView serialBlob);
+// Written whole, whatever the length.
+std::u16string SerialText(ByteView serialBlob);
 
-// All five texts, or none: on failure the record is emptied. A missing certificate or
-// record gives kCertTextMissing and leaves the record untouched.
+// All five texts, or none: on failure the record is emptied and marked unavailable, so
+// that storing it clears what was kept. A missing certificate or record gives
+// kCertTextMissing and leaves the record untouched.
 std::int32_t ExtractCertInfo(const crypt::CertContext* certificate, CertInfo* record);
 
 }  // namespace velsor::certs

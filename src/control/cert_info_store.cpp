@@ -3,6 +3,10 @@
 namespace velsor::control {
 
 void StoreCertInfo(certs::CertInfo& stored, certs::CertInfo&& fromEngine) {
+  if (fromEngine.unavailable) {
+    stored = certs::CertInfo{};
+    return;
+  }
   for (std::size_t i = 0; i < certs::kCertDetailCount; ++i) {
     if (fromEngine.items[i]) stored.items[i] = std::move(fromEngine.items[i]);
   }

@@ -65,9 +65,9 @@ TEST(CertEntryList, ResolvingEntries) {
   EXPECT_EQ(list.ResolveEntry(0, bookFirst)->store(), crypt::SystemStore::AddressBook)
       << "the earlier store wins";
 
-  EXPECT_EQ(list.EntryText(1, EntryField::Serial), u"没有序列号");
-  EXPECT_EQ(list.ResolveEntry(1, myFirst), nullptr)
-      << "an entry without a serial text resolves to none";
+  const auto longSerial = list.ResolveEntry(1, myFirst);
+  ASSERT_TRUE(longSerial) << "a serial of 60 bytes has its text and resolves";
+  EXPECT_EQ(longSerial->encoded(), pki.longSerial.encoded);
   EXPECT_EQ(list.ResolveEntry(2, myFirst), nullptr);
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "fixtures/test_pki.h"
+#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/cert_store.h"
 #include "platform/crypt/extension_text.h"
 #include "platform/crypt/key_containers.h"
 
@@ -77,6 +79,30 @@ TEST_F(QueryTest, SubjectsByIssuerNeverPassTheCapacity) {
   std::vector<std::u16string> few;
   EXPECT_EQ(EnumCertsDnByIssuers(my, kCa, few, 3), 3u);
   EXPECT_EQ(few.size(), 3u);
+}
+
+TEST_F(QueryTest, QuotedValuesAreFoundByTheirQuotedText) {
+  // A company name with a comma is quoted in both name forms, so its short name, cut at
+  // the comma, still finds it.
+  crypt::CertificateRequest request;
+  request.subject = {crypt::NameAttribute::Printable("C", "CN"),
+                     crypt::NameAttribute::Utf8("O", "Org, Inc.")};
+  request.serial = {0x42};
+  request.notBefore = std::time(nullptr) - 86400;
+  request.notAfter = request.notBefore + 86400 * 30;
+  request.certificateAuthority = true;
+  const auto key = crypt::GenerateRsaKey(1024);
+  const auto issued = crypt::IssueCertificate(request, *key, nullptr, *key);
+  ASSERT_TRUE(issued);
+  ASSERT_TRUE(crypt::CertStore::Open(u"MY")->Add(crypt::EncodeCertificate(**issued)));
+
+  constexpr char16_t kQuoted[] = u"C=CN, O=\"Org, Inc.\"";
+  EXPECT_EQ(CertExists(kQuoted), 1);
+  EXPECT_EQ(GetCertExtension(kQuoted, u"2.5.29.19", 936).text, u"CA:TRUE");
+  std::vector<crypt::CertStore> my{*crypt::CertStore::Open(u"MY")};
+  std::vector<std::u16string> subjects;
+  EXPECT_EQ(EnumCertsDnByIssuers(my, kQuoted, subjects, 100), 1u);
+  EXPECT_EQ(subjects.front(), kQuoted);
 }
 
 }  // namespace

@@ -99,6 +99,14 @@ TEST(StoreCertInfo, ReplacesOnlyTheItemsTheEngineReturned) {
   EXPECT_EQ(stored[certs::CertDetail::SerialNumber], u"01");
 }
 
+TEST(StoreCertInfo, DetailsThatCannotBeMadeClearTheSet) {
+  certs::CertInfo stored = FullInfo(u"earlier certificate");
+  certs::CertInfo fromEngine;
+  fromEngine.unavailable = true;
+  StoreCertInfo(stored, std::move(fromEngine));
+  for (const auto& item : stored.items) EXPECT_FALSE(item);
+}
+
 TEST(TypeErrorMessage, IsWidenedFromGbkWhateverTheCodePage) {
   EXPECT_EQ(messages::TypeError(), u"类型错误，没有该类型的值");
 }

@@ -143,6 +143,41 @@ TEST_F(SigningMembersTest, RawAndAdvancedSignatures) {
   EXPECT_EQ(GetPlainText().second, u"afterwards");
 }
 
+TEST_F(SigningMembersTest, ALongSerialNeverLeavesTheEarlierSignerInPlace) {
+  constexpr char16_t kLongDn[] = u"C=CN, O=Velsor, OU=Testing, CN=Long Serial";
+  InAddressBook(SharedTestPki().longSerial);
+  const auto signedBy = [&](std::u16string_view dn) {
+    SetPlainText(u"x");
+    return Text16(u"VLAttachedSign", {Text(dn)});
+  };
+  const std::u16string bySerial = signedBy(kLongDn);
+  const std::u16string serialText = SignerDetail(5);
+  EXPECT_EQ(serialText.size(), 2u * 60 + 29) << "60 bytes in groups of four digits";
+  EXPECT_EQ(SignerDetail(1), kLongDn);
+
+  const std::u16string byAlice = signedBy(kAliceDn);
+  EXPECT_EQ(Status(u"VLAttachedVerify", {Text(bySerial)}), S_OK);
+  EXPECT_EQ(SignerDetail(5), serialText) << "verification";
+
+  signedBy(kAliceDn);
+  SetPlainText(u"x");
+  const std::u16string advanced = Text16(u"VLAdvanceAttachedSign", {Text(kLongDn)});
+  EXPECT_EQ(SignerDetail(5), serialText) << "advanced signing";
+  EXPECT_EQ(Status(u"VLAttachedVerify", {Text(byAlice)}), S_OK);
+  EXPECT_EQ(Status(u"VLAdvanceAttachedVerify", {Text(advanced)}), S_OK);
+  EXPECT_EQ(SignerDetail(5), serialText) << "advanced verification";
+
+  signedBy(kAliceDn);
+  SetPlainText(u"x");
+  const std::u16string both =
+      Text16(u"VLSignedAndEncryptedEnvelop", {Text(kLongDn), Text(kLongDn)});
+  EXPECT_EQ(SignerDetail(5), serialText);
+  EXPECT_EQ(RecipientDetail(5), serialText);
+  signedBy(kAliceDn);
+  EXPECT_EQ(Status(u"VLDecryptedAndVerifiedEnvelop", {Text(both)}), S_OK);
+  EXPECT_EQ(SignerDetail(5), serialText) << "signed-and-enveloped";
+}
+
 TEST_F(SigningMembersTest, Envelopes) {
   InAddressBook(SharedTestPki().alice);
   SetPlainText(u"机密");

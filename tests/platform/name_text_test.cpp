@@ -81,7 +81,13 @@ TEST(NameText, UniversalStringsAndTeletexAsLatin1) {
   ASN1_STRING* teletex = ASN1_STRING_type_new(V_ASN1_T61STRING);
   const unsigned char latin1[] = {'c', 0xE9};
   ASN1_STRING_set(teletex, latin1, sizeof latin1);
-  EXPECT_EQ(AttributeValueText(teletex), u"c\u00E9");
+  EXPECT_EQ(AttributeValueText(teletex), u"c\u00E9") << "not UTF-8: Latin-1";
+  const unsigned char utf8[] = {'c', 0xC3, 0xA9};
+  ASN1_STRING_set(teletex, utf8, sizeof utf8);
+  EXPECT_EQ(AttributeValueText(teletex), u"c\u00E9") << "valid UTF-8 is read as UTF-8";
+  const unsigned char truncated[] = {'c', 0xC3};
+  ASN1_STRING_set(teletex, truncated, sizeof truncated);
+  EXPECT_EQ(AttributeValueText(teletex), u"c\u00C3");
   ASN1_STRING_free(teletex);
 }
 
@@ -116,6 +122,12 @@ TEST(NameSearch, SubjectAndIssuerStringsIgnoreCase) {
   EXPECT_EQ(FindBySubjectString(certificates, u"ärger").size(), 1u);
   EXPECT_EQ(FindByIssuerString(certificates, u"bob").front(), certificates[1]);
   EXPECT_EQ(FindByEncodedIssuer(certificates, certificates[0]->encodedIssuer()).size(), 1u);
+}
+
+TEST(NameSearch, TheSimpleFormKeepsQuoting) {
+  const auto quoted = Certificate({N::Printable("C", "CN"), N::Utf8("O", "Example Co., Ltd.")});
+  EXPECT_EQ(SimpleNameText(quoted->subject()), u"CN, \"Example Co., Ltd.\"");
+  EXPECT_EQ(FindBySubjectString({quoted}, u"\"example co.").size(), 1u);
 }
 
 TEST(CertContext, SerialAndNamesExactlyAsEncoded) {

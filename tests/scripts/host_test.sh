@@ -29,6 +29,10 @@ expect "unknown class" 1 '' 'cannot create No.Such.Class' 'new ActiveXObject("No
 "$build/tools/velsor-regsvr/velsor-regsvr" "$build/src/module/OmbrelVelsor20_64.so" >/dev/null
 expect "failing call" 1 '' '0x8002000E' \
   'var c = new ActiveXObject("Velsor.TolvaneVelsor20_64"); c.VLDetachedVerify("only one");'
+expect "write-only property read" 1 '' 'can only be written' \
+  'var c = new ActiveXObject("Velsor.TolvaneVelsor20_64.1"); var m = c.VLServerMode;'
+expect "read-write property and method" 0 '^0 function$' '' \
+  'var c = new ActiveXObject("Velsor.TolvaneVelsor20_64.1"); WScript.Echo(c.errorNum, typeof c.VLAttachedSign);'
 expect "S_FALSE is no error" 0 '^-10001$' '' \
   'var c = new ActiveXObject("Velsor.TolvaneVelsor20_64.1"); c.VLAttachedSign("x"); WScript.Echo(c.errorNum);'
 "$build/tools/velsor-regsvr/velsor-regsvr" -u "$build/src/module/OmbrelVelsor20_64.so" >/dev/null

@@ -129,6 +129,13 @@ std::optional<DISPID> IdOf(IDispatch* object, duk_context* ctx, duk_idx_t key) {
   return id;
 }
 
+// Without type information, a write without its value tells a property that can only be
+// written (the member exists and refuses the count) from a method (no such property).
+bool IsWriteOnlyProperty(IDispatch* object, DISPID dispid) {
+  Call probe;
+  return probe.Invoke(object, dispid, DISPATCH_PROPERTYPUT) != DISP_E_MEMBERNOTFOUND;
+}
+
 duk_ret_t CallMethod(duk_context* ctx) {
   const duk_idx_t count = duk_get_top(ctx);
   duk_push_current_function(ctx);
@@ -161,7 +168,10 @@ duk_ret_t ProxyGet(duk_context* ctx) {
     if (!dispid) return 0;
     Call call;
     const HRESULT hr = call.Invoke(object, *dispid, DISPATCH_PROPERTYGET);
-    if (hr == DISP_E_MEMBERNOTFOUND) {
+    if (hr == DISP_E_MEMBERNOTFOUND && IsWriteOnlyProperty(object, *dispid)) {
+      std::snprintf(failure.message, sizeof failure.message,
+                    "property read: the property can only be written");
+    } else if (hr == DISP_E_MEMBERNOTFOUND) {
       // Not a property to read: a method, called when the script calls it.
       duk_push_c_function(ctx, CallMethod, DUK_VARARGS);
       duk_push_uint(ctx, static_cast<duk_uint_t>(index));
@@ -169,12 +179,12 @@ duk_ret_t ProxyGet(duk_context* ctx) {
       duk_push_int(ctx, *dispid);
       duk_put_prop_string(ctx, -2, DUK_HIDDEN_SYMBOL("dispid"));
       return 1;
-    }
-    if (Succeeded(hr)) {
+    } else if (Succeeded(hr)) {
       PushVariant(ctx, call.result);
       return 1;
+    } else {
+      Describe(failure, "property read", hr, &call.exception);
     }
-    Describe(failure, "property read", hr, &call.exception);
   }
   return duk_error(ctx, DUK_ERR_ERROR, "%s", failure.message);
 }

@@ -37,6 +37,17 @@ std::u16string Utf8ToUtf16(std::string_view text) {
       });
 }
 
+std::optional<std::u16string> WellFormedUtf8ToUtf16(std::string_view text) {
+  int32_t substitutions = 0;
+  std::u16string wide = TwoPasses<std::u16string>(
+      text.size(), [&](UChar* out, int32_t room, int32_t* length, UErrorCode* status) {
+        u_strFromUTF8WithSub(out, room, length, text.data(), static_cast<int32_t>(text.size()),
+                             kReplacement, &substitutions, status);
+      });
+  if (substitutions != 0 || (wide.empty() && !text.empty())) return std::nullopt;
+  return wide;
+}
+
 std::string Utf16ToUtf8(std::u16string_view text) {
   return TwoPasses<std::string>(
       text.size(), [&](char* out, int32_t room, int32_t* length, UErrorCode* status) {

@@ -108,7 +108,7 @@ std::u16string NameText(const X509_NAME* name, std::u16string_view separator, bo
           text += u'=';
           text += Quoted(AttributeValueText(X509_NAME_ENTRY_get_data(entry)));
         } else {
-          text += AttributeValueText(X509_NAME_ENTRY_get_data(entry));
+          text += Quoted(AttributeValueText(X509_NAME_ENTRY_get_data(entry)));
         }
       },
       [&] { text += separator; });
@@ -133,8 +133,15 @@ std::u16string AttributeValueText(const ASN1_STRING* value) {
       return FromCodePoints(data, length, 2);
     case V_ASN1_UNIVERSALSTRING:
       return FromCodePoints(data, length, 4);
+    case V_ASN1_T61STRING:
+      // Teletex in the wild is mostly UTF-8 mislabelled; what is not valid UTF-8 is Latin-1.
+      if (auto wide = codepage::WellFormedUtf8ToUtf16(std::string_view(
+              reinterpret_cast<const char*>(data), static_cast<std::size_t>(length)))) {
+        return std::move(*wide);
+      }
+      return FromCodePoints(data, length, 1);
     default:
-      // Printable, IA5, Teletex (read as Latin-1), Numeric, Visible: one byte a character.
+      // Printable, IA5, Numeric, Visible: one byte a character.
       return FromCodePoints(data, length, 1);
   }
 }

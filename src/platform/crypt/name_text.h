@@ -7,8 +7,9 @@
 // for the rest. A value is quoted when it begins or ends with white space or holds any of
 // , + = " \n < > # ; and an inner quote is doubled.
 //
-// Simple form: the values alone, joined the same way; it is what subject and issuer
-// searches match against.
+// Simple form: the values alone, quoted by the same rule and joined the same way; it is
+// what subject and issuer searches match against, so a quoted value is found by its
+// quoted text.
 
 #include <openssl/x509.h>
 
