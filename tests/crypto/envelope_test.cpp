@@ -121,6 +121,76 @@ TEST_F(EnvelopeTest, RecipientsAndKeys) {
             kAlice);
 }
 
+// The envelope with its first recipient's key transport replaced by `wrapped`.
+std::string WithKeyTransport(const std::string& base64, ByteView wrapped) {
+  const Bytes der = Decoded(base64);
+  const unsigned char* cursor = der.data();
+  crypt::Pkcs7Ptr message(d2i_PKCS7(nullptr, &cursor, static_cast<long>(der.size())));
+  EXPECT_TRUE(message);
+  PKCS7_RECIP_INFO* info = sk_PKCS7_RECIP_INFO_value(message->d.enveloped->recipientinfo, 0);
+  ASN1_STRING_set(info->enc_key, wrapped.data(), static_cast<int>(wrapped.size()));
+  unsigned char* out = nullptr;
+  const int length = i2d_PKCS7(message.get(), &out);
+  const std::string text = Encoded(ByteView(out, static_cast<std::size_t>(length)));
+  OPENSSL_free(out);
+  return text;
+}
+
+Bytes WrappedFor(const testing::Issued& recipient, Bytes key) {
+  crypt::EvpPkeyCtxPtr context(EVP_PKEY_CTX_new_from_pkey(nullptr, recipient.key.get(), nullptr));
+  std::size_t size = 0;
+  EXPECT_EQ(EVP_PKEY_encrypt_init(context.get()), 1);
+  EVP_PKEY_CTX_set_rsa_padding(context.get(), RSA_PKCS1_PADDING);
+  EVP_PKEY_encrypt(context.get(), nullptr, &size, key.data(), key.size());
+  Bytes wrapped(size);
+  EVP_PKEY_encrypt(context.get(), wrapped.data(), &size, key.data(), key.size());
+  return wrapped;
+}
+
+TEST_F(EnvelopeTest, AKeyTransportThatDoesNotUnwrapFailsAsAWrongKeyDoes) {
+  // What a page reads after a failed opening is the status (errorNum) and the platform
+  // error (errorCode); the message text is the member's own. A key transport with broken
+  // padding must give the same pair as one that unwraps to a wrong key, or the user's key
+  // answers padding questions for whoever sends the envelope.
+  using Outcome = std::pair<std::int32_t, LONG>;
+  const auto failure = [&](auto open, auto tamper) {
+    // A random key decrypts a CBC block to valid padding now and then; take the first
+    // failure of a few tries.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      const OpenedEnvelopeResult opened = open(tamper());
+      if (opened.status != 0) return Outcome{opened.status, opened.lastError.value_or(0)};
+    }
+    return Outcome{0, 0};
+  };
+  const auto& alice = SharedTestPki().alice;
+  for (const char* oid : {kAes256, kDes3}) {
+    settings.symmetricOid = oid;
+    for (bool signedToo : {false, true}) {
+      const auto seal = [&] {
+        return signedToo ? SignAndEncrypt("secret", kBob, kAlice).base64
+                         : Encrypt("secret", kAlice).base64;
+      };
+      const auto open = [&](const std::string& message) {
+        return signedToo ? DecryptAndVerifyEnvelope(message) : DecryptEnvelope(message);
+      };
+      const Outcome brokenPadding = failure(open, [&] {
+        Bytes garbage(256, 0x5A);
+        return WithKeyTransport(seal(), garbage);
+      });
+      const Outcome wrongSize = failure(open, [&] {
+        return WithKeyTransport(seal(), WrappedFor(alice, Bytes(5, 0x33)));
+      });
+      const Outcome wrongKey = failure(open, [&] {
+        const std::size_t size = std::string_view(oid) == kAes256 ? 32 : 24;
+        return WithKeyTransport(seal(), WrappedFor(alice, Bytes(size, 0x33)));
+      });
+      EXPECT_NE(wrongKey.first, 0) << oid;
+      EXPECT_EQ(brokenPadding, wrongKey) << oid << (signedToo ? " signed" : "");
+      EXPECT_EQ(wrongSize, wrongKey) << oid << (signedToo ? " signed" : "");
+    }
+  }
+}
+
 TEST_F(EnvelopeTest, SignedAndEnvelopedMessages) {
   const SealedEnvelope sealed = SignAndEncrypt("signed secret", kBob, kAlice);
   ASSERT_EQ(sealed.status, 0);

@@ -1,5 +1,6 @@
 #include "platform/crypt/content_encryption.h"
 
+#include <openssl/err.h>
 #include <openssl/rand.h>
 #include <openssl/rsa.h>
 
@@ -74,7 +75,11 @@ CryptResult<EncryptedContent> EncryptContent(std::string_view cipherOid, ByteVie
   return encrypted;
 }
 
-CryptResult<Bytes> DecryptContent(const X509_ALGOR& algorithm, ByteView key, ByteView ciphertext) {
+namespace {
+
+// A decryption context for the algorithm, its IV (and RC2's key size) read from the
+// parameters; RC4 has none to read.
+CryptResult<EvpCipherCtxPtr> DecryptionContext(const X509_ALGOR& algorithm) {
   const ASN1_OBJECT* oid = nullptr;
   const void* parameterValue = nullptr;
   int parameterType = V_ASN1_UNDEF;
@@ -86,20 +91,35 @@ CryptResult<Bytes> DecryptContent(const X509_ALGOR& algorithm, ByteView key, Byt
       EVP_DecryptInit_ex2(context.get(), cipher->cipher.get(), nullptr, nullptr, nullptr) != 1) {
     return OpenSslError(NTE_BAD_ALGID, "cipher");
   }
-  // The IV (and RC2's key size) come from the parameters; RC4 has none to read.
   if (!cipher->nullParameters &&
       (algorithm.parameter == nullptr ||
        EVP_CIPHER_asn1_to_param(context.get(), algorithm.parameter) <= 0)) {
     return OpenSslError(CRYPT_E_OSS_ERROR, "cipher parameters");
   }
-  if (key.size() != static_cast<std::size_t>(EVP_CIPHER_CTX_get_key_length(context.get())) &&
-      EVP_CIPHER_CTX_set_key_length(context.get(), static_cast<int>(key.size())) != 1) {
+  return context;
+}
+
+}  // namespace
+
+CryptResult<std::size_t> ContentKeySize(const X509_ALGOR& algorithm) {
+  auto context = DecryptionContext(algorithm);
+  if (!context) return context.error();
+  const int size = EVP_CIPHER_CTX_get_key_length(context->get());
+  if (size <= 0) return Failure(NTE_BAD_ALGID, "cipher key size");
+  return static_cast<std::size_t>(size);
+}
+
+CryptResult<Bytes> DecryptContent(const X509_ALGOR& algorithm, ByteView key, ByteView ciphertext) {
+  auto context = DecryptionContext(algorithm);
+  if (!context) return context.error();
+  if (key.size() != static_cast<std::size_t>(EVP_CIPHER_CTX_get_key_length(context->get())) &&
+      EVP_CIPHER_CTX_set_key_length(context->get(), static_cast<int>(key.size())) != 1) {
     return OpenSslError(NTE_BAD_KEY, "content key size");
   }
-  if (EVP_DecryptInit_ex2(context.get(), nullptr, key.data(), nullptr, nullptr) != 1) {
+  if (EVP_DecryptInit_ex2(context->get(), nullptr, key.data(), nullptr, nullptr) != 1) {
     return OpenSslError(NTE_BAD_KEY, "content key");
   }
-  return RunCipher(*context, ciphertext, NTE_BAD_DATA);
+  return RunCipher(**context, ciphertext, NTE_BAD_DATA);
 }
 
 CryptResult<Bytes> WrapKey(const X509& recipient, ByteView key) {
@@ -118,6 +138,27 @@ CryptResult<Bytes> WrapKey(const X509& recipient, ByteView key) {
   }
   wrapped.resize(size);
   return wrapped;
+}
+
+CryptResult<Bytes> UnwrapKeyOrDecoy(EVP_PKEY& privateKey, ByteView wrapped, std::size_t keySize) {
+  // The decoy is drawn before the attempt and the same steps follow either outcome, so
+  // neither the result nor the work tells whether the padding was right.
+  Bytes key(keySize);
+  if (keySize > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
+      RAND_priv_bytes(key.data(), static_cast<int>(keySize)) != 1) {
+    return OpenSslError(E_FAIL, "random key");
+  }
+  auto unwrapped = UnwrapKey(privateKey, wrapped);
+  const Bytes empty;
+  const Bytes& candidate = unwrapped ? *unwrapped : empty;
+  const std::uint8_t keep = (unwrapped && candidate.size() == keySize) ? 0xFF : 0x00;
+  for (std::size_t i = 0; i < keySize; ++i) {
+    const std::uint8_t fromMessage = i < candidate.size() ? candidate[i] : 0;
+    key[i] = static_cast<std::uint8_t>((fromMessage & keep) | (key[i] & ~keep));
+  }
+  if (unwrapped) OPENSSL_cleanse(unwrapped->data(), unwrapped->size());
+  ERR_clear_error();
+  return key;
 }
 
 CryptResult<Bytes> UnwrapKey(EVP_PKEY& privateKey, ByteView wrapped) {

@@ -77,13 +77,14 @@ bool Names(const CertContext& certificate, const PKCS7_ISSUER_AND_SERIAL& id) {
 }
 
 // The first recipient for whom the user holds a certificate with a private key in
-// `personal`, and the content key that private key unwraps.
+// `personal`, and the content key of `keySize` bytes that private key unwraps (or a
+// decoy, see UnwrapKeyOrDecoy).
 struct Unwrapped {
   CertContextPtr recipient;
   Bytes key;
 };
 CryptResult<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients,
-                                     const CertStore& personal) {
+                                     const CertStore& personal, std::size_t keySize) {
   auto certificates = personal.Certificates();
   if (!certificates) return certificates.error();
   for (int i = 0; i < sk_PKCS7_RECIP_INFO_num(recipients); ++i) {
@@ -93,13 +94,19 @@ CryptResult<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients,
       if (!Names(*certificate, *info->issuer_and_serial)) continue;
       auto privateKey = PrivateKeyOf(*certificate);
       if (!privateKey) continue;
-      auto key = UnwrapKey(**privateKey, ByteView(info->enc_key->data,
-                                                  static_cast<std::size_t>(info->enc_key->length)));
+      auto key = UnwrapKeyOrDecoy(
+          **privateKey,
+          ByteView(info->enc_key->data, static_cast<std::size_t>(info->enc_key->length)), keySize);
       if (!key) return key.error();
       return Unwrapped{certificate, std::move(*key)};
     }
   }
   return Failure(CRYPT_E_NO_DECRYPT_CERT, "no certificate of the user opens the message");
+}
+
+// A wrong content key and a key transport that does not unwrap end here alike.
+CryptError NotOpened() {
+  return Failure(NTE_BAD_DATA, "the user's key does not open the message");
 }
 
 struct Decrypted {
@@ -118,14 +125,19 @@ CryptResult<Decrypted> Decrypt(ByteView encoded, const CertStore& personal) {
       parts->body->enc_data == nullptr) {
     return Failure(CRYPT_E_OSS_ERROR, "the message holds no encrypted content");
   }
-  auto unwrapped = UnwrapForUser(parts->recipients, personal);
+  const auto keySize = ContentKeySize(*parts->body->algorithm);
+  if (!keySize) return keySize.error();
+  auto unwrapped = UnwrapForUser(parts->recipients, personal, *keySize);
   if (!unwrapped) return unwrapped.error();
   const ASN1_OCTET_STRING* ciphertext = parts->body->enc_data;
   auto content =
       DecryptContent(*parts->body->algorithm, unwrapped->key,
                      ByteView(ciphertext->data, static_cast<std::size_t>(ciphertext->length)));
   OPENSSL_cleanse(unwrapped->key.data(), unwrapped->key.size());
-  if (!content) return content.error();
+  if (!content) {
+    const HRESULT code = content.code();
+    return code == NTE_BAD_DATA || code == NTE_BAD_KEY ? NotOpened() : content.error();
+  }
   const int innerType = OBJ_obj2nid(parts->body->content_type);
   return Decrypted{std::move(*message), std::move(unwrapped->recipient), std::move(*content),
                    innerType};
