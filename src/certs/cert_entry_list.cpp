@@ -1,9 +1,10 @@
 #include "certs/cert_entry_list.h"
 
+#include <algorithm>
+
 #include "certs/cert_info.h"
 #include "certs/cert_text.h"
 #include "certs/dn_short_name.h"
-#include "platform/crypt/cert_find.h"
 
 namespace velsor::certs {
 namespace {
@@ -89,13 +90,17 @@ crypt::CertContextPtr FindCertByIssuerAndSerial(std::span<const crypt::CertStore
                                                 ByteView encodedIssuer,
                                                 std::u16string_view serialText) {
   for (const crypt::CertStore& store : stores) {
-    const auto certificates = store.Certificates();
-    if (!certificates) continue;
-    for (const auto& candidate : crypt::FindByEncodedIssuer(*certificates, encodedIssuer)) {
-      const CertText serial =
-          GetCertText(candidate.get(), static_cast<int>(CertDetail::SerialNumber));
-      if (serial.status == kCertTextOk && serial.text == serialText) return candidate;
-    }
+    std::optional<std::int64_t> found;
+    store.VisitNames([&](const crypt::StoredCertNames& names) {
+      if (std::equal(names.encodedIssuer.begin(), names.encodedIssuer.end(),
+                     encodedIssuer.begin(), encodedIssuer.end()) &&
+          SerialText(names.serialBlob) == serialText) {
+        found = names.id;
+      }
+      return !found;
+    });
+    if (!found) continue;
+    if (auto certificate = store.Certificate(*found)) return std::move(*certificate);
   }
   return nullptr;
 }

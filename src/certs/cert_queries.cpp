@@ -4,7 +4,7 @@
 #include "certs/cert_text.h"
 #include "certs/dn_short_name.h"
 #include "platform/codepage/codepage.h"
-#include "platform/crypt/cert_find.h"
+#include "platform/crypt/name_text.h"
 #include "platform/crypt/extension_text.h"
 #include "platform/crypt/key_containers.h"
 
@@ -59,16 +59,14 @@ std::size_t EnumCertsDnByIssuers(std::span<const crypt::CertStore> stores,
   const std::u16string search = ShortNameOfDn(issuerDn);
   const std::u16string issuer = NormalizeDn(issuerDn);
   for (const crypt::CertStore& store : stores) {
-    const auto certificates = store.Certificates();
-    if (!certificates) continue;
-    for (const auto& candidate : crypt::FindByIssuerString(*certificates, search)) {
-      if (subjects.size() >= capacity) return subjects.size();
-      const CertText issuerText =
-          GetCertText(candidate.get(), static_cast<int>(CertDetail::Issuer));
-      if (issuerText.status != kCertTextOk || issuerText.text != issuer) continue;
-      const CertText subject = GetCertText(candidate.get(), static_cast<int>(CertDetail::Subject));
-      if (subject.status == kCertTextOk) subjects.push_back(subject.text);
-    }
+    store.VisitNames([&](const crypt::StoredCertNames& names) {
+      if (subjects.size() >= capacity) return false;
+      if (names.issuer == issuer && crypt::ContainsIgnoringCase(names.issuerSimple, search)) {
+        subjects.push_back(names.subject);
+      }
+      return true;
+    });
+    if (subjects.size() >= capacity) break;
   }
   return subjects.size();
 }

@@ -1,44 +1,89 @@
 #include "certs/cert_selection.h"
 
+#include <algorithm>
+
 #include "certs/cert_text.h"
 #include "certs/dn_short_name.h"
 #include "platform/status_codes.h"
 #include "platform/crypt/cert_find.h"
+#include "platform/crypt/name_text.h"
 #include "platform/hex.h"
 
 namespace velsor::certs {
 namespace {
 
-std::u16string SubjectText(const crypt::CertContext& certificate) {
-  const CertText text = GetCertText(&certificate, static_cast<int>(CertDetail::Subject));
-  return text.status == kCertTextOk ? text.text : std::u16string();
+// A certificate a selection considers: its store and the names kept beside it. Only the
+// ones a selection keeps are decoded.
+struct Candidate {
+  const crypt::CertStore* store;
+  crypt::StoredCertNames names;
+};
+
+crypt::CertContextPtr Decoded(const Candidate& candidate) {
+  auto certificate = candidate.store->Certificate(candidate.names.id);
+  return certificate ? std::move(*certificate) : nullptr;
 }
 
 // Whether a certificate takes part; nothing when its key link cannot be read in the
 // signature-key family, which ends the whole operation.
-std::optional<bool> Qualifies(const crypt::CertContext& certificate, KeyFamily family,
+std::optional<bool> Qualifies(const crypt::StoredCertNames& names, KeyFamily family,
                               std::size_t storeCount) {
-  if (family == KeyFamily::Plain) return storeCount != 1 || HasKeyProvInfo(certificate);
+  if (family == KeyFamily::Plain) {
+    return storeCount != 1 ||
+           (names.keyProvInfo && crypt::DecodeKeyProvInfo(*names.keyProvInfo).has_value());
+  }
   DWORD keySpec = 0;
-  if (GetCertKeySpec(certificate, keySpec) != 0) return std::nullopt;
+  if (names.keyProvInfo) {
+    const auto link = crypt::DecodeKeyProvInfo(*names.keyProvInfo);
+    if (!link) return std::nullopt;
+    keySpec = link->keySpec;
+  }
   return keySpec == crypt::AT_SIGNATURE;
 }
 
 // The qualifying certificates of every store, in store and enumeration order; nothing
 // when the operation must end.
-std::optional<std::vector<crypt::CertContextPtr>> Candidates(
-    std::span<const crypt::CertStore> stores, KeyFamily family) {
-  std::vector<crypt::CertContextPtr> candidates;
+std::optional<std::vector<Candidate>> Candidates(std::span<const crypt::CertStore> stores,
+                                                 KeyFamily family) {
+  std::vector<Candidate> candidates;
+  bool unreadableLink = false;
   for (const crypt::CertStore& store : stores) {
-    const auto certificates = store.Certificates();
-    if (!certificates) continue;
-    for (const auto& certificate : *certificates) {
-      const auto qualifies = Qualifies(*certificate, family, stores.size());
-      if (!qualifies) return std::nullopt;
-      if (*qualifies) candidates.push_back(certificate);
-    }
+    store.VisitNames([&](const crypt::StoredCertNames& names) {
+      const auto qualifies = Qualifies(names, family, stores.size());
+      if (!qualifies) unreadableLink = true;
+      if (qualifies && *qualifies) candidates.push_back({&store, names});
+      return !unreadableLink;
+    });
+    if (unreadableLink) return std::nullopt;
   }
   return candidates;
+}
+
+// The entries of the candidates `keep` accepts, each decoded for its entry texts.
+template <class Keep>
+CertEntryList EntriesOf(const std::vector<Candidate>& candidates, Keep&& keep) {
+  CertEntryList entries;
+  for (const Candidate& candidate : candidates) {
+    if (!keep(candidate.names)) continue;
+    if (const auto certificate = Decoded(candidate)) entries.AppendCertificate(*certificate);
+  }
+  return entries;
+}
+
+// The first certificate of the stores, in order, whose names `matches` accepts.
+template <class Matches>
+crypt::CertContextPtr FirstMatching(std::span<const crypt::CertStore> stores, Matches&& matches) {
+  for (const crypt::CertStore& store : stores) {
+    std::optional<std::int64_t> found;
+    store.VisitNames([&](const crypt::StoredCertNames& names) {
+      if (matches(names)) found = names.id;
+      return !found;
+    });
+    if (found) {
+      if (auto certificate = store.Certificate(*found)) return std::move(*certificate);
+    }
+  }
+  return nullptr;
 }
 
 // Shows the chooser over `entries` and resolves the chosen one.
@@ -59,6 +104,7 @@ crypt::CertContextPtr Pick(std::span<const crypt::CertStore> stores, const CertE
 }
 
 bool HoldsAnyPiece(std::u16string_view subject, const std::vector<std::u16string>& pieces) {
+  if (subject.empty()) return false;
   for (const auto& piece : pieces) {
     if (subject.find(piece) != std::u16string_view::npos) return true;
   }
@@ -148,11 +194,9 @@ crypt::CertContextPtr SelectCertBySubject(std::span<const crypt::CertStore> stor
   const auto candidates = Candidates(stores, family);
   if (!candidates) return nullptr;
   const auto pieces = DnPieces(NormalizeDn(dn), separator);
-  CertEntryList matches;
-  for (const auto& certificate : *candidates) {
-    const std::u16string subject = SubjectText(*certificate);
-    if (!subject.empty() && HoldsAnyPiece(subject, pieces)) matches.AppendCertificate(*certificate);
-  }
+  const CertEntryList matches = EntriesOf(*candidates, [&](const crypt::StoredCertNames& names) {
+    return HoldsAnyPiece(names.subject, pieces);
+  });
   if (matches.EntryCount() > 0) found = true;
   if (matches.EntryCount() == 0 && chooserWhenNone) return ChooseFrom(stores, matches, chooser);
   return Pick(stores, matches, chooser);
@@ -171,9 +215,7 @@ crypt::CertContextPtr ChooseCert(std::span<const crypt::CertStore> stores,
   if (stores.empty()) return nullptr;
   const auto candidates = Candidates(stores, family);
   if (!candidates) return nullptr;
-  CertEntryList entries;
-  for (const auto& certificate : *candidates) entries.AppendCertificate(*certificate);
-  return ChooseFrom(stores, entries, chooser);
+  return ChooseFrom(stores, EntriesOf(*candidates, [](const auto&) { return true; }), chooser);
 }
 
 crypt::CertContextPtr ChooseSignCert(std::span<const crypt::CertStore> stores,
@@ -190,18 +232,12 @@ crypt::CertContextPtr SelectCertByIssuerSerial(std::span<const crypt::CertStore>
   const auto candidates = Candidates(stores, family);
   if (!candidates) return nullptr;
   const std::u16string issuer = NormalizeDn(issuerDn);
-  CertEntryList matches;
-  for (const auto& certificate : *candidates) {
-    for (const Bytes& serial : serials) {
-      if (!crypt::IntegerBlobsEqual(certificate->serialBlob(), serial)) continue;
-      const CertText issuerText =
-          GetCertText(certificate.get(), static_cast<int>(CertDetail::Issuer));
-      if (issuerText.status == kCertTextOk && issuerText.text == issuer) {
-        matches.AppendCertificate(*certificate);
-        break;
-      }
-    }
-  }
+  const CertEntryList matches = EntriesOf(*candidates, [&](const crypt::StoredCertNames& names) {
+    if (names.issuer != issuer) return false;
+    return std::any_of(serials.begin(), serials.end(), [&](const Bytes& serial) {
+      return crypt::IntegerBlobsEqual(names.serialBlob, serial);
+    });
+  });
   return Pick(stores, matches, chooser);
 }
 
@@ -215,29 +251,20 @@ crypt::CertContextPtr SelectSignCertByIssuerSerial(std::span<const crypt::CertSt
 crypt::CertContextPtr FindCertBySubject(std::span<const crypt::CertStore> stores,
                                         std::u16string_view dn, std::u16string_view separator) {
   const auto pieces = DnPieces(NormalizeDn(dn), separator);
-  for (const crypt::CertStore& store : stores) {
-    const auto certificates = store.Certificates();
-    if (!certificates) continue;
-    for (const auto& certificate : *certificates) {
-      const std::u16string subject = SubjectText(*certificate);
-      if (!subject.empty() && HoldsAnyPiece(subject, pieces)) return certificate;
-    }
-  }
-  return nullptr;
+  return FirstMatching(stores, [&](const crypt::StoredCertNames& names) {
+    return HoldsAnyPiece(names.subject, pieces);
+  });
 }
 
 crypt::CertContextPtr FindCertBySubjectDn(std::span<const crypt::CertStore> stores,
                                           std::u16string_view dn) {
   const std::u16string search = ShortNameOfDn(dn);
   const std::u16string normal = NormalizeDn(dn);
-  for (const crypt::CertStore& store : stores) {
-    const auto certificates = store.Certificates();
-    if (!certificates) continue;
-    for (const auto& candidate : crypt::FindBySubjectString(*certificates, search)) {
-      if (SubjectText(*candidate) == normal) return candidate;
-    }
-  }
-  return nullptr;
+  // The whole subject must equal the DN; the platform's search by short name comes second
+  // because it is the dearer test.
+  return FirstMatching(stores, [&](const crypt::StoredCertNames& names) {
+    return names.subject == normal && crypt::ContainsIgnoringCase(names.subjectSimple, search);
+  });
 }
 
 }  // namespace velsor::certs

@@ -221,3 +221,45 @@ TEST(KeyContainers, AnImportKilledHalfWayLeavesNoHalves) {
 
 }  // namespace
 }  // namespace velsor::crypt
+
+namespace velsor::crypt {
+namespace {
+
+std::vector<std::u16string> NamesIn(const CertStore& store) {
+  std::vector<std::u16string> subjects;
+  EXPECT_TRUE(store.VisitNames([&](const StoredCertNames& names) {
+    subjects.push_back(names.subject);
+    return true;
+  }));
+  return subjects;
+}
+
+TEST(CertStores, NamesAreKeptBesideEachCertificateAndRecordedForOlderFiles) {
+  testing::ScopedVelsorHome home;
+  testing::SharedTestPki().Install();
+  auto my = *CertStore::Open(u"MY");
+  const auto certificates = *my.Certificates();
+  const auto names = NamesIn(my);
+  ASSERT_EQ(names.size(), certificates.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(names[i], X500NameText(certificates[i]->subject())) << "in enumeration order";
+  }
+  my.VisitNames([&](const StoredCertNames& stored) {
+    const auto decoded = my.Certificate(stored.id);
+    EXPECT_TRUE(decoded);
+    EXPECT_EQ((*decoded)->serialBlob(), stored.serialBlob);
+    EXPECT_EQ(SimpleNameText((*decoded)->issuer()), stored.issuerSimple);
+    EXPECT_EQ(stored.keyProvInfo.has_value(), (*decoded)->KeyProviderInfo().has_value());
+    return true;
+  });
+  EXPECT_EQ(my.Certificate(-1).code(), CRYPT_E_NOT_FOUND);
+
+  // A file written before the names were kept (or under older name rules) gets them all
+  // recorded the next time it is opened.
+  my.database()->Execute("DELETE FROM certificate_names; PRAGMA user_version = 1;");
+  EXPECT_TRUE(NamesIn(my).empty());
+  EXPECT_EQ(NamesIn(*CertStore::Open(u"MY")), names);
+}
+
+}  // namespace
+}  // namespace velsor::crypt

@@ -74,13 +74,50 @@ CryptResult<std::vector<CertContextPtr>> CertStore::Certificates() const {
   });
 }
 
+CryptResult<Done> CertStore::VisitNames(
+    const std::function<bool(const StoredCertNames&)>& visit) const {
+  return GuardDatabase([&]() -> CryptResult<Done> {
+    auto query = database_->Prepare(
+        "SELECT c.id, n.subject, n.issuer, n.subject_simple, n.issuer_simple, n.serial, "
+        "n.encoded_issuer, p.value FROM certificates c "
+        "JOIN certificate_names n ON n.certificate = c.id "
+        "LEFT JOIN certificate_properties p ON p.certificate = c.id AND p.property = ?2 "
+        "WHERE c.store = ?1 ORDER BY c.id");
+    query.Bind(1, Key(store_)).Bind(2, std::int64_t{CERT_KEY_PROV_INFO_PROP_ID});
+    StoredCertNames names;
+    while (query.Step()) {
+      names.id = query.Integer(0);
+      names.subject = query.Utf16Blob(1);
+      names.issuer = query.Utf16Blob(2);
+      names.subjectSimple = query.Utf16Blob(3);
+      names.issuerSimple = query.Utf16Blob(4);
+      names.serialBlob = query.Blob(5);
+      names.encodedIssuer = query.Blob(6);
+      names.keyProvInfo = query.OptionalBlob(7);
+      if (!visit(names)) break;
+    }
+    return Done{};
+  });
+}
+
+CryptResult<CertContextPtr> CertStore::Certificate(std::int64_t id) const {
+  return GuardDatabase([&]() -> CryptResult<CertContextPtr> {
+    auto query = database_->Prepare("SELECT encoded FROM certificates WHERE id = ?1 AND store = ?2");
+    query.Bind(1, id).Bind(2, Key(store_));
+    if (!query.Step()) return Failure(CRYPT_E_NOT_FOUND, "the certificate is not in this store");
+    return CertContext::FromStore(query.Blob(0), store_, id, database_);
+  });
+}
+
 CryptResult<CertContextPtr> CertStore::Add(ByteView encoded) {
-  if (auto parsed = CertContext::FromEncoded(encoded); !parsed) return parsed.error();
+  auto parsed = CertContext::FromEncoded(encoded);
+  if (!parsed) return parsed.error();
   return GuardDatabase([&]() -> CryptResult<CertContextPtr> {
     Database::Transaction transaction(*database_);
     auto existing = database_->Prepare(
-        "SELECT id FROM certificates WHERE store = ?1 AND encoded = ?2 ORDER BY id LIMIT 1");
-    existing.Bind(1, Key(store_)).Bind(2, encoded);
+        "SELECT c.id FROM certificate_names n JOIN certificates c ON c.id = n.certificate "
+        "WHERE n.digest = ?1 AND c.store = ?2 AND c.encoded = ?3 ORDER BY c.id LIMIT 1");
+    existing.Bind(1, EncodingDigest(encoded)).Bind(2, Key(store_)).Bind(3, encoded);
     std::int64_t id = 0;
     if (existing.Step()) {
       id = existing.Integer(0);
@@ -90,6 +127,7 @@ CryptResult<CertContextPtr> CertStore::Add(ByteView encoded) {
           .Bind(2, encoded)
           .Run();
       id = database_->LastInsertId();
+      RecordCertNames(*database_, id, **parsed);
     }
     transaction.Commit();
     return CertContext::FromStore(encoded, store_, id, database_);

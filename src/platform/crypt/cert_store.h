@@ -4,12 +4,14 @@
 // other people. Names compare without regard to case. A store lists its certificates in
 // the order they were added.
 
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
 
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/crypt_result.h"
+#include "platform/crypt/stored_names.h"
 
 namespace velsor::crypt {
 
@@ -31,6 +33,11 @@ class CertStore {
   SystemStore which() const { return store_; }
 
   CryptResult<std::vector<CertContextPtr>> Certificates() const;
+  // Visits the names of the store's certificates in enumeration order, without decoding
+  // them, until `visit` answers false.
+  CryptResult<Done> VisitNames(const std::function<bool(const StoredCertNames&)>& visit) const;
+  // The stored certificate with that id, decoded; CRYPT_E_NOT_FOUND when the store has none.
+  CryptResult<CertContextPtr> Certificate(std::int64_t id) const;
   // Adds a certificate; one already in the store is kept and returned instead.
   CryptResult<CertContextPtr> Add(ByteView encoded);
   CryptResult<Done> Remove(const CertContext& certificate);

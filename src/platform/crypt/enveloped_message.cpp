@@ -4,7 +4,9 @@
 
 #include <limits>
 
+#include "platform/crypt/cert_find.h"
 #include "platform/crypt/content_encryption.h"
+#include "platform/crypt/der_reader.h"
 #include "platform/crypt/openssl_error.h"
 #include "platform/crypt/signed_message.h"
 
@@ -83,14 +85,42 @@ struct Unwrapped {
   CertContextPtr recipient;
   Bytes key;
 };
+// The serial of a recipient as a blob, least significant byte first, to compare with the
+// stored serials before any certificate is decoded.
+std::optional<Bytes> SerialBlobOf(const ASN1_INTEGER* serial) {
+  unsigned char* der = nullptr;
+  const int length = i2d_ASN1_INTEGER(serial, &der);
+  if (length <= 0) return std::nullopt;
+  const Bytes encoded(der, der + length);
+  OPENSSL_free(der);
+  ByteView input(encoded);
+  const auto element = ReadDerElement(input);
+  if (!element) return std::nullopt;
+  return Bytes(element->content.rbegin(), element->content.rend());
+}
+
+// The user's certificates with this serial, decoded; the caller compares the issuer.
+std::vector<CertContextPtr> WithSerial(const CertStore& personal, ByteView serialBlob) {
+  std::vector<std::int64_t> ids;
+  personal.VisitNames([&](const StoredCertNames& names) {
+    if (IntegerBlobsEqual(names.serialBlob, serialBlob)) ids.push_back(names.id);
+    return true;
+  });
+  std::vector<CertContextPtr> certificates;
+  for (std::int64_t id : ids) {
+    if (auto certificate = personal.Certificate(id)) certificates.push_back(std::move(*certificate));
+  }
+  return certificates;
+}
+
 CryptResult<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients,
                                      const CertStore& personal, std::size_t keySize) {
-  auto certificates = personal.Certificates();
-  if (!certificates) return certificates.error();
   for (int i = 0; i < sk_PKCS7_RECIP_INFO_num(recipients); ++i) {
     const PKCS7_RECIP_INFO* info = sk_PKCS7_RECIP_INFO_value(recipients, i);
     if (info == nullptr || info->issuer_and_serial == nullptr || info->enc_key == nullptr) continue;
-    for (const CertContextPtr& certificate : *certificates) {
+    const auto serial = SerialBlobOf(info->issuer_and_serial->serial);
+    if (!serial) continue;
+    for (const CertContextPtr& certificate : WithSerial(personal, *serial)) {
       if (!Names(*certificate, *info->issuer_and_serial)) continue;
       auto privateKey = PrivateKeyOf(*certificate);
       if (!privateKey) continue;

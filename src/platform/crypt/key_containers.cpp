@@ -8,6 +8,7 @@
 
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/stored_names.h"
 #include "platform/crypt/user_data.h"
 #include "platform/hex.h"
 
@@ -205,6 +206,7 @@ CryptResult<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const
         .Bind(2, certificate)
         .Run();
     const std::int64_t id = db.LastInsertId();
+    RecordCertNames(db, id, **parsed);
     db.Prepare(
           "INSERT INTO certificate_properties (certificate, property, value) VALUES (?1, ?2, ?3)")
         .Bind(1, id)

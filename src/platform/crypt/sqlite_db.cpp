@@ -1,9 +1,9 @@
 #include "platform/crypt/sqlite_db.h"
 
+#include <cstring>
+
 namespace velsor::crypt {
 namespace {
-
-constexpr std::int64_t kSchemaVersion = 1;
 
 // Other processes may hold the lock for a moment (an import, a registration); wait.
 constexpr int kBusyTimeoutMs = 15000;
@@ -69,8 +69,22 @@ Bytes Statement::Blob(int column) const {
   return blob == nullptr ? Bytes() : Bytes(blob, blob + size);
 }
 
-CryptResult<std::shared_ptr<Database>> Database::Open(const std::filesystem::path& path,
-                                                      std::string_view schema) {
+std::optional<Bytes> Statement::OptionalBlob(int column) const {
+  if (sqlite3_column_type(statement_.get(), column) == SQLITE_NULL) return std::nullopt;
+  return Blob(column);
+}
+
+std::u16string Statement::Utf16Blob(int column) const {
+  const auto* blob = static_cast<const char*>(sqlite3_column_blob(statement_.get(), column));
+  const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement_.get(), column));
+  std::u16string text(size / sizeof(char16_t), u'\0');
+  if (blob != nullptr && !text.empty()) std::memcpy(text.data(), blob, text.size() * 2);
+  return text;
+}
+
+CryptResult<std::shared_ptr<Database>> Database::Open(
+    const std::filesystem::path& path, std::string_view schema, std::int64_t version,
+    const std::function<void(Database&)>& upgrade) {
   sqlite3* raw = nullptr;
   const int status = sqlite3_open_v2(
       path.c_str(), &raw,
@@ -86,11 +100,12 @@ CryptResult<std::shared_ptr<Database>> Database::Open(const std::filesystem::pat
     database->Execute("PRAGMA foreign_keys = ON");
     // The schema is written once, by whichever process comes first; later opens only read
     // its version, so opening takes no write lock.
-    if (database->SchemaVersion() < kSchemaVersion) {
+    if (database->SchemaVersion() < version) {
       Transaction transaction(*database);
-      if (database->SchemaVersion() < kSchemaVersion) {
+      if (database->SchemaVersion() < version) {
         database->Execute(schema);
-        database->Execute("PRAGMA user_version = " + std::to_string(kSchemaVersion));
+        if (upgrade) upgrade(*database);
+        database->Execute("PRAGMA user_version = " + std::to_string(version));
       }
       transaction.Commit();
     }

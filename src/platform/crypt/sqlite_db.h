@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +30,10 @@ class Statement {
   std::int64_t Integer(int column) const;
   std::string Text(int column) const;
   Bytes Blob(int column) const;
+  // Nothing for NULL.
+  std::optional<Bytes> OptionalBlob(int column) const;
+  // A blob that holds UTF-16 code units in the machine's order.
+  std::u16string Utf16Blob(int column) const;
 
  private:
   struct Finalize {
@@ -50,9 +55,12 @@ class Database {
   };
   Database(Key, sqlite3* handle) : handle_(handle) {}
 
-  // Opens (creating) the file; `schema` is applied when the file does not have it yet.
-  static CryptResult<std::shared_ptr<Database>> Open(const std::filesystem::path& path,
-                                                     std::string_view schema);
+  // Opens (creating) the file. When the file's schema is older than `version`, `schema`
+  // (statements that create what is missing) is applied, then `upgrade` fills what the
+  // newer schema keeps, in the same transaction.
+  static CryptResult<std::shared_ptr<Database>> Open(
+      const std::filesystem::path& path, std::string_view schema, std::int64_t version = 1,
+      const std::function<void(Database&)>& upgrade = {});
 
   Statement Prepare(std::string_view sql);
   void Execute(std::string_view sql);

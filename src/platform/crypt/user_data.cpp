@@ -1,5 +1,6 @@
 #include "platform/crypt/user_data.h"
 
+#include "platform/crypt/stored_names.h"
 #include "platform/crypt/velsor_home.h"
 
 namespace velsor::crypt {
@@ -20,6 +21,17 @@ CREATE TABLE IF NOT EXISTS certificate_properties (
   value BLOB NOT NULL,
   PRIMARY KEY (certificate, property)
 );
+CREATE TABLE IF NOT EXISTS certificate_names (
+  certificate INTEGER PRIMARY KEY REFERENCES certificates (id) ON DELETE CASCADE,
+  digest BLOB NOT NULL,
+  subject BLOB NOT NULL,
+  issuer BLOB NOT NULL,
+  subject_simple BLOB NOT NULL,
+  issuer_simple BLOB NOT NULL,
+  serial BLOB NOT NULL,
+  encoded_issuer BLOB NOT NULL
+);
+CREATE INDEX IF NOT EXISTS certificate_names_by_digest ON certificate_names (digest);
 CREATE TABLE IF NOT EXISTS crls (
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   store TEXT NOT NULL,
@@ -36,12 +48,17 @@ CREATE TABLE IF NOT EXISTS container_keys (
 );
 )sql";
 
+// Version 2 keeps the names searches compare beside each certificate. Whenever the rules
+// that make those texts change, the version goes up and every certificate's names are
+// recorded again.
+constexpr std::int64_t kSchemaVersion = 2;
+
 }  // namespace
 
 CryptResult<std::shared_ptr<Database>> OpenCertStoreDatabase() {
   auto path = PrivateUserFile(kCertStoreFile);
   if (!path) return path.error();
-  return Database::Open(*path, kSchema);
+  return Database::Open(*path, kSchema, kSchemaVersion, RecordAllCertNames);
 }
 
 }  // namespace velsor::crypt

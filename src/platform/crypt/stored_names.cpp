@@ -1,0 +1,63 @@
+#include "platform/crypt/stored_names.h"
+
+#include <openssl/evp.h>
+
+#include "platform/crypt/name_text.h"
+#include "platform/crypt/sqlite_db.h"
+
+namespace velsor::crypt {
+namespace {
+
+ByteView TextBytes(const std::u16string& text) {
+  return ByteView(reinterpret_cast<const std::uint8_t*>(text.data()),
+                  text.size() * sizeof(char16_t));
+}
+
+}  // namespace
+
+Bytes EncodingDigest(ByteView encoded) {
+  Bytes digest(EVP_MAX_MD_SIZE);
+  unsigned int size = 0;
+  if (EVP_Digest(encoded.data(), encoded.size(), digest.data(), &size, EVP_sha256(), nullptr) !=
+      1) {
+    // Without a digest every encoding shares one key; the comparison of encodings that
+    // follows still tells them apart.
+    return {};
+  }
+  digest.resize(size);
+  return digest;
+}
+
+void RecordCertNames(Database& database, std::int64_t id, const CertContext& certificate) {
+  const std::u16string subject = X500NameText(certificate.subject());
+  const std::u16string issuer = X500NameText(certificate.issuer());
+  const std::u16string subjectSimple = SimpleNameText(certificate.subject());
+  const std::u16string issuerSimple = SimpleNameText(certificate.issuer());
+  database
+      .Prepare(
+          "INSERT OR REPLACE INTO certificate_names (certificate, digest, subject, issuer, "
+          "subject_simple, issuer_simple, serial, encoded_issuer) "
+          "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)")
+      .Bind(1, id)
+      .Bind(2, EncodingDigest(certificate.encoded()))
+      .Bind(3, TextBytes(subject))
+      .Bind(4, TextBytes(issuer))
+      .Bind(5, TextBytes(subjectSimple))
+      .Bind(6, TextBytes(issuerSimple))
+      .Bind(7, certificate.serialBlob())
+      .Bind(8, certificate.encodedIssuer())
+      .Run();
+}
+
+void RecordAllCertNames(Database& database) {
+  database.Execute("DELETE FROM certificate_names");
+  auto rows = database.Prepare("SELECT id, encoded FROM certificates ORDER BY id");
+  while (rows.Step()) {
+    const Bytes encoded = rows.Blob(1);
+    if (auto certificate = CertContext::FromEncoded(encoded)) {
+      RecordCertNames(database, rows.Integer(0), **certificate);
+    }
+  }
+}
+
+}  // namespace velsor::crypt

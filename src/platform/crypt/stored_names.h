@@ -1,0 +1,38 @@
+#pragma once
+// The texts and bytes a certificate search compares, kept beside each stored certificate
+// when it enters a store, so that a search reads them instead of decoding every
+// certificate and decodes only the ones it returns.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/bytes.h"
+#include "platform/crypt/cert_context.h"
+
+namespace velsor::crypt {
+
+class Database;
+
+struct StoredCertNames {
+  std::int64_t id = 0;
+  std::u16string subject;  // X500 form, ", " between RDNs
+  std::u16string issuer;
+  std::u16string subjectSimple;  // simple form, as the string searches match it
+  std::u16string issuerSimple;
+  Bytes serialBlob;  // least significant byte first, as CertContext::serialBlob
+  Bytes encodedIssuer;
+  std::optional<Bytes> keyProvInfo;  // the key link property as stored, when set
+};
+
+// Records the names of the stored certificate `id`, replacing any recorded before.
+void RecordCertNames(Database& database, std::int64_t id, const CertContext& certificate);
+
+// Records the names of every stored certificate afresh; a row that no longer decodes gets
+// none and is left out of searches, as it is left out of enumeration.
+void RecordAllCertNames(Database& database);
+
+// The digest the duplicate check looks an encoding up by.
+Bytes EncodingDigest(ByteView encoded);
+
+}  // namespace velsor::crypt
