@@ -69,12 +69,7 @@ std::string LinkedKey(const crypt::CertContext& certificate) {
 }
 
 std::string SerialOf(const crypt::CertContext& certificate) {
-  const auto text =
-      certs::GetCertText(&certificate, static_cast<int>(certs::CertDetail::SerialNumber));
-  if (text.status == certs::kCertTextOk) return Utf8(text.text);
-  // Too long for the grouped form: all the digits, most significant first.
-  const Bytes serial(certificate.serialBlob().rbegin(), certificate.serialBlob().rend());
-  return HexText(serial, HexCase::Upper);
+  return Utf8(certs::SerialText(certificate.serialBlob()));
 }
 
 int List(Arguments arguments) {
@@ -107,8 +102,7 @@ int Add(Arguments arguments) {
   CertStore store = OpenStore(arguments[0]);
   const auto certificates = CertificatesIn(ReadFile(std::string(arguments[1])));
   if (certificates.empty()) throw CommandError(std::string(arguments[1]) + " holds no certificate");
-  for (const Bytes& encoded : certificates) {
-    const auto added = Require(store.Add(encoded), "adding a certificate");
+  for (const auto& added : Require(store.AddAll(certificates), "adding the certificates")) {
     std::printf("added %s\n", Utf8(crypt::X500NameText(added->subject())).c_str());
   }
   return 0;

@@ -110,27 +110,45 @@ CryptResult<CertContextPtr> CertStore::Certificate(std::int64_t id) const {
 }
 
 CryptResult<CertContextPtr> CertStore::Add(ByteView encoded) {
-  auto parsed = CertContext::FromEncoded(encoded);
-  if (!parsed) return parsed.error();
-  return GuardDatabase([&]() -> CryptResult<CertContextPtr> {
+  const Bytes copy(encoded.begin(), encoded.end());
+  auto added = AddAll(std::span(&copy, 1));
+  if (!added) return added.error();
+  return std::move(added->front());
+}
+
+CryptResult<std::vector<CertContextPtr>> CertStore::AddAll(std::span<const Bytes> encodings) {
+  std::vector<CertContextPtr> parsed;
+  for (const Bytes& encoded : encodings) {
+    auto certificate = CertContext::FromEncoded(encoded);
+    if (!certificate) return certificate.error();
+    parsed.push_back(std::move(*certificate));
+  }
+  return GuardDatabase([&]() -> CryptResult<std::vector<CertContextPtr>> {
     Database::Transaction transaction(*database_);
-    auto existing = database_->Prepare(
-        "SELECT c.id FROM certificate_names n JOIN certificates c ON c.id = n.certificate "
-        "WHERE n.digest = ?1 AND c.store = ?2 AND c.encoded = ?3 ORDER BY c.id LIMIT 1");
-    existing.Bind(1, EncodingDigest(encoded)).Bind(2, Key(store_)).Bind(3, encoded);
-    std::int64_t id = 0;
-    if (existing.Step()) {
-      id = existing.Integer(0);
-    } else {
-      database_->Prepare("INSERT INTO certificates (store, encoded) VALUES (?1, ?2)")
-          .Bind(1, Key(store_))
-          .Bind(2, encoded)
-          .Run();
-      id = database_->LastInsertId();
-      RecordCertNames(*database_, id, **parsed);
+    std::vector<CertContextPtr> added;
+    for (const CertContextPtr& certificate : parsed) {
+      const Bytes& encoded = certificate->encoded();
+      auto existing = database_->Prepare(
+          "SELECT c.id FROM certificate_names n JOIN certificates c ON c.id = n.certificate "
+          "WHERE n.digest = ?1 AND c.store = ?2 AND c.encoded = ?3 ORDER BY c.id LIMIT 1");
+      existing.Bind(1, EncodingDigest(encoded)).Bind(2, Key(store_)).Bind(3, encoded);
+      std::int64_t id = 0;
+      if (existing.Step()) {
+        id = existing.Integer(0);
+      } else {
+        database_->Prepare("INSERT INTO certificates (store, encoded) VALUES (?1, ?2)")
+            .Bind(1, Key(store_))
+            .Bind(2, encoded)
+            .Run();
+        id = database_->LastInsertId();
+        RecordCertNames(*database_, id, *certificate);
+      }
+      auto stored = CertContext::FromStore(encoded, store_, id, database_);
+      if (!stored) return stored.error();
+      added.push_back(std::move(*stored));
     }
     transaction.Commit();
-    return CertContext::FromStore(encoded, store_, id, database_);
+    return added;
   });
 }
 

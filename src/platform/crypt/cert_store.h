@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +41,8 @@ class CertStore {
   CryptResult<CertContextPtr> Certificate(std::int64_t id) const;
   // Adds a certificate; one already in the store is kept and returned instead.
   CryptResult<CertContextPtr> Add(ByteView encoded);
+  // Adds several in one transaction: all of them, or none when one cannot be added.
+  CryptResult<std::vector<CertContextPtr>> AddAll(std::span<const Bytes> encodings);
   CryptResult<Done> Remove(const CertContext& certificate);
   CryptResult<Done> SetProperty(const CertContext& certificate, DWORD id, ByteView value);
 

@@ -81,10 +81,14 @@ std::string NewContainerName() {
 }  // namespace
 
 std::u16string DefaultContainerName() {
-  if (const passwd* entry = getpwuid(geteuid()); entry != nullptr && entry->pw_name != nullptr) {
-    return codepage::Utf8ToUtf16(entry->pw_name);
-  }
-  return codepage::Utf8ToUtf16("uid" + std::to_string(geteuid()));
+  // The process's user does not change, so the user database is read once.
+  static const std::u16string name = [] {
+    if (const passwd* entry = getpwuid(geteuid()); entry != nullptr && entry->pw_name != nullptr) {
+      return codepage::Utf8ToUtf16(entry->pw_name);
+    }
+    return codepage::Utf8ToUtf16("uid" + std::to_string(geteuid()));
+  }();
+  return name;
 }
 
 CryptResult<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_view> container,

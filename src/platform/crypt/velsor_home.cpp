@@ -50,15 +50,17 @@ CryptError Refuse(const fs::path& path, const std::string& why) {
 CryptResult<fs::path> VelsorHome() {
   const auto home = HomeLocation();
   if (!home) return Failure(E_FAIL, "no home folder: set VELSOR_HOME or HOME");
-  std::error_code error;
-  fs::create_directories(home->parent_path(), error);
-  if (::mkdir(home->c_str(), kPrivateFolder) != 0 && errno != EEXIST) {
-    return Failure(E_FAIL, "cannot create " + home->string() + ": " + std::strerror(errno));
-  }
   struct stat status {};
-  if (::stat(home->c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
-    return Refuse(*home, "not a folder");
+  if (::stat(home->c_str(), &status) != 0) {
+    // Made on first use only; every later call just checks it.
+    std::error_code error;
+    fs::create_directories(home->parent_path(), error);
+    if (::mkdir(home->c_str(), kPrivateFolder) != 0 && errno != EEXIST) {
+      return Failure(E_FAIL, "cannot create " + home->string() + ": " + std::strerror(errno));
+    }
+    if (::stat(home->c_str(), &status) != 0) return Refuse(*home, "it cannot be read");
   }
+  if (!S_ISDIR(status.st_mode)) return Refuse(*home, "not a folder");
   if (status.st_uid != geteuid()) return Refuse(*home, "it belongs to another user");
   if (status.st_mode & (S_IWGRP | S_IWOTH)) {
     return Refuse(*home, "others can write to it (make it private with chmod 700)");
@@ -70,14 +72,25 @@ CryptResult<fs::path> PrivateUserFile(const std::string& name) {
   auto home = VelsorHome();
   if (!home) return home.error();
   const fs::path path = *home / name;
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kPrivateFile);
-  if (fd < 0) return Failure(E_FAIL, "cannot open " + path.string() + ": " + std::strerror(errno));
+  // The folder is private, so what lstat finds here is what the no-follow open gets.
   struct stat status {};
-  const bool ours = ::fstat(fd, &status) == 0 && status.st_uid == geteuid();
+  if (::lstat(path.c_str(), &status) != 0) {
+    const int fd =
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kPrivateFile);
+    if (fd < 0 && errno != EEXIST) {
+      return Failure(E_FAIL, "cannot create " + path.string() + ": " + std::strerror(errno));
+    }
+    if (fd >= 0) ::close(fd);
+    if (::lstat(path.c_str(), &status) != 0) {
+      return Failure(E_FAIL, "cannot open " + path.string() + ": " + std::strerror(errno));
+    }
+  }
+  if (!S_ISREG(status.st_mode)) return Refuse(path, "not a regular file");
+  if (status.st_uid != geteuid()) return Refuse(path, "it belongs to another user");
   // A file left with a wider mode is made private again.
-  if (ours && (status.st_mode & 0777) != kPrivateFile) ::fchmod(fd, kPrivateFile);
-  ::close(fd);
-  if (!ours) return Refuse(path, "it belongs to another user");
+  if ((status.st_mode & 0777) != kPrivateFile && ::chmod(path.c_str(), kPrivateFile) != 0) {
+    return Failure(E_FAIL, "cannot make " + path.string() + " private: " + std::strerror(errno));
+  }
   return path;
 }
 
