@@ -129,8 +129,9 @@ CryptResult<std::vector<CertContextPtr>> CertStore::AddAll(std::span<const Bytes
     for (const CertContextPtr& certificate : parsed) {
       const Bytes& encoded = certificate->encoded();
       auto existing = database_->Prepare(
+          // "+c.store" keeps the planner on the digest index rather than walking the store.
           "SELECT c.id FROM certificate_names n JOIN certificates c ON c.id = n.certificate "
-          "WHERE n.digest = ?1 AND c.store = ?2 AND c.encoded = ?3 ORDER BY c.id LIMIT 1");
+          "WHERE n.digest = ?1 AND +c.store = ?2 AND c.encoded = ?3 ORDER BY c.id LIMIT 1");
       existing.Bind(1, EncodingDigest(encoded)).Bind(2, Key(store_)).Bind(3, encoded);
       std::int64_t id = 0;
       if (existing.Step()) {
