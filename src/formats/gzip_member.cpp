@@ -3,11 +3,13 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <new>
 #include <optional>
+#include <span>
 
 namespace velsor::formats {
 namespace {
@@ -169,27 +171,25 @@ std::int32_t GzipCompress(const std::uint8_t* source, std::int32_t sourceLength,
   return out.offset() <= capacity ? kZOk : kZBufError;
 }
 
-std::int32_t GzipUncompress(const std::uint8_t* source, std::int32_t sourceLength,
-                            std::uint8_t* dest, std::int32_t* destLength) {
-  if (destLength == nullptr) return kZDataError;
+namespace {
+
+// Inflates the deflate data of a member piece by piece. `roomAt(inflated)` says where the
+// output from that offset may go (a span of at least one byte); `took(piece)` sees each
+// piece once it is written there and may stop the work by answering false. Exactly the
+// trailer must follow the deflate data, and its CRC must match. On success `inflated`
+// holds the whole size.
+template <class RoomAt, class Took>
+std::int32_t InflateMember(ByteView member, RoomAt&& roomAt, Took&& took, std::size_t& inflated) {
   std::uint32_t crc = crc32(0, nullptr, 0);
-  if (source == nullptr || sourceLength <= static_cast<std::int32_t>(kHeaderSize + kTrailerSize)) {
-    return kZDataError;
-  }
-  const ByteView member(source, static_cast<std::size_t>(sourceLength));
   z_stream stream{};
   if (int status = inflateInit2(&stream, -MAX_WBITS); status != Z_OK) return status;
   std::unique_ptr<z_stream, InflateEnd> streamOwner(&stream);
-  // Only output that no longer fits the caller's buffer passes through this one.
-  std::unique_ptr<std::uint8_t[]> overflow(new (std::nothrow) std::uint8_t[kWorkSize]);
-  if (!overflow) return kZMemError;
 
   const auto dataStart = DeflateDataStart(member);
   if (!dataStart) return kZDataError;
   std::size_t unread = *dataStart;  // first source byte not yet handed to inflate
 
-  const std::size_t capacity = Capacity(dest, destLength);
-  std::size_t inflated = 0;
+  inflated = 0;
   for (;;) {
     if (stream.avail_in == 0) {
       // The source ran out before the deflate data ended.
@@ -199,16 +199,10 @@ std::int32_t GzipUncompress(const std::uint8_t* source, std::int32_t sourceLengt
       stream.avail_in = static_cast<uInt>(piece);
       unread += piece;
     }
-    // Straight into the caller's buffer while it has room, which spares zlib and us a
-    // copy of every byte; past its end only the size is learnt.
-    std::uint8_t* target = overflow.get();
-    std::size_t room = kWorkSize;
-    if (inflated < capacity) {
-      target = dest + inflated;
-      room = std::min<std::size_t>(capacity - inflated, std::numeric_limits<uInt>::max());
-    }
-    stream.next_out = target;
-    stream.avail_out = static_cast<uInt>(room);
+    const std::span<std::uint8_t> room = roomAt(inflated);
+    const std::size_t roomSize = std::min<std::size_t>(room.size(), std::numeric_limits<uInt>::max());
+    stream.next_out = room.data();
+    stream.avail_out = static_cast<uInt>(roomSize);
     const int status = inflate(&stream, Z_NO_FLUSH);
     if (status == Z_MEM_ERROR) return kZMemError;
     if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) return kZDataError;
@@ -217,10 +211,11 @@ std::int32_t GzipUncompress(const std::uint8_t* source, std::int32_t sourceLengt
     if (status == Z_BUF_ERROR && stream.avail_in != 0 && stream.avail_out != 0) {
       return kZDataError;
     }
-    const std::size_t produced = room - stream.avail_out;
+    const std::size_t produced = roomSize - stream.avail_out;
     // The size is reported in 32 bits; a member that inflates past that is refused.
     if (produced > kMaxSize - inflated) return kZDataError;
-    crc = crc32(crc, target, static_cast<uInt>(produced));
+    crc = crc32(crc, room.data(), static_cast<uInt>(produced));
+    if (!took(room.first(produced))) return kZDataError;
     inflated += produced;
     if (status == Z_STREAM_END) break;
   }
@@ -228,7 +223,32 @@ std::int32_t GzipUncompress(const std::uint8_t* source, std::int32_t sourceLengt
   // Exactly the trailer must remain, wherever the pieces ended.
   if (stream.avail_in + (member.size() - unread) != kTrailerSize) return kZDataError;
   if (ReadLittleEndian(member.data() + member.size() - kTrailerSize) != crc) return kZDataError;
+  return kZOk;
+}
 
+}  // namespace
+
+std::int32_t GzipUncompress(const std::uint8_t* source, std::int32_t sourceLength,
+                            std::uint8_t* dest, std::int32_t* destLength) {
+  if (destLength == nullptr) return kZDataError;
+  if (source == nullptr || sourceLength <= static_cast<std::int32_t>(kHeaderSize + kTrailerSize)) {
+    return kZDataError;
+  }
+  // Only output that no longer fits the caller's buffer passes through this one.
+  std::unique_ptr<std::uint8_t[]> overflow(new (std::nothrow) std::uint8_t[kWorkSize]);
+  if (!overflow) return kZMemError;
+  const std::size_t capacity = Capacity(dest, destLength);
+  std::size_t inflated = 0;
+  const std::int32_t status = InflateMember(
+      ByteView(source, static_cast<std::size_t>(sourceLength)),
+      // Straight into the caller's buffer while it has room, which spares zlib and us a
+      // copy of every byte; past its end only the size is learnt.
+      [&](std::size_t at) {
+        return at < capacity ? std::span(dest + at, capacity - at)
+                             : std::span(overflow.get(), kWorkSize);
+      },
+      [](ByteView) { return true; }, inflated);
+  if (status != kZOk) return status;
   *destLength = static_cast<std::int32_t>(inflated);
   return inflated <= capacity ? kZOk : kZBufError;
 }
@@ -269,17 +289,42 @@ bool CompressContent(Bytes& content, std::int32_t threshold) {
   return true;
 }
 
+std::size_t MessageInflationLimit(std::size_t compressedSize) {
+  if (compressedSize > kMaxSize / kMaxMessageRatio) return kMaxSize;
+  return std::min(kMaxSize, std::max(kMaxMessageInflation, compressedSize * kMaxMessageRatio));
+}
+
 bool DecompressContent(Bytes& content) {
   if (content.empty() || content.size() > kMaxSize) return false;
-  // What does not start like a member would be refused at once; asking first spares the
-  // buffer of twice its size.
-  if (content.size() < 3 || content[0] != 0x1F || content[1] != 0x8B || content[2] != Z_DEFLATED) {
+  // What does not start like a member would be refused at once.
+  if (content.size() <= kHeaderSize + kTrailerSize || content[0] != 0x1F || content[1] != 0x8B ||
+      content[2] != Z_DEFLATED) {
     return false;
   }
-  auto unpacked = RunWithRetry(&GzipUncompress, content, content.size() * 2);
-  if (!unpacked) return false;
-  content = std::move(*unpacked);
-  return true;
+  // The trailer tells the size, and a member that inflates to anything else is corrupt: a
+  // size past the limit is refused before any memory is taken, a false one as soon as
+  // the output passes it, and a true one is the one allocation the output needs.
+  const std::size_t claimed = ReadLittleEndian(content.data() + content.size() - 4);
+  if (claimed > MessageInflationLimit(content.size())) return false;
+  try {
+    Bytes inflated;
+    inflated.reserve(claimed);
+    std::array<std::uint8_t, kWorkSize> work;
+    std::size_t size = 0;
+    const std::int32_t status = InflateMember(
+        content, [&](std::size_t) { return std::span(work); },
+        [&](ByteView piece) {
+          if (piece.size() > claimed - inflated.size()) return false;
+          inflated.insert(inflated.end(), piece.begin(), piece.end());
+          return true;
+        },
+        size);
+    if (status != kZOk || size != claimed) return false;
+    content = std::move(inflated);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 }  // namespace velsor::formats

@@ -5,6 +5,7 @@
 // the capacity of `dest` on entry and the size of the whole result on return, and a
 // result that does not fit still reports its exact size.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/bytes.h"
@@ -27,8 +28,16 @@ std::int32_t GzipUncompress(const std::uint8_t* source, std::int32_t sourceLengt
 // left the message as it was (too short, or any failure).
 bool CompressContent(Bytes& content, std::int32_t threshold);
 
+// A message member may inflate to 256 MiB, or to 64 times its own size when that is more
+// (no real message comes near that ratio; a bomb does), never past 2^31-1 bytes.
+inline constexpr std::size_t kMaxMessageInflation = std::size_t{256} << 20;
+inline constexpr std::size_t kMaxMessageRatio = 64;
+std::size_t MessageInflationLimit(std::size_t compressedSize);
+
 // Replaces a gzip member by what it holds; false when it left the content as it was
-// (not a member, corrupt, or any failure).
+// (not a member, corrupt, or any failure). A member whose size passes the limit above is
+// corrupt and refused before its output takes any memory; so is one whose output differs
+// from the size its trailer gives.
 bool DecompressContent(Bytes& content);
 
 }  // namespace velsor::formats

@@ -12,6 +12,7 @@
 #include <random>
 
 #include "fixtures/huge_member.h"
+#include "fixtures/peak_memory.h"
 #include "fixtures/test_files.h"
 
 namespace velsor::formats {
@@ -228,6 +229,43 @@ TEST(GzipMember, ContentPastTwoGigabytesIsRefused) {
             kZDataError);
   EXPECT_EQ(size, 0) << "no size is reported that would have overflowed";
   EXPECT_FALSE(DecompressContent(member));
+}
+
+TEST(MessageInflation, TheLimitIsTheLargerOfASizeAndARatio) {
+  EXPECT_EQ(MessageInflationLimit(1000), kMaxMessageInflation);
+  const std::size_t ratioTakesOver = kMaxMessageInflation / kMaxMessageRatio;
+  EXPECT_EQ(MessageInflationLimit(ratioTakesOver), kMaxMessageInflation);
+  EXPECT_EQ(MessageInflationLimit(ratioTakesOver + 1), (ratioTakesOver + 1) * kMaxMessageRatio);
+  EXPECT_EQ(MessageInflationLimit(std::size_t{1} << 30), std::size_t{0x7FFFFFFF})
+      << "never past 2^31-1";
+}
+
+TEST(MessageInflation, MembersAtTheEdgesOfTheLimit) {
+  // Just under: exactly 256 MiB from a small member inflates, in one allocation.
+  Bytes atLimit = testing::ZeroMember(kMaxMessageInflation);
+  const std::size_t memberSize = atLimit.size();
+  const long peak = testing::PeakGrowthBytes([&] { EXPECT_TRUE(DecompressContent(atLimit)); });
+  EXPECT_EQ(atLimit.size(), kMaxMessageInflation);
+  EXPECT_LT(peak, static_cast<long>(kMaxMessageInflation + (16 << 20)));
+  atLimit = {};
+
+  // Just over the size, and just over the ratio of a member made longer by its name
+  // field: refused before the output takes memory.
+  const std::size_t longMember = kMaxMessageInflation / kMaxMessageRatio + 4096;
+  for (Bytes bomb : {testing::ZeroMember(kMaxMessageInflation + 1),
+                     testing::ZeroMember(longMember * kMaxMessageRatio + 1, longMember)}) {
+    const Bytes original = bomb;
+    ASSERT_TRUE(bomb.size() == longMember || bomb.size() < memberSize * 2);
+    const long bombPeak =
+        testing::PeakGrowthBytes([&] { EXPECT_FALSE(DecompressContent(bomb)); });
+    EXPECT_LT(bombPeak, 8 << 20) << "refused with a small peak";
+    EXPECT_EQ(bomb, original) << "left as it was";
+  }
+
+  // A trailer that understates the size stops the output as soon as it passes it.
+  Bytes lying = testing::ZeroMember(std::size_t{64} << 20, 0, 1 << 20);
+  const long lyingPeak = testing::PeakGrowthBytes([&] { EXPECT_FALSE(DecompressContent(lying)); });
+  EXPECT_LT(lyingPeak, 8 << 20);
 }
 
 TEST(GzipInterop, GzipCommandRestoresOurMembers) {
