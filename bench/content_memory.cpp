@@ -16,6 +16,8 @@
 #include <string>
 
 #include "crypto/sign_engine.h"
+#include "crypto/transport.h"
+#include "platform/crypt/signed_message.h"
 #include "crypto/verify_engine.h"
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
@@ -95,6 +97,19 @@ int main(int argc, char** argv) {
       return crypto::SignMessage(bytes, true, u"CN=Memory User", u"|", Settings(*host)).status == 0;
     };
   });
+  if (std::getenv("VELSOR_MEMORY_PHASES")) {
+    Measure("  SignPkcs7", size, [&] {
+      return [&, bytes = content()]() {
+        auto signer = crypt::CertStore::Open(u"MY")->Certificates();
+        return bool(crypt::SignPkcs7(*signer->front(), "1.3.14.3.2.26", bytes, false));
+      };
+    });
+    Measure("  PackMessage", size, [&] {
+      return [&, bytes = content()]() mutable {
+        return crypto::PackMessage(std::move(bytes), true, 51200).status == 0;
+      };
+    });
+  }
   Measure("VerifySignedMessage", size, [&] {
     auto message =
         crypto::SignMessage(content(), true, u"CN=Memory User", u"|", Settings(*host)).base64;

@@ -12,11 +12,16 @@ std::string ToCodePage(const ControlState& state, std::u16string_view text,
   return std::move(*bytes);
 }
 
-std::u16string FromCodePage(const ControlState& state, std::string_view bytes,
-                            std::u16string_view message) {
-  auto text = codepage::FromCodePage(state.codePage, bytes);
-  if (!text) Raise(status::kNotFromCodePage, message);
-  return std::move(*text);
+Bstr FromCodePage(const ControlState& state, std::string_view bytes,
+                  std::u16string_view message) {
+  Bstr text;
+  if (!codepage::FromCodePageInto(state.codePage, bytes, [&](std::size_t length) {
+        text = Bstr::OfLength(length);
+        return text.get();
+      })) {
+    Raise(status::kNotFromCodePage, message);
+  }
+  return text;
 }
 
 }  // namespace velsor::control

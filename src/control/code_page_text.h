@@ -6,6 +6,7 @@
 
 #include "control/control_state.h"
 #include "control/messages.h"
+#include "platform/com/bstr.h"
 
 namespace velsor::control {
 
@@ -14,8 +15,8 @@ std::string ToCodePage(const ControlState& state, std::u16string_view text,
                        std::u16string_view message = messages::kCharsetConversionFailed);
 
 // Every byte counts, zero bytes too. Raises -10036 with `message` on failure, which
-// includes a string of no bytes.
-std::u16string FromCodePage(const ControlState& state, std::string_view bytes,
-                            std::u16string_view message = messages::kCharsetConversionFailed);
+// includes a string of no bytes. The text is made as the page's string, held once.
+Bstr FromCodePage(const ControlState& state, std::string_view bytes,
+                  std::u16string_view message = messages::kCharsetConversionFailed);
 
 }  // namespace velsor::control

@@ -150,20 +150,20 @@ HRESULT CTolvaneVelsor::VLAddFile(BSTR fileName) {
 }
 
 HRESULT CTolvaneVelsor::VLGetFormItem(BSTR* pVal) {
-  return MethodFrame(state_, {}, pVal).Run([&]() -> std::optional<std::u16string> {
+  return MethodFrame(state_, {}, pVal).Run([&]() -> Bstr {
     const Taken taken = TakeFirst(state_, false);
-    if (!taken.item) return std::nullopt;
+    if (!taken.item) return Bstr();
     return control::FromCodePage(state_, AsText(*taken.item), messages::kConversionFailed);
   });
 }
 
 HRESULT CTolvaneVelsor::VLGetFile(BSTR* pVal) {
-  return MethodFrame(state_, {}, pVal).Run([&]() -> std::optional<std::u16string> {
+  return MethodFrame(state_, {}, pVal).Run([&]() -> Bstr {
     const Taken taken = TakeFirst(state_, true);
-    if (!taken.file) return std::nullopt;
-    std::u16string name =
+    if (!taken.file) return Bstr();
+    Bstr name =
         control::FromCodePage(state_, AsText(taken.file->first), messages::kConversionFailed);
-    if (!taken.file->second.empty()) SaveTakenFile(state_, name, taken.file->second);
+    if (!taken.file->second.empty()) SaveTakenFile(state_, name.view(), taken.file->second);
     return name;
   });
 }

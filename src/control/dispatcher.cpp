@@ -23,23 +23,36 @@ const MemberInfo* SelectMember(DISPID dispid, WORD flags) {
   return nullptr;
 }
 
-// Coerced arguments in parameter order, cleared when the call is over.
+// Coerced arguments in parameter order, cleared when the call is over. An argument that
+// already has the parameter's type is borrowed from the caller, not copied: a page's big
+// text is not held twice for the length of the call.
 class CoercedArguments {
  public:
   CoercedArguments() {
     for (VARIANT& v : values_) VariantInit(&v);
+    borrowed_.fill(false);
   }
   ~CoercedArguments() {
-    for (VARIANT& v : values_) VariantClear(&v);
+    for (std::size_t i = 0; i < kMaxParams; ++i) {
+      if (!borrowed_[i]) VariantClear(&values_[i]);
+    }
   }
   CoercedArguments(const CoercedArguments&) = delete;
   CoercedArguments& operator=(const CoercedArguments&) = delete;
 
-  VARIANT& operator[](std::size_t i) { return values_[i]; }
+  HRESULT Coerce(std::size_t i, const VARIANT& given, VARTYPE type) {
+    if (given.vt == type) {
+      values_[i] = given;
+      borrowed_[i] = true;
+      return S_OK;
+    }
+    return VariantChangeType(&values_[i], &given, 0, type);
+  }
   std::span<VARIANT> first(std::size_t count) { return std::span(values_).first(count); }
 
  private:
   std::array<VARIANT, kMaxParams> values_;
+  std::array<bool, kMaxParams> borrowed_;
 };
 
 void SetArgError(UINT* argError, UINT index) {
@@ -129,7 +142,7 @@ HRESULT InvokeMember(IOmbrelTolvaneVelsor20_64& target, DISPID dispid, WORD flag
   CoercedArguments args;
   for (std::size_t p = 0; p < member->paramCount; ++p) {
     const VARIANT& given = params->rgvarg[sourceOf[p]];
-    if (HRESULT hr = VariantChangeType(&args[p], &given, 0, member->paramTypes[p]); FAILED(hr)) {
+    if (HRESULT hr = args.Coerce(p, given, member->paramTypes[p]); FAILED(hr)) {
       SetArgError(argError, sourceOf[p]);
       return hr;
     }

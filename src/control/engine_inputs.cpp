@@ -23,11 +23,18 @@ ui::DialogHost& DialogsOf(ControlState& state) {
   return *state.dialogHost;
 }
 
-std::string PendingContent(const ControlState& state) {
+const std::string& PendingContent(const ControlState& state) {
   if (!state.pendingPlainText || state.pendingPlainText->empty()) {
     Raise(status::kMissingInput, messages::kSourceEmpty);
   }
   return *state.pendingPlainText;
+}
+
+std::string TakePendingContent(ControlState& state) {
+  PendingContent(state);  // raises when there is none
+  std::string content = std::move(*state.pendingPlainText);
+  state.pendingPlainText.reset();
+  return content;
 }
 
 std::string ArgumentContent(const ControlState& state, BSTR text,

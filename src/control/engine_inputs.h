@@ -28,8 +28,10 @@ class ChooserContext {
 
 ui::DialogHost& DialogsOf(ControlState& state);
 
-// A copy of pendingPlainText; -10001 "源数据为空" when it holds no data.
-std::string PendingContent(const ControlState& state);
+// pendingPlainText; -10001 "源数据为空" when it holds no data.
+const std::string& PendingContent(const ControlState& state);
+// The same, taken out of the state, for the members that consume it whatever happens.
+std::string TakePendingContent(ControlState& state);
 
 // A page text that must not be empty (-10001 "源数据为空"), in the code page (-10034 with
 // `conversionMessage`).

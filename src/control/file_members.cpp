@@ -55,7 +55,7 @@ HRESULT CTolvaneVelsor::VLAddFileForEncrypt(BSTR fileName) {
 HRESULT CTolvaneVelsor::VLEncryptFileAndSave(BSTR base64Certificate) {
   const FrameRules rules{CertDetailSets::Recipient, true};
   return MethodFrame(state_, rules, nullptr).Run([&] {
-    const std::string content = control::PendingContent(state_);
+    const std::string content = control::TakePendingContent(state_);
     const std::string certificate =
         control::ArgumentContent(state_, base64Certificate, messages::kConversionFailed);
     // The encrypted file can only be saved through the dialog.

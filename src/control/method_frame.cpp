@@ -5,11 +5,8 @@
 
 namespace velsor::control {
 
-HRESULT MethodFrame::Succeed(const std::optional<std::u16string>& result) {
-  if (output_ != nullptr) {
-    // Allocation can fail here too; the handler then reports it like any other step.
-    *output_ = result ? Bstr(*result).Detach() : nullptr;
-  }
+HRESULT MethodFrame::Succeed(Bstr result) {
+  if (output_ != nullptr) *output_ = result.Detach();
   state_.errMsg.reset();
   state_.errorNum = 0;
   if (rules_.consumesPendingPlainText) state_.pendingPlainText.reset();

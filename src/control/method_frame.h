@@ -12,6 +12,7 @@
 
 #include "control/control_state.h"
 #include "control/messages.h"
+#include "platform/com/bstr.h"
 #include "platform/com/hresult.h"
 #include "platform/status_codes.h"
 
@@ -54,16 +55,16 @@ class MethodFrame {
   MethodFrame(ControlState& state, FrameRules rules, BSTR* output)
       : state_(state), rules_(rules), output_(output) {}
 
-  // Runs the method's steps. `steps` returns the result text (nothing for an absent
-  // result) or, for a method without a result, nothing at all.
+  // Runs the method's steps. `steps` returns the result text (nothing, or a null Bstr,
+  // for an absent result) or, for a method without a result, nothing at all.
   template <class Steps>
   HRESULT Run(Steps&& steps) {
     try {
       if constexpr (std::is_void_v<std::invoke_result_t<Steps>>) {
         steps();
-        return Succeed(std::nullopt);
+        return Succeed(Bstr());
       } else {
-        return Succeed(steps());
+        return Succeed(AsResult(steps()));
       }
     } catch (const MethodFailure& failure) {
       return Fail(failure);
@@ -73,7 +74,11 @@ class MethodFrame {
   }
 
  private:
-  HRESULT Succeed(const std::optional<std::u16string>& result);
+  static Bstr AsResult(Bstr result) { return result; }
+  static Bstr AsResult(const std::optional<std::u16string>& result) {
+    return result ? Bstr(*result) : Bstr();
+  }
+  HRESULT Succeed(Bstr result);
   HRESULT Fail(const MethodFailure& failure) noexcept;
 
   ControlState& state_;

@@ -141,8 +141,8 @@ HRESULT CTolvaneVelsor::VLSetPlainText(BSTR plainText) {
 }
 
 HRESULT CTolvaneVelsor::VLGetPlainText(BSTR* pVal) {
-  return MethodFrame(state_, {}, pVal).Run([&]() -> std::optional<std::u16string> {
-    if (!state_.extractedPlainText) return std::nullopt;
+  return MethodFrame(state_, {}, pVal).Run([&]() -> Bstr {
+    if (!state_.extractedPlainText) return Bstr();
     return control::FromCodePage(state_, *state_.extractedPlainText, messages::kConversionFailed);
   });
 }

@@ -30,17 +30,20 @@ enum class Data { Pending, Argument };
 enum class Form { Attached, Detached };
 enum class KeySpec { Any, SignatureOnly };
 
-// Returns the engine's text as the method's result, or raises its failure.
-std::u16string Finish(ControlState& state, crypto::SignResult result, std::u16string_view failure) {
+// Returns the engine's text as the method's result, or raises its failure. The text is
+// Base64, ASCII in every code page, so it is widened as it stands.
+Bstr Finish(ControlState& state, crypto::SignResult result, std::u16string_view failure) {
   control::RaiseIfEngineFailed(result.status, result.lastError, failure);
   control::StoreCertInfo(state.signerCertInfo, std::move(result.signerInfo));
-  return control::FromCodePage(state, result.base64);
+  return Bstr::FromAscii(result.base64);
 }
 
-std::string Content(const ControlState& state, Data data, BSTR plainText) {
-  return data == Data::Pending
-             ? control::PendingContent(state)
-             : control::ArgumentContent(state, plainText, messages::kCharsetConversionFailed);
+// A member that consumes the pending text takes it rather than copying it.
+std::string Content(ControlState& state, Data data, BSTR plainText, bool consumes) {
+  if (data == Data::Argument) {
+    return control::ArgumentContent(state, plainText, messages::kCharsetConversionFailed);
+  }
+  return consumes ? control::TakePendingContent(state) : control::PendingContent(state);
 }
 
 crypto::SignSettings Settings(const ControlState& state, Form form, KeySpec keySpec,
@@ -57,16 +60,17 @@ HRESULT SignBySubject(ControlState& state, BSTR* pVal, Data data, BSTR plainText
                       std::u16string_view requiredInServerMode, Engine&& engine) {
   const FrameRules rules{CertDetailSets::Signer, consumes};
   return MethodFrame(state, rules, pVal).Run([&] {
-    const std::string content = Content(state, data, plainText);
+    std::string content = Content(state, data, plainText, consumes);
     const std::u16string_view dn = BstrView(dnArgument);
     const bool given =
         control::CheckSubjectDn(state, dn, {.requiredInServerMode = requiredInServerMode});
     const control::ChooserContext chooser(state);
-    return Finish(
-        state,
+    crypto::SignResult result =
         engine(AsBytes(content), state.serverMode, given ? dn : std::u16string_view(),
-               std::u16string_view(state.DNspliter), Settings(state, form, keySpec, chooser)),
-        messages::kSigningFailed);
+               std::u16string_view(state.DNspliter), Settings(state, form, keySpec, chooser));
+    // The content goes before the result is widened for the page.
+    std::string().swap(content);
+    return Finish(state, std::move(result), messages::kSigningFailed);
   });
 }
 
@@ -91,7 +95,7 @@ HRESULT SignBySerial(ControlState& state, BSTR* pVal, Data data, BSTR plainText,
                      Issuer issuerRule, std::u16string_view issuerTooLong) {
   const FrameRules rules{CertDetailSets::Signer, true};
   return MethodFrame(state, rules, pVal).Run([&] {
-    const std::string content = Content(state, data, plainText);
+    const std::string content = Content(state, data, plainText, rules.consumesPendingPlainText);
     const std::u16string_view serial = BstrView(serialArgument);
     std::u16string_view issuer = kFixedIssuerDn;
     if (issuerRule == Issuer::Given) {
@@ -122,7 +126,7 @@ HRESULT SignBySerial(ControlState& state, BSTR* pVal, Data data, BSTR plainText,
 HRESULT Raw(ControlState& state, BSTR* pVal, BSTR dnArgument, KeySpec keySpec) {
   const FrameRules rules{CertDetailSets::Signer, true};
   return MethodFrame(state, rules, pVal).Run([&] {
-    const std::string content = control::PendingContent(state);
+    const std::string content = control::TakePendingContent(state);
     const std::u16string_view dn = BstrView(dnArgument);
     const bool given = control::CheckSubjectDn(state, dn);
     const control::ChooserContext chooser(state);
@@ -139,7 +143,7 @@ HRESULT SignedEnvelope(ControlState& state, BSTR* pVal, BSTR signerArgument, BST
                        KeySpec keySpec, std::u16string_view failure) {
   const FrameRules rules{CertDetailSets::SignerAndRecipient, true};
   return MethodFrame(state, rules, pVal).Run([&] {
-    const std::string content = control::PendingContent(state);
+    const std::string content = control::TakePendingContent(state);
     const std::u16string_view signer = BstrView(signerArgument);
     const std::u16string_view recipient = BstrView(recipientArgument);
     control::CheckDnLength(signer);
@@ -160,7 +164,7 @@ HRESULT SignedEnvelope(ControlState& state, BSTR* pVal, BSTR signerArgument, BST
     control::RaiseIfEngineFailed(sealed.status, sealed.lastError, failure);
     control::StoreCertInfo(state.signerCertInfo, std::move(sealed.signerInfo));
     control::StoreCertInfo(state.reciptCertInfo, std::move(sealed.recipientInfo));
-    return control::FromCodePage(state, sealed.base64);
+    return Bstr::FromAscii(sealed.base64);
   });
 }
 

@@ -30,10 +30,11 @@ std::string Message(const ControlState& state, BSTR text) {
 template <class Verify>
 HRESULT VerifyAttached(ControlState& state, BSTR signedMsg, Verify&& verify) {
   return MethodFrame(state, {CertDetailSets::Signer}, nullptr).Run([&] {
-    const std::string message = Message(state, signedMsg);
-    crypto::VerifyResult result = verify(message);
+    std::string message = Message(state, signedMsg);
+    crypto::VerifyResult result = verify(std::move(message));
     control::RaiseIfEngineFailed(result.status, result.lastError, messages::kVerificationFailed);
     control::StoreCertInfo(state.signerCertInfo, std::move(result.signerInfo));
+    state.extractedPlainText.reset();
     state.extractedPlainText = std::string(AsText(result.content));
   });
 }
@@ -61,8 +62,8 @@ HRESULT OpenEnvelope(ControlState& state, BSTR envelope, CertDetailSets fills, O
 }  // namespace
 
 HRESULT CTolvaneVelsor::VLAttachedVerify(BSTR signedMsg) {
-  return VerifyAttached(state_, signedMsg, [](std::string_view message) {
-    return crypto::VerifySignedMessage(message, crypto::VerifyMode::Attached);
+  return VerifyAttached(state_, signedMsg, [](std::string&& message) {
+    return crypto::VerifyAndReleaseMessage(std::move(message), crypto::VerifyMode::Attached);
   });
 }
 
@@ -112,7 +113,7 @@ HRESULT CTolvaneVelsor::VLRawVerify(BSTR signedMsg, BSTR deSignerDN, BSTR plainT
 HRESULT CTolvaneVelsor::VLEncryptedEnvelop(BSTR deReciptDN, BSTR* pVal) {
   const FrameRules rules{CertDetailSets::Recipient, true};
   return MethodFrame(state_, rules, pVal).Run([&] {
-    const std::string content = control::PendingContent(state_);
+    const std::string content = control::TakePendingContent(state_);
     const std::u16string_view dn = BstrView(deReciptDN);
     const bool given =
         control::CheckSubjectDn(state_, dn, {.requiredInServerMode = messages::kSourceEmpty});
@@ -124,7 +125,7 @@ HRESULT CTolvaneVelsor::VLEncryptedEnvelop(BSTR deReciptDN, BSTR* pVal) {
                                 given ? dn : std::u16string_view(), state_.DNspliter, settings);
     control::RaiseIfEngineFailed(sealed.status, sealed.lastError, messages::kEncryptionFailed);
     control::StoreCertInfo(state_.reciptCertInfo, std::move(sealed.recipientInfo));
-    return control::FromCodePage(state_, sealed.base64);
+    return Bstr::FromAscii(sealed.base64);
   });
 }
 

@@ -28,7 +28,9 @@ PackedMessage PackMessage(Bytes message, bool compress, std::int32_t threshold) 
 
 UnpackedMessage DecodeMessageText(std::string_view base64) {
   try {
-    Bytes message(base64.size());
+    // Four characters make at most three bytes; the text's length would leave a third of
+    // the buffer unused.
+    Bytes message(base64.size() / 4 * 3 + 3);
     std::int32_t length = 0;
     if (formats::Base64Decode(base64, message, length) != formats::kBase64Ok) {
       return {kBase64DecodeFailed, {}};
@@ -40,8 +42,9 @@ UnpackedMessage DecodeMessageText(std::string_view base64) {
   }
 }
 
-UnpackedMessage UnpackMessage(std::string_view base64) {
+UnpackedMessage UnpackMessage(std::string_view base64, std::string* owned) {
   UnpackedMessage received = DecodeMessageText(base64);
+  if (owned != nullptr) std::string().swap(*owned);
   if (received.status != 0) return received;
   try {
     formats::DecompressContent(received.message);

@@ -34,6 +34,7 @@ UnpackedMessage DecodeMessageText(std::string_view base64);
 
 // Base64-decodes (-10002 when the text cannot be decoded) and unpacks a compressed member.
 // Whether it was compressed is DecompressContent's answer, not a comparison of lengths.
-UnpackedMessage UnpackMessage(std::string_view base64);
+// A text handed over in `owned` is released once decoded, before the member inflates.
+UnpackedMessage UnpackMessage(std::string_view base64, std::string* owned = nullptr);
 
 }  // namespace velsor::crypto

@@ -12,16 +12,18 @@ namespace {
 using namespace status;
 
 VerifyResult Verify(std::optional<std::string_view> message, VerifyMode mode,
-                    std::optional<ByteView> content, std::int32_t checks) {
+                    std::optional<ByteView> content, std::int32_t checks,
+                    std::string* owned = nullptr) {
   if (!message) return {kMissingInput};
-  UnpackedMessage received = UnpackMessage(*message);
+  UnpackedMessage received = UnpackMessage(*message, owned);
   if (received.status != 0) return {received.status};
   if (mode == VerifyMode::Detached) {
     if (!content) return {kNoDetachedContent};
     if (content->empty()) return {kMissingInput};
   }
   auto verified =
-      crypt::VerifyPkcs7(received.message, mode == VerifyMode::Detached ? &*content : nullptr);
+      crypt::VerifyPkcs7(std::move(received.message),
+                         mode == VerifyMode::Detached ? &*content : nullptr);
   if (!verified) {
     return FailedWith<VerifyResult>(MapMessageError(verified.code(), kVerificationFailed),
                                     verified.code());
@@ -38,6 +40,12 @@ VerifyResult Verify(std::optional<std::string_view> message, VerifyMode mode,
 VerifyResult VerifySignedMessage(std::optional<std::string_view> message, VerifyMode mode,
                                  std::optional<ByteView> content) {
   return Verify(message, mode, content, kCheckAll);
+}
+
+VerifyResult VerifyAndReleaseMessage(std::string&& message, VerifyMode mode,
+                                     std::optional<ByteView> content) {
+  const std::string_view text = message;
+  return Verify(text, mode, content, kCheckAll, &message);
 }
 
 VerifyResult VerifyAfterwards(std::optional<std::string_view> message) {

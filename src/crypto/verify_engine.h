@@ -26,6 +26,11 @@ struct VerifyResult {
 VerifyResult VerifySignedMessage(std::optional<std::string_view> message, VerifyMode mode,
                                  std::optional<ByteView> content = std::nullopt);
 
+// The same with the text handed over: it is released as soon as it is decoded, so that a
+// big message is not held twice over.
+VerifyResult VerifyAndReleaseMessage(std::string&& message, VerifyMode mode,
+                                     std::optional<ByteView> content = std::nullopt);
+
 // An attached message checked later: the signer's validity period and revocation are not
 // tested, only the issuer's signature and the chain.
 VerifyResult VerifyAfterwards(std::optional<std::string_view> message);

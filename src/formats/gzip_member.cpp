@@ -271,6 +271,8 @@ std::optional<Bytes> RunWithRetry(Codec codec, const Bytes& content, std::size_t
         return result;
       }
       if (status != kZBufError) return std::nullopt;
+      // The first buffer goes before the second is taken: nothing in it is kept.
+      Bytes().swap(result);
       result.resize(static_cast<std::size_t>(size));
     }
   } catch (const std::bad_alloc&) {
@@ -283,7 +285,11 @@ std::optional<Bytes> RunWithRetry(Codec codec, const Bytes& content, std::size_t
 bool CompressContent(Bytes& content, std::int32_t threshold) {
   if (content.empty() || content.size() > kMaxSize) return false;
   if (static_cast<std::int64_t>(content.size()) < threshold) return false;
-  auto packed = RunWithRetry(&GzipCompress, content, content.size() + 20);
+  // Deflate's bound on its output, so that even content that does not shrink needs one
+  // buffer only.
+  const std::size_t bound = compressBound(static_cast<uLong>(content.size())) + kHeaderSize +
+                            kTrailerSize;
+  auto packed = RunWithRetry(&GzipCompress, content, bound);
   if (!packed) return false;
   content = std::move(*packed);
   return true;

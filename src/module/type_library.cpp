@@ -35,19 +35,20 @@ std::string Member(const control::MemberInfo& member) {
   std::string line = "    [";
   if (member.kind == control::MemberKind::PropertyGet) line += "propget, ";
   if (member.kind == control::MemberKind::PropertyPut) line += "propput, ";
-  line += "id(" + std::to_string(member.dispid) + "), helpstring(\"" +
-          std::string(member.helpString) + "\")] HRESULT " + std::string(member.name) + "(";
+  line.append("id(").append(std::to_string(member.dispid)).append("), helpstring(\"");
+  line.append(member.helpString).append("\")] HRESULT ").append(member.name).append("(");
   const bool unflagged = std::find(kUnflaggedFirstParameter.begin(), kUnflaggedFirstParameter.end(),
                                    member.name) != kUnflaggedFirstParameter.end();
   for (std::size_t i = 0; i < member.paramCount; ++i) {
     if (i > 0) line += ", ";
     if (!(unflagged && i == 0)) line += "[in] ";
     line += TypeName(member.paramTypes[i]);
-    if (!member.paramNames[i].empty()) line += " " + std::string(member.paramNames[i]);
+    if (!member.paramNames[i].empty()) line.append(" ").append(member.paramNames[i]);
   }
   if (member.resultType != VT_EMPTY) {
     if (member.paramCount > 0) line += ", ";
-    line += "[out, retval] " + TypeName(member.resultType) + "* " + std::string(member.resultName);
+    line.append("[out, retval] ").append(TypeName(member.resultType)).append("* ");
+    line.append(member.resultName);
   }
   return line + ");\n";
 }

@@ -47,16 +47,19 @@ VARIANT ToVariant(duk_context* ctx, duk_idx_t index) {
       duk_size_t length = 0;
       const char* text = duk_safe_to_lstring(ctx, index, &length);
       value.vt = VT_BSTR;
-      value.bstrVal = Bstr(ScriptToUtf16(std::string_view(text, length))).Detach();
+      value.bstrVal = ScriptToBstr(std::string_view(text, length));
       return value;
     }
   }
 }
 
-void PushVariant(duk_context* ctx, const VARIANT& value) {
+// Pushes the value, which is cleared as soon as it is converted: a big result is not
+// held three times over.
+void PushVariant(duk_context* ctx, VARIANT& value) {
   switch (value.vt) {
     case VT_BSTR: {  // a string the member left out reads as ""
       const std::string text = Utf16ToScript(BstrView(value.bstrVal));
+      VariantClear(&value);
       duk_push_lstring(ctx, text.data(), text.size());
       return;
     }

@@ -6,9 +6,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/com/types.h"
+
 namespace velsor::script {
 
 std::u16string ScriptToUtf16(std::string_view internal);
+// The same as an automation string the caller frees; throws std::bad_alloc when it cannot
+// be had.
+BSTR ScriptToBstr(std::string_view internal);
 
 // Each UTF-16 unit as its own sequence, surrogates included, so that the script sees
 // exactly the units of the automation string.

@@ -73,15 +73,32 @@ std::optional<std::string> ToCodePage(std::uint32_t codePage, std::u16string_vie
   });
 }
 
-std::optional<std::u16string> FromCodePage(std::uint32_t codePage, std::string_view bytes) {
+bool FromCodePageInto(std::uint32_t codePage, std::string_view bytes,
+                      const std::function<char16_t*(std::size_t)>& allocate) {
   ConverterPtr converter = OpenConverter(codePage);
-  if (!converter || bytes.empty() || !FitsIcuLength(bytes.size())) return std::nullopt;
-  auto text =
-      ConvertInTwoPasses<std::u16string>([&](char16_t* out, int32_t room, UErrorCode& status) {
-        return ucnv_toUChars(converter.get(), out, room, bytes.data(),
-                             static_cast<int32_t>(bytes.size()), &status);
-      });
-  if (!text || text->empty()) return std::nullopt;
+  if (!converter || bytes.empty() || !FitsIcuLength(bytes.size())) return false;
+  const auto convert = [&](char16_t* out, int32_t room, UErrorCode& status) {
+    return ucnv_toUChars(converter.get(), out, room, bytes.data(),
+                         static_cast<int32_t>(bytes.size()), &status);
+  };
+  UErrorCode status = U_ZERO_ERROR;
+  const int32_t needed = convert(nullptr, 0, status);
+  if ((status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) || needed <= 0) return false;
+  char16_t* out = allocate(static_cast<std::size_t>(needed));
+  status = U_ZERO_ERROR;
+  // With exactly `needed` units the result is reported as unterminated, which is what
+  // we asked for.
+  return out != nullptr && convert(out, needed, status) == needed && U_SUCCESS(status);
+}
+
+std::optional<std::u16string> FromCodePage(std::uint32_t codePage, std::string_view bytes) {
+  std::u16string text;
+  if (!FromCodePageInto(codePage, bytes, [&](std::size_t length) {
+        text.resize(length);
+        return text.data();
+      })) {
+    return std::nullopt;
+  }
   return text;
 }
 

@@ -2,6 +2,7 @@
 // Conversion between page text (UTF-16) and byte strings in a Windows-numbered code page.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,12 @@ std::optional<std::string> ToCodePage(std::uint32_t codePage, std::u16string_vie
 // Every byte is converted, zero bytes included. Nothing when the code page is not
 // supported or the result would be empty.
 std::optional<std::u16string> FromCodePage(std::uint32_t codePage, std::string_view bytes);
+
+// The same conversion written into the room `allocate(length)` returns for exactly the
+// text's length, so that a big text is held once. False when the code page is not
+// supported or the result would be empty.
+bool FromCodePageInto(std::uint32_t codePage, std::string_view bytes,
+                      const std::function<char16_t*(std::size_t)>& allocate);
 
 // The name of the conversion table for a code page number (0 resolved first).
 std::optional<std::string_view> ConverterName(std::uint32_t codePage);

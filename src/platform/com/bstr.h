@@ -33,6 +33,10 @@ class Bstr {
   Bstr() = default;
   explicit Bstr(std::u16string_view text);
   static Bstr Attach(BSTR text);
+  // A string of `length` characters for the caller to fill; throws std::bad_alloc.
+  static Bstr OfLength(std::size_t length);
+  // Text known to be ASCII (Base64, numbers), one character for each byte.
+  static Bstr FromAscii(std::string_view ascii);
 
   BSTR get() const { return text_.get(); }
   std::u16string_view view() const { return BstrView(text_.get()); }

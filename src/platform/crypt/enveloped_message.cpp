@@ -234,7 +234,7 @@ CryptResult<OpenedSignedEnvelope> OpenSignedEnvelopePkcs7(ByteView message,
     if (!signedPart) return signedPart.error();
     verified = VerifyDecodedPkcs7(**signedPart, nullptr);
   } else if (decrypted->innerType == NID_pkcs7_signed) {
-    verified = VerifyPkcs7(decrypted->content, nullptr);
+    verified = VerifyPkcs7(std::move(decrypted->content), nullptr);
   }
   if (!verified) return verified.error();
   return OpenedSignedEnvelope{std::move(decrypted->recipient), std::move(verified->signer),

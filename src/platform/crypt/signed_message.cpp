@@ -3,6 +3,7 @@
 #include <openssl/err.h>
 #include <openssl/pkcs7.h>
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <string>
@@ -21,19 +22,28 @@ BioPtr MemoryBio(ByteView bytes) {
       BIO_new_mem_buf(bytes.empty() ? &kNothing : bytes.data(), static_cast<int>(bytes.size())));
 }
 
-// Reads a BIO to its end, as digesting through a PKCS7 BIO chain requires.
-std::optional<Bytes> Drain(BIO* bio) {
+// Reads a BIO to its end, as digesting through a PKCS7 BIO chain requires, keeping what
+// it reads only when asked to; `expected` is the size to make room for at once.
+std::optional<Bytes> Drain(BIO* bio, bool keep, std::size_t expected) {
   Bytes out;
+  if (keep) out.reserve(expected);
   std::array<std::uint8_t, 16384> buffer;
   for (;;) {
     const int n = BIO_read(bio, buffer.data(), static_cast<int>(buffer.size()));
     if (n > 0) {
-      out.insert(out.end(), buffer.data(), buffer.data() + n);
+      if (keep) out.insert(out.end(), buffer.data(), buffer.data() + n);
       continue;
     }
     if (n == 0 || !BIO_should_retry(bio)) break;
   }
   return out;
+}
+
+// The size of the data a signed message carries inside, when it says.
+std::size_t InnerDataSize(const PKCS7& message) {
+  const PKCS7* inner = message.d.sign != nullptr ? message.d.sign->contents : nullptr;
+  if (inner == nullptr || !PKCS7_type_is_data(inner) || inner->d.data == nullptr) return 0;
+  return static_cast<std::size_t>(std::max(inner->d.data->length, 0));
 }
 
 }  // namespace
@@ -59,33 +69,49 @@ CryptResult<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestO
   if (content.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
     return Failure(E_OUTOFMEMORY, "content too large");
   }
-  constexpr int kFlags = PKCS7_BINARY | PKCS7_NOATTR | PKCS7_NOSMIMECAP | PKCS7_PARTIAL;
-  Pkcs7Ptr message(
-      PKCS7_sign(nullptr, nullptr, nullptr, nullptr, kFlags | (detached ? PKCS7_DETACHED : 0)));
+  // Signed as detached, so that OpenSSL only digests the content instead of collecting a
+  // copy in a growing buffer; an attached message then gets the content put in once.
+  constexpr int kFlags =
+      PKCS7_BINARY | PKCS7_NOATTR | PKCS7_NOSMIMECAP | PKCS7_PARTIAL | PKCS7_DETACHED;
+  Pkcs7Ptr message(PKCS7_sign(nullptr, nullptr, nullptr, nullptr, kFlags));
   if (!message) return OpenSslError(E_FAIL, "signed message");
   if (PKCS7_sign_add_signer(message.get(), const_cast<X509*>(signer.x509()), key->get(), digest,
                             kFlags) == nullptr) {
     return OpenSslError(NTE_BAD_ALGID, "signer");
   }
   BioPtr data = MemoryBio(content);
-  if (!data ||
-      PKCS7_final(message.get(), data.get(), kFlags | (detached ? PKCS7_DETACHED : 0)) != 1) {
+  if (!data || PKCS7_final(message.get(), data.get(), kFlags) != 1) {
     return OpenSslError(E_FAIL, "signing");
+  }
+  if (!detached) {
+    PKCS7* inner = message->d.sign->contents;
+    ASN1_OCTET_STRING_free(inner->d.data);
+    inner->d.data = ASN1_OCTET_STRING_new();
+    if (inner->d.data == nullptr ||
+        ASN1_OCTET_STRING_set(inner->d.data, content.data(), static_cast<int>(content.size())) !=
+            1) {
+      return OpenSslError(E_OUTOFMEMORY, "content");
+    }
+    PKCS7_set_detached(message.get(), 0);
   }
   return EncodePkcs7(*message);
 }
 
 CryptResult<Bytes> EncodePkcs7(PKCS7& message) {
-  unsigned char* der = nullptr;
-  const int length = i2d_PKCS7(&message, &der);
+  // Written straight into the result: big content is not held a third time.
+  const int length = i2d_PKCS7(&message, nullptr);
   if (length <= 0) return OpenSslError(CRYPT_E_OSS_ERROR, "encoding");
-  Bytes encoded(der, der + length);
-  OPENSSL_free(der);
+  Bytes encoded(static_cast<std::size_t>(length));
+  unsigned char* cursor = encoded.data();
+  if (i2d_PKCS7(&message, &cursor) != length) return OpenSslError(CRYPT_E_OSS_ERROR, "encoding");
   return encoded;
 }
 
-CryptResult<VerifiedMessage> VerifyPkcs7(ByteView message, const ByteView* detachedContent) {
+CryptResult<VerifiedMessage> VerifyPkcs7(Bytes message, const ByteView* detachedContent) {
   auto parsed = DecodePkcs7(message);
+  // The parsed form holds all the message holds; the encoding goes before the content is
+  // read out a second time.
+  Bytes().swap(message);
   if (!parsed) return parsed.error();
   return VerifyDecodedPkcs7(**parsed, detachedContent);
 }
@@ -133,7 +159,7 @@ CryptResult<VerifiedMessage> VerifyDecodedPkcs7(PKCS7& message, const ByteView* 
   // The chain owns the memory BIO from here on.
   external.release();
   BioPtr chainOwner(chain);
-  auto content = Drain(chain);
+  auto content = Drain(chain, detachedContent == nullptr, InnerDataSize(*parsed));
   if (!content) return OpenSslError(CRYPT_E_OSS_ERROR, "reading the content");
   if (PKCS7_signatureVerify(chain, parsed, first, signer) != 1) {
     return OpenSslError(NTE_BAD_SIGNATURE, "the signature does not match");

@@ -31,8 +31,9 @@ struct VerifiedMessage {
 };
 
 // Checks the first signer's signature. `detachedContent` is the signed content of a
-// detached message; without it the content is the one inside the message.
-CryptResult<VerifiedMessage> VerifyPkcs7(ByteView message, const ByteView* detachedContent);
+// detached message; without it the content is the one inside the message. The encoded
+// message is released once it is parsed.
+CryptResult<VerifiedMessage> VerifyPkcs7(Bytes message, const ByteView* detachedContent);
 
 // DER; CRYPT_E_OSS_ERROR when the message cannot be encoded.
 CryptResult<Bytes> EncodePkcs7(PKCS7& message);
