@@ -24,15 +24,18 @@ struct ReadResult {
 };
 
 // With a path the file is read without a dialog; a path without '/' fails. Without one
-// the open dialog asks the user. An empty file, a directory, or one too large for a
-// 32-bit length fails.
+// the open dialog asks the user. Anything but a regular file (a directory, a FIFO, a
+// device) fails at once, as do an empty file and one too large for a 32-bit length.
 ReadResult ReadFileByDialog(ui::DialogHost& host, std::u16string_view title,
                             std::u16string_view filter,
                             std::optional<std::u16string_view> path = std::nullopt);
 
 // With a path the data replaces that file without a dialog (a link there is not
 // followed); without one the save dialog proposes `proposedName` and confirms
-// overwriting. kFileOk or kFileFailed, a cancelled dialog included.
+// overwriting. The data is written beside the target and takes its name only when whole,
+// so a failed save leaves an earlier file as it was. A FIFO, a device or a file with
+// another hard link at the target is refused. kFileOk or kFileFailed, a cancelled dialog
+// included.
 std::int32_t SaveFileByDialog(ui::DialogHost& host, std::u16string_view title,
                               std::u16string_view filter, std::u16string_view proposedName,
                               ByteView data,
