@@ -54,21 +54,39 @@ ExtensionText GetCertExtension(std::u16string_view dn, std::u16string_view oid,
 }
 
 std::size_t EnumCertsDnByIssuers(std::span<const crypt::CertStore> stores,
-                                 std::u16string_view issuerDn,
+                                 std::span<const std::u16string_view> issuerDns,
                                  std::vector<std::u16string>& subjects, std::size_t capacity) {
-  const std::u16string search = ShortNameOfDn(issuerDn);
-  const std::u16string issuer = NormalizeDn(issuerDn);
+  // Each store is read once, whatever the number of issuers asked about.
+  struct Row {
+    std::u16string issuer, issuerSimple, subject;
+  };
+  std::vector<std::vector<Row>> rows;
   for (const crypt::CertStore& store : stores) {
+    auto& kept = rows.emplace_back();
     store.VisitNames([&](const crypt::StoredCertNames& names) {
-      if (subjects.size() >= capacity) return false;
-      if (names.issuer == issuer && crypt::ContainsIgnoringCase(names.issuerSimple, search)) {
-        subjects.push_back(names.subject);
-      }
+      kept.push_back({names.issuer, names.issuerSimple, names.subject});
       return true;
     });
-    if (subjects.size() >= capacity) break;
+  }
+  for (std::u16string_view issuerDn : issuerDns) {
+    const std::u16string search = ShortNameOfDn(issuerDn);
+    const std::u16string issuer = NormalizeDn(issuerDn);
+    for (const auto& storeRows : rows) {
+      for (const Row& row : storeRows) {
+        if (subjects.size() >= capacity) return subjects.size();
+        if (row.issuer == issuer && crypt::ContainsIgnoringCase(row.issuerSimple, search)) {
+          subjects.push_back(row.subject);
+        }
+      }
+    }
   }
   return subjects.size();
+}
+
+std::size_t EnumCertsDnByIssuers(std::span<const crypt::CertStore> stores,
+                                 std::u16string_view issuerDn,
+                                 std::vector<std::u16string>& subjects, std::size_t capacity) {
+  return EnumCertsDnByIssuers(stores, std::span(&issuerDn, 1), subjects, capacity);
 }
 
 }  // namespace velsor::certs

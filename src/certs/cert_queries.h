@@ -41,5 +41,9 @@ ExtensionText GetCertExtension(std::u16string_view dn, std::u16string_view oid,
 std::size_t EnumCertsDnByIssuers(std::span<const crypt::CertStore> stores,
                                  std::u16string_view issuerDn,
                                  std::vector<std::u16string>& subjects, std::size_t capacity);
+// The same for several issuers in turn, the stores read once for all of them.
+std::size_t EnumCertsDnByIssuers(std::span<const crypt::CertStore> stores,
+                                 std::span<const std::u16string_view> issuerDns,
+                                 std::vector<std::u16string>& subjects, std::size_t capacity);
 
 }  // namespace velsor::certs

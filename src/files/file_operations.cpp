@@ -86,8 +86,10 @@ std::optional<std::pair<FileDescriptor, std::filesystem::path>> TemporaryBeside(
   std::random_device random;
   for (int attempt = 0; attempt < 16; ++attempt) {
     std::filesystem::path name = target;
-    name.replace_filename("." + target.filename().string() + ".velsor-" +
-                          std::to_string(random()) + ".tmp");
+    std::string temporaryName = ".";
+    temporaryName.append(target.filename().string()).append(".velsor-");
+    temporaryName.append(std::to_string(random())).append(".tmp");
+    name.replace_filename(temporaryName);
     // 0666 as any new file, less the user's umask.
     FileDescriptor fd(::open(name.c_str(),
                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
