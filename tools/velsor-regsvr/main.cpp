@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/com/activation.h"
+#include "platform/registry/registry.h"
 
 namespace {
 
@@ -14,6 +15,17 @@ using Entry = velsor::HRESULT (*)();
 int Usage() {
   std::fprintf(stderr, "usage: velsor-regsvr [-u] MODULE\n");
   return 2;
+}
+
+// Why the registry may have refused the module's entries, as far as it can be told from
+// here: a registry that cannot be opened, read or written.
+std::string RegistryTrouble() {
+  auto registry = velsor::registry::Registry::Open();
+  if (!registry) return ": the registry cannot be opened: " + registry.error().detail;
+  if (auto writable = registry->CheckWritable(); !writable) {
+    return ": the registry cannot be written: " + writable.error().detail;
+  }
+  return "";
 }
 
 }  // namespace
@@ -48,7 +60,8 @@ int main(int argc, char** argv) {
   }
   const velsor::HRESULT hr = entry();
   if (hr != velsor::S_OK) {
-    std::fprintf(stderr, "velsor-regsvr: %s failed with 0x%08X\n", name, static_cast<unsigned>(hr));
+    std::fprintf(stderr, "velsor-regsvr: %s failed with 0x%08X%s\n", name,
+                 static_cast<unsigned>(hr), RegistryTrouble().c_str());
     return 1;
   }
   std::printf("%s succeeded for %s\n", name, full.c_str());

@@ -75,7 +75,13 @@ std::string SerialOf(const crypt::CertContext& certificate) {
 int List(Arguments arguments) {
   const CertStore store = OpenStore(arguments.empty() ? "MY" : arguments[0]);
   std::size_t index = 0;
-  for (const auto& certificate : Listed(store)) {
+  std::vector<std::int64_t> undecodable;
+  const auto certificates = Require(store.Certificates(&undecodable), "reading the store");
+  for (std::int64_t row : undecodable) {
+    std::fprintf(stderr, "velsor: row %lld of the store holds no certificate that can be read\n",
+                 static_cast<long long>(row));
+  }
+  for (const auto& certificate : certificates) {
     const auto notAfter =
         certs::GetCertText(certificate.get(), static_cast<int>(certs::CertDetail::NotAfter));
     std::printf("%zu\t%s\t%s\t%s\t%s\n", ++index,

@@ -50,16 +50,25 @@ CryptResult<CertStore> CertStore::Open(std::u16string_view name,
   const auto store = SystemStoreNamed(name);
   if (!store) return Failure(E_INVALIDARG, "no store named " + codepage::Utf16ToUtf8(name));
   if (!database) return Open(*store);
-  return CertStore(*store, std::move(database));
+  return Readable(CertStore(*store, std::move(database)));
 }
 
 CryptResult<CertStore> CertStore::Open(SystemStore store) {
   auto database = OpenCertStoreDatabase();
   if (!database) return database.error();
-  return CertStore(store, std::move(*database));
+  return Readable(CertStore(store, std::move(*database)));
 }
 
-CryptResult<std::vector<CertContextPtr>> CertStore::Certificates() const {
+// A damaged database can open and still fail every read; it is found out here, so that
+// the store counts as one that cannot be opened rather than as an empty one.
+CryptResult<CertStore> CertStore::Readable(CertStore store) {
+  auto read = store.VisitNames([](const StoredCertNames&) { return false; });
+  if (!read) return read.error();
+  return store;
+}
+
+CryptResult<std::vector<CertContextPtr>> CertStore::Certificates(
+    std::vector<std::int64_t>* undecodable) const {
   return GuardDatabase([&]() -> CryptResult<std::vector<CertContextPtr>> {
     std::vector<CertContextPtr> certificates;
     auto query =
@@ -68,7 +77,11 @@ CryptResult<std::vector<CertContextPtr>> CertStore::Certificates() const {
     while (query.Step()) {
       auto context = CertContext::FromStore(query.Blob(1), store_, query.Integer(0), database_);
       // A row that no longer parses is skipped rather than hiding the rest of the store.
-      if (context) certificates.push_back(std::move(*context));
+      if (context) {
+        certificates.push_back(std::move(*context));
+      } else if (undecodable != nullptr) {
+        undecodable->push_back(query.Integer(0));
+      }
     }
     return certificates;
   });

@@ -21,7 +21,8 @@ std::u16string_view SystemStoreName(SystemStore store);
 
 class CertStore {
  public:
-  // E_INVALIDARG for a name that is not one of the four stores.
+  // E_INVALIDARG for a name that is not one of the four stores; the database's failure
+  // when the store cannot be read.
   static CryptResult<CertStore> Open(std::u16string_view name);
   static CryptResult<CertStore> Open(SystemStore store);
   // On a connection the caller already has, so that one operation opens the file once.
@@ -33,7 +34,9 @@ class CertStore {
 
   SystemStore which() const { return store_; }
 
-  CryptResult<std::vector<CertContextPtr>> Certificates() const;
+  // The rows that no longer decode are left out; their ids go to `undecodable` if given.
+  CryptResult<std::vector<CertContextPtr>> Certificates(
+      std::vector<std::int64_t>* undecodable = nullptr) const;
   // Visits the names of the store's certificates in enumeration order, without decoding
   // them, until `visit` answers false.
   CryptResult<Done> VisitNames(const std::function<bool(const StoredCertNames&)>& visit) const;
@@ -53,6 +56,8 @@ class CertStore {
       : store_(store), database_(std::move(database)) {}
 
  private:
+  static CryptResult<CertStore> Readable(CertStore store);
+
   SystemStore store_;
   std::shared_ptr<Database> database_;
 };

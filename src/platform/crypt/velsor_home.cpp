@@ -65,7 +65,12 @@ CryptResult<fs::path> VelsorHome() {
   if (status.st_mode & (S_IWGRP | S_IWOTH)) {
     return Refuse(*home, "others can write to it (make it private with chmod 700)");
   }
-  return *home;
+  // The checked folder, with any link on its way resolved once: the database is opened
+  // without following links, and refuses a path that has one anywhere.
+  std::error_code error;
+  auto resolved = fs::canonical(*home, error);
+  if (error) return Refuse(*home, "its path cannot be resolved");
+  return resolved;
 }
 
 CryptResult<fs::path> PrivateUserFile(const std::string& name) {
@@ -87,8 +92,9 @@ CryptResult<fs::path> PrivateUserFile(const std::string& name) {
   }
   if (!S_ISREG(status.st_mode)) return Refuse(path, "not a regular file");
   if (status.st_uid != geteuid()) return Refuse(path, "it belongs to another user");
-  // A file left with a wider mode is made private again.
-  if ((status.st_mode & 0777) != kPrivateFile && ::chmod(path.c_str(), kPrivateFile) != 0) {
+  // A file others may read or write is made private again; one the user made read-only
+  // stays so.
+  if ((status.st_mode & 077) != 0 && ::chmod(path.c_str(), status.st_mode & 0700) != 0) {
     return Failure(E_FAIL, "cannot make " + path.string() + " private: " + std::strerror(errno));
   }
   return path;

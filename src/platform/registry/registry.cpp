@@ -103,6 +103,16 @@ CryptResult<Registry> Registry::Open() {
   return Registry(std::move(*database));
 }
 
+CryptResult<Done> Registry::CheckWritable() {
+  return GuardDatabase([&]() -> CryptResult<Done> {
+    // Taking the write lock is what fails on a file that cannot be written; nothing is
+    // changed.
+    crypt::Database::Transaction transaction(*database_);
+    database_->Execute("SELECT count(*) FROM registry_keys");
+    return Done{};
+  });
+}
+
 CryptResult<Done> Registry::CreateKey(Root root, std::u16string_view path) {
   return GuardDatabase([&]() -> CryptResult<Done> {
     crypt::Database::Transaction transaction(*database_);

@@ -32,6 +32,9 @@ class Registry {
   // The user's registry, created when missing.
   static crypt::CryptResult<Registry> Open();
 
+  // Whether the registry can be written and read; the database's reason when not.
+  crypt::CryptResult<crypt::Done> CheckWritable();
+
   // Creates the key and every missing key above it.
   crypt::CryptResult<crypt::Done> CreateKey(Root root, std::u16string_view path);
   bool KeyExists(Root root, std::u16string_view path);
