@@ -10,6 +10,7 @@
 
 #include "certs/cert_text.h"
 #include "cli.h"
+#include "store_inputs.h"
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
@@ -92,17 +93,6 @@ int List(Arguments arguments) {
   return 0;
 }
 
-// Certificates of a PEM file (one or more) or a DER file.
-std::vector<Bytes> CertificatesIn(const Bytes& file) {
-  std::vector<Bytes> found;
-  BioPtr bio(BIO_new_mem_buf(file.data(), static_cast<int>(file.size())));
-  while (crypt::X509Ptr certificate{PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr)}) {
-    found.push_back(crypt::EncodeCertificate(*certificate));
-  }
-  if (found.empty() && crypt::CertContext::FromEncoded(file)) found.push_back(file);
-  return found;
-}
-
 int Add(Arguments arguments) {
   if (arguments.size() != 2) throw CommandError("usage: velsor store add STORE FILE");
   CertStore store = OpenStore(arguments[0]);
@@ -117,13 +107,7 @@ int Add(Arguments arguments) {
 int AddCrl(Arguments arguments) {
   if (arguments.size() != 2) throw CommandError("usage: velsor store add-crl STORE FILE");
   CertStore store = OpenStore(arguments[0]);
-  const Bytes file = ReadFile(std::string(arguments[1]));
-  Bytes encoded = file;
-  BioPtr bio(BIO_new_mem_buf(file.data(), static_cast<int>(file.size())));
-  if (crypt::X509CrlPtr crl{PEM_read_bio_X509_CRL(bio.get(), nullptr, nullptr, nullptr)}) {
-    encoded = crypt::EncodeCrl(*crl);
-  }
-  Require(store.AddCrl(encoded), std::string(arguments[1]));
+  Require(store.AddCrl(CrlIn(ReadFile(std::string(arguments[1])))), std::string(arguments[1]));
   std::printf("added a revocation list to %s\n",
               Utf8(crypt::SystemStoreName(store.which())).c_str());
   return 0;
@@ -198,25 +182,22 @@ PfxOptions ParsePfxOptions(Arguments arguments) {
 
 int ImportPfx(Arguments arguments) {
   const PfxOptions options = ParsePfxOptions(arguments);
-  const Bytes file = ReadFile(options.file);
-  BioPtr bio(BIO_new_mem_buf(file.data(), static_cast<int>(file.size())));
-  crypt::Pkcs12Ptr pfx(d2i_PKCS12_bio(bio.get(), nullptr));
-  if (!pfx) throw CommandError(options.file + " is not a PKCS#12 file");
-  const char* password = options.password ? options.password->c_str() : "";
-  if (PKCS12_verify_mac(pfx.get(), password, -1) != 1 &&
-      (options.password || PKCS12_verify_mac(pfx.get(), nullptr, 0) != 1)) {
-    throw CommandError("wrong password for " + options.file);
+  Pkcs12Read read = Pkcs12In(ReadFile(options.file), options.password);
+  if (!read.contents) {
+    switch (read.failure) {
+      case Pkcs12Failure::NotPkcs12:
+        throw CommandError(options.file + " is not a PKCS#12 file");
+      case Pkcs12Failure::WrongPassword:
+        throw CommandError("wrong password for " + options.file);
+      case Pkcs12Failure::Unreadable:
+        throw CommandError("cannot read " + options.file + " (wrong password?)");
+      case Pkcs12Failure::NoKeyOrCertificate:
+        throw CommandError(options.file + " holds no certificate with its key");
+    }
   }
-  EVP_PKEY* rawKey = nullptr;
-  X509* rawCertificate = nullptr;
-  STACK_OF(X509)* rawChain = nullptr;
-  if (PKCS12_parse(pfx.get(), password, &rawKey, &rawCertificate, &rawChain) != 1) {
-    throw CommandError("cannot read " + options.file + " (wrong password?)");
-  }
-  crypt::EvpPkeyPtr key(rawKey);
-  crypt::X509Ptr certificate(rawCertificate);
-  crypt::X509StackPtr chain(rawChain);
-  if (!key || !certificate) throw CommandError(options.file + " holds no certificate with its key");
+  const crypt::EvpPkeyPtr& key = read.contents->key;
+  const crypt::X509Ptr& certificate = read.contents->certificate;
+  const crypt::X509StackPtr& chain = read.contents->chain;
 
   const auto imported =
       Require(crypt::ImportCertificateWithKey(crypt::EncodeCertificate(*certificate), *key,

@@ -1,0 +1,38 @@
+#pragma once
+// What `velsor store` reads from the files a user hands it: certificates in PEM (one or
+// more) or DER, a revocation list in PEM or DER, and a PKCS#12 file with its password.
+// Every function takes the file's bytes as they are and never trusts them.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/bytes.h"
+#include "platform/crypt/openssl_ptr.h"
+
+namespace velsor::cli {
+
+// The DER encodings of the certificates in the file; none when it holds none.
+std::vector<Bytes> CertificatesIn(ByteView file);
+
+// The DER encoding of a revocation list given as PEM, or the file as it is (a DER list is
+// checked when it is added).
+Bytes CrlIn(ByteView file);
+
+struct Pkcs12Contents {
+  crypt::EvpPkeyPtr key;
+  crypt::X509Ptr certificate;
+  crypt::X509StackPtr chain;
+};
+
+enum class Pkcs12Failure { NotPkcs12, WrongPassword, Unreadable, NoKeyOrCertificate };
+
+struct Pkcs12Read {
+  std::optional<Pkcs12Contents> contents;
+  Pkcs12Failure failure = Pkcs12Failure::NotPkcs12;
+};
+
+// Without a password, the empty one and none at all are both tried.
+Pkcs12Read Pkcs12In(ByteView file, const std::optional<std::string>& password);
+
+}  // namespace velsor::cli
