@@ -29,6 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (auto link = crypt::DecodeKeyProvInfo(input)) {
     if (crypt::EncodeKeyProvInfo(*link) != Bytes(input.begin(), input.end())) std::abort();
   }
-  crypt::VerifyPkcs7(input, nullptr);
+  crypt::VerifyPkcs7(Bytes(input.begin(), input.end()), nullptr);
   return 0;
 }

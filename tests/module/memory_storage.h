@@ -65,6 +65,9 @@ class MemoryStream final : public IStream {
 class MemoryStorage final : public IStorage {
  public:
   const std::map<std::u16string, std::shared_ptr<Bytes>>& streams() const { return streams_; }
+  void Put(const std::u16string& name, Bytes bytes) {
+    streams_[name] = std::make_shared<Bytes>(std::move(bytes));
+  }
 
   HRESULT QueryInterface(REFIID riid, void** object) override {
     if (riid != IID_IUnknown && riid != IID_IStorage) {

@@ -1,0 +1,55 @@
+#pragma once
+// A private user home for the targets that need the user's stores, made once per fuzzing
+// process: the fixed root of fuzz/fixtures in ROOT, the fixed user with its key in MY and
+// in AddressBOOK. The seeds in fuzz/corpus are made with the same keys, so that they get
+// past the signature and decryption checks.
+
+#include <openssl/pem.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/cert_store.h"
+#include "platform/crypt/key_containers.h"
+
+namespace velsor::fuzzing {
+
+inline crypt::X509Ptr FixtureCertificate(const char* name) {
+  std::FILE* file = std::fopen((std::string(VELSOR_FUZZ_FIXTURES) + "/" + name).c_str(), "r");
+  if (file == nullptr) std::abort();
+  crypt::X509Ptr certificate(PEM_read_X509(file, nullptr, nullptr, nullptr));
+  std::fclose(file);
+  if (!certificate) std::abort();
+  return certificate;
+}
+
+inline crypt::EvpPkeyPtr FixtureKey(const char* name) {
+  std::FILE* file = std::fopen((std::string(VELSOR_FUZZ_FIXTURES) + "/" + name).c_str(), "r");
+  if (file == nullptr) std::abort();
+  crypt::EvpPkeyPtr key(PEM_read_PrivateKey(file, nullptr, nullptr, nullptr));
+  std::fclose(file);
+  if (!key) std::abort();
+  return key;
+}
+
+inline void PrepareFuzzHome() {
+  static const bool prepared = [] {
+    char folder[] = "/tmp/velsor-fuzz-XXXXXX";
+    if (mkdtemp(folder) == nullptr) std::abort();
+    setenv("VELSOR_HOME", (std::string(folder) + "/home").c_str(), 1);
+    const Bytes root = crypt::EncodeCertificate(*FixtureCertificate("root.pem"));
+    const Bytes user = crypt::EncodeCertificate(*FixtureCertificate("user.pem"));
+    if (!crypt::CertStore::Open(u"ROOT")->Add(root) ||
+        !crypt::CertStore::Open(u"AddressBOOK")->Add(user) ||
+        !crypt::ImportCertificateWithKey(user, *FixtureKey("user.key"), crypt::AT_KEYEXCHANGE,
+                                         crypt::MS_ENHANCED_PROV)) {
+      std::abort();
+    }
+    return true;
+  }();
+  (void)prepared;
+}
+
+}  // namespace velsor::fuzzing
