@@ -47,7 +47,7 @@ std::optional<std::vector<std::int32_t>> Arcs(ByteView content) {
 
 std::optional<ByteView> BerContext::Take(std::int32_t length) {
   if (length < 0 || static_cast<std::size_t>(length) > Remaining()) return std::nullopt;
-  const ByteView taken = ByteView(data_).subspan(position_, static_cast<std::size_t>(length));
+  const ByteView taken = data_.subspan(position_, static_cast<std::size_t>(length));
   position_ += static_cast<std::size_t>(length);
   return taken;
 }

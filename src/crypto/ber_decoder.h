@@ -35,8 +35,16 @@ inline constexpr std::int32_t kBerEnd = -2;
 
 class BerContext {
  public:
-  // Reads from its own copy of `data`.
-  explicit BerContext(ByteView data) : data_(data.begin(), data.end()) {}
+  // Reads `data` where it lies: the caller keeps it alive while the context is used.
+  explicit BerContext(ByteView data) : data_(data) {}
+  // Reads bytes of its own.
+  explicit BerContext(Bytes&& data) : owned_(std::move(data)), data_(owned_) {}
+  // A copy reads on from the same place; one that owns its bytes gets its own copy.
+  BerContext(const BerContext& other)
+      : owned_(other.owned_),
+        data_(other.OwnsData() ? ByteView(owned_) : other.data_),
+        position_(other.position_) {}
+  BerContext& operator=(const BerContext&) = delete;
 
   std::size_t position() const { return position_; }
 
@@ -55,8 +63,10 @@ class BerContext {
   // A view of the next `length` bytes, consumed; nothing when fewer remain.
   std::optional<ByteView> Take(std::int32_t length);
   std::size_t Remaining() const { return data_.size() - position_; }
+  bool OwnsData() const { return !owned_.empty() && data_.data() == owned_.data(); }
 
-  Bytes data_;
+  Bytes owned_;
+  ByteView data_;
   std::size_t position_ = 0;
 };
 

@@ -110,13 +110,20 @@ BuiltSignedData BuildSignedData(bool detached, ByteView content,
 ParsedSignedData ParseSignedData(ByteView message, bool wantContent) {
   std::vector<std::int32_t> arcs;
   std::int32_t count = 0;
-  Bytes version, digests, contentInfo, certificates, signers;
-  std::int32_t versionLength = 0, digestsLength = 0, contentInfoLength = 0, certificatesLength = 0,
-               signersLength = 0;
+  Bytes version, digests, certificates, signers;
+  std::int32_t versionLength = 0, digestsLength = 0, certificatesLength = 0, signersLength = 0;
+  // The message is read where it lies, and its content element is only looked at there,
+  // so that a big content is copied once, into the result.
   BerContext outer(message);
-  if (BerDecode(outer, "{O({$$$$$})}", &arcs, &count, &version, &versionLength, &digests,
-                &digestsLength, &contentInfo, &contentInfoLength, &certificates,
-                &certificatesLength, &signers, &signersLength) != kBerOk) {
+  if (BerDecode(outer, "{O({$$", &arcs, &count, &version, &versionLength, &digests,
+                &digestsLength) != kBerOk) {
+    return {kMessageNotDecodable};
+  }
+  const std::size_t contentInfoAt = outer.position();
+  if (BerDecode(outer, "x") != kBerOk) return {kMessageNotDecodable};
+  const ByteView contentInfo = message.subspan(contentInfoAt, outer.position() - contentInfoAt);
+  if (BerDecode(outer, "$$})}", &certificates, &certificatesLength, &signers, &signersLength) !=
+      kBerOk) {
     return {kMessageNotDecodable};
   }
   if (!ArcsAre(kSignedDataType, arcs, count)) return {kUnexpectedMessageType};

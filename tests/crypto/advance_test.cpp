@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <random>
+
 #include "crypto/advance_engine.h"
 #include "crypto/message_helpers.h"
 #include "fixtures/openssl_cli.h"
+#include "fixtures/peak_memory.h"
 #include "fixtures/test_files.h"
 #include "fixtures/test_pki.h"
 #include "formats/base64.h"
@@ -39,6 +43,27 @@ class AdvanceTest : public ::testing::Test {
   certs::ChooserTexts texts{};
   SignSettings settings{false, 51200, kSha1, false, certs::ChooserSetting{texts, host}};
 };
+
+TEST_F(AdvanceTest, VerificationHoldsTheMessageAndItsContentOnce) {
+  // Random bytes do not compress; the message is left uncompressed to measure the parse.
+  std::string content(std::size_t{16} << 20, '\0');
+  std::mt19937 random(7);
+  for (char& c : content) c = static_cast<char>(random());
+  settings.compressThreshold = std::numeric_limits<std::int32_t>::max();
+  const SignResult attached = Sign(content, false);
+  ASSERT_EQ(attached.status, 0);
+  content.clear();
+  content.shrink_to_fit();
+  VerifyResult opened;
+  const long peak = testing::PeakGrowthBytes(
+      [&] { opened = AdvanceVerify(attached.base64, VerifyMode::Attached); });
+  ASSERT_EQ(opened.status, 0);
+  // The decoded message and the content: about twice the content, never the four or five
+  // copies a parser holding its own copies would take.
+  if (testing::kPeaksMeasurable) {
+    EXPECT_LT(peak, static_cast<long>(opened.content.size() * 5 / 2));
+  }
+}
 
 TEST_F(AdvanceTest, AttachedAndDetachedForms) {
   const std::string content("binary\0content\xff", 15);

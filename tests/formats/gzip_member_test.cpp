@@ -246,7 +246,9 @@ TEST(MessageInflation, MembersAtTheEdgesOfTheLimit) {
   const std::size_t memberSize = atLimit.size();
   const long peak = testing::PeakGrowthBytes([&] { EXPECT_TRUE(DecompressContent(atLimit)); });
   EXPECT_EQ(atLimit.size(), kMaxMessageInflation);
-  EXPECT_LT(peak, static_cast<long>(kMaxMessageInflation + (16 << 20)));
+  if (testing::kPeaksMeasurable) {
+    EXPECT_LT(peak, static_cast<long>(kMaxMessageInflation + (16 << 20)));
+  }
   atLimit = {};
 
   // Just over the size, and just over the ratio of a member made longer by its name
@@ -258,14 +260,18 @@ TEST(MessageInflation, MembersAtTheEdgesOfTheLimit) {
     ASSERT_TRUE(bomb.size() == longMember || bomb.size() < memberSize * 2);
     const long bombPeak =
         testing::PeakGrowthBytes([&] { EXPECT_FALSE(DecompressContent(bomb)); });
-    EXPECT_LT(bombPeak, 8 << 20) << "refused with a small peak";
+    if (testing::kPeaksMeasurable) {
+      EXPECT_LT(bombPeak, 8 << 20) << "refused with a small peak";
+    }
     EXPECT_EQ(bomb, original) << "left as it was";
   }
 
   // A trailer that understates the size stops the output as soon as it passes it.
   Bytes lying = testing::ZeroMember(std::size_t{64} << 20, 0, 1 << 20);
   const long lyingPeak = testing::PeakGrowthBytes([&] { EXPECT_FALSE(DecompressContent(lying)); });
-  EXPECT_LT(lyingPeak, 8 << 20);
+  if (testing::kPeaksMeasurable) {
+    EXPECT_LT(lyingPeak, 8 << 20);
+  }
 }
 
 TEST(GzipInterop, GzipCommandRestoresOurMembers) {
