@@ -17,11 +17,11 @@
 
 #include "crypto/sign_engine.h"
 #include "crypto/transport.h"
-#include "platform/crypt/signed_message.h"
 #include "crypto/verify_engine.h"
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/key_containers.h"
+#include "platform/crypt/signed_message.h"
 #include "platform/ui/dialog_host.h"
 
 namespace {

@@ -50,9 +50,9 @@ Authority& SharedAuthority() {
     root.certificateAuthority = true;
     authority.certificate =
         std::move(*crypt::IssueCertificate(root, *authority.key, nullptr, *authority.key));
-    authority.signer = crypt::EncodeCertificate(**crypt::IssueCertificate(
-        Request("Scale Signer", {0x02}), *authority.signerKey, authority.certificate.get(),
-        *authority.key));
+    authority.signer = crypt::EncodeCertificate(
+        **crypt::IssueCertificate(Request("Scale Signer", {0x02}), *authority.signerKey,
+                                  authority.certificate.get(), *authority.key));
     for (int i = 0; i < 10000; ++i) {
       const Bytes serial{0x10, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)};
       authority.fillers.push_back(crypt::EncodeCertificate(**crypt::IssueCertificate(
@@ -184,7 +184,8 @@ void EnumIssuers_OpenSSL(benchmark::State& state) {
     for (const Bytes& encoded : std::span(authority.fillers).first(400)) {
       const unsigned char* cursor = encoded.data();
       crypt::X509Ptr certificate(d2i_X509(nullptr, &cursor, static_cast<long>(encoded.size())));
-      benchmark::DoNotOptimize(X509_NAME_oneline(X509_get_issuer_name(certificate.get()), nullptr, 0));
+      benchmark::DoNotOptimize(
+          X509_NAME_oneline(X509_get_issuer_name(certificate.get()), nullptr, 0));
     }
   }
 }
@@ -195,7 +196,17 @@ BENCHMARK(EnumIssuers_Velsor)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(EnumIssuers_OpenSSL)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(StoreAdd_Velsor)->Arg(10000)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(StoreAdd_OpenSSL)->Arg(10000)->Iterations(2)->Unit(benchmark::kMillisecond);
-BENCHMARK(SignAmong_Velsor)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(SignAmong_OpenSSL)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(SignAmong_Velsor)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(SignAmong_OpenSSL)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -44,19 +44,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto control = CTolvaneVelsor::Create();
   control->put_VLServerMode(1);
   control->state().extractedPlainText = std::string(reinterpret_cast<const char*>(data), size);
-  for (int taken = 0; taken < 64; ++taken) {
-    BSTR item = nullptr;
-    const HRESULT hr = control->VLGetFormItem(&item);
-    const bool more = hr == S_OK && item != nullptr;
-    SysFreeString(item);
-    if (!more) break;
-  }
-  for (int taken = 0; taken < 64; ++taken) {
-    BSTR name = nullptr;
-    const HRESULT hr = control->VLGetFile(&name);
-    const bool more = hr == S_OK && name != nullptr;
-    SysFreeString(name);
-    if (!more) break;
+  // Each member takes one piece a call; at most 64 calls, as a page would loop.
+  for (auto take : {&CTolvaneVelsor::VLGetFormItem, &CTolvaneVelsor::VLGetFile}) {
+    for (int taken = 0; taken < 64; ++taken) {
+      BSTR piece = nullptr;
+      const HRESULT hr = ((*control).*take)(&piece);
+      const bool more = hr == S_OK && piece != nullptr;
+      SysFreeString(piece);
+      if (!more) break;
+    }
   }
   for (const auto& entry : fs::directory_iterator(folder)) {
     const auto name = entry.path().filename();

@@ -16,22 +16,15 @@
 
 namespace velsor::fuzzing {
 
-inline crypt::X509Ptr FixtureCertificate(const char* name) {
+// A PEM object of fuzz/fixtures, read by `read` (PEM_read_X509, PEM_read_PrivateKey).
+template <class Owner, class Read>
+Owner FromFixture(const char* name, Read&& read) {
   std::FILE* file = std::fopen((std::string(VELSOR_FUZZ_FIXTURES) + "/" + name).c_str(), "r");
   if (file == nullptr) std::abort();
-  crypt::X509Ptr certificate(PEM_read_X509(file, nullptr, nullptr, nullptr));
+  Owner object(read(file, nullptr, nullptr, nullptr));
   std::fclose(file);
-  if (!certificate) std::abort();
-  return certificate;
-}
-
-inline crypt::EvpPkeyPtr FixtureKey(const char* name) {
-  std::FILE* file = std::fopen((std::string(VELSOR_FUZZ_FIXTURES) + "/" + name).c_str(), "r");
-  if (file == nullptr) std::abort();
-  crypt::EvpPkeyPtr key(PEM_read_PrivateKey(file, nullptr, nullptr, nullptr));
-  std::fclose(file);
-  if (!key) std::abort();
-  return key;
+  if (!object) std::abort();
+  return object;
 }
 
 inline void PrepareFuzzHome() {
@@ -39,12 +32,15 @@ inline void PrepareFuzzHome() {
     char folder[] = "/tmp/velsor-fuzz-XXXXXX";
     if (mkdtemp(folder) == nullptr) std::abort();
     setenv("VELSOR_HOME", (std::string(folder) + "/home").c_str(), 1);
-    const Bytes root = crypt::EncodeCertificate(*FixtureCertificate("root.pem"));
-    const Bytes user = crypt::EncodeCertificate(*FixtureCertificate("user.pem"));
+    const Bytes root =
+        crypt::EncodeCertificate(*FromFixture<crypt::X509Ptr>("root.pem", PEM_read_X509));
+    const Bytes user =
+        crypt::EncodeCertificate(*FromFixture<crypt::X509Ptr>("user.pem", PEM_read_X509));
     if (!crypt::CertStore::Open(u"ROOT")->Add(root) ||
         !crypt::CertStore::Open(u"AddressBOOK")->Add(user) ||
-        !crypt::ImportCertificateWithKey(user, *FixtureKey("user.key"), crypt::AT_KEYEXCHANGE,
-                                         crypt::MS_ENHANCED_PROV)) {
+        !crypt::ImportCertificateWithKey(
+            user, *FromFixture<crypt::EvpPkeyPtr>("user.key", PEM_read_PrivateKey),
+            crypt::AT_KEYEXCHANGE, crypt::MS_ENHANCED_PROV)) {
       std::abort();
     }
     return true;

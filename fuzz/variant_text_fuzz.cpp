@@ -17,8 +17,8 @@ namespace {
 
 using namespace velsor;
 
-constexpr VARTYPE kSources[] = {VT_EMPTY, VT_NULL, VT_I2,  VT_I4,  VT_R4,  VT_R8,
-                                VT_BSTR,  VT_BOOL, VT_I1,  VT_UI1, VT_UI2, VT_UI4,
+constexpr VARTYPE kSources[] = {VT_EMPTY, VT_NULL, VT_I2,  VT_I4,   VT_R4,   VT_R8,
+                                VT_BSTR,  VT_BOOL, VT_I1,  VT_UI1,  VT_UI2,  VT_UI4,
                                 VT_I8,    VT_UI8,  VT_INT, VT_UINT, VT_ERROR};
 constexpr VARTYPE kTargets[] = {VT_BSTR, VT_I4, VT_UI4, VT_BOOL, VT_I2, VT_R8, VT_UI1, VT_INT};
 

@@ -92,8 +92,8 @@ crypt::CertContextPtr FindCertByIssuerAndSerial(std::span<const crypt::CertStore
   for (const crypt::CertStore& store : stores) {
     std::optional<std::int64_t> found;
     store.VisitNames([&](const crypt::StoredCertNames& names) {
-      if (std::equal(names.encodedIssuer.begin(), names.encodedIssuer.end(),
-                     encodedIssuer.begin(), encodedIssuer.end()) &&
+      if (std::equal(names.encodedIssuer.begin(), names.encodedIssuer.end(), encodedIssuer.begin(),
+                     encodedIssuer.end()) &&
           SerialText(names.serialBlob) == serialText) {
         found = names.id;
       }

@@ -4,9 +4,9 @@
 #include "certs/cert_text.h"
 #include "certs/dn_short_name.h"
 #include "platform/codepage/codepage.h"
-#include "platform/crypt/name_text.h"
 #include "platform/crypt/extension_text.h"
 #include "platform/crypt/key_containers.h"
+#include "platform/crypt/name_text.h"
 
 namespace velsor::certs {
 namespace {

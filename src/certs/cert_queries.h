@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/status_codes.h"
 #include "platform/crypt/cert_store.h"
+#include "platform/status_codes.h"
 
 namespace velsor::certs {
 

@@ -4,10 +4,10 @@
 
 #include "certs/cert_text.h"
 #include "certs/dn_short_name.h"
-#include "platform/status_codes.h"
 #include "platform/crypt/cert_find.h"
 #include "platform/crypt/name_text.h"
 #include "platform/hex.h"
+#include "platform/status_codes.h"
 
 namespace velsor::certs {
 namespace {

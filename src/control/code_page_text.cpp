@@ -12,8 +12,7 @@ std::string ToCodePage(const ControlState& state, std::u16string_view text,
   return std::move(*bytes);
 }
 
-Bstr FromCodePage(const ControlState& state, std::string_view bytes,
-                  std::u16string_view message) {
+Bstr FromCodePage(const ControlState& state, std::string_view bytes, std::u16string_view message) {
   Bstr text;
   if (!codepage::FromCodePageInto(state.codePage, bytes, [&](std::size_t length) {
         text = Bstr::OfLength(length);

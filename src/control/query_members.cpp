@@ -1,7 +1,6 @@
 // Digests, Base64 texts, the kept certificate details and questions about the user's
 // certificates.
 
-
 #include "certs/cert_queries.h"
 #include "certs/cert_selection.h"
 #include "control/code_page_text.h"

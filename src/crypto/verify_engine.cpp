@@ -21,9 +21,8 @@ VerifyResult Verify(std::optional<std::string_view> message, VerifyMode mode,
     if (!content) return {kNoDetachedContent};
     if (content->empty()) return {kMissingInput};
   }
-  auto verified =
-      crypt::VerifyPkcs7(std::move(received.message),
-                         mode == VerifyMode::Detached ? &*content : nullptr);
+  auto verified = crypt::VerifyPkcs7(std::move(received.message),
+                                     mode == VerifyMode::Detached ? &*content : nullptr);
   if (!verified) {
     return FailedWith<VerifyResult>(MapMessageError(verified.code(), kVerificationFailed),
                                     verified.code());

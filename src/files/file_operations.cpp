@@ -91,8 +91,8 @@ std::optional<std::pair<FileDescriptor, std::filesystem::path>> TemporaryBeside(
     temporaryName.append(std::to_string(random())).append(".tmp");
     name.replace_filename(temporaryName);
     // 0666 as any new file, less the user's umask.
-    FileDescriptor fd(::open(name.c_str(),
-                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    FileDescriptor fd(
+        ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (fd.get() >= 0) return std::pair{std::move(fd), std::move(name)};
     if (errno != EEXIST) return std::nullopt;
   }

@@ -200,7 +200,8 @@ std::int32_t InflateMember(ByteView member, RoomAt&& roomAt, Took&& took, std::s
       unread += piece;
     }
     const std::span<std::uint8_t> room = roomAt(inflated);
-    const std::size_t roomSize = std::min<std::size_t>(room.size(), std::numeric_limits<uInt>::max());
+    const std::size_t roomSize =
+        std::min<std::size_t>(room.size(), std::numeric_limits<uInt>::max());
     stream.next_out = room.data();
     stream.avail_out = static_cast<uInt>(roomSize);
     const int status = inflate(&stream, Z_NO_FLUSH);
@@ -287,8 +288,8 @@ bool CompressContent(Bytes& content, std::int32_t threshold) {
   if (static_cast<std::int64_t>(content.size()) < threshold) return false;
   // Deflate's bound on its output, so that even content that does not shrink needs one
   // buffer only.
-  const std::size_t bound = compressBound(static_cast<uLong>(content.size())) + kHeaderSize +
-                            kTrailerSize;
+  const std::size_t bound =
+      compressBound(static_cast<uLong>(content.size())) + kHeaderSize + kTrailerSize;
   auto packed = RunWithRetry(&GzipCompress, content, bound);
   if (!packed) return false;
   content = std::move(*packed);

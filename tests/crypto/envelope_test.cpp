@@ -177,9 +177,8 @@ TEST_F(EnvelopeTest, AKeyTransportThatDoesNotUnwrapFailsAsAWrongKeyDoes) {
         Bytes garbage(256, 0x5A);
         return WithKeyTransport(seal(), garbage);
       });
-      const Outcome wrongSize = failure(open, [&] {
-        return WithKeyTransport(seal(), WrappedFor(alice, Bytes(5, 0x33)));
-      });
+      const Outcome wrongSize = failure(
+          open, [&] { return WithKeyTransport(seal(), WrappedFor(alice, Bytes(5, 0x33))); });
       const Outcome wrongKey = failure(open, [&] {
         const std::size_t size = std::string_view(oid) == kAes256 ? 32 : 24;
         return WithKeyTransport(seal(), WrappedFor(alice, Bytes(size, 0x33)));

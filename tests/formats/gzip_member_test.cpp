@@ -258,8 +258,7 @@ TEST(MessageInflation, MembersAtTheEdgesOfTheLimit) {
                      testing::ZeroMember(longMember * kMaxMessageRatio + 1, longMember)}) {
     const Bytes original = bomb;
     ASSERT_TRUE(bomb.size() == longMember || bomb.size() < memberSize * 2);
-    const long bombPeak =
-        testing::PeakGrowthBytes([&] { EXPECT_FALSE(DecompressContent(bomb)); });
+    const long bombPeak = testing::PeakGrowthBytes([&] { EXPECT_FALSE(DecompressContent(bomb)); });
     if (testing::kPeaksMeasurable) {
       EXPECT_LT(bombPeak, 8 << 20) << "refused with a small peak";
     }

@@ -10,13 +10,13 @@
 
 #include "certs/cert_text.h"
 #include "cli.h"
-#include "store_inputs.h"
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/key_containers.h"
 #include "platform/crypt/name_text.h"
 #include "platform/hex.h"
+#include "store_inputs.h"
 
 namespace velsor::cli {
 namespace {

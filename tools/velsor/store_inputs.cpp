@@ -14,8 +14,8 @@ namespace {
 crypt::BioPtr MemoryBio(ByteView file) {
   static const std::uint8_t kNothing = 0;
   if (file.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) return nullptr;
-  return crypt::BioPtr(BIO_new_mem_buf(file.empty() ? &kNothing : file.data(),
-                                       static_cast<int>(file.size())));
+  return crypt::BioPtr(
+      BIO_new_mem_buf(file.empty() ? &kNothing : file.data(), static_cast<int>(file.size())));
 }
 
 }  // namespace
@@ -27,7 +27,8 @@ std::vector<Bytes> CertificatesIn(ByteView file) {
   while (crypt::X509Ptr certificate{PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr)}) {
     found.push_back(crypt::EncodeCertificate(*certificate));
   }
-  if (found.empty() && crypt::CertContext::FromEncoded(file)) found.emplace_back(file.begin(), file.end());
+  if (found.empty() && crypt::CertContext::FromEncoded(file))
+    found.emplace_back(file.begin(), file.end());
   return found;
 }
 

@@ -1,7 +1,6 @@
 #include "platform/com/bstr.h"
 
 #include <algorithm>
-
 #include <cstdlib>
 #include <cstring>
 #include <limits>

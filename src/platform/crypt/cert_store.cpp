@@ -115,7 +115,8 @@ CryptResult<Done> CertStore::VisitNames(
 
 CryptResult<CertContextPtr> CertStore::Certificate(std::int64_t id) const {
   return GuardDatabase([&]() -> CryptResult<CertContextPtr> {
-    auto query = database_->Prepare("SELECT encoded FROM certificates WHERE id = ?1 AND store = ?2");
+    auto query =
+        database_->Prepare("SELECT encoded FROM certificates WHERE id = ?1 AND store = ?2");
     query.Bind(1, id).Bind(2, Key(store_));
     if (!query.Step()) return Failure(CRYPT_E_NOT_FOUND, "the certificate is not in this store");
     return CertContext::FromStore(query.Blob(0), store_, id, database_);

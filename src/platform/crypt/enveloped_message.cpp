@@ -108,7 +108,8 @@ std::vector<CertContextPtr> WithSerial(const CertStore& personal, ByteView seria
   });
   std::vector<CertContextPtr> certificates;
   for (std::int64_t id : ids) {
-    if (auto certificate = personal.Certificate(id)) certificates.push_back(std::move(*certificate));
+    if (auto certificate = personal.Certificate(id))
+      certificates.push_back(std::move(*certificate));
   }
   return certificates;
 }
@@ -135,9 +136,7 @@ CryptResult<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients,
 }
 
 // A wrong content key and a key transport that does not unwrap end here alike.
-CryptError NotOpened() {
-  return Failure(NTE_BAD_DATA, "the user's key does not open the message");
-}
+CryptError NotOpened() { return Failure(NTE_BAD_DATA, "the user's key does not open the message"); }
 
 struct Decrypted {
   Pkcs7Ptr message;

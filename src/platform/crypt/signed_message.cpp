@@ -87,9 +87,8 @@ CryptResult<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestO
     PKCS7* inner = message->d.sign->contents;
     ASN1_OCTET_STRING_free(inner->d.data);
     inner->d.data = ASN1_OCTET_STRING_new();
-    if (inner->d.data == nullptr ||
-        ASN1_OCTET_STRING_set(inner->d.data, content.data(), static_cast<int>(content.size())) !=
-            1) {
+    if (inner->d.data == nullptr || ASN1_OCTET_STRING_set(inner->d.data, content.data(),
+                                                          static_cast<int>(content.size())) != 1) {
       return OpenSslError(E_OUTOFMEMORY, "content");
     }
     PKCS7_set_detached(message.get(), 0);
