@@ -7,6 +7,7 @@
 #include <string>
 
 #include "certs/cert_info.h"
+#include "crypto/transport.h"
 #include "platform/com/types.h"
 #include "platform/ui/dialog_host.h"
 
@@ -35,7 +36,7 @@ struct DialogPromptTexts {
 // Which stored certificate details a method fills, and so clears when it fails.
 enum class CertDetailSets { None, Signer, Recipient, SignerAndRecipient };
 
-inline constexpr LONG kDefaultMaxCompSize = 51200;
+inline constexpr LONG kDefaultMaxCompSize = crypto::kDefaultCompressThreshold;
 inline constexpr ULONG kDefaultCodePage = 936;
 
 struct ControlState {

@@ -30,6 +30,23 @@ bool RefuseEmpty(ControlState& state, BSTR text) {
   return true;
 }
 
+// The text of a two-pass producer: `produce` with no room answers the size to give it,
+// then writes into that room and answers the length written. A failing pass raises its
+// status with `failure`.
+template <class Produce>
+std::string SizedText(Produce&& produce, std::u16string_view failure) {
+  std::int32_t size = 0;
+  if (const std::int32_t status = produce(std::span<char>(), size); status != 0) {
+    Raise(status, failure);
+  }
+  std::string text(static_cast<std::size_t>(size) + 1, '\0');
+  if (const std::int32_t status = produce(std::span(text), size); status != 0) {
+    Raise(status, failure);
+  }
+  text.resize(static_cast<std::size_t>(size));
+  return text;
+}
+
 HRESULT CertDetail(ControlState& state, const certs::CertInfo& info, ULONG type, BSTR* pVal) {
   const std::u16string typeError = messages::TypeError();
   return MethodFrame(state, {}, pVal).Run([&] {
@@ -44,14 +61,13 @@ HRESULT CTolvaneVelsor::VLHashAndBase64Encode(BSTR plainText, BSTR* pVal) {
   return MethodFrame(state_, {}, pVal).Run([&] {
     const std::string content =
         control::ArgumentContent(state_, plainText, messages::kCharsetConversionFailed);
-    std::int32_t size = 0;
-    std::int32_t status =
-        crypto::HashAndEncode(AsBytes(content), std::nullopt, size, state_.digestAlgOid);
-    if (status != 0) Raise(status, messages::kDigestFailed);
-    std::string text(static_cast<std::size_t>(size) + 1, '\0');
-    status = crypto::HashAndEncode(AsBytes(content), std::span(text), size, state_.digestAlgOid);
-    if (status != 0) Raise(status, messages::kDigestFailed);
-    text.resize(static_cast<std::size_t>(size));
+    const std::string text = SizedText(
+        [&](std::span<char> room, std::int32_t& size) {
+          return crypto::HashAndEncode(AsBytes(content),
+                                       room.empty() ? std::nullopt : std::optional(room), size,
+                                       state_.digestAlgOid);
+        },
+        messages::kDigestFailed);
     return control::FromCodePage(state_, text);
   });
 }
@@ -60,14 +76,11 @@ HRESULT CTolvaneVelsor::VLBase64Encode(BSTR base64ToBeEncodedText, BSTR* pVal) {
   if (RefuseEmpty(state_, base64ToBeEncodedText)) return S_FALSE;
   return MethodFrame(state_, {}, pVal).Run([&] {
     const std::string bytes = control::ToCodePage(state_, BstrView(base64ToBeEncodedText));
-    std::int32_t length = 0;
-    std::int32_t status =
-        formats::Base64Encode(AsBytes(bytes), {}, length, formats::kBase64LineBreaks);
-    if (status != 0) Raise(status, messages::kBase64EncodeFailed);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    status = formats::Base64Encode(AsBytes(bytes), text, length, formats::kBase64LineBreaks);
-    if (status != 0) Raise(status, messages::kBase64EncodeFailed);
-    text.resize(static_cast<std::size_t>(length));
+    const std::string text = SizedText(
+        [&](std::span<char> room, std::int32_t& length) {
+          return formats::Base64Encode(AsBytes(bytes), room, length, formats::kBase64LineBreaks);
+        },
+        messages::kBase64EncodeFailed);
     return control::FromCodePage(state_, text);
   });
 }

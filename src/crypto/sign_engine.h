@@ -9,6 +9,7 @@
 
 #include "certs/cert_info.h"
 #include "certs/cert_selection.h"
+#include "crypto/transport.h"
 #include "platform/bytes.h"
 #include "platform/com/types.h"
 
@@ -16,7 +17,7 @@ namespace velsor::crypto {
 
 struct SignSettings {
   bool detached = false;
-  std::int32_t compressThreshold = 51200;  // attached messages only
+  std::int32_t compressThreshold = kDefaultCompressThreshold;  // attached messages only
   std::string_view digestOid;
   bool signatureKeyOnly = false;
   certs::ChooserSetting chooser;

@@ -12,6 +12,9 @@
 
 namespace velsor::crypto {
 
+// The size from which attached messages are compressed unless a page says otherwise.
+inline constexpr std::int32_t kDefaultCompressThreshold = 51200;
+
 using status::kBase64DecodeFailed;
 using status::kBase64EncodeFailed;
 using status::kNoMemory;

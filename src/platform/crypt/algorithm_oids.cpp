@@ -20,13 +20,15 @@ constexpr std::array kDigests{
     KnownDigest{"2.16.840.1.101.3.4.2.3", &EVP_sha512},
 };
 
+constexpr std::string_view kRc4Oid = "1.2.840.113549.3.4";
+
 struct KnownCipher {
   std::string_view oid;
   const char* name;
   bool legacy;
 };
 constexpr std::array kCiphers{
-    KnownCipher{"1.2.840.113549.3.4", "RC4", true},
+    KnownCipher{kRc4Oid, "RC4", true},
     KnownCipher{"1.2.840.113549.3.2", "RC2-CBC", true},
     KnownCipher{"1.3.14.3.2.7", "DES-CBC", true},
     KnownCipher{"1.2.840.113549.3.7", "DES-EDE3-CBC", false},
@@ -64,7 +66,7 @@ std::optional<ContentCipher> ContentCipherForOid(std::string_view oid) {
     if (known.legacy && !LegacyCiphersAvailable()) return std::nullopt;
     EvpCipherPtr cipher(EVP_CIPHER_fetch(nullptr, known.name, nullptr));
     if (!cipher) return std::nullopt;
-    return ContentCipher{std::move(cipher), known.oid == kCiphers[0].oid};
+    return ContentCipher{std::move(cipher), known.oid == kRc4Oid};
   }
   return std::nullopt;
 }

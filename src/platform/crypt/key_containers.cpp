@@ -72,9 +72,10 @@ void InsertKey(Database& database, const std::string& container, DWORD keySpec,
       .Run();
 }
 
-std::string NewContainerName() {
+// Nothing when no random bytes can be had: a predictable name could meet another's.
+std::optional<std::string> NewContainerName() {
   unsigned char random[12];
-  RAND_bytes(random, sizeof random);
+  if (RAND_bytes(random, sizeof random) != 1) return std::nullopt;
   return "velsor-" + HexText(ByteView(random), HexCase::Lower);
 }
 
@@ -195,7 +196,9 @@ CryptResult<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const
   auto database = OpenCertStoreDatabase();
   if (!database) return database.error();
 
-  const std::string container = NewContainerName();
+  const auto newName = NewContainerName();
+  if (!newName) return Failure(E_FAIL, "no random bytes for a container name");
+  const std::string& container = *newName;
   KeyProvInfo link;
   link.containerName = codepage::Utf8ToUtf16(container);
   link.providerName = std::u16string(provider);
