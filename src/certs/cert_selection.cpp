@@ -24,20 +24,27 @@ crypt::CertContextPtr Decoded(const Candidate& candidate) {
   return certificate ? std::move(*certificate) : nullptr;
 }
 
+// The key spec of a stored key link: 0 and the spec, -10027 when the link cannot be read,
+// 0 and the spec left as it was without a link.
+std::int32_t KeySpecOfLink(const std::optional<Bytes>& stored, DWORD& keySpec) {
+  if (!stored) return 0;
+  const auto link = crypt::DecodeKeyProvInfo(*stored);
+  if (!link) return status::kKeyProvInfoUnreadable;
+  keySpec = link->keySpec;
+  return 0;
+}
+
+bool IsReadableLink(const std::optional<Bytes>& stored) {
+  return stored && crypt::DecodeKeyProvInfo(*stored).has_value();
+}
+
 // Whether a certificate takes part; nothing when its key link cannot be read in the
 // signature-key family, which ends the whole operation.
 std::optional<bool> Qualifies(const crypt::StoredCertNames& names, KeyFamily family,
                               std::size_t storeCount) {
-  if (family == KeyFamily::Plain) {
-    return storeCount != 1 ||
-           (names.keyProvInfo && crypt::DecodeKeyProvInfo(*names.keyProvInfo).has_value());
-  }
+  if (family == KeyFamily::Plain) return storeCount != 1 || IsReadableLink(names.keyProvInfo);
   DWORD keySpec = 0;
-  if (names.keyProvInfo) {
-    const auto link = crypt::DecodeKeyProvInfo(*names.keyProvInfo);
-    if (!link) return std::nullopt;
-    keySpec = link->keySpec;
-  }
+  if (KeySpecOfLink(names.keyProvInfo, keySpec) != 0) return std::nullopt;
   return keySpec == crypt::AT_SIGNATURE;
 }
 
@@ -174,16 +181,11 @@ std::vector<Bytes> ParseSerialNumbers(std::u16string_view serialNumbers) {
 }
 
 std::int32_t GetCertKeySpec(const crypt::CertContext& certificate, DWORD& keySpec) {
-  const auto stored = certificate.Property(crypt::CERT_KEY_PROV_INFO_PROP_ID);
-  if (!stored) return 0;
-  const auto link = crypt::DecodeKeyProvInfo(*stored);
-  if (!link) return status::kKeyProvInfoUnreadable;
-  keySpec = link->keySpec;
-  return 0;
+  return KeySpecOfLink(certificate.Property(crypt::CERT_KEY_PROV_INFO_PROP_ID), keySpec);
 }
 
 bool HasKeyProvInfo(const crypt::CertContext& certificate) {
-  return certificate.KeyProviderInfo().has_value();
+  return IsReadableLink(certificate.Property(crypt::CERT_KEY_PROV_INFO_PROP_ID));
 }
 
 crypt::CertContextPtr SelectCertBySubject(std::span<const crypt::CertStore> stores,
