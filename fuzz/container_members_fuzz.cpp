@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (auto take : {&CTolvaneVelsor::VLGetFormItem, &CTolvaneVelsor::VLGetFile}) {
     for (int taken = 0; taken < 64; ++taken) {
       BSTR piece = nullptr;
-      const HRESULT hr = ((*control).*take)(&piece);
+      const HRESULT hr = (control.get()->*take)(&piece);
       const bool more = hr == S_OK && piece != nullptr;
       SysFreeString(piece);
       if (!more) break;
