@@ -24,8 +24,8 @@ crypt::CertContextPtr Decoded(const Candidate& candidate) {
   return certificate ? std::move(*certificate) : nullptr;
 }
 
-// The key spec of a stored key link: 0 and the spec, -10027 when the link cannot be read,
-// 0 and the spec left as it was without a link.
+// The key spec of a stored key link: 0 with its key spec, -10027 when the link cannot be
+// read, and 0 with `keySpec` untouched without a link.
 std::int32_t KeySpecOfLink(const std::optional<Bytes>& stored, DWORD& keySpec) {
   if (!stored) return 0;
   const auto link = crypt::DecodeKeyProvInfo(*stored);
