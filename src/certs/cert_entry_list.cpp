@@ -90,17 +90,14 @@ crypt::CertContextPtr FindCertByIssuerAndSerial(std::span<const crypt::CertStore
                                                 ByteView encodedIssuer,
                                                 std::u16string_view serialText) {
   for (const crypt::CertStore& store : stores) {
-    std::optional<std::int64_t> found;
-    store.VisitNames([&](const crypt::StoredCertNames& names) {
-      if (std::equal(names.encodedIssuer.begin(), names.encodedIssuer.end(), encodedIssuer.begin(),
-                     encodedIssuer.end()) &&
-          SerialText(names.serialBlob) == serialText) {
-        found = names.id;
-      }
-      return !found;
-    });
-    if (!found) continue;
-    if (auto certificate = store.Certificate(*found)) return std::move(*certificate);
+    const auto found = store.Matching(
+        [&](const crypt::StoredCertNames& names) {
+          return std::equal(names.encodedIssuer.begin(), names.encodedIssuer.end(),
+                            encodedIssuer.begin(), encodedIssuer.end()) &&
+                 SerialText(names.serialBlob) == serialText;
+        },
+        1);
+    if (!found.empty()) return found.front();
   }
   return nullptr;
 }

@@ -54,7 +54,7 @@ ExtensionText GetCertExtension(std::u16string_view dn, std::u16string_view oid,
 }
 
 std::size_t EnumCertsDnByIssuers(std::span<const crypt::CertStore> stores,
-                                 std::span<const std::u16string_view> issuerDns,
+                                 std::span<const std::u16string> issuerDns,
                                  std::vector<std::u16string>& subjects, std::size_t capacity) {
   // Each store is read once, whatever the number of issuers asked about.
   struct Row {
@@ -86,7 +86,8 @@ std::size_t EnumCertsDnByIssuers(std::span<const crypt::CertStore> stores,
 std::size_t EnumCertsDnByIssuers(std::span<const crypt::CertStore> stores,
                                  std::u16string_view issuerDn,
                                  std::vector<std::u16string>& subjects, std::size_t capacity) {
-  return EnumCertsDnByIssuers(stores, std::span(&issuerDn, 1), subjects, capacity);
+  const std::u16string one(issuerDn);
+  return EnumCertsDnByIssuers(stores, std::span(&one, 1), subjects, capacity);
 }
 
 }  // namespace velsor::certs

@@ -43,7 +43,7 @@ std::size_t EnumCertsDnByIssuers(std::span<const crypt::CertStore> stores,
                                  std::vector<std::u16string>& subjects, std::size_t capacity);
 // The same for several issuers in turn, the stores read once for all of them.
 std::size_t EnumCertsDnByIssuers(std::span<const crypt::CertStore> stores,
-                                 std::span<const std::u16string_view> issuerDns,
+                                 std::span<const std::u16string> issuerDns,
                                  std::vector<std::u16string>& subjects, std::size_t capacity);
 
 }  // namespace velsor::certs

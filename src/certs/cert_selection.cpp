@@ -81,14 +81,7 @@ CertEntryList EntriesOf(const std::vector<Candidate>& candidates, Keep&& keep) {
 template <class Matches>
 crypt::CertContextPtr FirstMatching(std::span<const crypt::CertStore> stores, Matches&& matches) {
   for (const crypt::CertStore& store : stores) {
-    std::optional<std::int64_t> found;
-    store.VisitNames([&](const crypt::StoredCertNames& names) {
-      if (matches(names)) found = names.id;
-      return !found;
-    });
-    if (found) {
-      if (auto certificate = store.Certificate(*found)) return std::move(*certificate);
-    }
+    if (auto found = store.Matching(matches, 1); !found.empty()) return found.front();
   }
   return nullptr;
 }

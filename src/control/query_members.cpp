@@ -176,16 +176,9 @@ HRESULT CTolvaneVelsor::VLEnumCertsDNByIssers(BSTR IssersDN, BSTR* CertsDN) {
   return MethodFrame(state_, {}, CertsDN).Run([&]() -> std::optional<std::u16string> {
     if (issuers.empty()) Raise(status::kMissingInput, messages::kDnEmpty);
     control::CheckDnLength(issuers);
-    std::vector<std::u16string_view> pieces;
-    std::size_t from = 0;
-    for (;;) {
-      const std::size_t end = issuers.find(u';', from);
-      pieces.push_back(issuers.substr(from, end - from));
-      if (end == std::u16string_view::npos) break;
-      from = end + 1;
-    }
     std::vector<std::u16string> subjects;
-    certs::EnumCertsDnByIssuers(std::span(&*personal, 1), pieces, subjects, kMaxEnumeratedDns);
+    certs::EnumCertsDnByIssuers(std::span(&*personal, 1), certs::DnPieces(issuers, u";"), subjects,
+                                kMaxEnumeratedDns);
     if (subjects.empty()) return std::nullopt;
     std::u16string joined = subjects.front();
     for (std::size_t i = 1; i < subjects.size(); ++i) joined += u";" + subjects[i];

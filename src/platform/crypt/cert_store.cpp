@@ -113,6 +113,20 @@ CryptResult<Done> CertStore::VisitNames(
   });
 }
 
+std::vector<CertContextPtr> CertStore::Matching(
+    const std::function<bool(const StoredCertNames&)>& matches, std::size_t most) const {
+  std::vector<std::int64_t> ids;
+  VisitNames([&](const StoredCertNames& names) {
+    if (matches(names)) ids.push_back(names.id);
+    return ids.size() < most;
+  });
+  std::vector<CertContextPtr> certificates;
+  for (std::int64_t id : ids) {
+    if (auto certificate = Certificate(id)) certificates.push_back(std::move(*certificate));
+  }
+  return certificates;
+}
+
 CryptResult<CertContextPtr> CertStore::Certificate(std::int64_t id) const {
   return GuardDatabase([&]() -> CryptResult<CertContextPtr> {
     auto query =

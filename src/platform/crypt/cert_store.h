@@ -4,6 +4,7 @@
 // other people. Names compare without regard to case. A store lists its certificates in
 // the order they were added.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
@@ -40,6 +41,10 @@ class CertStore {
   // Visits the names of the store's certificates in enumeration order, without decoding
   // them, until `visit` answers false.
   CryptResult<Done> VisitNames(const std::function<bool(const StoredCertNames&)>& visit) const;
+  // The certificates whose names `matches` accepts, in enumeration order, at most `most`
+  // of them; only these are decoded. None when the store cannot be read.
+  std::vector<CertContextPtr> Matching(const std::function<bool(const StoredCertNames&)>& matches,
+                                       std::size_t most = SIZE_MAX) const;
   // The stored certificate with that id, decoded; CRYPT_E_NOT_FOUND when the store has none.
   CryptResult<CertContextPtr> Certificate(std::int64_t id) const;
   // Adds a certificate; one already in the store is kept and returned instead.

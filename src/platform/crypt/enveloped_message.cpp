@@ -78,13 +78,6 @@ bool Names(const CertContext& certificate, const PKCS7_ISSUER_AND_SERIAL& id) {
          ASN1_INTEGER_cmp(X509_get0_serialNumber(certificate.x509()), id.serial) == 0;
 }
 
-// The first recipient for whom the user holds a certificate with a private key in
-// `personal`, and the content key of `keySize` bytes that private key unwraps (or a
-// decoy, see UnwrapKeyOrDecoy).
-struct Unwrapped {
-  CertContextPtr recipient;
-  Bytes key;
-};
 // The serial of a recipient as a blob, least significant byte first, to compare with the
 // stored serials before any certificate is decoded.
 std::optional<Bytes> SerialBlobOf(const ASN1_INTEGER* serial) {
@@ -99,21 +92,13 @@ std::optional<Bytes> SerialBlobOf(const ASN1_INTEGER* serial) {
   return Bytes(element->content.rbegin(), element->content.rend());
 }
 
-// The user's certificates with this serial, decoded; the caller compares the issuer.
-std::vector<CertContextPtr> WithSerial(const CertStore& personal, ByteView serialBlob) {
-  std::vector<std::int64_t> ids;
-  personal.VisitNames([&](const StoredCertNames& names) {
-    if (IntegerBlobsEqual(names.serialBlob, serialBlob)) ids.push_back(names.id);
-    return true;
-  });
-  std::vector<CertContextPtr> certificates;
-  for (std::int64_t id : ids) {
-    if (auto certificate = personal.Certificate(id))
-      certificates.push_back(std::move(*certificate));
-  }
-  return certificates;
-}
-
+// The first recipient for whom the user holds a certificate with a private key in
+// `personal`, and the content key of `keySize` bytes that private key unwraps (or a
+// decoy, see UnwrapKeyOrDecoy).
+struct Unwrapped {
+  CertContextPtr recipient;
+  Bytes key;
+};
 CryptResult<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients,
                                      const CertStore& personal, std::size_t keySize) {
   for (int i = 0; i < sk_PKCS7_RECIP_INFO_num(recipients); ++i) {
@@ -121,7 +106,10 @@ CryptResult<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients,
     if (info == nullptr || info->issuer_and_serial == nullptr || info->enc_key == nullptr) continue;
     const auto serial = SerialBlobOf(info->issuer_and_serial->serial);
     if (!serial) continue;
-    for (const CertContextPtr& certificate : WithSerial(personal, *serial)) {
+    // Only the user's certificates with this serial are decoded, to compare the issuer.
+    const auto withSerial = personal.Matching(
+        [&](const StoredCertNames& names) { return IntegerBlobsEqual(names.serialBlob, *serial); });
+    for (const CertContextPtr& certificate : withSerial) {
       if (!Names(*certificate, *info->issuer_and_serial)) continue;
       auto privateKey = PrivateKeyOf(*certificate);
       if (!privateKey) continue;
