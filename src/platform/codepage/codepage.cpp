@@ -39,20 +39,33 @@ void UseWindowsSubstitution(UConverter* converter, std::uint32_t codePage) {
   ucnv_setSubstChars(converter, "?", 1, &status);
 }
 
-// ICU's two passes: ask the size, then convert into exactly that room. Each conversion
-// call resets the converter first.
-template <class Output, class Convert>
-std::optional<Output> ConvertInTwoPasses(Convert&& convert) {
+// ICU's two passes: ask the size, then convert into exactly the room `allocate` gives for
+// it (nothing: the conversion fails). Each conversion call resets the converter first.
+// False when either pass fails.
+template <class Unit, class Convert, class Allocate>
+bool ConvertInTwoPasses(Convert&& convert, Allocate&& allocate) {
   UErrorCode status = U_ZERO_ERROR;
   const int32_t needed = convert(nullptr, 0, status);
-  if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return std::nullopt;
-  Output output(static_cast<std::size_t>(needed), typename Output::value_type{});
-  if (needed == 0) return output;
+  if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return false;
+  Unit* out = allocate(static_cast<std::size_t>(needed));
+  if (out == nullptr) return false;
+  if (needed == 0) return true;
   status = U_ZERO_ERROR;
   // With exactly `needed` units the result is reported as unterminated, which is what
   // we asked for.
-  const int32_t written = convert(output.data(), needed, status);
-  if (U_FAILURE(status) || written != needed) return std::nullopt;
+  return convert(out, needed, status) == needed && U_SUCCESS(status);
+}
+
+// The same into a string of its own.
+template <class Output, class Convert>
+std::optional<Output> ConvertToString(Convert&& convert) {
+  Output output;
+  const bool converted =
+      ConvertInTwoPasses<typename Output::value_type>(convert, [&](std::size_t length) {
+        output.resize(length);
+        return output.data();
+      });
+  if (!converted) return std::nullopt;
   return output;
 }
 
@@ -67,7 +80,7 @@ std::optional<std::string> ToCodePage(std::uint32_t codePage, std::u16string_vie
   text = text.substr(0, text.find(u'\0'));
   if (!converter || !FitsIcuLength(text.size())) return std::nullopt;
   UseWindowsSubstitution(converter.get(), codePage);
-  return ConvertInTwoPasses<std::string>([&](char* out, int32_t room, UErrorCode& status) {
+  return ConvertToString<std::string>([&](char* out, int32_t room, UErrorCode& status) {
     return ucnv_fromUChars(converter.get(), out, room, text.data(),
                            static_cast<int32_t>(text.size()), &status);
   });
@@ -81,14 +94,10 @@ bool FromCodePageInto(std::uint32_t codePage, std::string_view bytes,
     return ucnv_toUChars(converter.get(), out, room, bytes.data(),
                          static_cast<int32_t>(bytes.size()), &status);
   };
-  UErrorCode status = U_ZERO_ERROR;
-  const int32_t needed = convert(nullptr, 0, status);
-  if ((status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) || needed <= 0) return false;
-  char16_t* out = allocate(static_cast<std::size_t>(needed));
-  status = U_ZERO_ERROR;
-  // With exactly `needed` units the result is reported as unterminated, which is what
-  // we asked for.
-  return out != nullptr && convert(out, needed, status) == needed && U_SUCCESS(status);
+  // An empty result counts as a failure, as the code page's own conversion reports it.
+  return ConvertInTwoPasses<char16_t>(convert, [&](std::size_t length) -> char16_t* {
+    return length == 0 ? nullptr : allocate(length);
+  });
 }
 
 std::optional<std::u16string> FromCodePage(std::uint32_t codePage, std::string_view bytes) {
