@@ -95,11 +95,13 @@ crypt::CertContextPtr ChooseFrom(std::span<const crypt::CertStore> stores,
   return entries.ResolveEntry((position - 4) / kNodesPerEntry, stores);
 }
 
-// One match is taken without a dialog, several go to the chooser.
+// One match is taken without a dialog (unless a web page asks for a key), several go to
+// the chooser.
 crypt::CertContextPtr Pick(std::span<const crypt::CertStore> stores, const CertEntryList& matches,
                            const ChooserSetting& chooser) {
-  if (matches.EntryCount() == 1) return matches.ResolveEntry(0, stores);
-  if (matches.EntryCount() > 1) return ChooseFrom(stores, matches, chooser);
+  const bool consent = chooser.privateKeyUse && !chooser.host.Requester().empty();
+  if (matches.EntryCount() == 1 && !consent) return matches.ResolveEntry(0, stores);
+  if (matches.EntryCount() >= 1) return ChooseFrom(stores, matches, chooser);
   return nullptr;
 }
 

@@ -23,10 +23,12 @@ enum class KeyFamily { Plain, Signature };
 
 inline constexpr std::size_t kMaxSerialNumbers = 20;
 
-// What the chooser needs besides the candidates.
+// What the chooser needs besides the candidates. For a key the user is to use on a web
+// page's behalf, a single match is shown in the chooser too, so that the user consents.
 struct ChooserSetting {
   const ChooserTexts& texts;
   ui::DialogHost& host;
+  bool privateKeyUse = false;
 };
 
 // Matches the pieces of `dn` against subjects; one match is returned at once, several go

@@ -14,12 +14,15 @@ namespace velsor::crypto {
 
 struct ChoiceRule {
   certs::KeyFamily family = certs::KeyFamily::Plain;
-  const certs::ChooserSetting& chooser;
+  certs::ChooserSetting chooser;
 };
 
 // A signer: with `signatureKeyOnly` only certificates linked to a signature key qualify.
+// The signer's key is used, so a web page's request always reaches the chooser.
 inline ChoiceRule SignerChoice(bool signatureKeyOnly, const certs::ChooserSetting& chooser) {
-  return {signatureKeyOnly ? certs::KeyFamily::Signature : certs::KeyFamily::Plain, chooser};
+  certs::ChooserSetting forKey = chooser;
+  forKey.privateKeyUse = true;
+  return {signatureKeyOnly ? certs::KeyFamily::Signature : certs::KeyFamily::Plain, forKey};
 }
 
 crypt::CertContextPtr ChooseBySubject(std::span<const crypt::CertStore> stores, bool serverMode,

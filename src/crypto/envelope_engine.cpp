@@ -19,8 +19,12 @@ SealedEnvelope EncryptionFailure(HRESULT error) {
 }
 
 OpenedEnvelopeResult DecryptionFailure(HRESULT error) {
-  return FailedWith<OpenedEnvelopeResult>(MapMessageError(error, kDecryptionFailed, true), error);
+  const std::int32_t status = error == HRESULT_ERROR_CANCELLED
+                                  ? kUserCancelled
+                                  : MapMessageError(error, kDecryptionFailed, true);
+  return FailedWith<OpenedEnvelopeResult>(status, error);
 }
+
 
 // The message leaves as Base64 with line breaks, never compressed.
 SealedEnvelope Seal(crypt::CryptResult<Bytes> message) {
@@ -41,6 +45,16 @@ OpenedEnvelopeResult Unseal(std::optional<std::string_view> message, Open&& open
 }
 
 }  // namespace
+
+crypt::KeyUseApproval KeyUseConsent(ui::DialogHost& dialogs) {
+  if (dialogs.Requester().empty()) return {};
+  return [&dialogs](const crypt::CertContext& recipient) {
+    const ui::ConsentRequest request{
+        u"用以下证书的私钥解密发给您的数据 (decrypt data sent to you with the private key of):",
+        certs::GetCertText(&recipient, 1).text};
+    return dialogs.Confirm(request) == ui::DialogOutcome::Done;
+  };
+}
 
 SealedEnvelope EncryptEnvelope(std::optional<ByteView> content, bool serverMode,
                                std::u16string_view recipientDn, std::u16string_view dnSeparator,
@@ -93,9 +107,10 @@ SealedEnvelope EncryptFileForCertificate(std::optional<ByteView> content,
   return Seal(crypt::EnvelopePkcs7(**recipient, symmetricOid, *content));
 }
 
-OpenedEnvelopeResult DecryptEnvelope(std::optional<std::string_view> message) {
-  return Unseal(message, [](ByteView received, const crypt::CertStore& personal) {
-    auto envelope = crypt::OpenEnvelopePkcs7(received, personal);
+OpenedEnvelopeResult DecryptEnvelope(std::optional<std::string_view> message,
+                                     const crypt::KeyUseApproval& approve) {
+  return Unseal(message, [&](ByteView received, const crypt::CertStore& personal) {
+    auto envelope = crypt::OpenEnvelopePkcs7(received, personal, approve);
     if (!envelope) return DecryptionFailure(envelope.code());
     OpenedEnvelopeResult result{0, std::move(envelope->content)};
     certs::ExtractCertInfo(envelope->recipient.get(), &result.recipientInfo);
@@ -103,9 +118,10 @@ OpenedEnvelopeResult DecryptEnvelope(std::optional<std::string_view> message) {
   });
 }
 
-OpenedEnvelopeResult DecryptAndVerifyEnvelope(std::optional<std::string_view> message) {
-  return Unseal(message, [](ByteView received, const crypt::CertStore& personal) {
-    auto envelope = crypt::OpenSignedEnvelopePkcs7(received, personal);
+OpenedEnvelopeResult DecryptAndVerifyEnvelope(std::optional<std::string_view> message,
+                                              const crypt::KeyUseApproval& approve) {
+  return Unseal(message, [&](ByteView received, const crypt::CertStore& personal) {
+    auto envelope = crypt::OpenSignedEnvelopePkcs7(received, personal, approve);
     if (!envelope) return DecryptionFailure(envelope.code());
     OpenedEnvelopeResult result{0, std::move(envelope->content)};
     if (!envelope->signer) return OpenedEnvelopeResult{kNoSignerCertificate, result.content};

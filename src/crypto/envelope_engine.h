@@ -12,6 +12,8 @@
 #include "certs/cert_selection.h"
 #include "platform/bytes.h"
 #include "platform/com/types.h"
+#include "platform/crypt/enveloped_message.h"
+#include "platform/ui/dialog_host.h"
 
 namespace velsor::crypto {
 
@@ -57,10 +59,17 @@ SealedEnvelope EncryptFileForCertificate(std::optional<ByteView> content,
                                          std::string_view certificateBase64,
                                          std::string_view symmetricOid);
 
-OpenedEnvelopeResult DecryptEnvelope(std::optional<std::string_view> message);
+// When the dialogs serve a web page, the user confirms each use of a private key, naming
+// the page and the certificate; nothing is asked for a program on this machine.
+crypt::KeyUseApproval KeyUseConsent(ui::DialogHost& dialogs);
+
+// A use of the key that `approve` refuses gives the user-cancelled code.
+OpenedEnvelopeResult DecryptEnvelope(std::optional<std::string_view> message,
+                                     const crypt::KeyUseApproval& approve = {});
 
 // Decrypts, checks the signature and then judges the signer's certificate with all
 // chain tests.
-OpenedEnvelopeResult DecryptAndVerifyEnvelope(std::optional<std::string_view> message);
+OpenedEnvelopeResult DecryptAndVerifyEnvelope(std::optional<std::string_view> message,
+                                              const crypt::KeyUseApproval& approve = {});
 
 }  // namespace velsor::crypto

@@ -32,5 +32,6 @@ T Require(crypt::CryptResult<T> result, std::string_view what) {
 
 int StoreCommand(Arguments arguments);
 int DemoPkiCommand(Arguments arguments);
+int BridgeCommand(Arguments arguments);
 
 }  // namespace velsor::cli

@@ -17,10 +17,12 @@ constexpr char kUsage[] =
     "  store remove STORE INDEX      a certificate out of a store\n"
     "  store export STORE INDEX      a certificate as PEM on standard output\n"
     "  demo-pki                      a demo root, authority, users, partner and CRL\n"
+    "  bridge allow|deny|list ...    which web origins may use your certificates\n"
+    "  bridge install [...]          let Chromium, Chrome and Firefox start velsor-host\n"
     "\n"
     "Stores: MY (your certificates with keys), CA, ROOT, AddressBOOK.\n"
     "Data lives in $VELSOR_HOME (default ~/.local/share/velsor).\n"
-    "Run 'velsor store --help' or 'velsor demo-pki --help' for details.\n";
+    "Run 'velsor store --help', 'velsor bridge --help' or 'velsor demo-pki --help'.\n";
 
 }  // namespace
 
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
     const velsor::cli::Arguments rest = std::span(arguments).subspan(1);
     if (arguments[0] == "store") return velsor::cli::StoreCommand(rest);
     if (arguments[0] == "demo-pki") return velsor::cli::DemoPkiCommand(rest);
+    if (arguments[0] == "bridge") return velsor::cli::BridgeCommand(rest);
     std::fprintf(stderr, "velsor: unknown command '%.*s'\n\n%s",
                  static_cast<int>(arguments[0].size()), arguments[0].data(), kUsage);
     return 2;

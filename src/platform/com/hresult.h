@@ -58,5 +58,7 @@ inline constexpr HRESULT CRYPT_E_NOT_FOUND = Hr(0x80092004);
 inline constexpr HRESULT CRYPT_E_OSS_ERROR = Hr(0x80093000);
 inline constexpr HRESULT SCARD_F_WAITED_TOO_LONG = Hr(0x80100007);
 inline constexpr HRESULT SCARD_W_CANCELLED_BY_USER = Hr(0x8010006E);
+// HRESULT_FROM_WIN32(ERROR_CANCELLED): the user declined the operation.
+inline constexpr HRESULT HRESULT_ERROR_CANCELLED = Hr(0x800704C7);
 
 }  // namespace velsor

@@ -100,7 +100,8 @@ struct Unwrapped {
   Bytes key;
 };
 CryptResult<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients,
-                                     const CertStore& personal, std::size_t keySize) {
+                                     const CertStore& personal, std::size_t keySize,
+                                     const KeyUseApproval& approve) {
   for (int i = 0; i < sk_PKCS7_RECIP_INFO_num(recipients); ++i) {
     const PKCS7_RECIP_INFO* info = sk_PKCS7_RECIP_INFO_value(recipients, i);
     if (info == nullptr || info->issuer_and_serial == nullptr || info->enc_key == nullptr) continue;
@@ -113,6 +114,9 @@ CryptResult<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients,
       if (!Names(*certificate, *info->issuer_and_serial)) continue;
       auto privateKey = PrivateKeyOf(*certificate);
       if (!privateKey) continue;
+      if (approve && !approve(*certificate)) {
+        return Failure(HRESULT_ERROR_CANCELLED, "the user did not allow the use of the key");
+      }
       auto key = UnwrapKeyOrDecoy(
           **privateKey,
           ByteView(info->enc_key->data, static_cast<std::size_t>(info->enc_key->length)), keySize);
@@ -133,7 +137,8 @@ struct Decrypted {
   int innerType = NID_undef;
 };
 
-CryptResult<Decrypted> Decrypt(ByteView encoded, const CertStore& personal) {
+CryptResult<Decrypted> Decrypt(ByteView encoded, const CertStore& personal,
+                               const KeyUseApproval& approve) {
   auto message = DecodePkcs7(encoded);
   if (!message) return message.error();
   const auto parts = PartsOf(**message);
@@ -144,7 +149,7 @@ CryptResult<Decrypted> Decrypt(ByteView encoded, const CertStore& personal) {
   }
   const auto keySize = ContentKeySize(*parts->body->algorithm);
   if (!keySize) return keySize.error();
-  auto unwrapped = UnwrapForUser(parts->recipients, personal, *keySize);
+  auto unwrapped = UnwrapForUser(parts->recipients, personal, *keySize, approve);
   if (!unwrapped) return unwrapped.error();
   const ASN1_OCTET_STRING* ciphertext = parts->body->enc_data;
   auto content =
@@ -202,8 +207,9 @@ CryptResult<Bytes> SignAndEnvelopePkcs7(const CertContext& signer, std::string_v
   return Envelope(recipient, symmetricOid, *signedData, NID_pkcs7_signed);
 }
 
-CryptResult<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& personal) {
-  auto decrypted = Decrypt(message, personal);
+CryptResult<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& personal,
+                                              const KeyUseApproval& approve) {
+  auto decrypted = Decrypt(message, personal, approve);
   if (!decrypted) return decrypted.error();
   if (!PKCS7_type_is_enveloped(decrypted->message.get())) {
     return Failure(CRYPT_E_UNEXPECTED_MSG_TYPE, "not an enveloped message");
@@ -212,8 +218,9 @@ CryptResult<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore&
 }
 
 CryptResult<OpenedSignedEnvelope> OpenSignedEnvelopePkcs7(ByteView message,
-                                                          const CertStore& personal) {
-  auto decrypted = Decrypt(message, personal);
+                                                          const CertStore& personal,
+                                                          const KeyUseApproval& approve) {
+  auto decrypted = Decrypt(message, personal, approve);
   if (!decrypted) return decrypted.error();
   CryptResult<VerifiedMessage> verified = Failure(CRYPT_E_UNEXPECTED_MSG_TYPE, "not signed");
   if (PKCS7_type_is_signedAndEnveloped(decrypted->message.get())) {

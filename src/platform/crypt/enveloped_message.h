@@ -11,6 +11,7 @@
 // of the user with a key opens the message), CRYPT_E_OSS_ERROR (undecodable), NTE_BAD_ALGID
 // (a cipher or digest the provider cannot use), NTE_BAD_SIGNATURE.
 
+#include <functional>
 #include <string_view>
 
 #include "platform/bytes.h"
@@ -32,8 +33,13 @@ struct OpenedEnvelope {
   Bytes content;
 };
 
+// Asked before the private key of `recipient` is used; false ends the opening with
+// HRESULT_ERROR_CANCELLED before the key is touched. Empty: every use is approved.
+using KeyUseApproval = std::function<bool(const CertContext& recipient)>;
+
 // Opens an EnvelopedData with the private key of a certificate in `personal`.
-CryptResult<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& personal);
+CryptResult<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& personal,
+                                              const KeyUseApproval& approve = {});
 
 struct OpenedSignedEnvelope {
   CertContextPtr recipient;
@@ -43,6 +49,7 @@ struct OpenedSignedEnvelope {
 
 // Opens a signed-and-enveloped message and checks its first signer's signature.
 CryptResult<OpenedSignedEnvelope> OpenSignedEnvelopePkcs7(ByteView message,
-                                                          const CertStore& personal);
+                                                          const CertStore& personal,
+                                                          const KeyUseApproval& approve = {});
 
 }  // namespace velsor::crypt

@@ -9,6 +9,7 @@
 // shown. VELSOR_UI chooses one explicitly.
 
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -17,6 +18,10 @@
 #include <string_view>
 
 namespace velsor::ui {
+
+// Set by velsor-host in its own process before it makes a control: the web origin of the
+// page that drives it. Nothing a page sends can set it.
+inline constexpr char kPageOriginVariable[] = "VELSOR_PAGE_ORIGIN";
 
 inline constexpr std::size_t kChooserColumns = 3;
 using ChooserRow = std::array<std::u16string, kChooserColumns>;
@@ -70,6 +75,12 @@ struct FileDialogRequest {
 
 enum class DialogOutcome { Done, Cancelled, Unavailable };
 
+// One use of the user's private key that a web page asked for.
+struct ConsentRequest {
+  std::u16string action;       // what the key is to do, e.g. "decrypt a message sent to you"
+  std::u16string certificate;  // the subject of the certificate whose key it is
+};
+
 struct FileDialogResult {
   DialogOutcome outcome = DialogOutcome::Unavailable;
   std::filesystem::path path;
@@ -87,7 +98,23 @@ class DialogHost {
   virtual void ShowMessage(std::u16string_view text, std::u16string_view caption) = 0;
   // Hands a file to the program the desktop uses for its type; false when none can.
   virtual bool OpenWithViewer(const std::filesystem::path& file) = 0;
+  // Asks whether the requesting page may use the key: Done when the user allows it,
+  // Cancelled when refused or left unanswered past DialogAnswerTime().
+  virtual DialogOutcome Confirm(const ConsentRequest& request) = 0;
+
+  // The web page the dialogs serve; empty when a program on this machine drives the
+  // control. Every backend shows RequesterLine() apart from any text the page sets.
+  const std::u16string& Requester() const { return requester_; }
+  void SetRequester(std::u16string origin) { requester_ = std::move(origin); }
+  std::u16string RequesterLine() const;
+
+ private:
+  std::u16string requester_;
 };
+
+// How long a dialog shown for a web page waits for the user before it counts as
+// cancelled: 5 minutes, or VELSOR_UI_TIMEOUT seconds when set (tests).
+std::chrono::seconds DialogAnswerTime();
 
 // The backend VELSOR_UI names ("gtk", "none", "scripted"); without it "gtk" when a display
 // is present and a GTK backend is built in, else "none".

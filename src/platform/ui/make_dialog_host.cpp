@@ -1,11 +1,13 @@
 // Picks the dialog backend for this session.
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "platform/codepage/utf.h"
 #include "platform/ui/gtk/gtk_dialog_host.h"
 #include "platform/ui/scripted_dialog_host.h"
 
@@ -14,6 +16,7 @@ namespace {
 
 std::unique_ptr<DialogHost> ScriptedFromEnvironment() {
   auto host = std::make_unique<ScriptedDialogHost>();
+  if (const char* record = std::getenv("VELSOR_UI_RECORD")) host->RecordTo(record);
   if (const char* file = std::getenv("VELSOR_UI_SCRIPT")) {
     std::ifstream in(file);
     const std::string script((std::istreambuf_iterator<char>(in)),
@@ -27,9 +30,7 @@ std::unique_ptr<DialogHost> ScriptedFromEnvironment() {
   return host;
 }
 
-}  // namespace
-
-std::unique_ptr<DialogHost> MakeDialogHost() {
+std::unique_ptr<DialogHost> MakeBackend() {
   const char* chosen = std::getenv("VELSOR_UI");
   const std::string backend = chosen != nullptr ? chosen : "";
   if (backend == "scripted") return ScriptedFromEnvironment();
@@ -41,6 +42,32 @@ std::unique_ptr<DialogHost> MakeDialogHost() {
     if (auto desktop = MakeGtkDialogHost()) return desktop;
   }
   return MakeNoDialogHost();
+}
+
+}  // namespace
+
+std::u16string DialogHost::RequesterLine() const {
+  if (requester_.empty()) return {};
+  return u"网页 " + requester_ + u" 请求使用您的证书 (requested by " + requester_ + u")";
+}
+
+std::chrono::seconds DialogAnswerTime() {
+  constexpr std::chrono::seconds kFiveMinutes{300};
+  const char* configured = std::getenv("VELSOR_UI_TIMEOUT");
+  if (configured == nullptr) return kFiveMinutes;
+  long seconds = 0;
+  const std::string_view text(configured);
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (error != std::errc() || end != text.data() + text.size() || seconds <= 0) return kFiveMinutes;
+  return std::chrono::seconds(seconds);
+}
+
+std::unique_ptr<DialogHost> MakeDialogHost() {
+  std::unique_ptr<DialogHost> host = MakeBackend();
+  if (const char* origin = std::getenv(kPageOriginVariable); origin != nullptr && *origin != '\0') {
+    host->SetRequester(codepage::Utf8ToUtf16(origin));
+  }
+  return host;
 }
 
 }  // namespace velsor::ui

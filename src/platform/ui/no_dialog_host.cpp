@@ -18,6 +18,7 @@ class NoDialogHost final : public DialogHost {
     std::fprintf(stderr, "velsor: %s\n", codepage::Utf16ToUtf8(text).c_str());
   }
   bool OpenWithViewer(const std::filesystem::path&) override { return false; }
+  DialogOutcome Confirm(const ConsentRequest&) override { return DialogOutcome::Unavailable; }
 };
 
 }  // namespace

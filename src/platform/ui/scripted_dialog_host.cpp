@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <fstream>
 
 #include "platform/codepage/utf.h"
 
@@ -108,6 +109,11 @@ ScriptedDialogHost& ScriptedDialogHost::AnswerFileDialog(FileDialogResult answer
   return *this;
 }
 
+ScriptedDialogHost& ScriptedDialogHost::AnswerConsent(ConsentAnswer answer) {
+  consentAnswers_.push_back(answer);
+  return *this;
+}
+
 bool ScriptedDialogHost::LoadScript(std::string_view script) {
   using Kind = ChooserAction::Kind;
   while (!script.empty()) {
@@ -126,6 +132,10 @@ bool ScriptedDialogHost::LoadScript(std::string_view script) {
       AnswerFileDialog({DialogOutcome::Done, std::filesystem::path(line.substr(5))});
     } else if (line == "cancel-file") {
       AnswerFileDialog({DialogOutcome::Cancelled, {}});
+    } else if (line == "allow" || line == "deny" || line == "no-answer") {
+      AnswerConsent(line == "allow"  ? ConsentAnswer::Allow
+                    : line == "deny" ? ConsentAnswer::Deny
+                                     : ConsentAnswer::NoAnswer);
     } else if (line == "ok" || line == "cancel" || line == "escape" || line == "close" ||
                line == "view" || line == "double-click") {
       const Kind kind = line == "ok"       ? Kind::ClickOk
@@ -145,6 +155,7 @@ bool ScriptedDialogHost::LoadScript(std::string_view script) {
 DialogOutcome ScriptedDialogHost::RunChooser(ChooserHandlers& handlers) {
   using Kind = ChooserAction::Kind;
   ShownChooser& shown = choosers_.emplace_back();
+  shown.requesterLine = RequesterLine();
   ScriptedChooserWindow window(shown);
   handlers.OnInitDialog(window);
   while (!window.closed() && !actions_.empty()) {
@@ -185,7 +196,31 @@ DialogOutcome ScriptedDialogHost::RunChooser(ChooserHandlers& handlers) {
   shown.closedByHandlers = window.closed();
   if (!window.closed()) handlers.OnCancel(window);
   window.Record();
+  Record({u"chooser", shown.requesterLine, shown.caption,
+          codepage::AsciiToUtf16(std::to_string(shown.rows.size()))});
   return DialogOutcome::Done;
+}
+
+DialogOutcome ScriptedDialogHost::Confirm(const ConsentRequest& request) {
+  const ConsentAnswer answer = consentAnswers_.empty() ? ConsentAnswer::NoAnswer
+                                                       : consentAnswers_.front();
+  if (!consentAnswers_.empty()) consentAnswers_.pop_front();
+  consents_.push_back({request, RequesterLine(), answer});
+  Record({u"confirm", RequesterLine(), request.action, request.certificate,
+          answer == ConsentAnswer::Allow  ? u"allow"
+          : answer == ConsentAnswer::Deny ? u"deny"
+                                          : u"no-answer"});
+  return answer == ConsentAnswer::Allow ? DialogOutcome::Done : DialogOutcome::Cancelled;
+}
+
+void ScriptedDialogHost::Record(std::initializer_list<std::u16string_view> fields) const {
+  if (recordFile_.empty()) return;
+  std::string line;
+  for (const std::u16string_view field : fields) {
+    if (!line.empty()) line += '\t';
+    line += codepage::Utf16ToUtf8(field);
+  }
+  std::ofstream(recordFile_, std::ios::app) << line << '\n';
 }
 
 FileDialogResult ScriptedDialogHost::AnswerFor(const FileDialogRequest& request) {

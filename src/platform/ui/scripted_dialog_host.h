@@ -40,7 +40,16 @@ struct ShownChooser {
   ChooserRow columns;
   std::vector<ChooserRow> rows;
   std::vector<std::u16string> messages;
+  std::u16string requesterLine;   // the host's line naming the web page, if any
   bool closedByHandlers = false;  // false: the queued actions ran out
+};
+
+enum class ConsentAnswer { Allow, Deny, NoAnswer };
+
+struct ShownConsent {
+  ConsentRequest request;
+  std::u16string requesterLine;
+  ConsentAnswer answer;
 };
 
 class ScriptedDialogHost final : public DialogHost {
@@ -62,9 +71,15 @@ class ScriptedDialogHost final : public DialogHost {
   ScriptedDialogHost& Inspect(std::function<void()> inspect);
   // Answers for the next file dialogs, in order; without one a file dialog is cancelled.
   ScriptedDialogHost& AnswerFileDialog(FileDialogResult answer);
+  // Answers for the next confirmations; without one the user does not answer in time.
+  ScriptedDialogHost& AnswerConsent(ConsentAnswer answer);
+  // Appends a line for every chooser and confirmation shown to `file`, so that a test
+  // outside this process can read what the user was shown (VELSOR_UI_RECORD).
+  void RecordTo(std::filesystem::path file) { recordFile_ = std::move(file); }
 
   // One action a line: select N, select-text TEXT, ok, cancel, escape, close, view,
-  // column N, double-click; and for file dialogs: file PATH, cancel-file. Lines that are
+  // column N, double-click; for file dialogs: file PATH, cancel-file; for confirmations:
+  // allow, deny, no-answer. Lines that are
   // empty or start with # are skipped. False at a line it does not understand.
   bool LoadScript(std::string_view script);
 
@@ -72,15 +87,18 @@ class ScriptedDialogHost final : public DialogHost {
   const std::vector<FileDialogRequest>& fileDialogs() const { return fileDialogs_; }
   const std::vector<std::u16string>& messages() const { return messages_; }
   const std::vector<std::filesystem::path>& viewed() const { return viewed_; }
+  const std::vector<ShownConsent>& consents() const { return consents_; }
 
   DialogOutcome RunChooser(ChooserHandlers& handlers) override;
   FileDialogResult OpenFile(const FileDialogRequest& request) override;
   FileDialogResult SaveFile(const FileDialogRequest& request) override;
   void ShowMessage(std::u16string_view text, std::u16string_view caption) override;
   bool OpenWithViewer(const std::filesystem::path& file) override;
+  DialogOutcome Confirm(const ConsentRequest& request) override;
 
  private:
   FileDialogResult AnswerFor(const FileDialogRequest& request);
+  void Record(std::initializer_list<std::u16string_view> fields) const;
 
   std::deque<ChooserAction> actions_;
   std::deque<FileDialogResult> fileAnswers_;
@@ -88,6 +106,9 @@ class ScriptedDialogHost final : public DialogHost {
   std::vector<FileDialogRequest> fileDialogs_;
   std::vector<std::u16string> messages_;
   std::vector<std::filesystem::path> viewed_;
+  std::deque<ConsentAnswer> consentAnswers_;
+  std::vector<ShownConsent> consents_;
+  std::filesystem::path recordFile_;
 };
 
 }  // namespace velsor::ui

@@ -60,8 +60,10 @@ void OnClicked(GtkWidget* button, GtkChooserWindow* window, Action action) {
 
 }  // namespace
 
-GtkChooserWindow::GtkChooserWindow(ChooserHandlers& handlers)
-    : handlers_(handlers), rowIcon_(CertificateRowIcon()), loop_(g_main_loop_new(nullptr, FALSE)) {
+GtkChooserWindow::GtkChooserWindow(ChooserHandlers& handlers, std::u16string requesterLine)
+    : handlers_(handlers),
+      requesterLine_(std::move(requesterLine)),
+      rowIcon_(CertificateRowIcon()), loop_(g_main_loop_new(nullptr, FALSE)) {
   Build();
 }
 
@@ -79,8 +81,17 @@ void GtkChooserWindow::Build() {
   const DialogUnits units = UnitsFor(dialog_.get());
   GtkWidget* fixed = gtk_fixed_new();
   gtk_widget_set_size_request(fixed, units.X(391), units.Y(209));
-  gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(dialog_.get()))), fixed, TRUE,
-                     TRUE, 0);
+  GtkBox* content = GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(dialog_.get())));
+  if (!requesterLine_.empty()) {
+    // A label of its own, in bold, outside the area whose texts the page sets.
+    GtkWidget* requester = gtk_label_new(nullptr);
+    GString markup(g_markup_printf_escaped("<b>%s</b>", Utf8(requesterLine_).c_str()));
+    gtk_label_set_markup(GTK_LABEL(requester), markup.get());
+    gtk_label_set_line_wrap(GTK_LABEL(requester), TRUE);
+    gtk_widget_set_margin_top(requester, 8);
+    gtk_box_pack_start(content, requester, FALSE, FALSE, 0);
+  }
+  gtk_box_pack_start(content, fixed, TRUE, TRUE, 0);
 
   // In the resource's order, which is also the focus order.
   ok_ = gtk_button_new_with_label("确定");
@@ -142,7 +153,17 @@ void GtkChooserWindow::Run() {
   if (closed_) return;
   gtk_widget_show_all(dialog_.get());
   gtk_widget_grab_default(ok_);
+  if (!requesterLine_.empty()) {
+    const auto seconds = static_cast<guint>(DialogAnswerTime().count());
+    deadline_.emplace(seconds, +[](gpointer data) -> gboolean {
+      auto* w = static_cast<GtkChooserWindow*>(data);
+      w->deadline_->Expired();
+      w->handlers_.OnCancel(*w);
+      return G_SOURCE_REMOVE;
+    }, this);
+  }
   g_main_loop_run(loop_.get());
+  deadline_.reset();
   gtk_widget_hide(dialog_.get());
 }
 

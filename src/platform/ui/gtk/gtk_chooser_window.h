@@ -5,6 +5,8 @@
 // copyright box below it. Clicks, column clicks, double clicks, Escape and closing the
 // window go to the same handlers every backend drives.
 
+#include <optional>
+
 #include "platform/ui/dialog_host.h"
 #include "platform/ui/gtk/gtk_handles.h"
 
@@ -12,7 +14,9 @@ namespace velsor::ui::gtk {
 
 class GtkChooserWindow final : public ChooserWindow {
  public:
-  explicit GtkChooserWindow(ChooserHandlers& handlers);
+  // A `requesterLine` is shown above everything the handlers set, and the dialog then
+  // counts as cancelled when left unanswered past DialogAnswerTime().
+  GtkChooserWindow(ChooserHandlers& handlers, std::u16string requesterLine = {});
   ~GtkChooserWindow();
   GtkChooserWindow(const GtkChooserWindow&) = delete;
   GtkChooserWindow& operator=(const GtkChooserWindow&) = delete;
@@ -38,6 +42,7 @@ class GtkChooserWindow final : public ChooserWindow {
   std::vector<int> ItemDataInOrder() const;
 
   ChooserHandlers& handlers_;
+  std::u16string requesterLine_;
   TopLevel dialog_;
   GtkWidget* prompt_ = nullptr;
   GtkWidget* ok_ = nullptr;
@@ -48,6 +53,7 @@ class GtkChooserWindow final : public ChooserWindow {
   GtkListStore* rows_ = nullptr;  // owned by the list
   ObjectRef<GdkPixbuf> rowIcon_;
   MainLoop loop_;
+  std::optional<Timeout> deadline_;  // while the loop runs for a web page
   bool closed_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/ui/gtk/gtk_dialog_host.h"
 
 #include <cstdlib>
+#include <optional>
 
 #include "platform/codepage/utf.h"
 #include "platform/ui/gtk/gtk_chooser_window.h"
@@ -26,7 +27,41 @@ bool Confirm(const std::string& question, GtkWindow* parent) {
   return gtk_dialog_run(GTK_DIALOG(dialog.get())) == GTK_RESPONSE_YES;
 }
 
-FileDialogResult RunFileChooser(const FileDialogRequest& request, GtkFileChooserAction action) {
+// Answers a dialog with "cancel" when the user leaves it past the answer time; only for
+// dialogs a web page caused.
+struct DialogDeadline {
+  DialogDeadline(GtkDialog* dialog, bool forWebPage) : dialog_(dialog) {
+    if (!forWebPage) return;
+    const auto seconds = static_cast<guint>(DialogAnswerTime().count());
+    timer_.emplace(seconds, +[](gpointer data) -> gboolean {
+      auto* self = static_cast<DialogDeadline*>(data);
+      self->timer_->Expired();
+      gtk_dialog_response(self->dialog_, GTK_RESPONSE_CANCEL);
+      return G_SOURCE_REMOVE;
+    }, this);
+  }
+  GtkDialog* dialog_;
+  std::optional<gtk::Timeout> timer_;
+};
+
+// Allow or Deny, with the page named in the first line; Deny is the default.
+DialogOutcome RunConsent(const ConsentRequest& request, const std::u16string& requesterLine) {
+  TopLevel dialog(gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION,
+                                         GTK_BUTTONS_NONE, "%s", Utf8(requesterLine).c_str()));
+  gtk_message_dialog_format_secondary_text(
+      GTK_MESSAGE_DIALOG(dialog.get()), "%s\n\n%s", Utf8(request.action).c_str(),
+      Utf8(request.certificate).c_str());
+  gtk_window_set_title(GTK_WINDOW(dialog.get()), "Velsor");
+  gtk_dialog_add_buttons(GTK_DIALOG(dialog.get()), "拒绝 (Deny)", GTK_RESPONSE_CANCEL,
+                         "允许 (Allow)", GTK_RESPONSE_ACCEPT, nullptr);
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_CANCEL);
+  DialogDeadline deadline(GTK_DIALOG(dialog.get()), true);
+  return gtk_dialog_run(GTK_DIALOG(dialog.get())) == GTK_RESPONSE_ACCEPT ? DialogOutcome::Done
+                                                                          : DialogOutcome::Cancelled;
+}
+
+FileDialogResult RunFileChooser(const FileDialogRequest& request, GtkFileChooserAction action,
+                                bool forWebPage) {
   const bool saving = action == GTK_FILE_CHOOSER_ACTION_SAVE;
   TopLevel dialog(gtk_file_chooser_dialog_new(
       Utf8(request.title).c_str(), nullptr, action, "_Cancel", GTK_RESPONSE_CANCEL,
@@ -45,6 +80,7 @@ FileDialogResult RunFileChooser(const FileDialogRequest& request, GtkFileChooser
     }
   }
   gtk_dialog_set_default_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_ACCEPT);
+  DialogDeadline deadline(GTK_DIALOG(dialog.get()), forWebPage);
   for (;;) {
     if (gtk_dialog_run(GTK_DIALOG(dialog.get())) != GTK_RESPONSE_ACCEPT) {
       return {DialogOutcome::Cancelled, {}};
@@ -72,15 +108,15 @@ FileDialogResult RunFileChooser(const FileDialogRequest& request, GtkFileChooser
 class GtkDialogHost final : public DialogHost {
  public:
   DialogOutcome RunChooser(ChooserHandlers& handlers) override {
-    gtk::GtkChooserWindow window(handlers);
+    gtk::GtkChooserWindow window(handlers, RequesterLine());
     window.Run();
     return DialogOutcome::Done;
   }
   FileDialogResult OpenFile(const FileDialogRequest& request) override {
-    return RunFileChooser(request, GTK_FILE_CHOOSER_ACTION_OPEN);
+    return RunFileChooser(request, GTK_FILE_CHOOSER_ACTION_OPEN, !Requester().empty());
   }
   FileDialogResult SaveFile(const FileDialogRequest& request) override {
-    return RunFileChooser(request, GTK_FILE_CHOOSER_ACTION_SAVE);
+    return RunFileChooser(request, GTK_FILE_CHOOSER_ACTION_SAVE, !Requester().empty());
   }
   void ShowMessage(std::u16string_view text, std::u16string_view caption) override {
     gtk::RunMessageBox(nullptr, Utf8(text), Utf8(caption));
@@ -94,6 +130,9 @@ class GtkDialogHost final : public DialogHost {
     gchar* argv[] = {viewer.data(), target.data(), nullptr};
     return g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
                          nullptr) != FALSE;
+  }
+  DialogOutcome Confirm(const ConsentRequest& request) override {
+    return RunConsent(request, RequesterLine());
   }
 };
 

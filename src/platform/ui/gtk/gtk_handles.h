@@ -30,6 +30,24 @@ struct GFree {
 };
 using GString = std::unique_ptr<gchar, GFree>;
 
+// A timer that runs `expire(data)` once after `seconds`, unless destroyed first.
+class Timeout {
+ public:
+  Timeout() = default;
+  Timeout(guint seconds, GSourceFunc expire, gpointer data)
+      : source_(g_timeout_add_seconds(seconds, expire, data)) {}
+  ~Timeout() {
+    if (source_ != 0) g_source_remove(source_);
+  }
+  Timeout(const Timeout&) = delete;
+  Timeout& operator=(const Timeout&) = delete;
+  // The source has run and removed itself.
+  void Expired() { source_ = 0; }
+
+ private:
+  guint source_ = 0;
+};
+
 // A modal message with an OK button, over `parent` when there is one.
 inline void RunMessageBox(GtkWindow* parent, const std::string& text, const std::string& caption) {
   TopLevel box(gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK,

@@ -1,0 +1,45 @@
+// Relays between the page and the extension. Only messages the page's own window posts to
+// itself are taken; each control object the page makes gets a port of its own, which the
+// background joins to a velsor-host process of its own.
+(() => {
+  const api = globalThis.browser ?? globalThis.chrome;
+  const ports = new Map();
+
+  function toPage(message) {
+    window.postMessage({ velsor: "extension", ...message }, window.location.origin);
+  }
+
+  function open(object) {
+    const port = api.runtime.connect({ name: "velsor" });
+    ports.set(object, port);
+    port.onMessage.addListener((reply) => toPage({ object, reply }));
+    port.onDisconnect.addListener(() => {
+      ports.delete(object);
+      toPage({ object, closed: api.runtime.lastError?.message ?? "the extension closed the connection" });
+    });
+    return port;
+  }
+
+  window.addEventListener("message", (event) => {
+    if (event.source !== window) return;
+    const data = event.data;
+    if (data === null || typeof data !== "object" || data.velsor !== "page") return;
+    if (data.kind === "hello") {
+      toPage({ hello: data.nonce });
+      return;
+    }
+    if (typeof data.object !== "number") return;
+    if (data.kind === "close") {
+      ports.get(data.object)?.disconnect();
+      ports.delete(data.object);
+      return;
+    }
+    if (data.kind !== "send") return;
+    try {
+      (ports.get(data.object) ?? open(data.object)).postMessage(data.request);
+    } catch (error) {
+      // Too big a message throws here rather than failing later.
+      toPage({ object: data.object, reply: { id: data.request?.id ?? null, failed: String(error?.message ?? error) } });
+    }
+  });
+})();

@@ -1,0 +1,76 @@
+// velsor-host: the native-messaging host that lets pages in a browser reach the control.
+// The browser starts one per connection and talks to it over standard input and output;
+// nothing else may ever be written to standard output.
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+#include "allow_list.h"
+#include "frame_io.h"
+#include "platform/ui/dialog_host.h"
+#include "session.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "velsor-host: started by a browser for our extension, not by hand.\n"
+    "Allow a page with 'velsor bridge allow ORIGIN'; install for a browser with\n"
+    "'velsor bridge install'.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace velsor::bridge;
+  if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  // A browser that goes away makes writes fail; that ends the loop below.
+  std::signal(SIGPIPE, SIG_IGN);
+
+  auto allowList = AllowList::Open();
+  if (!allowList) {
+    std::fprintf(stderr, "velsor-host: the allow-list cannot be read: %s\n",
+                 allowList.error().detail.c_str());
+  }
+  SessionSettings settings{
+      .decide =
+          [&allowList](const Origin& origin) {
+            return allowList ? allowList->DecisionFor(origin) : Decision::Denied;
+          },
+      .announceOrigin =
+          [](const Origin& origin) {
+            // Read by the dialogs of the control made next, in this process only.
+            ::setenv(velsor::ui::kPageOriginVariable, origin.Text().c_str(), 1);
+          },
+  };
+  Session session(std::move(settings));
+
+  FrameReader reader(STDIN_FILENO);
+  for (;;) {
+    Frame frame = reader.Next();
+    std::vector<std::string> replies;
+    switch (frame.status) {
+      case Frame::Status::Message:
+        replies = session.Answer(frame.text);
+        break;
+      case Frame::Status::Oversized:
+        replies = session.RefuseOversized(frame.announced);
+        break;
+      case Frame::Status::End:
+        return 0;
+      case Frame::Status::Truncated:
+        std::fprintf(stderr, "velsor-host: the browser closed the connection inside a message\n");
+        return 0;
+      case Frame::Status::Failed:
+        std::fprintf(stderr, "velsor-host: reading from the browser failed\n");
+        return 1;
+    }
+    for (const std::string& reply : replies) {
+      if (!WriteFrame(STDOUT_FILENO, reply)) return 1;
+    }
+  }
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Messages bigger than one frame travel as numbered pieces:
+//   {"id": ID, "piece": I, "pieces": N, "text": "..."}
+// whose texts, joined in order, are the whole message's JSON. Replies over 1 MiB leave
+// this way; the extension sends requests over its own limit the same way.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace velsor::bridge {
+
+// Requests joined from pieces may not pass this size, nor come in more pieces.
+inline constexpr std::size_t kMaxJoinedRequest = 256u << 20;
+inline constexpr std::size_t kMaxPieces = 4096;
+
+// The frames that carry `message`: itself when it fits in `frameLimit` bytes, else pieces
+// that each fit.
+std::vector<std::string> SplitIntoFrames(const std::string& message, const nlohmann::json& id,
+                                         std::size_t frameLimit);
+
+bool IsPiece(const nlohmann::json& message);
+
+// Joins pieces as they arrive, one message at a time.
+class PieceJoiner {
+ public:
+  struct Outcome {
+    std::optional<std::string> whole{};  // set when the last piece arrived
+    std::string refusal{};               // set when the piece does not fit the series
+  };
+  Outcome Add(const nlohmann::json& piece);
+
+ private:
+  nlohmann::json id_{};
+  std::size_t expected_ = 0;  // pieces in the series under way; 0 when none
+  std::size_t next_ = 0;
+  std::string joined_{};
+};
+
+}  // namespace velsor::bridge

@@ -1,0 +1,151 @@
+// velsor bridge: which web origins may use the control from a browser, and the host
+// manifests that let the browsers start velsor-host.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <optional>
+
+#include "allow_list.h"
+#include "cli.h"
+#include "host_manifest.h"
+
+namespace velsor::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace velsor::bridge;
+
+constexpr char kBridgeUsage[] =
+    "usage:\n"
+    "  velsor bridge allow ORIGIN     let the pages of ORIGIN use your certificates\n"
+    "  velsor bridge deny ORIGIN      refuse ORIGIN from now on\n"
+    "  velsor bridge list             every origin you allowed or denied\n"
+    "  velsor bridge install [--browser chromium|chrome|firefox|all] [--profile DIR]\n"
+    "                        [--host PROGRAM]\n"
+    "      Writes the host manifest where each browser reads it (per user, or in\n"
+    "      DIR/NativeMessagingHosts for a browser started with --user-data-dir=DIR).\n"
+    "  velsor bridge uninstall [--browser ...] [--profile DIR]\n"
+    "\n"
+    "ORIGIN is scheme://host[:port] as the browser shows it: https only, plus\n"
+    "http://127.0.0.1 and http://localhost (any port) for pages served on this machine.\n";
+
+Origin OriginArgument(Arguments arguments) {
+  if (arguments.size() != 1) throw CommandError("name one origin, e.g. https://bank.example");
+  const ParsedOrigin parsed = ParseOrigin(arguments[0]);
+  if (!parsed.origin) {
+    throw CommandError("'" + std::string(arguments[0]) + "' is not an origin: " + parsed.problem);
+  }
+  return *parsed.origin;
+}
+
+AllowList OpenAllowList() { return Require(AllowList::Open(), "the allow-list"); }
+
+struct InstallOptions {
+  std::vector<Browser> browsers{Browser::Chromium, Browser::Chrome, Browser::Firefox};
+  std::optional<fs::path> profile;
+  std::optional<fs::path> host;
+};
+
+InstallOptions InstallArguments(Arguments arguments) {
+  InstallOptions options;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string_view option = arguments[i];
+    if (i + 1 >= arguments.size()) throw CommandError(std::string(option) + " needs a value");
+    const std::string_view value = arguments[++i];
+    if (option == "--browser") {
+      auto named = BrowsersNamed(value);
+      if (!named) throw CommandError("--browser is chromium, chrome, firefox or all");
+      options.browsers = *named;
+    } else if (option == "--profile") {
+      options.profile = fs::absolute(fs::path(value));
+    } else if (option == "--host") {
+      options.host = fs::absolute(fs::path(value));
+    } else {
+      throw CommandError("unknown option " + std::string(option));
+    }
+  }
+  // A profile folder is a Chromium-family notion; Firefox reads only its per-user folder.
+  if (options.profile) std::erase(options.browsers, Browser::Firefox);
+  return options;
+}
+
+// velsor-host beside this program (installed), or in its build folder.
+fs::path HostProgram(const std::optional<fs::path>& given) {
+  std::error_code error;
+  if (given) {
+    if (!fs::is_regular_file(*given, error)) throw CommandError(given->string() + " is not a program");
+    return *given;
+  }
+  const fs::path self = fs::read_symlink("/proc/self/exe", error);
+  for (const fs::path& candidate : {self.parent_path() / "velsor-host",
+                                    self.parent_path().parent_path() / "velsor-host" / "velsor-host"}) {
+    if (!error && fs::is_regular_file(candidate)) return candidate;
+  }
+  throw CommandError("velsor-host is not beside velsor; name it with --host PROGRAM");
+}
+
+void WriteManifest(const fs::path& path, const std::string& text) {
+  std::error_code error;
+  fs::create_directories(path.parent_path(), error);
+  const fs::path temporary = path.string() + ".tmp";
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    file << text;
+    if (!file.flush()) throw CommandError("cannot write " + temporary.string());
+  }
+  fs::rename(temporary, path, error);
+  if (error) throw CommandError("cannot write " + path.string() + ": " + error.message());
+}
+
+int Install(Arguments arguments) {
+  const InstallOptions options = InstallArguments(arguments);
+  const fs::path host = HostProgram(options.host);
+  for (const Browser browser : options.browsers) {
+    const fs::path path = ManifestPath(browser, options.profile);
+    WriteManifest(path, ManifestText(browser, host));
+    std::printf("%s: %s\n", std::string(NameOf(browser)).c_str(), path.c_str());
+  }
+  return 0;
+}
+
+int Uninstall(Arguments arguments) {
+  const InstallOptions options = InstallArguments(arguments);
+  for (const Browser browser : options.browsers) {
+    const fs::path path = ManifestPath(browser, options.profile);
+    std::error_code error;
+    if (fs::remove(path, error)) std::printf("removed %s\n", path.c_str());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int BridgeCommand(Arguments arguments) {
+  if (arguments.empty() || arguments[0] == "--help") {
+    std::fputs(kBridgeUsage, arguments.empty() ? stderr : stdout);
+    return arguments.empty() ? 2 : 0;
+  }
+  const std::string_view command = arguments[0];
+  const Arguments rest = arguments.subspan(1);
+  if (command == "allow" || command == "deny") {
+    const Origin origin = OriginArgument(rest);
+    AllowList list = OpenAllowList();
+    Require(command == "allow" ? list.Allow(origin) : list.Deny(origin), "the allow-list");
+    std::printf("%s %s\n", command == "allow" ? "allowed" : "denied", origin.Text().c_str());
+    return 0;
+  }
+  if (command == "list") {
+    for (const AllowListEntry& entry : Require(OpenAllowList().Entries(), "the allow-list")) {
+      std::printf("%s\t%s\n", entry.decision == Decision::Allowed ? "allowed" : "denied",
+                  entry.origin.c_str());
+    }
+    return 0;
+  }
+  if (command == "install") return Install(rest);
+  if (command == "uninstall") return Uninstall(rest);
+  throw CommandError("unknown bridge command '" + std::string(command) + "'\n\n" + kBridgeUsage);
+}
+
+}  // namespace velsor::cli
