@@ -65,8 +65,10 @@ PieceJoiner::Outcome PieceJoiner::Add(const json& piece) {
   const json* index = piece.contains("piece") ? &piece["piece"] : nullptr;
   const json* count = piece.contains("pieces") ? &piece["pieces"] : nullptr;
   const json* text = piece.contains("text") ? &piece["text"] : nullptr;
-  if (index == nullptr || count == nullptr || text == nullptr || !index->is_number_unsigned() ||
-      !count->is_number_unsigned() || !text->is_string()) {
+  const auto isCount = [](const json* number) {
+    return number != nullptr && number->is_number_integer() && number->get<std::int64_t>() >= 0;
+  };
+  if (!isCount(index) || !isCount(count) || text == nullptr || !text->is_string()) {
     reset();
     return {std::nullopt, "a piece needs a piece number, a piece count and a text"};
   }
