@@ -128,6 +128,26 @@ TEST_F(SigningTest, SelectionAndErrorMapping) {
             -10005);
 }
 
+TEST_F(SigningTest, ForAWebPageEveryKeyUseGoesThroughTheChooserNamingThePage) {
+  host.SetRequester(u"https://bank.example");
+  // A single match would be signed with at once for a program on this machine.
+  host.SelectRow(0).ClickOk();
+  EXPECT_EQ(Sign("x", kAlice).status, 0);
+  ASSERT_EQ(host.choosers().size(), 1u);
+  EXPECT_EQ(host.choosers()[0].rows.size(), 1u);
+  EXPECT_NE(host.choosers()[0].requesterLine.find(u"https://bank.example"), std::u16string::npos);
+  host.ClickCancel();
+  EXPECT_EQ(SignMessageBySerial(View("x"), u"1001", u"C=CN, O=Velsor, CN=Velsor Test CA", settings)
+                .status,
+            -10005)
+      << "declining the chooser declines the signature";
+  EXPECT_EQ(host.choosers().size(), 2u);
+
+  host.SetRequester(u"");
+  EXPECT_EQ(Sign("x", kAlice).status, 0);
+  EXPECT_EQ(host.choosers().size(), 2u) << "no chooser for a single match without a page";
+}
+
 TEST_F(SigningTest, MessagesThatAreNotSignedData) {
   EXPECT_EQ(VerifySignedMessage("YWJ", VerifyMode::Attached).status, -10002);
   const VerifyResult notPkcs7 = VerifySignedMessage("aGVsbG8gd29ybGQ=", VerifyMode::Attached);

@@ -84,6 +84,37 @@ refuse "not a CRL" "not a DER certificate revocation list" "$velsor" store add-c
 refuse "not a PKCS#12 file" "not a PKCS#12 file" "$velsor" store import-pfx "$work/text.pem"
 refuse "bad index" "no certificate at index 9" "$velsor" store remove MY 9
 refuse "unknown command" "unknown store command" "$velsor" store frobnicate
+# Which web origins may use the control, and the browsers' host manifests.
+check "allow a bank" "$velsor" bridge allow HTTPS://Bank.Example:443/
+expect_line "the origin is written as browsers write it" "^allowed https://bank.example$"
+check "allow a page on this machine" "$velsor" bridge allow http://127.0.0.1:8080
+check "deny a shop" "$velsor" bridge deny https://shop.example
+check "list" "$velsor" bridge list
+expect_line "the bank is allowed" "^allowed	https://bank.example$"
+expect_line "the shop is denied" "^denied	https://shop.example$"
+refuse "plain http elsewhere" "only https pages" "$velsor" bridge allow http://bank.example
+refuse "a path is no origin" "is not an origin" "$velsor" bridge allow https://bank.example/login
+refuse "two origins at once" "name one origin" "$velsor" bridge allow https://a.example https://b.example
+printf '#!/bin/sh\n' >"$work/velsor-host" && chmod +x "$work/velsor-host"
+check "install for a profile" "$velsor" bridge install --browser chromium --profile "$work/profile" --host "$work/velsor-host"
+manifest=$work/profile/NativeMessagingHosts/velsor.host.json
+check "the manifest names the host and only our extension" python3 -c '
+import json, sys
+m = json.load(open(sys.argv[1]))
+assert m["name"] == "velsor.host" and m["type"] == "stdio" and m["path"] == sys.argv[2], m
+assert m["allowed_origins"] == ["chrome-extension://fpkilmkpfceombilonhmapgmaeffblcf/"], m' "$manifest" "$work/velsor-host"
+check "the extension's key gives the ID the manifest allows" python3 -c '
+import base64, hashlib, json, sys
+key = base64.b64decode(json.load(open(sys.argv[1]))["key"])
+digest = hashlib.sha256(key).hexdigest()[:32]
+assert "".join(chr(ord("a") + int(c, 16)) for c in digest) == "fpkilmkpfceombilonhmapgmaeffblcf"' \
+  "$(dirname "$0")/../../extension/manifest.json"
+HOME=$work/user check "install for Firefox" "$velsor" bridge install --browser firefox --host "$work/velsor-host"
+check "Firefox reads allowed_extensions" grep -q '"bridge@velsor"' "$work/user/.mozilla/native-messaging-hosts/velsor.host.json"
+check "uninstall" "$velsor" bridge uninstall --browser chromium --profile "$work/profile"
+check "the manifest is gone" test ! -e "$manifest"
+refuse "an unknown browser" "chromium, chrome, firefox or all" "$velsor" bridge install --browser opera
+
 chmod 777 "$VELSOR_HOME"
 refuse "home writable by others" "others can write" "$velsor" store list
 

@@ -121,6 +121,40 @@ TEST_F(GtkDialogsTest, EscapeCloseAndOkWithoutARowChooseNothing) {
   EXPECT_FALSE(Choose({{kCaption, [](GtkWidget* dialog) { ClickMiddle(Button(dialog, "好")); }}}));
 }
 
+// Whether a label under `widget` shows `text`.
+bool ShowsLabel(GtkWidget* widget, const std::string& text) {
+  if (GTK_IS_LABEL(widget) &&
+      std::string(gtk_label_get_text(GTK_LABEL(widget))).find(text) != std::string::npos) {
+    return true;
+  }
+  if (!GTK_IS_CONTAINER(widget)) return false;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  bool found = false;
+  for (GList* at = children; at != nullptr && !found; at = at->next) {
+    found = ShowsLabel(GTK_WIDGET(at->data), text);
+  }
+  g_list_free(children);
+  return found;
+}
+
+TEST_F(GtkDialogsTest, ForAWebPageDialogsNameItAndEndAsCancelledWhenLeftUnanswered) {
+  setenv("VELSOR_UI_TIMEOUT", "1", 1);
+  host->SetRequester(u"https://bank.example");
+  bool named = false;
+  // The user looks and does nothing; the chooser ends by itself.
+  EXPECT_FALSE(Choose({{kCaption, [&](GtkWidget* dialog) {
+                          named = ShowsLabel(dialog, "https://bank.example");
+                          SaveScreenshot(dialog, fs::path(VELSOR_TEST_OUTPUT) / "chooser-for-page.png");
+                        }}}));
+  EXPECT_TRUE(named);
+
+  const ui::ConsentRequest request{u"decrypt data sent to you", u"CN=Alice Zhang"};
+  UserSteps allow({{"Velsor", [](GtkWidget* dialog) { ClickMiddle(Button(dialog, "允许 (Allow)")); }}});
+  EXPECT_EQ(host->Confirm(request), ui::DialogOutcome::Done);
+  EXPECT_EQ(host->Confirm(request), ui::DialogOutcome::Cancelled) << "unanswered";
+  unsetenv("VELSOR_UI_TIMEOUT");
+}
+
 TEST_F(GtkDialogsTest, ViewHandsTheCertificateToTheViewer) {
   // A viewer that keeps a copy of what it was given.
   const fs::path viewer = home.path() / "viewer.sh";
