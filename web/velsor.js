@@ -84,7 +84,7 @@ export class Velsor {
     if (event.source !== window || data?.velsor !== "extension" || data.object !== this.#object) return;
     if ("closed" in data || (data.reply && "closed" in data.reply)) {
       const why = data.closed ?? data.reply.closed;
-      this.#fail(new Error(/not found|forbidden|native messaging host/i.test(why)
+      this.#fail(new Error(/not found|forbidden|native messaging host|no such native application/i.test(why)
         ? `${NOT_INSTALLED} (${why})` : `the Velsor host ended: ${why}`));
       return;
     }

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# The whole browser road in Debian's Chromium, headless: the extension, velsor-host and the
-# module, with a fresh user data folder and browser profile. Usage:
-#   browser_test.sh BUILD_DIR [--bench CALLS]
+# The whole browser road in Debian's Chromium or Firefox ESR, headless: the extension,
+# velsor-host and the module, with a fresh user data folder and browser profile. Usage:
+#   browser_test.sh BUILD_DIR [chromium|firefox] [--bench CALLS]
 # With --bench it times CALLS signatures through the browser and the same in velsor-script.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 shift
+browser=chromium
+if [[ ${1:-} == chromium || ${1:-} == firefox ]]; then browser=$1; shift; fi
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -21,8 +23,17 @@ s=[socket.socket() for _ in range(2)]
 print(*[x.getsockname()[1] for x in s])')
 velsor=$build/tools/velsor/velsor
 "$velsor" bridge allow "http://127.0.0.1:$allowed" >/dev/null
-"$velsor" bridge install --browser chromium --profile "$work/profile" \
-  --host "$build/tools/velsor-host/velsor-host" >/dev/null
+mkdir -p "$work/profile"
+if [[ $browser == chromium ]]; then
+  "$velsor" bridge install --browser chromium --profile "$work/profile" \
+    --host "$build/tools/velsor-host/velsor-host" >/dev/null
+  manifest=$work/profile/NativeMessagingHosts/velsor.host.json
+else
+  # Firefox reads host manifests only from the user's home.
+  export HOME=$work/user
+  "$velsor" bridge install --browser firefox --host "$build/tools/velsor-host/velsor-host" >/dev/null
+  manifest=$HOME/.mozilla/native-messaging-hosts/velsor.host.json
+fi
 
 # Every host process reads these answers afresh: the chooser takes the first row, the
 # first confirmation is allowed and the second denied.
@@ -31,8 +42,13 @@ velsor=$build/tools/velsor/velsor
   printf 'allow\ndeny\n'
 } >"$VELSOR_UI_SCRIPT"
 : >"$VELSOR_UI_RECORD"
-node "$repo/tests/browser/chromium_driver.mjs" "$repo" "$work/profile" "$allowed" "$other" \
-  "$VELSOR_UI_RECORD" "$@"
+if [[ $browser == chromium ]]; then
+  node "$repo/tests/browser/chromium_driver.mjs" "$repo" "$work/profile" "$allowed" "$other" \
+    "$VELSOR_UI_RECORD" "$@"
+else
+  node --experimental-websocket --no-warnings "$repo/tests/browser/firefox_driver.mjs" "$repo" \
+    "$work/profile" "$allowed" "$other" "$VELSOR_UI_RECORD" "$manifest" "$@"
+fi
 if [[ ${1:-} == --bench ]]; then
   echo "velsor-script: $("$build/tools/velsor-script/velsor-script" "$repo/bench/pages/sign_loop.js" "$2") ms a VLSetPlainText + VLAttachedSign"
 fi

@@ -1,0 +1,111 @@
+// The checks both browsers go through: the test page's steps, the example bank page, the
+// origins that are refused and a page without the extension or host. `browser` opens pages
+// (open(url, readyExpression)) and runs expressions in them (step(page, expression)).
+import { readFile, unlink } from "node:fs/promises";
+import http from "node:http";
+import path from "node:path";
+
+export const PAGE_READY = "window.velsorReady === true";
+
+// Files under /web/ and /examples/ come from the repository, the rest from the test page.
+function serve(repo, port, address) {
+  const types = { ".html": "text/html", ".js": "text/javascript", ".mjs": "text/javascript" };
+  const server = http.createServer(async (request, response) => {
+    const url = new URL(request.url, "http://127.0.0.1");
+    const fromRepo = url.pathname.startsWith("/web/") || url.pathname.startsWith("/examples/");
+    const root = fromRepo ? repo : path.join(repo, "tests/browser/page");
+    const file = path.normalize(path.join(root, url.pathname));
+    if (!file.startsWith(root)) return response.writeHead(403).end();
+    try {
+      const body = await readFile(file);
+      response.writeHead(200, { "content-type": types[path.extname(file)] ?? "text/plain" }).end(body);
+    } catch {
+      response.writeHead(404).end();
+    }
+  });
+  return new Promise((resolve) => server.listen(Number(port), address, () => resolve(server)));
+}
+
+// The allowed origin, one not allowed, and the same pages on 127.0.0.2, where the
+// extension does not run.
+export async function serveTestPages(repo, allowedPort, otherPort) {
+  const servers = [await serve(repo, allowedPort, "127.0.0.1"), await serve(repo, otherPort, "127.0.0.1"),
+    await serve(repo, otherPort, "127.0.0.2")];
+  return { close: () => servers.forEach((server) => server.close()) };
+}
+
+export async function runChecks(browser, { allowedPort, otherPort, recordFile, manifest, bench }) {
+  let failures = 0;
+  const check = (what, ok, seen) => {
+    console.log(`${ok ? "ok  " : "FAIL"} ${what}${ok ? "" : `: ${JSON.stringify(seen)}`}`);
+    if (!ok) failures += 1;
+  };
+  const open = (url, ready = PAGE_READY) => browser.open(url, ready);
+  const step = (page, expression) => browser.step(page, expression);
+  const allowed = `http://127.0.0.1:${allowedPort}/test.html`;
+  const page = await open(allowed);
+  if (bench) {
+    const timing = await step(page, `velsorSteps.timing(${bench})`);
+    console.log(`bridge: ${timing.perCallMs.toFixed(2)} ms a VLSetPlainText + VLAttachedSign`);
+  } else {
+    const signed = await step(page, "velsorSteps.signAndVerify()");
+    check("VLAttachedSign through the browser", signed.signed.errorNum === 0 && signed.signed.length > 100, signed);
+    check("VLAttachedVerify gives back the text and the signer",
+      signed.verified.errorNum === 0 && signed.verified.text === "transfer 100.00 to Bob Li" &&
+      signed.verified.signer.includes("Alice Zhang"), signed);
+    const record = await readFile(recordFile, "utf8");
+    check("the chooser named the requesting origin", record.includes(`chooser\t网页 http://127.0.0.1:${allowedPort} `), record);
+
+    const refusals = await step(page, "velsorSteps.refusals()");
+    check("VLServerMode = 1 is refused", refusals.serverMode.includes("may not turn on VLServerMode"), refusals);
+    check("VLServerMode = 0 is served", refusals.serverModeOff === "", refusals);
+    check("a path for VLAddFile is refused", refusals.path.includes("may not name a file"), refusals);
+    check("a path for VLAddFileForEncrypt is refused", refusals.encryptPath.includes("may not name a file"), refusals);
+
+    const big = await step(page, "velsorSteps.bigContent()");
+    check("an attached signature of 2 MiB arrives whole and verifies",
+      big.signedStatus === 0 && big.signatureLength > 2 * 1024 * 1024 && big.verifyStatus === 0 && big.same, big);
+
+    const envelope = await step(page, "velsorSteps.envelope()");
+    check("an envelope opens once the user allows it", envelope.allowed.errorNum === 0 && envelope.allowed.text === "机密", envelope);
+    check("a refused confirmation gives the user-cancelled code",
+      envelope.denied.errorNum === -10004 && envelope.denied.errorCode === 0x800704C7 - 2 ** 32, envelope);
+    const afterEnvelope = await readFile(recordFile, "utf8");
+    check("the confirmation named the requesting origin", afterEnvelope.includes(`confirm\t网页 http://127.0.0.1:${allowedPort} `), afterEnvelope);
+
+    const otherAnswer = await step(page, "velsorSteps.otherExtension()");
+    check("an extension the host manifest does not name cannot start the host",
+      otherAnswer.reached === false && /forbidden|No such native application/i.test(otherAnswer.error), otherAnswer);
+
+    // The example bank page, clicked as a user would.
+    const bank = await open(`http://127.0.0.1:${allowedPort}/examples/web/index.html`,
+      `document.getElementById("status")?.textContent.startsWith("Velsor ")`);
+    const bankSays = await step(bank, `(async () => {
+      const said = () => document.getElementById("status").textContent;
+      const after = async (button, text) => {
+        document.getElementById(button).click();
+        for (let i = 0; i < 200 && !said().startsWith(text); ++i) await new Promise((r) => setTimeout(r, 50));
+        return said();
+      };
+      await after("sign", "Signed");
+      return after("verify", "Valid");
+    })()`);
+    check("the example bank page signs and verifies a transfer",
+      bankSays.includes("Signer: C=CN, O=Velsor, OU=Testing, CN=Alice Zhang"), bankSays);
+
+    const refusedPage = await open(`http://127.0.0.1:${otherPort}/test.html`);
+    const refusal = await step(refusedPage, "velsorSteps.notAllowed()");
+    check("a page of an origin not allowed is refused with the command that allows it",
+      refusal.includes(`velsor bridge allow http://127.0.0.1:${otherPort}`), refusal);
+
+    const bare = await open(`http://127.0.0.2:${otherPort}/test.html`);
+    const noExtension = await step(bare, "velsorSteps.notAllowed()");
+    check("without the extension the page is told Velsor is not installed",
+      noExtension.startsWith("Velsor is not installed"), noExtension);
+    await unlink(manifest);
+    const noHost = await step(page, "velsorSteps.notAllowed()");
+    check("without the host manifest the page is told Velsor is not installed",
+      noHost.startsWith("Velsor is not installed"), noHost);
+  }
+  return failures;
+}
