@@ -30,6 +30,13 @@ int main(int argc, char** argv) {
   }
   // A browser that goes away makes writes fail; that ends the loop below.
   std::signal(SIGPIPE, SIG_IGN);
+  // Frames leave through a descriptor of our own; whatever a library might print to standard
+  // output goes to the error stream instead of breaking the framing.
+  const int toBrowser = ::dup(STDOUT_FILENO);
+  if (toBrowser < 0 || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+    std::fprintf(stderr, "velsor-host: cannot set up its output\n");
+    return 1;
+  }
 
   auto allowList = AllowList::Open();
   if (!allowList) {
@@ -70,7 +77,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (const std::string& reply : replies) {
-      if (!WriteFrame(STDOUT_FILENO, reply)) return 1;
+      if (!WriteFrame(toBrowser, reply)) return 1;
     }
   }
 }
