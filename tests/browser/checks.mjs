@@ -1,6 +1,7 @@
 // The checks both browsers go through: the test page's steps, the example bank page, the
-// origins that are refused and a page without the extension or host. `browser` opens pages
-// (open(url, readyExpression)) and runs expressions in them (step(page, expression)).
+// origins that are refused and a page without the extension or host. `browser` loads a page
+// in a new tab (load(url), answering a handle) and runs expressions in it (step(page,
+// expression), answering the awaited value).
 import { readFile, unlink } from "node:fs/promises";
 import http from "node:http";
 import path from "node:path";
@@ -40,8 +41,15 @@ export async function runChecks(browser, { allowedPort, otherPort, recordFile, m
     console.log(`${ok ? "ok  " : "FAIL"} ${what}${ok ? "" : `: ${JSON.stringify(seen)}`}`);
     if (!ok) failures += 1;
   };
-  const open = (url, ready = PAGE_READY) => browser.open(url, ready);
   const step = (page, expression) => browser.step(page, expression);
+  const open = async (url, ready = PAGE_READY) => {
+    const page = await browser.load(url);
+    for (let tries = 0; tries < 200; ++tries) {
+      if (await step(page, ready) === true) return page;
+      await new Promise((resolve) => setTimeout(resolve, 50));
+    }
+    throw new Error(`the page ${url} did not load`);
+  };
   const allowed = `http://127.0.0.1:${allowedPort}/test.html`;
   const page = await open(allowed);
   if (bench) {
@@ -108,4 +116,24 @@ export async function runChecks(browser, { allowedPort, otherPort, recordFile, m
       noHost.startsWith("Velsor is not installed"), noHost);
   }
   return failures;
+}
+
+// Runs `run` (answering the number of failures), then ends the browser and the page servers
+// and exits with the outcome; the browser's own log is shown only when something failed.
+export async function runThenExit(child, pages, browserLog, run) {
+  const exited = child.exitCode !== null ? Promise.resolve()
+    : new Promise((resolve) => child.once("exit", resolve));
+  let failures = 0;
+  try {
+    failures = await run();
+  } catch (error) {
+    console.log(`FAIL ${error.stack ?? error}`);
+    failures = 1;
+  } finally {
+    child.kill();
+    await exited;
+    pages.close();
+  }
+  if (failures !== 0) console.log(`the browser's log:\n${browserLog().slice(-20000)}`);
+  process.exit(failures === 0 ? 0 : 1);
 }

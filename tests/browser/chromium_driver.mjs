@@ -4,7 +4,7 @@
 import { spawn } from "node:child_process";
 import path from "node:path";
 
-import { runChecks, serveTestPages } from "./checks.mjs";
+import { runChecks, runThenExit, serveTestPages } from "./checks.mjs";
 
 const [repo, profile, allowedPort, otherPort, recordFile, benchFlag, benchCalls] = process.argv.slice(2);
 const CHROMIUM = process.env.VELSOR_CHROMIUM ?? "/usr/lib/chromium/chromium";
@@ -52,37 +52,19 @@ const browser = spawn(CHROMIUM, [
   `--user-data-dir=${profile}`, `--load-extension=${extension},${other}`,
   `--disable-extensions-except=${extension},${other}`, "--remote-debugging-pipe", "about:blank",
 ], { stdio: ["ignore", "ignore", "pipe", "pipe", "pipe"] });
-// The browser's own log is shown only when something failed.
 let browserLog = "";
 browser.stdio[2].on("data", (chunk) => { browserLog += chunk.toString("utf8"); });
-const exited = new Promise((resolve) => browser.once("exit", resolve));
 const devtools = new DevTools(browser);
 
-let failures = 0;
-try {
-  failures = await runChecks({
-    async open(url, ready) {
+await runThenExit(browser, pages, () => browserLog, () => runChecks({
+    async load(url) {
       const { targetId } = await devtools.send("Target.createTarget", { url });
       const { sessionId } = await devtools.send("Target.attachToTarget", { targetId, flatten: true });
-      for (let tries = 0; tries < 200; ++tries) {
-        if (await evaluate(devtools, sessionId, ready) === true) return sessionId;
-        await new Promise((resolve) => setTimeout(resolve, 50));
-      }
-      throw new Error(`the page ${url} did not load`);
+      return sessionId;
     },
     step: (sessionId, expression) => evaluate(devtools, sessionId, expression),
   }, {
     allowedPort, otherPort, recordFile,
     manifest: path.join(profile, "NativeMessagingHosts", "velsor.host.json"),
     bench: benchFlag === "--bench" ? Number(benchCalls) : 0,
-  });
-} catch (error) {
-  console.log(`FAIL ${error.stack ?? error}`);
-  failures = 1;
-} finally {
-  browser.kill();
-  await exited;
-  pages.close();
-}
-if (failures !== 0) console.log(`the browser's log:\n${browserLog.slice(-20000)}`);
-process.exit(failures === 0 ? 0 : 1);
+  }));

@@ -5,7 +5,7 @@
 import { spawn } from "node:child_process";
 import path from "node:path";
 
-import { runChecks, serveTestPages } from "./checks.mjs";
+import { runChecks, runThenExit, serveTestPages } from "./checks.mjs";
 
 const [repo, profile, allowedPort, otherPort, recordFile, manifest, benchFlag, benchCalls] =
   process.argv.slice(2);
@@ -64,37 +64,22 @@ const listening = new Promise((resolve, reject) => {
   browser.stderr.on("data", watch);
   setTimeout(() => reject(new Error("Firefox did not start its remote agent")), 60000);
 });
-const exited = new Promise((resolve) => browser.once("exit", resolve));
 
-let failures = 0;
-try {
+await runThenExit(browser, pages, () => browserLog, async () => {
   const bidi = await Bidi.connect(`${await listening}/session`);
   await bidi.send("session.new", { capabilities: {} });
   for (const folder of ["extension", "tests/browser/other-extension"]) {
     await bidi.send("webExtension.install", { extensionData: { type: "path", path: path.join(repo, folder) } });
   }
-  failures = await runChecks({
-    async open(url, ready) {
+  return runChecks({
+    async load(url) {
       const { context } = await bidi.send("browsingContext.create", { type: "tab" });
       await bidi.send("browsingContext.navigate", { context, url, wait: "complete" });
-      for (let tries = 0; tries < 200; ++tries) {
-        if (await evaluate(bidi, context, ready) === true) return context;
-        await new Promise((resolve) => setTimeout(resolve, 50));
-      }
-      throw new Error(`the page ${url} did not load`);
+      return context;
     },
     step: (context, expression) => evaluate(bidi, context, expression),
   }, {
     allowedPort, otherPort, recordFile, manifest,
     bench: benchFlag === "--bench" ? Number(benchCalls) : 0,
   });
-} catch (error) {
-  console.log(`FAIL ${error.stack ?? error}`);
-  failures = 1;
-} finally {
-  browser.kill();
-  await exited;
-  pages.close();
-}
-if (failures !== 0) console.log(`the browser's log:\n${browserLog.slice(-20000)}`);
-process.exit(failures === 0 ? 0 : 1);
+});

@@ -4,6 +4,7 @@
 
 #include "platform/codepage/utf.h"
 #include "platform/com/bstr.h"
+#include "platform/com/dispatch_call.h"
 #include "platform/com/hresult.h"
 
 namespace velsor::bridge {
@@ -58,33 +59,6 @@ json FromVariant(const VARIANT& value) {
       return nullptr;
   }
 }
-
-// One Invoke with its arguments, result and exception, all released on every path.
-struct Call {
-  std::vector<VARIANT> arguments;  // last first, as Invoke takes them
-  VARIANT result{};
-  EXCEPINFO exception{};
-  Call() { VariantInit(&result); }
-  ~Call() {
-    for (VARIANT& argument : arguments) VariantClear(&argument);
-    VariantClear(&result);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
-  }
-  Call(const Call&) = delete;
-  Call& operator=(const Call&) = delete;
-
-  HRESULT Invoke(IDispatch& object, DISPID member, WORD flags) {
-    DISPID put = DISPID_PROPERTYPUT;
-    const bool isPut = flags == DISPATCH_PROPERTYPUT;
-    DISPPARAMS params{arguments.empty() ? nullptr : arguments.data(), isPut ? &put : nullptr,
-                      static_cast<UINT>(arguments.size()), isPut ? 1u : 0u};
-    UINT argumentError = 0;
-    return object.Invoke(member, IID_NULL, 0, flags, &params, isPut ? nullptr : &result,
-                         &exception, &argumentError);
-  }
-};
 
 WORD FlagsFor(Access access) {
   switch (access) {
@@ -176,11 +150,7 @@ std::string Session::Admit(const Origin& origin) {
 }
 
 std::optional<DISPID> Session::IdOf(std::string_view member) const {
-  std::u16string name = codepage::Utf8ToUtf16(member);
-  LPOLESTR names[] = {name.data()};
-  DISPID id = DISPID_UNKNOWN;
-  if (control_->object->GetIDsOfNames(IID_NULL, names, 1, 0, &id) != S_OK) return std::nullopt;
-  return id;
+  return DispatchIdOf(*control_->object.get(), codepage::Utf8ToUtf16(member));
 }
 
 json Session::Serve(const Request& request) {
@@ -205,7 +175,7 @@ json Session::Invoke(const Request& request) {
   IDispatch& object = *control_->object.get();
   json reply = {{"id", request.id}};
   {
-    Call call;
+    DispatchCall call;
     for (auto arg = request.args.rbegin(); arg != request.args.rend(); ++arg) {
       call.arguments.push_back(ToVariant(*arg));
     }
@@ -221,7 +191,7 @@ json Session::Invoke(const Request& request) {
   }
   // The page reads these after every call, as it does in-process.
   for (const char* property : {"errorNum", "errorCode", "errMsg"}) {
-    Call read;
+    DispatchCall read;
     const auto id = IdOf(property);
     reply[property] = id && read.Invoke(object, *id, DISPATCH_PROPERTYGET) == S_OK
                           ? FromVariant(read.result)

@@ -7,6 +7,7 @@
 #include "js_text.h"
 #include "platform/codepage/utf.h"
 #include "platform/com/bstr.h"
+#include "platform/com/dispatch_call.h"
 #include "platform/com/hresult.h"
 #include "script_host.h"
 
@@ -97,46 +98,19 @@ std::size_t IndexOf(duk_context* ctx, duk_idx_t holder) {
   return index;
 }
 
-struct Call {
-  std::vector<VARIANT> arguments;  // in reverse order, as Invoke takes them
-  VARIANT result{};
-  EXCEPINFO exception{};
-  Call() { VariantInit(&result); }
-  ~Call() {
-    for (VARIANT& argument : arguments) VariantClear(&argument);
-    VariantClear(&result);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
-  }
-  HRESULT Invoke(IDispatch* object, DISPID dispid, WORD flags) {
-    DISPID put = DISPID_PROPERTYPUT;
-    DISPPARAMS params{arguments.empty() ? nullptr : arguments.data(),
-                      flags == DISPATCH_PROPERTYPUT ? &put : nullptr,
-                      static_cast<UINT>(arguments.size()), flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
-    UINT argError = 0;
-    return object->Invoke(dispid, IID_NULL, 0, flags, &params,
-                          flags == DISPATCH_PROPERTYPUT ? nullptr : &result, &exception, &argError);
-  }
-};
-
 bool Succeeded(HRESULT hr) { return hr == S_OK || hr == S_FALSE; }
 
 std::optional<DISPID> IdOf(IDispatch* object, duk_context* ctx, duk_idx_t key) {
   duk_size_t length = 0;
   const char* text = duk_get_lstring(ctx, key, &length);
-  std::u16string name = ScriptToUtf16(std::string_view(text, length));
-  LPOLESTR names[] = {name.data()};
-  DISPID id = DISPID_UNKNOWN;
-  if (object->GetIDsOfNames(IID_NULL, names, 1, 0, &id) != S_OK) return std::nullopt;
-  return id;
+  return DispatchIdOf(*object, ScriptToUtf16(std::string_view(text, length)));
 }
 
 // Without type information, a write without its value tells a property that can only be
 // written (the member exists and refuses the count) from a method (no such property).
 bool IsWriteOnlyProperty(IDispatch* object, DISPID dispid) {
-  Call probe;
-  return probe.Invoke(object, dispid, DISPATCH_PROPERTYPUT) != DISP_E_MEMBERNOTFOUND;
+  DispatchCall probe;
+  return probe.Invoke(*object, dispid, DISPATCH_PROPERTYPUT) != DISP_E_MEMBERNOTFOUND;
 }
 
 duk_ret_t CallMethod(duk_context* ctx) {
@@ -149,9 +123,9 @@ duk_ret_t CallMethod(duk_context* ctx) {
   Failure failure;
   {
     IDispatch* object = HostOf(ctx).Object(index);
-    Call call;
+    DispatchCall call;
     for (duk_idx_t i = count - 1; i >= 0; --i) call.arguments.push_back(ToVariant(ctx, i));
-    const HRESULT hr = object == nullptr ? E_POINTER : call.Invoke(object, dispid, DISPATCH_METHOD);
+    const HRESULT hr = object == nullptr ? E_POINTER : call.Invoke(*object, dispid, DISPATCH_METHOD);
     if (Succeeded(hr)) {
       PushVariant(ctx, call.result);
       return 1;
@@ -169,8 +143,8 @@ duk_ret_t ProxyGet(duk_context* ctx) {
     IDispatch* object = HostOf(ctx).Object(index);
     const auto dispid = object != nullptr ? IdOf(object, ctx, 1) : std::nullopt;
     if (!dispid) return 0;
-    Call call;
-    const HRESULT hr = call.Invoke(object, *dispid, DISPATCH_PROPERTYGET);
+    DispatchCall call;
+    const HRESULT hr = call.Invoke(*object, *dispid, DISPATCH_PROPERTYGET);
     if (hr == DISP_E_MEMBERNOTFOUND && IsWriteOnlyProperty(object, *dispid)) {
       std::snprintf(failure.message, sizeof failure.message,
                     "property read: the property can only be written");
@@ -201,9 +175,9 @@ duk_ret_t ProxySet(duk_context* ctx) {
                             ? IdOf(object, ctx, 1)
                             : std::nullopt;
     if (dispid) {
-      Call call;
+      DispatchCall call;
       call.arguments.push_back(ToVariant(ctx, 2));
-      const HRESULT hr = call.Invoke(object, *dispid, DISPATCH_PROPERTYPUT);
+      const HRESULT hr = call.Invoke(*object, *dispid, DISPATCH_PROPERTYPUT);
       if (Succeeded(hr)) {
         duk_push_true(ctx);
         return 1;
