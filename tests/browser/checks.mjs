@@ -55,6 +55,7 @@ export async function runChecks(browser, { allowedPort, otherPort, recordFile, m
   if (bench) {
     const timing = await step(page, `velsorSteps.timing(${bench})`);
     console.log(`bridge: ${timing.perCallMs.toFixed(2)} ms a VLSetPlainText + VLAttachedSign`);
+    console.log(`bridge: ${timing.roundTripMs.toFixed(2)} ms a getVersion (one round trip, next to nothing done)`);
   } else {
     const signed = await step(page, "velsorSteps.signAndVerify()");
     check("VLAttachedSign through the browser", signed.signed.errorNum === 0 && signed.signed.length > 100, signed);

@@ -89,8 +89,11 @@ window.velsorSteps = {
       await c.VLAttachedSign(ALICE);
     }
     const elapsed = performance.now() - started;
+    const roundTrips = performance.now();
+    for (let i = 0; i < calls; ++i) await c.getVersion();
+    const roundTrip = (performance.now() - roundTrips) / calls;
     c.close();
-    return { perCallMs: elapsed / calls };
+    return { perCallMs: elapsed / calls, roundTripMs: roundTrip };
   },
 };
 window.velsorReady = true;
