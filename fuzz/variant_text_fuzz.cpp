@@ -10,7 +10,7 @@
 
 #include "js_text.h"
 #include "platform/com/bstr.h"
-#include "platform/com/hresult.h"
+#include "platform/base/hresult.h"
 #include "platform/com/variant.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <variant>
 #include <vector>
 
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/cert_store.h"
 

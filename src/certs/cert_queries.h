@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/crypt/cert_store.h"
-#include "platform/status_codes.h"
+#include "platform/base/status_codes.h"
 
 namespace velsor::certs {
 

@@ -6,8 +6,8 @@
 #include "certs/dn_short_name.h"
 #include "platform/crypt/cert_find.h"
 #include "platform/crypt/name_text.h"
-#include "platform/hex.h"
-#include "platform/status_codes.h"
+#include "platform/base/hex.h"
+#include "platform/base/status_codes.h"
 
 namespace velsor::certs {
 namespace {

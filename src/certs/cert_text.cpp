@@ -5,7 +5,7 @@
 
 #include "platform/codepage/utf.h"
 #include "platform/crypt/name_text.h"
-#include "platform/hex.h"
+#include "platform/base/hex.h"
 
 namespace velsor::certs {
 std::optional<std::u16string> FormatCertTime(std::time_t utc) {

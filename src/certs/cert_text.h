@@ -9,9 +9,9 @@
 #include <string>
 
 #include "certs/cert_info.h"
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 #include "platform/crypt/cert_context.h"
-#include "platform/status_codes.h"
+#include "platform/base/status_codes.h"
 
 namespace velsor::certs {
 

@@ -8,7 +8,7 @@
 
 #include "certs/cert_info.h"
 #include "crypto/transport.h"
-#include "platform/com/types.h"
+#include "platform/base/win_types.h"
 #include "platform/ui/dialog_host.h"
 
 namespace velsor::control {

@@ -7,7 +7,7 @@
 #include "control/member_table.h"
 #include "platform/codepage/utf.h"
 #include "platform/com/bstr.h"
-#include "platform/com/hresult.h"
+#include "platform/base/hresult.h"
 
 namespace velsor::control {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "control/member_table.h"
 #include "platform/com/bstr.h"
-#include "platform/com/hresult.h"
+#include "platform/base/hresult.h"
 
 namespace velsor::control::binding {
 

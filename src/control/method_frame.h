@@ -13,8 +13,8 @@
 #include "control/control_state.h"
 #include "control/messages.h"
 #include "platform/com/bstr.h"
-#include "platform/com/hresult.h"
-#include "platform/status_codes.h"
+#include "platform/base/hresult.h"
+#include "platform/base/status_codes.h"
 
 namespace velsor::control {
 

@@ -4,7 +4,7 @@
 // dispatch identifiers and parameter names.
 
 #include "platform/com/guid.h"
-#include "platform/com/types.h"
+#include "platform/base/win_types.h"
 #include "platform/com/unknown.h"
 
 namespace velsor {

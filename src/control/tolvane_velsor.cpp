@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "control/dispatcher.h"
-#include "platform/com/hresult.h"
+#include "platform/base/hresult.h"
 
 namespace velsor {
 

@@ -9,7 +9,7 @@
 
 #include "crypto/sign_engine.h"
 #include "crypto/verify_engine.h"
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 
 namespace velsor::crypto {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/hex.h"
+#include "platform/base/hex.h"
 
 namespace velsor::crypto {
 namespace {

@@ -24,7 +24,7 @@
 #include <string_view>
 
 #include "crypto/format_args.h"
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 
 namespace velsor::crypto {
 

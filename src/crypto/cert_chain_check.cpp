@@ -7,7 +7,7 @@
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/chain_checks.h"
 #include "platform/crypt/name_text.h"
-#include "platform/crypt/sqlite_db.h"
+#include "platform/base/storage/sqlite_db.h"
 
 namespace velsor::crypto {
 namespace {
@@ -23,7 +23,7 @@ struct FoundIssuer {
   const crypt::CertStore* store;
 };
 
-std::optional<StoreContents> Read(crypt::CryptResult<crypt::CertStore> store) {
+std::optional<StoreContents> Read(Result<crypt::CertStore> store) {
   if (!store) return std::nullopt;
   auto certificates = store->Certificates();
   if (!certificates) return std::nullopt;
@@ -64,7 +64,7 @@ std::int32_t CheckCertChain(const crypt::CertContext& certificate, std::int32_t 
   if (!caStore) return kIssuerNotFound;
   // Both stores are read in one snapshot, for every test.
   const auto database = caStore->database();
-  crypt::Database::ReadTransaction snapshot(*database);
+  storage::Database::ReadTransaction snapshot(*database);
   const auto root = Read(caStore->Sibling(u"ROOT"));
   const auto ca = Read(std::move(caStore));
   if (!ca || !root) return kIssuerNotFound;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/status_codes.h"
+#include "platform/base/status_codes.h"
 #include "platform/crypt/cert_context.h"
 
 namespace velsor::crypto {

@@ -8,11 +8,11 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/bytes.h"
-#include "platform/com/types.h"
+#include "platform/base/bytes.h"
+#include "platform/base/win_types.h"
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/key_containers.h"
-#include "platform/status_codes.h"
+#include "platform/base/status_codes.h"
 
 namespace velsor::crypto {
 

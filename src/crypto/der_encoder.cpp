@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "crypto/der_octets.h"
-#include "platform/hex.h"
+#include "platform/base/hex.h"
 
 namespace velsor::crypto {
 namespace {

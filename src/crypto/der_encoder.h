@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "crypto/format_args.h"
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 
 namespace velsor::crypto {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 
 namespace velsor::crypto {
 

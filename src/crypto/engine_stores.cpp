@@ -8,7 +8,7 @@ namespace velsor::crypto {
 EngineStores OpenEngineStores(std::u16string_view provider,
                               std::initializer_list<std::u16string_view> storeNames) {
   auto database = crypt::OpenCertStoreDatabase();
-  std::shared_ptr<crypt::Database> connection = database ? *database : nullptr;
+  std::shared_ptr<storage::Database> connection = database ? *database : nullptr;
   EngineStores opened;
   if (connection) {
     const auto context = crypt::AcquireDefaultContext(provider, connection);

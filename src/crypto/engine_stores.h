@@ -12,7 +12,7 @@
 #include "crypto/cert_choice.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/key_containers.h"
-#include "platform/status_codes.h"
+#include "platform/base/status_codes.h"
 
 namespace velsor::crypto {
 

@@ -27,7 +27,7 @@ OpenedEnvelopeResult DecryptionFailure(HRESULT error) {
 
 
 // The message leaves as Base64 with line breaks, never compressed.
-SealedEnvelope Seal(crypt::CryptResult<Bytes> message) {
+SealedEnvelope Seal(Result<Bytes> message) {
   if (!message) return EncryptionFailure(message.code());
   PackedMessage packed = PackMessage(std::move(*message), false, 0);
   return {packed.status, std::move(packed.base64)};

@@ -10,8 +10,8 @@
 
 #include "certs/cert_info.h"
 #include "certs/cert_selection.h"
-#include "platform/bytes.h"
-#include "platform/com/types.h"
+#include "platform/base/bytes.h"
+#include "platform/base/win_types.h"
 #include "platform/crypt/enveloped_message.h"
 #include "platform/ui/dialog_host.h"
 

@@ -11,7 +11,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 
 namespace velsor::crypto {
 

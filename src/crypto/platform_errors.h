@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/com/hresult.h"
-#include "platform/status_codes.h"
+#include "platform/base/hresult.h"
+#include "platform/base/status_codes.h"
 
 namespace velsor::crypto {
 

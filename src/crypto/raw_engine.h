@@ -11,7 +11,7 @@
 #include "certs/cert_selection.h"
 #include "crypto/sign_engine.h"
 #include "crypto/verify_engine.h"
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 
 namespace velsor::crypto {
 

@@ -8,8 +8,8 @@
 
 #include "crypto/ber_decoder.h"
 #include "crypto/der_encoder.h"
-#include "platform/hex.h"
-#include "platform/status_codes.h"
+#include "platform/base/hex.h"
+#include "platform/base/status_codes.h"
 
 namespace velsor::crypto {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 #include "platform/crypt/cert_context.h"
 
 namespace velsor::crypto {

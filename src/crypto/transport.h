@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/bytes.h"
-#include "platform/status_codes.h"
+#include "platform/base/bytes.h"
+#include "platform/base/status_codes.h"
 
 namespace velsor::crypto {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "certs/cert_info.h"
-#include "platform/bytes.h"
-#include "platform/com/types.h"
+#include "platform/base/bytes.h"
+#include "platform/base/win_types.h"
 
 namespace velsor::crypto {
 

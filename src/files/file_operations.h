@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 #include "platform/ui/dialog_host.h"
 
 namespace velsor::files {

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/bytes.h"
-#include "platform/status_codes.h"
+#include "platform/base/bytes.h"
+#include "platform/base/status_codes.h"
 
 namespace velsor::formats {
 

@@ -12,8 +12,8 @@
 #include <optional>
 
 #include "formats/item_list.h"
-#include "platform/bytes.h"
-#include "platform/status_codes.h"
+#include "platform/base/bytes.h"
+#include "platform/base/status_codes.h"
 
 namespace velsor::formats {
 

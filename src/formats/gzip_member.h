@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 
 namespace velsor::formats {
 

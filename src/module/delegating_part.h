@@ -2,7 +2,7 @@
 // The base of the interfaces an object implements beside its main one: their IUnknown is
 // the object's controlling IUnknown (the outer object's when it is aggregated).
 
-#include "platform/com/hresult.h"
+#include "platform/base/hresult.h"
 #include "platform/com/unknown.h"
 
 namespace velsor::module {

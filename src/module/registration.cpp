@@ -5,7 +5,7 @@
 #include "control/ombrel_tolvane_velsor.h"
 #include "module/type_library.h"
 #include "platform/codepage/utf.h"
-#include "platform/crypt/velsor_home.h"
+#include "platform/base/storage/velsor_home.h"
 #include "platform/registry/registrar.h"
 
 namespace velsor::module {
@@ -99,13 +99,13 @@ std::u16string Text(const GUID& guid) { return codepage::AsciiToUtf16(GuidToStri
 constexpr char kTypeLibraryFile[] = "OmbrelVELSORLib20_64.idl";
 
 // Writes the description on registration and removes it on unregistration.
-crypt::CryptResult<std::filesystem::path> TypeLibraryFile(bool registering) {
-  auto path = crypt::PrivateUserFile(kTypeLibraryFile);
+Result<std::filesystem::path> TypeLibraryFile(bool registering) {
+  auto path = storage::PrivateUserFile(kTypeLibraryFile);
   if (!path) return path;
   if (registering) {
     std::ofstream file(*path, std::ios::binary | std::ios::trunc);
     file << TypeLibraryDescription();
-    if (!file.flush()) return crypt::Failure(E_FAIL, "cannot write the type library");
+    if (!file.flush()) return Failure(E_FAIL, "cannot write the type library");
   } else {
     std::error_code ignored;
     std::filesystem::remove(*path, ignored);
@@ -119,7 +119,7 @@ HRESULT Run(const std::filesystem::path& modulePath, bool registering) {
   auto typeLibrary = TypeLibraryFile(registering);
   if (!typeLibrary) return typeLibrary.code();
   std::u16string stubPath;
-  if (auto home = crypt::VelsorHome()) {
+  if (auto home = storage::VelsorHome()) {
     stubPath = codepage::Utf8ToUtf16((*home / "velsorStub").string()) + u"/";
   }
   const registry::Substitutions substitutions{

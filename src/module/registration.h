@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "platform/com/types.h"
+#include "platform/base/win_types.h"
 
 namespace velsor::module {
 

@@ -8,7 +8,7 @@
 
 #include "control/tolvane_velsor.h"
 #include "platform/com/bstr.h"
-#include "platform/com/hresult.h"
+#include "platform/base/hresult.h"
 
 namespace velsor::testing {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "formats/base64.h"
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 #include "platform/crypt/signed_message.h"
 
 namespace velsor::crypto {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 #include "platform/com/persistence.h"
 
 namespace velsor::testing {

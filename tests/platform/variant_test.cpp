@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "platform/com/bstr.h"
-#include "platform/com/hresult.h"
+#include "platform/base/hresult.h"
 
 namespace velsor {
 namespace {

@@ -1,7 +1,7 @@
 #include "allow_list.h"
 
-#include "platform/crypt/sqlite_db.h"
-#include "platform/crypt/velsor_home.h"
+#include "platform/base/storage/sqlite_db.h"
+#include "platform/base/storage/velsor_home.h"
 
 namespace velsor::bridge {
 namespace {
@@ -14,17 +14,17 @@ constexpr char kSchema[] =
 
 }  // namespace
 
-crypt::CryptResult<AllowList> AllowList::Open() {
-  auto path = crypt::PrivateUserFile(kBridgeFile);
+Result<AllowList> AllowList::Open() {
+  auto path = storage::PrivateUserFile(kBridgeFile);
   if (!path) return path.error();
-  auto database = crypt::Database::Open(*path, kSchema);
+  auto database = storage::Database::Open(*path, kSchema);
   if (!database) return database.error();
   return AllowList(std::move(*database));
 }
 
 Decision AllowList::DecisionFor(const Origin& origin) const {
   // A store that cannot be read allows nothing.
-  auto decision = crypt::GuardDatabase([&]() -> crypt::CryptResult<Decision> {
+  auto decision = storage::GuardDatabase([&]() -> Result<Decision> {
     auto query = database_->Prepare("SELECT allowed FROM origins WHERE origin = ?");
     query.Bind(1, origin.Text());
     if (!query.Step()) return Decision::Unknown;
@@ -33,8 +33,8 @@ Decision AllowList::DecisionFor(const Origin& origin) const {
   return decision ? *decision : Decision::Denied;
 }
 
-crypt::CryptResult<bool> AllowList::Record(const Origin& origin, Decision decision) {
-  return crypt::GuardDatabase([&]() -> crypt::CryptResult<bool> {
+Result<bool> AllowList::Record(const Origin& origin, Decision decision) {
+  return storage::GuardDatabase([&]() -> Result<bool> {
     auto write = database_->Prepare(
         "INSERT INTO origins(origin, allowed) VALUES(?, ?)"
         " ON CONFLICT(origin) DO UPDATE SET allowed = excluded.allowed");
@@ -43,19 +43,19 @@ crypt::CryptResult<bool> AllowList::Record(const Origin& origin, Decision decisi
   });
 }
 
-crypt::CryptResult<bool> AllowList::Allow(const Origin& origin) {
+Result<bool> AllowList::Allow(const Origin& origin) {
   if (const std::string why = WhyNeverServed(origin); !why.empty()) {
-    return crypt::Failure(E_INVALIDARG, origin.Text() + " cannot be allowed: " + why);
+    return Failure(E_INVALIDARG, origin.Text() + " cannot be allowed: " + why);
   }
   return Record(origin, Decision::Allowed);
 }
 
-crypt::CryptResult<bool> AllowList::Deny(const Origin& origin) {
+Result<bool> AllowList::Deny(const Origin& origin) {
   return Record(origin, Decision::Denied);
 }
 
-crypt::CryptResult<std::vector<AllowListEntry>> AllowList::Entries() const {
-  return crypt::GuardDatabase([&]() -> crypt::CryptResult<std::vector<AllowListEntry>> {
+Result<std::vector<AllowListEntry>> AllowList::Entries() const {
+  return storage::GuardDatabase([&]() -> Result<std::vector<AllowListEntry>> {
     std::vector<AllowListEntry> entries;
     auto query = database_->Prepare("SELECT origin, allowed FROM origins ORDER BY origin");
     while (query.Step()) {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "origin.h"
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/result.h"
 
-namespace velsor::crypt {
+namespace velsor::storage {
 class Database;
 }
 
@@ -25,19 +25,19 @@ struct AllowListEntry {
 
 class AllowList {
  public:
-  static crypt::CryptResult<AllowList> Open();
+  static Result<AllowList> Open();
 
   Decision DecisionFor(const Origin& origin) const;
   // Refused for an origin that may never be served (see WhyNeverServed).
-  crypt::CryptResult<bool> Allow(const Origin& origin);
-  crypt::CryptResult<bool> Deny(const Origin& origin);
-  crypt::CryptResult<std::vector<AllowListEntry>> Entries() const;
+  Result<bool> Allow(const Origin& origin);
+  Result<bool> Deny(const Origin& origin);
+  Result<std::vector<AllowListEntry>> Entries() const;
 
  private:
-  explicit AllowList(std::shared_ptr<crypt::Database> database) : database_(std::move(database)) {}
-  crypt::CryptResult<bool> Record(const Origin& origin, Decision decision);
+  explicit AllowList(std::shared_ptr<storage::Database> database) : database_(std::move(database)) {}
+  Result<bool> Record(const Origin& origin, Decision decision);
 
-  std::shared_ptr<crypt::Database> database_;
+  std::shared_ptr<storage::Database> database_;
 };
 
 }  // namespace velsor::bridge

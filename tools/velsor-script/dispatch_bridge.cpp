@@ -8,7 +8,7 @@
 #include "platform/codepage/utf.h"
 #include "platform/com/bstr.h"
 #include "platform/com/dispatch_call.h"
-#include "platform/com/hresult.h"
+#include "platform/base/hresult.h"
 #include "script_host.h"
 
 namespace velsor::script {

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/bytes.h"
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/bytes.h"
+#include "platform/base/result.h"
 
 namespace velsor::cli {
 
@@ -25,7 +25,7 @@ std::string Utf8(std::u16string_view text);
 
 // The value of a crypt result, or a CommandError saying what failed.
 template <class T>
-T Require(crypt::CryptResult<T> result, std::string_view what) {
+T Require(Result<T> result, std::string_view what) {
   if (!result) throw CommandError(std::string(what) + ": " + result.error().detail);
   return std::move(*result);
 }

@@ -15,7 +15,7 @@
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/key_containers.h"
 #include "platform/crypt/name_text.h"
-#include "platform/hex.h"
+#include "platform/base/hex.h"
 #include "store_inputs.h"
 
 namespace velsor::cli {

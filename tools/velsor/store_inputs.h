@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 #include "platform/crypt/openssl_ptr.h"
 
 namespace velsor::cli {

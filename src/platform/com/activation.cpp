@@ -8,13 +8,12 @@
 namespace velsor {
 namespace {
 
-using crypt::Failure;
 
 using GetClassObject = HRESULT (*)(REFCLSID, REFIID, void**);
 
 }  // namespace
 
-crypt::CryptResult<ModuleHandle> LoadModule(const std::string& path) {
+Result<ModuleHandle> LoadModule(const std::string& path) {
   void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     const char* why = ::dlerror();
@@ -27,7 +26,7 @@ void* ModuleFunction(const ModuleHandle& module, const char* name) {
   return ::dlsym(module.get(), name);
 }
 
-crypt::CryptResult<ActivatedObject> CreateDispatchObject(std::u16string_view progId) {
+Result<ActivatedObject> CreateDispatchObject(std::u16string_view progId) {
   auto registry = registry::Registry::Open();
   if (!registry) return registry.error();
   const auto clsidText =

@@ -7,7 +7,7 @@
 
 #include "platform/com/class_factory.h"
 #include "platform/com/com_ptr.h"
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/result.h"
 
 namespace velsor {
 
@@ -26,10 +26,10 @@ struct ActivatedObject {
 // CO_E_CLASSSTRING for an unknown ProgID, REGDB_E_CLASSNOTREG for a class without a
 // server, CO_E_DLLNOTFOUND when the module cannot be loaded, CO_E_ERRORINDLL when it has
 // no DllGetClassObject; otherwise the factory's answer.
-crypt::CryptResult<ActivatedObject> CreateDispatchObject(std::u16string_view progId);
+Result<ActivatedObject> CreateDispatchObject(std::u16string_view progId);
 
 // Loads a module and looks up one of its exported functions.
-crypt::CryptResult<ModuleHandle> LoadModule(const std::string& path);
+Result<ModuleHandle> LoadModule(const std::string& path);
 void* ModuleFunction(const ModuleHandle& module, const char* name);
 
 }  // namespace velsor

@@ -1,7 +1,7 @@
 #pragma once
 // IClassFactory and the object-safety interface, in COM's slot order.
 
-#include "platform/com/hresult.h"
+#include "platform/base/hresult.h"
 #include "platform/com/unknown.h"
 
 namespace velsor {

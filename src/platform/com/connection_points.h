@@ -2,7 +2,7 @@
 // Outgoing interfaces: the connection point container and its points, the property
 // notification sink and the class information a host asks for, in COM's slot order.
 
-#include "platform/com/hresult.h"
+#include "platform/base/hresult.h"
 #include "platform/com/unknown.h"
 
 namespace velsor {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/com/bstr.h"
-#include "platform/com/hresult.h"
+#include "platform/base/hresult.h"
 #include "platform/com/unknown.h"
 #include "platform/com/variant.h"
 

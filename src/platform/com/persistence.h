@@ -1,7 +1,7 @@
 #pragma once
 // The persistence interfaces and the stream and storage they write to, in COM's slot order.
 
-#include "platform/com/hresult.h"
+#include "platform/base/hresult.h"
 #include "platform/com/unknown.h"
 
 namespace velsor {

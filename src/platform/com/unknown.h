@@ -4,7 +4,7 @@
 // in Release.
 
 #include "platform/com/guid.h"
-#include "platform/com/types.h"
+#include "platform/base/win_types.h"
 #include "platform/com/variant.h"
 
 namespace velsor {

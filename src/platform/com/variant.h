@@ -1,7 +1,7 @@
 #pragma once
 // VARIANT for the value types that pages pass to the control and get back from it.
 
-#include "platform/com/types.h"
+#include "platform/base/win_types.h"
 
 namespace velsor {
 

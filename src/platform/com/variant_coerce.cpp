@@ -11,7 +11,7 @@
 
 #include "platform/codepage/utf.h"
 #include "platform/com/bstr.h"
-#include "platform/com/hresult.h"
+#include "platform/base/hresult.h"
 #include "platform/com/variant.h"
 
 namespace velsor {

@@ -6,7 +6,7 @@
 namespace velsor::crypt {
 namespace {
 
-CryptError OpenSslFailure(const char* what) {
+Error OpenSslFailure(const char* what) {
   char reason[256] = "";
   ERR_error_string_n(ERR_get_error(), reason, sizeof reason);
   ERR_clear_error();
@@ -76,7 +76,7 @@ NameAttribute NameAttribute::Bmp(std::string type, std::u16string_view text, boo
 
 EvpPkeyPtr GenerateRsaKey(int bits) { return EvpPkeyPtr(EVP_RSA_gen(static_cast<unsigned>(bits))); }
 
-CryptResult<X509Ptr> IssueCertificate(const CertificateRequest& request, const EVP_PKEY& subjectKey,
+Result<X509Ptr> IssueCertificate(const CertificateRequest& request, const EVP_PKEY& subjectKey,
                                       const X509* issuer, const EVP_PKEY& issuerKey) {
   X509Ptr certificate(X509_new());
   Asn1IntegerPtr serial = ExactInteger(request.serial);
@@ -113,7 +113,7 @@ CryptResult<X509Ptr> IssueCertificate(const CertificateRequest& request, const E
   return certificate;
 }
 
-CryptResult<X509CrlPtr> IssueCrl(const X509& issuer, const EVP_PKEY& issuerKey,
+Result<X509CrlPtr> IssueCrl(const X509& issuer, const EVP_PKEY& issuerKey,
                                  const std::vector<RevokedSerial>& revoked, std::time_t thisUpdate,
                                  std::time_t nextUpdate) {
   X509CrlPtr crl(X509_CRL_new());

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/bytes.h"
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/bytes.h"
+#include "platform/base/result.h"
 #include "platform/crypt/openssl_ptr.h"
 
 namespace velsor::crypt {
@@ -39,7 +39,7 @@ EvpPkeyPtr GenerateRsaKey(int bits);
 
 // With no issuer the certificate is self-signed with `issuerKey`, which must then be the
 // subject's own key.
-CryptResult<X509Ptr> IssueCertificate(const CertificateRequest& request, const EVP_PKEY& subjectKey,
+Result<X509Ptr> IssueCertificate(const CertificateRequest& request, const EVP_PKEY& subjectKey,
                                       const X509* issuer, const EVP_PKEY& issuerKey);
 
 struct RevokedSerial {
@@ -47,7 +47,7 @@ struct RevokedSerial {
   std::time_t when;
 };
 
-CryptResult<X509CrlPtr> IssueCrl(const X509& issuer, const EVP_PKEY& issuerKey,
+Result<X509CrlPtr> IssueCrl(const X509& issuer, const EVP_PKEY& issuerKey,
                                  const std::vector<RevokedSerial>& revoked, std::time_t thisUpdate,
                                  std::time_t nextUpdate);
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/crypt/der_reader.h"
-#include "platform/crypt/sqlite_db.h"
+#include "platform/base/storage/sqlite_db.h"
 
 namespace velsor::crypt {
 namespace {
@@ -18,7 +18,7 @@ std::optional<std::time_t> SecondsOf(const ASN1_TIME* time) {
 
 }  // namespace
 
-CryptResult<std::shared_ptr<CertContext>> CertContext::Parse(ByteView encoded) {
+Result<std::shared_ptr<CertContext>> CertContext::Parse(ByteView encoded) {
   const unsigned char* cursor = encoded.data();
   X509Ptr x509(d2i_X509(nullptr, &cursor, static_cast<long>(encoded.size())));
   if (!x509 || cursor != encoded.data() + encoded.size()) {
@@ -27,7 +27,7 @@ CryptResult<std::shared_ptr<CertContext>> CertContext::Parse(ByteView encoded) {
   return Build(Bytes(encoded.begin(), encoded.end()), std::move(x509));
 }
 
-CryptResult<std::shared_ptr<CertContext>> CertContext::Build(Bytes encoded, X509Ptr x509) {
+Result<std::shared_ptr<CertContext>> CertContext::Build(Bytes encoded, X509Ptr x509) {
   const auto fields = ReadTbsFields(encoded);
   const auto notBefore = SecondsOf(X509_get0_notBefore(x509.get()));
   const auto notAfter = SecondsOf(X509_get0_notAfter(x509.get()));
@@ -50,7 +50,7 @@ CryptResult<std::shared_ptr<CertContext>> CertContext::Build(Bytes encoded, X509
   return context;
 }
 
-CryptResult<CertContextPtr> CertContext::FromCertificate(const X509& certificate) {
+Result<CertContextPtr> CertContext::FromCertificate(const X509& certificate) {
   unsigned char* der = nullptr;
   const int length = i2d_X509(&certificate, &der);
   if (length <= 0) return Failure(CRYPT_E_OSS_ERROR, "the certificate cannot be encoded");
@@ -62,15 +62,15 @@ CryptResult<CertContextPtr> CertContext::FromCertificate(const X509& certificate
   return CertContextPtr(std::move(*built));
 }
 
-CryptResult<CertContextPtr> CertContext::FromEncoded(ByteView encoded) {
+Result<CertContextPtr> CertContext::FromEncoded(ByteView encoded) {
   auto parsed = Parse(encoded);
   if (!parsed) return parsed.error();
   return CertContextPtr(std::move(*parsed));
 }
 
-CryptResult<CertContextPtr> CertContext::FromStore(ByteView encoded, SystemStore store,
+Result<CertContextPtr> CertContext::FromStore(ByteView encoded, SystemStore store,
                                                    std::int64_t id,
-                                                   std::shared_ptr<Database> database) {
+                                                   std::shared_ptr<storage::Database> database) {
   auto parsed = Parse(encoded);
   if (!parsed) return parsed.error();
   auto context = std::move(*parsed);
@@ -88,7 +88,7 @@ std::vector<DWORD> CertContext::PropertyIds() const {
         "SELECT property FROM certificate_properties WHERE certificate = ?1 ORDER BY rowid");
     query.Bind(1, *storedId_);
     while (query.Step()) ids.push_back(static_cast<DWORD>(query.Integer(0)));
-  } catch (const SqliteError&) {
+  } catch (const storage::SqliteError&) {
     ids.clear();
   }
   return ids;
@@ -101,7 +101,7 @@ std::optional<Bytes> CertContext::Property(DWORD id) const {
         "SELECT value FROM certificate_properties WHERE certificate = ?1 AND property = ?2");
     query.Bind(1, *storedId_).Bind(2, std::int64_t{id});
     if (query.Step()) return query.Blob(0);
-  } catch (const SqliteError&) {
+  } catch (const storage::SqliteError&) {
   }
   return std::nullopt;
 }

@@ -8,15 +8,18 @@
 #include <string>
 #include <vector>
 
-#include "platform/bytes.h"
-#include "platform/com/types.h"
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/bytes.h"
+#include "platform/base/win_types.h"
+#include "platform/base/result.h"
 #include "platform/crypt/key_prov_info.h"
 #include "platform/crypt/openssl_ptr.h"
 
+namespace velsor::storage {
+class Database;
+}
+
 namespace velsor::crypt {
 
-class Database;
 class CertContext;
 using CertContextPtr = std::shared_ptr<const CertContext>;
 
@@ -29,9 +32,9 @@ class CertContext {
   };
 
   // A certificate outside any store; CRYPT_E_OSS_ERROR for bytes that are not one.
-  static CryptResult<CertContextPtr> FromEncoded(ByteView encoded);
+  static Result<CertContextPtr> FromEncoded(ByteView encoded);
   // Shares a certificate OpenSSL has decoded already (one found inside a message).
-  static CryptResult<CertContextPtr> FromCertificate(const X509& certificate);
+  static Result<CertContextPtr> FromCertificate(const X509& certificate);
 
   const Bytes& encoded() const { return encoded_; }
   const X509* x509() const { return x509_.get(); }
@@ -52,7 +55,7 @@ class CertContext {
   // Where the certificate is stored; nothing for one made from bytes.
   std::optional<SystemStore> store() const { return store_; }
   std::optional<std::int64_t> storedId() const { return storedId_; }
-  const std::shared_ptr<Database>& database() const { return database_; }
+  const std::shared_ptr<storage::Database>& database() const { return database_; }
 
   // Identifiers of the properties set on the certificate, in the order they were set.
   std::vector<DWORD> PropertyIds() const;
@@ -60,15 +63,15 @@ class CertContext {
   std::optional<KeyProvInfo> KeyProviderInfo() const;
 
   // Makes a context for a stored certificate; used by the stores.
-  static CryptResult<CertContextPtr> FromStore(ByteView encoded, SystemStore store, std::int64_t id,
-                                               std::shared_ptr<Database> database);
+  static Result<CertContextPtr> FromStore(ByteView encoded, SystemStore store, std::int64_t id,
+                                               std::shared_ptr<storage::Database> database);
 
   CertContext(Key, Bytes encoded, X509Ptr x509)
       : encoded_(std::move(encoded)), x509_(std::move(x509)) {}
 
  private:
-  static CryptResult<std::shared_ptr<CertContext>> Parse(ByteView encoded);
-  static CryptResult<std::shared_ptr<CertContext>> Build(Bytes encoded, X509Ptr x509);
+  static Result<std::shared_ptr<CertContext>> Parse(ByteView encoded);
+  static Result<std::shared_ptr<CertContext>> Build(Bytes encoded, X509Ptr x509);
 
   Bytes encoded_;
   X509Ptr x509_;
@@ -77,7 +80,7 @@ class CertContext {
   std::time_t notBefore_ = 0, notAfter_ = 0;
   std::optional<SystemStore> store_;
   std::optional<std::int64_t> storedId_;
-  std::shared_ptr<Database> database_;
+  std::shared_ptr<storage::Database> database_;
 };
 
 }  // namespace velsor::crypt

@@ -39,21 +39,21 @@ std::u16string_view SystemStoreName(SystemStore store) {
   return {};
 }
 
-CryptResult<CertStore> CertStore::Open(std::u16string_view name) {
+Result<CertStore> CertStore::Open(std::u16string_view name) {
   const auto store = SystemStoreNamed(name);
   if (!store) return Failure(E_INVALIDARG, "no store named " + codepage::Utf16ToUtf8(name));
   return Open(*store);
 }
 
-CryptResult<CertStore> CertStore::Open(std::u16string_view name,
-                                       std::shared_ptr<Database> database) {
+Result<CertStore> CertStore::Open(std::u16string_view name,
+                                       std::shared_ptr<storage::Database> database) {
   const auto store = SystemStoreNamed(name);
   if (!store) return Failure(E_INVALIDARG, "no store named " + codepage::Utf16ToUtf8(name));
   if (!database) return Open(*store);
   return Readable(CertStore(*store, std::move(database)));
 }
 
-CryptResult<CertStore> CertStore::Open(SystemStore store) {
+Result<CertStore> CertStore::Open(SystemStore store) {
   auto database = OpenCertStoreDatabase();
   if (!database) return database.error();
   return Readable(CertStore(store, std::move(*database)));
@@ -61,15 +61,15 @@ CryptResult<CertStore> CertStore::Open(SystemStore store) {
 
 // A damaged database can open and still fail every read; it is found out here, so that
 // the store counts as one that cannot be opened rather than as an empty one.
-CryptResult<CertStore> CertStore::Readable(CertStore store) {
+Result<CertStore> CertStore::Readable(CertStore store) {
   auto read = store.VisitNames([](const StoredCertNames&) { return false; });
   if (!read) return read.error();
   return store;
 }
 
-CryptResult<std::vector<CertContextPtr>> CertStore::Certificates(
+Result<std::vector<CertContextPtr>> CertStore::Certificates(
     std::vector<std::int64_t>* undecodable) const {
-  return GuardDatabase([&]() -> CryptResult<std::vector<CertContextPtr>> {
+  return storage::GuardDatabase([&]() -> Result<std::vector<CertContextPtr>> {
     std::vector<CertContextPtr> certificates;
     auto query =
         database_->Prepare("SELECT id, encoded FROM certificates WHERE store = ?1 ORDER BY id");
@@ -87,9 +87,9 @@ CryptResult<std::vector<CertContextPtr>> CertStore::Certificates(
   });
 }
 
-CryptResult<Done> CertStore::VisitNames(
+Result<Done> CertStore::VisitNames(
     const std::function<bool(const StoredCertNames&)>& visit) const {
-  return GuardDatabase([&]() -> CryptResult<Done> {
+  return storage::GuardDatabase([&]() -> Result<Done> {
     auto query = database_->Prepare(
         "SELECT c.id, n.subject, n.issuer, n.subject_simple, n.issuer_simple, n.serial, "
         "n.encoded_issuer, p.value FROM certificates c "
@@ -127,8 +127,8 @@ std::vector<CertContextPtr> CertStore::Matching(
   return certificates;
 }
 
-CryptResult<CertContextPtr> CertStore::Certificate(std::int64_t id) const {
-  return GuardDatabase([&]() -> CryptResult<CertContextPtr> {
+Result<CertContextPtr> CertStore::Certificate(std::int64_t id) const {
+  return storage::GuardDatabase([&]() -> Result<CertContextPtr> {
     auto query =
         database_->Prepare("SELECT encoded FROM certificates WHERE id = ?1 AND store = ?2");
     query.Bind(1, id).Bind(2, Key(store_));
@@ -137,22 +137,22 @@ CryptResult<CertContextPtr> CertStore::Certificate(std::int64_t id) const {
   });
 }
 
-CryptResult<CertContextPtr> CertStore::Add(ByteView encoded) {
+Result<CertContextPtr> CertStore::Add(ByteView encoded) {
   const Bytes copy(encoded.begin(), encoded.end());
   auto added = AddAll(std::span(&copy, 1));
   if (!added) return added.error();
   return std::move(added->front());
 }
 
-CryptResult<std::vector<CertContextPtr>> CertStore::AddAll(std::span<const Bytes> encodings) {
+Result<std::vector<CertContextPtr>> CertStore::AddAll(std::span<const Bytes> encodings) {
   std::vector<CertContextPtr> parsed;
   for (const Bytes& encoded : encodings) {
     auto certificate = CertContext::FromEncoded(encoded);
     if (!certificate) return certificate.error();
     parsed.push_back(std::move(*certificate));
   }
-  return GuardDatabase([&]() -> CryptResult<std::vector<CertContextPtr>> {
-    Database::Transaction transaction(*database_);
+  return storage::GuardDatabase([&]() -> Result<std::vector<CertContextPtr>> {
+    storage::Database::Transaction transaction(*database_);
     std::vector<CertContextPtr> added;
     for (const CertContextPtr& certificate : parsed) {
       const Bytes& encoded = certificate->encoded();
@@ -181,11 +181,11 @@ CryptResult<std::vector<CertContextPtr>> CertStore::AddAll(std::span<const Bytes
   });
 }
 
-CryptResult<Done> CertStore::Remove(const CertContext& certificate) {
+Result<Done> CertStore::Remove(const CertContext& certificate) {
   if (certificate.store() != store_ || !certificate.storedId()) {
     return Failure(CRYPT_E_NOT_FOUND, "the certificate is not in this store");
   }
-  return GuardDatabase([&]() -> CryptResult<Done> {
+  return storage::GuardDatabase([&]() -> Result<Done> {
     database_->Prepare("DELETE FROM certificates WHERE id = ?1")
         .Bind(1, *certificate.storedId())
         .Run();
@@ -193,11 +193,11 @@ CryptResult<Done> CertStore::Remove(const CertContext& certificate) {
   });
 }
 
-CryptResult<Done> CertStore::SetProperty(const CertContext& certificate, DWORD id, ByteView value) {
+Result<Done> CertStore::SetProperty(const CertContext& certificate, DWORD id, ByteView value) {
   if (certificate.store() != store_ || !certificate.storedId()) {
     return Failure(CRYPT_E_NOT_FOUND, "the certificate is not in this store");
   }
-  return GuardDatabase([&]() -> CryptResult<Done> {
+  return storage::GuardDatabase([&]() -> Result<Done> {
     database_
         ->Prepare(
             "INSERT INTO certificate_properties (certificate, property, value) VALUES (?1, ?2, ?3) "
@@ -210,8 +210,8 @@ CryptResult<Done> CertStore::SetProperty(const CertContext& certificate, DWORD i
   });
 }
 
-CryptResult<std::vector<Bytes>> CertStore::Crls() const {
-  return GuardDatabase([&]() -> CryptResult<std::vector<Bytes>> {
+Result<std::vector<Bytes>> CertStore::Crls() const {
+  return storage::GuardDatabase([&]() -> Result<std::vector<Bytes>> {
     std::vector<Bytes> crls;
     auto query = database_->Prepare("SELECT encoded FROM crls WHERE store = ?1 ORDER BY id");
     query.Bind(1, Key(store_));
@@ -220,13 +220,13 @@ CryptResult<std::vector<Bytes>> CertStore::Crls() const {
   });
 }
 
-CryptResult<Done> CertStore::AddCrl(ByteView encoded) {
+Result<Done> CertStore::AddCrl(ByteView encoded) {
   const unsigned char* cursor = encoded.data();
   X509CrlPtr crl(d2i_X509_CRL(nullptr, &cursor, static_cast<long>(encoded.size())));
   if (!crl || cursor != encoded.data() + encoded.size()) {
     return Failure(CRYPT_E_OSS_ERROR, "not a DER certificate revocation list");
   }
-  return GuardDatabase([&]() -> CryptResult<Done> {
+  return storage::GuardDatabase([&]() -> Result<Done> {
     database_->Prepare("INSERT INTO crls (store, encoded) VALUES (?1, ?2)")
         .Bind(1, Key(store_))
         .Bind(2, encoded)

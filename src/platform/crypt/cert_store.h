@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/crypt/cert_context.h"
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/result.h"
 #include "platform/crypt/stored_names.h"
 
 namespace velsor::crypt {
@@ -24,47 +24,47 @@ class CertStore {
  public:
   // E_INVALIDARG for a name that is not one of the four stores; the database's failure
   // when the store cannot be read.
-  static CryptResult<CertStore> Open(std::u16string_view name);
-  static CryptResult<CertStore> Open(SystemStore store);
+  static Result<CertStore> Open(std::u16string_view name);
+  static Result<CertStore> Open(SystemStore store);
   // On a connection the caller already has, so that one operation opens the file once.
-  static CryptResult<CertStore> Open(std::u16string_view name, std::shared_ptr<Database> database);
+  static Result<CertStore> Open(std::u16string_view name, std::shared_ptr<storage::Database> database);
 
   // Another of the user's stores on this store's connection.
-  CryptResult<CertStore> Sibling(std::u16string_view name) const { return Open(name, database_); }
-  const std::shared_ptr<Database>& database() const { return database_; }
+  Result<CertStore> Sibling(std::u16string_view name) const { return Open(name, database_); }
+  const std::shared_ptr<storage::Database>& database() const { return database_; }
 
   SystemStore which() const { return store_; }
 
   // The rows that no longer decode are left out; their ids go to `undecodable` if given.
-  CryptResult<std::vector<CertContextPtr>> Certificates(
+  Result<std::vector<CertContextPtr>> Certificates(
       std::vector<std::int64_t>* undecodable = nullptr) const;
   // Visits the names of the store's certificates in enumeration order, without decoding
   // them, until `visit` answers false.
-  CryptResult<Done> VisitNames(const std::function<bool(const StoredCertNames&)>& visit) const;
+  Result<Done> VisitNames(const std::function<bool(const StoredCertNames&)>& visit) const;
   // The certificates whose names `matches` accepts, in enumeration order, at most `most`
   // of them; only these are decoded. None when the store cannot be read.
   std::vector<CertContextPtr> Matching(const std::function<bool(const StoredCertNames&)>& matches,
                                        std::size_t most = SIZE_MAX) const;
   // The stored certificate with that id, decoded; CRYPT_E_NOT_FOUND when the store has none.
-  CryptResult<CertContextPtr> Certificate(std::int64_t id) const;
+  Result<CertContextPtr> Certificate(std::int64_t id) const;
   // Adds a certificate; one already in the store is kept and returned instead.
-  CryptResult<CertContextPtr> Add(ByteView encoded);
+  Result<CertContextPtr> Add(ByteView encoded);
   // Adds several in one transaction: all of them, or none when one cannot be added.
-  CryptResult<std::vector<CertContextPtr>> AddAll(std::span<const Bytes> encodings);
-  CryptResult<Done> Remove(const CertContext& certificate);
-  CryptResult<Done> SetProperty(const CertContext& certificate, DWORD id, ByteView value);
+  Result<std::vector<CertContextPtr>> AddAll(std::span<const Bytes> encodings);
+  Result<Done> Remove(const CertContext& certificate);
+  Result<Done> SetProperty(const CertContext& certificate, DWORD id, ByteView value);
 
-  CryptResult<std::vector<Bytes>> Crls() const;
-  CryptResult<Done> AddCrl(ByteView encoded);
+  Result<std::vector<Bytes>> Crls() const;
+  Result<Done> AddCrl(ByteView encoded);
 
-  CertStore(SystemStore store, std::shared_ptr<Database> database)
+  CertStore(SystemStore store, std::shared_ptr<storage::Database> database)
       : store_(store), database_(std::move(database)) {}
 
  private:
-  static CryptResult<CertStore> Readable(CertStore store);
+  static Result<CertStore> Readable(CertStore store);
 
   SystemStore store_;
-  std::shared_ptr<Database> database_;
+  std::shared_ptr<storage::Database> database_;
 };
 
 }  // namespace velsor::crypt

@@ -15,7 +15,7 @@ namespace {
 constexpr std::size_t kPiece = 1 << 20;
 
 // Runs the cipher over the input in pieces that fit OpenSSL's int lengths.
-CryptResult<Bytes> RunCipher(EVP_CIPHER_CTX& context, ByteView input, HRESULT finalError) {
+Result<Bytes> RunCipher(EVP_CIPHER_CTX& context, ByteView input, HRESULT finalError) {
   const std::size_t block = static_cast<std::size_t>(EVP_CIPHER_CTX_get_block_size(&context));
   if (input.size() > std::numeric_limits<std::size_t>::max() - 2 * block) {
     return Failure(E_OUTOFMEMORY, "content too large");
@@ -43,7 +43,7 @@ CryptResult<Bytes> RunCipher(EVP_CIPHER_CTX& context, ByteView input, HRESULT fi
 
 EncryptedContent::~EncryptedContent() { OPENSSL_cleanse(key.data(), key.size()); }
 
-CryptResult<EncryptedContent> EncryptContent(std::string_view cipherOid, ByteView content) {
+Result<EncryptedContent> EncryptContent(std::string_view cipherOid, ByteView content) {
   auto cipher = ContentCipherForOid(cipherOid);
   if (!cipher) return Failure(NTE_BAD_ALGID, "no such content-encryption algorithm");
   EvpCipherCtxPtr context(EVP_CIPHER_CTX_new());
@@ -79,7 +79,7 @@ namespace {
 
 // A decryption context for the algorithm, its IV (and RC2's key size) read from the
 // parameters; RC4 has none to read.
-CryptResult<EvpCipherCtxPtr> DecryptionContext(const X509_ALGOR& algorithm) {
+Result<EvpCipherCtxPtr> DecryptionContext(const X509_ALGOR& algorithm) {
   const ASN1_OBJECT* oid = nullptr;
   const void* parameterValue = nullptr;
   int parameterType = V_ASN1_UNDEF;
@@ -101,7 +101,7 @@ CryptResult<EvpCipherCtxPtr> DecryptionContext(const X509_ALGOR& algorithm) {
 
 }  // namespace
 
-CryptResult<std::size_t> ContentKeySize(const X509_ALGOR& algorithm) {
+Result<std::size_t> ContentKeySize(const X509_ALGOR& algorithm) {
   auto context = DecryptionContext(algorithm);
   if (!context) return context.error();
   const int size = EVP_CIPHER_CTX_get_key_length(context->get());
@@ -109,7 +109,7 @@ CryptResult<std::size_t> ContentKeySize(const X509_ALGOR& algorithm) {
   return static_cast<std::size_t>(size);
 }
 
-CryptResult<Bytes> DecryptContent(const X509_ALGOR& algorithm, ByteView key, ByteView ciphertext) {
+Result<Bytes> DecryptContent(const X509_ALGOR& algorithm, ByteView key, ByteView ciphertext) {
   auto context = DecryptionContext(algorithm);
   if (!context) return context.error();
   if (key.size() != static_cast<std::size_t>(EVP_CIPHER_CTX_get_key_length(context->get())) &&
@@ -122,7 +122,7 @@ CryptResult<Bytes> DecryptContent(const X509_ALGOR& algorithm, ByteView key, Byt
   return RunCipher(**context, ciphertext, NTE_BAD_DATA);
 }
 
-CryptResult<Bytes> WrapKey(const X509& recipient, ByteView key) {
+Result<Bytes> WrapKey(const X509& recipient, ByteView key) {
   EVP_PKEY* publicKey = X509_get0_pubkey(&recipient);
   if (publicKey == nullptr) return OpenSslError(CRYPT_E_OSS_ERROR, "recipient key");
   EvpPkeyCtxPtr context(EVP_PKEY_CTX_new_from_pkey(nullptr, publicKey, nullptr));
@@ -140,7 +140,7 @@ CryptResult<Bytes> WrapKey(const X509& recipient, ByteView key) {
   return wrapped;
 }
 
-CryptResult<Bytes> UnwrapKeyOrDecoy(EVP_PKEY& privateKey, ByteView wrapped, std::size_t keySize) {
+Result<Bytes> UnwrapKeyOrDecoy(EVP_PKEY& privateKey, ByteView wrapped, std::size_t keySize) {
   // The decoy is drawn before the attempt and the same steps follow either outcome, so
   // neither the result nor the work tells whether the padding was right.
   Bytes key(keySize);
@@ -161,7 +161,7 @@ CryptResult<Bytes> UnwrapKeyOrDecoy(EVP_PKEY& privateKey, ByteView wrapped, std:
   return key;
 }
 
-CryptResult<Bytes> UnwrapKey(EVP_PKEY& privateKey, ByteView wrapped) {
+Result<Bytes> UnwrapKey(EVP_PKEY& privateKey, ByteView wrapped) {
   EvpPkeyCtxPtr context(EVP_PKEY_CTX_new_from_pkey(nullptr, &privateKey, nullptr));
   std::size_t size = 0;
   if (!context || EVP_PKEY_decrypt_init(context.get()) != 1 ||

@@ -6,8 +6,8 @@
 
 #include <string_view>
 
-#include "platform/bytes.h"
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/bytes.h"
+#include "platform/base/result.h"
 #include "platform/crypt/openssl_ptr.h"
 
 namespace velsor::crypt {
@@ -25,22 +25,22 @@ struct EncryptedContent {
 };
 
 // NTE_BAD_ALGID for a cipher OID the providers do not know.
-CryptResult<EncryptedContent> EncryptContent(std::string_view cipherOid, ByteView content);
+Result<EncryptedContent> EncryptContent(std::string_view cipherOid, ByteView content);
 
 // NTE_BAD_ALGID for an unknown cipher, CRYPT_E_OSS_ERROR for parameters that cannot be
 // read, NTE_BAD_KEY for a key of the wrong size, NTE_BAD_DATA when the padding is wrong.
 // RC4 ignores its parameters, NULL or absent.
-CryptResult<Bytes> DecryptContent(const X509_ALGOR& algorithm, ByteView key, ByteView ciphertext);
+Result<Bytes> DecryptContent(const X509_ALGOR& algorithm, ByteView key, ByteView ciphertext);
 // The size of the content key the algorithm and its parameters call for.
-CryptResult<std::size_t> ContentKeySize(const X509_ALGOR& algorithm);
+Result<std::size_t> ContentKeySize(const X509_ALGOR& algorithm);
 
-CryptResult<Bytes> WrapKey(const X509& recipient, ByteView key);
+Result<Bytes> WrapKey(const X509& recipient, ByteView key);
 // NTE_BAD_DATA when the key does not open the wrapped key.
-CryptResult<Bytes> UnwrapKey(EVP_PKEY& privateKey, ByteView wrapped);
+Result<Bytes> UnwrapKey(EVP_PKEY& privateKey, ByteView wrapped);
 // A key of `keySize` bytes: the wrapped one when it unwraps to that size, else random
 // bytes, so that a message whose key transport is malformed fails later exactly as one
 // with a wrong key (the countermeasure of RFC 3218): the private key is no padding oracle.
 // Fails only when no random bytes can be had.
-CryptResult<Bytes> UnwrapKeyOrDecoy(EVP_PKEY& privateKey, ByteView wrapped, std::size_t keySize);
+Result<Bytes> UnwrapKeyOrDecoy(EVP_PKEY& privateKey, ByteView wrapped, std::size_t keySize);
 
 }  // namespace velsor::crypt

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 
 namespace velsor::crypt {
 

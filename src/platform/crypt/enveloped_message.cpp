@@ -20,7 +20,7 @@ bool FitsInt(std::size_t size) {
   return size <= static_cast<std::size_t>(std::numeric_limits<int>::max());
 }
 
-CryptResult<Bytes> Envelope(const CertContext& recipient, std::string_view symmetricOid,
+Result<Bytes> Envelope(const CertContext& recipient, std::string_view symmetricOid,
                             ByteView content, int innerType) {
   if (!FitsInt(content.size())) return Failure(E_OUTOFMEMORY, "content too large");
   auto encrypted = EncryptContent(symmetricOid, content);
@@ -99,7 +99,7 @@ struct Unwrapped {
   CertContextPtr recipient;
   Bytes key;
 };
-CryptResult<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients,
+Result<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients,
                                      const CertStore& personal, std::size_t keySize,
                                      const KeyUseApproval& approve) {
   for (int i = 0; i < sk_PKCS7_RECIP_INFO_num(recipients); ++i) {
@@ -128,7 +128,7 @@ CryptResult<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients,
 }
 
 // A wrong content key and a key transport that does not unwrap end here alike.
-CryptError NotOpened() { return Failure(NTE_BAD_DATA, "the user's key does not open the message"); }
+Error NotOpened() { return Failure(NTE_BAD_DATA, "the user's key does not open the message"); }
 
 struct Decrypted {
   Pkcs7Ptr message;
@@ -137,7 +137,7 @@ struct Decrypted {
   int innerType = NID_undef;
 };
 
-CryptResult<Decrypted> Decrypt(ByteView encoded, const CertStore& personal,
+Result<Decrypted> Decrypt(ByteView encoded, const CertStore& personal,
                                const KeyUseApproval& approve) {
   auto message = DecodePkcs7(encoded);
   if (!message) return message.error();
@@ -167,7 +167,7 @@ CryptResult<Decrypted> Decrypt(ByteView encoded, const CertStore& personal,
 
 // The signer part of a signedAndEnvelopedData as a SignedData over the decrypted
 // content, so that one verifier serves every form.
-CryptResult<Pkcs7Ptr> SignedPartOf(const PKCS7& envelope, ByteView content) {
+Result<Pkcs7Ptr> SignedPartOf(const PKCS7& envelope, ByteView content) {
   const PKCS7_SIGN_ENVELOPE& parts = *envelope.d.signed_and_enveloped;
   Pkcs7Ptr signedData(PKCS7_new());
   if (!signedData || PKCS7_set_type(signedData.get(), NID_pkcs7_signed) != 1 ||
@@ -194,12 +194,12 @@ CryptResult<Pkcs7Ptr> SignedPartOf(const PKCS7& envelope, ByteView content) {
 
 }  // namespace
 
-CryptResult<Bytes> EnvelopePkcs7(const CertContext& recipient, std::string_view symmetricOid,
+Result<Bytes> EnvelopePkcs7(const CertContext& recipient, std::string_view symmetricOid,
                                  ByteView content) {
   return Envelope(recipient, symmetricOid, content, NID_pkcs7_data);
 }
 
-CryptResult<Bytes> SignAndEnvelopePkcs7(const CertContext& signer, std::string_view digestOid,
+Result<Bytes> SignAndEnvelopePkcs7(const CertContext& signer, std::string_view digestOid,
                                         const CertContext& recipient, std::string_view symmetricOid,
                                         ByteView content) {
   auto signedData = SignPkcs7(signer, digestOid, content, false);
@@ -207,7 +207,7 @@ CryptResult<Bytes> SignAndEnvelopePkcs7(const CertContext& signer, std::string_v
   return Envelope(recipient, symmetricOid, *signedData, NID_pkcs7_signed);
 }
 
-CryptResult<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& personal,
+Result<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& personal,
                                               const KeyUseApproval& approve) {
   auto decrypted = Decrypt(message, personal, approve);
   if (!decrypted) return decrypted.error();
@@ -217,12 +217,12 @@ CryptResult<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore&
   return OpenedEnvelope{std::move(decrypted->recipient), std::move(decrypted->content)};
 }
 
-CryptResult<OpenedSignedEnvelope> OpenSignedEnvelopePkcs7(ByteView message,
+Result<OpenedSignedEnvelope> OpenSignedEnvelopePkcs7(ByteView message,
                                                           const CertStore& personal,
                                                           const KeyUseApproval& approve) {
   auto decrypted = Decrypt(message, personal, approve);
   if (!decrypted) return decrypted.error();
-  CryptResult<VerifiedMessage> verified = Failure(CRYPT_E_UNEXPECTED_MSG_TYPE, "not signed");
+  Result<VerifiedMessage> verified = Failure(CRYPT_E_UNEXPECTED_MSG_TYPE, "not signed");
   if (PKCS7_type_is_signedAndEnveloped(decrypted->message.get())) {
     auto signedPart = SignedPartOf(*decrypted->message, decrypted->content);
     if (!signedPart) return signedPart.error();

@@ -14,17 +14,17 @@
 #include <functional>
 #include <string_view>
 
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/result.h"
 
 namespace velsor::crypt {
 
-CryptResult<Bytes> EnvelopePkcs7(const CertContext& recipient, std::string_view symmetricOid,
+Result<Bytes> EnvelopePkcs7(const CertContext& recipient, std::string_view symmetricOid,
                                  ByteView content);
 
-CryptResult<Bytes> SignAndEnvelopePkcs7(const CertContext& signer, std::string_view digestOid,
+Result<Bytes> SignAndEnvelopePkcs7(const CertContext& signer, std::string_view digestOid,
                                         const CertContext& recipient, std::string_view symmetricOid,
                                         ByteView content);
 
@@ -38,7 +38,7 @@ struct OpenedEnvelope {
 using KeyUseApproval = std::function<bool(const CertContext& recipient)>;
 
 // Opens an EnvelopedData with the private key of a certificate in `personal`.
-CryptResult<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& personal,
+Result<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& personal,
                                               const KeyUseApproval& approve = {});
 
 struct OpenedSignedEnvelope {
@@ -48,7 +48,7 @@ struct OpenedSignedEnvelope {
 };
 
 // Opens a signed-and-enveloped message and checks its first signer's signature.
-CryptResult<OpenedSignedEnvelope> OpenSignedEnvelopePkcs7(ByteView message,
+Result<OpenedSignedEnvelope> OpenSignedEnvelopePkcs7(ByteView message,
                                                           const CertStore& personal,
                                                           const KeyUseApproval& approve = {});
 

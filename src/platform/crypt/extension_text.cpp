@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/codepage/utf.h"
-#include "platform/hex.h"
+#include "platform/base/hex.h"
 
 namespace velsor::crypt {
 namespace {

@@ -12,7 +12,7 @@ namespace {
 
 // A signature context over a finished digest: RSA with PKCS#1 v1.5 padding and the
 // digest's DigestInfo.
-CryptResult<EvpPkeyCtxPtr> RsaContext(EVP_PKEY& key, const EVP_MD* digest, bool signing) {
+Result<EvpPkeyCtxPtr> RsaContext(EVP_PKEY& key, const EVP_MD* digest, bool signing) {
   EvpPkeyCtxPtr context(EVP_PKEY_CTX_new_from_pkey(nullptr, &key, nullptr));
   if (!context) return OpenSslError(E_OUTOFMEMORY, "key context");
   const int initialised =
@@ -26,7 +26,7 @@ CryptResult<EvpPkeyCtxPtr> RsaContext(EVP_PKEY& key, const EVP_MD* digest, bool 
 
 }  // namespace
 
-CryptResult<HashObject> HashObject::Create(std::string_view digestOid) {
+Result<HashObject> HashObject::Create(std::string_view digestOid) {
   const EVP_MD* digest = DigestForOid(digestOid);
   if (digest == nullptr) return Failure(NTE_BAD_ALGID, "no such digest algorithm");
   EvpMdCtxPtr context(EVP_MD_CTX_new());
@@ -36,14 +36,14 @@ CryptResult<HashObject> HashObject::Create(std::string_view digestOid) {
   return HashObject(digest, std::move(context));
 }
 
-CryptResult<Done> HashObject::Update(ByteView data) {
+Result<Done> HashObject::Update(ByteView data) {
   if (EVP_DigestUpdate(context_.get(), data.data(), data.size()) != 1) {
     return OpenSslError(E_FAIL, "hashing");
   }
   return Done{};
 }
 
-CryptResult<Bytes> HashObject::Finish() {
+Result<Bytes> HashObject::Finish() {
   Bytes value(static_cast<std::size_t>(EVP_MD_get_size(digest_)));
   unsigned int size = 0;
   if (EVP_DigestFinal_ex(context_.get(), value.data(), &size) != 1) {
@@ -53,7 +53,7 @@ CryptResult<Bytes> HashObject::Finish() {
   return value;
 }
 
-CryptResult<Bytes> HashObject::SignLeastSignificantFirst(const EVP_PKEY* key) {
+Result<Bytes> HashObject::SignLeastSignificantFirst(const EVP_PKEY* key) {
   if (key == nullptr) return Failure(NTE_NO_KEY, "no private key");
   auto value = Finish();
   if (!value) return value.error();
@@ -72,7 +72,7 @@ CryptResult<Bytes> HashObject::SignLeastSignificantFirst(const EVP_PKEY* key) {
   return signature;
 }
 
-CryptResult<Done> HashObject::VerifyLeastSignificantFirst(EVP_PKEY& publicKey, ByteView signature) {
+Result<Done> HashObject::VerifyLeastSignificantFirst(EVP_PKEY& publicKey, ByteView signature) {
   auto value = Finish();
   if (!value) return value.error();
   auto context = RsaContext(publicKey, digest_, false);
@@ -85,13 +85,13 @@ CryptResult<Done> HashObject::VerifyLeastSignificantFirst(EVP_PKEY& publicKey, B
   return Done{};
 }
 
-CryptResult<EvpPkeyPtr> ImportPublicKey(const CertContext& certificate) {
+Result<EvpPkeyPtr> ImportPublicKey(const CertContext& certificate) {
   EvpPkeyPtr key(X509_get_pubkey(const_cast<X509*>(certificate.x509())));
   if (!key) return OpenSslError(CRYPT_E_OSS_ERROR, "public key");
   return key;
 }
 
-CryptResult<Bytes> HashMessage(std::string_view digestOid, ByteView content) {
+Result<Bytes> HashMessage(std::string_view digestOid, ByteView content) {
   auto hash = HashObject::Create(digestOid);
   if (!hash) return hash.error();
   if (auto updated = hash->Update(content); !updated) return updated.error();

@@ -7,9 +7,9 @@
 
 #include <string_view>
 
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 #include "platform/crypt/cert_context.h"
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/result.h"
 #include "platform/crypt/openssl_ptr.h"
 
 namespace velsor::crypt {
@@ -19,17 +19,17 @@ using EvpMdCtxPtr = std::unique_ptr<EVP_MD_CTX, OpenSslFree<EVP_MD_CTX_free>>;
 class HashObject {
  public:
   // NTE_BAD_ALGID for a digest OID the providers do not know.
-  static CryptResult<HashObject> Create(std::string_view digestOid);
+  static Result<HashObject> Create(std::string_view digestOid);
 
-  CryptResult<Done> Update(ByteView data);
+  Result<Done> Update(ByteView data);
   // Finishes the hash: its value.
-  CryptResult<Bytes> Finish();
+  Result<Bytes> Finish();
 
   // Finishes the hash and signs it; NTE_NO_KEY without a key, NTE_BAD_KEY for a key
   // that cannot sign.
-  CryptResult<Bytes> SignLeastSignificantFirst(const EVP_PKEY* key);
+  Result<Bytes> SignLeastSignificantFirst(const EVP_PKEY* key);
   // Finishes the hash and checks the signature; NTE_BAD_SIGNATURE when it does not match.
-  CryptResult<Done> VerifyLeastSignificantFirst(EVP_PKEY& publicKey, ByteView signature);
+  Result<Done> VerifyLeastSignificantFirst(EVP_PKEY& publicKey, ByteView signature);
 
  private:
   HashObject(const EVP_MD* digest, EvpMdCtxPtr context)
@@ -40,9 +40,9 @@ class HashObject {
 };
 
 // The certificate's public key; CRYPT_E_OSS_ERROR when it cannot be read.
-CryptResult<EvpPkeyPtr> ImportPublicKey(const CertContext& certificate);
+Result<EvpPkeyPtr> ImportPublicKey(const CertContext& certificate);
 
 // The digest of a byte string; NTE_BAD_ALGID for an unknown OID.
-CryptResult<Bytes> HashMessage(std::string_view digestOid, ByteView content);
+Result<Bytes> HashMessage(std::string_view digestOid, ByteView content);
 
 }  // namespace velsor::crypt

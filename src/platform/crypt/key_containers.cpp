@@ -10,7 +10,7 @@
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/stored_names.h"
 #include "platform/crypt/user_data.h"
-#include "platform/hex.h"
+#include "platform/base/hex.h"
 
 namespace velsor::crypt {
 namespace {
@@ -40,19 +40,19 @@ bool KnownProvider(std::u16string_view provider) {
   return provider == MS_ENHANCED_PROV || provider == MS_DEF_PROV;
 }
 
-bool ContainerExists(Database& database, const std::string& name) {
+bool ContainerExists(storage::Database& database, const std::string& name) {
   auto query = database.Prepare("SELECT 1 FROM key_containers WHERE name = ?1");
   query.Bind(1, name);
   return query.Step();
 }
 
-bool ContainerHoldsKeys(Database& database, const std::string& name) {
+bool ContainerHoldsKeys(storage::Database& database, const std::string& name) {
   auto query = database.Prepare("SELECT 1 FROM container_keys WHERE container = ?1");
   query.Bind(1, name);
   return query.Step();
 }
 
-CryptResult<Bytes> Pkcs8Of(const EVP_PKEY& key) {
+Result<Bytes> Pkcs8Of(const EVP_PKEY& key) {
   Pkcs8Ptr info(EVP_PKEY2PKCS8(&key));
   if (!info) return Failure(NTE_BAD_KEYSET, "the key cannot be stored as PKCS#8");
   unsigned char* der = nullptr;
@@ -63,7 +63,7 @@ CryptResult<Bytes> Pkcs8Of(const EVP_PKEY& key) {
   return bytes;
 }
 
-void InsertKey(Database& database, const std::string& container, DWORD keySpec,
+void InsertKey(storage::Database& database, const std::string& container, DWORD keySpec,
                const Bytes& pkcs8) {
   database.Prepare("INSERT INTO container_keys (container, key_spec, pkcs8) VALUES (?1, ?2, ?3)")
       .Bind(1, container)
@@ -92,22 +92,22 @@ std::u16string DefaultContainerName() {
   return name;
 }
 
-CryptResult<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_view> container,
+Result<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_view> container,
                                                   std::u16string_view provider, DWORD provType,
-                                                  DWORD flags, std::shared_ptr<Database> open) {
+                                                  DWORD flags, std::shared_ptr<storage::Database> open) {
   if (!KnownProvider(provider)) return Failure(NTE_KEYSET_NOT_DEF, "unknown provider");
   if (provType != PROV_RSA_FULL) return Failure(NTE_PROV_TYPE_NOT_DEF, "unknown provider type");
   auto database =
-      open ? CryptResult<std::shared_ptr<Database>>(std::move(open)) : OpenCertStoreDatabase();
+      open ? Result<std::shared_ptr<storage::Database>>(std::move(open)) : OpenCertStoreDatabase();
   if (!database) return database.error();
   if (flags & CRYPT_VERIFYCONTEXT) {
     return CryptProvider(std::u16string(provider), std::nullopt, std::move(*database));
   }
   const std::u16string name(container.value_or(DefaultContainerName()));
   const std::string key = codepage::Utf16ToUtf8(name);
-  return GuardDatabase([&]() -> CryptResult<CryptProvider> {
-    Database& db = **database;
-    Database::Transaction transaction(db);
+  return storage::GuardDatabase([&]() -> Result<CryptProvider> {
+    storage::Database& db = **database;
+    storage::Database::Transaction transaction(db);
     const bool exists = ContainerExists(db, key);
     if (flags & CRYPT_DELETEKEYSET) {
       if (!exists) return Failure(NTE_BAD_KEYSET, "no such key container");
@@ -129,9 +129,9 @@ CryptResult<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_v
   });
 }
 
-CryptResult<EvpPkeyPtr> CryptProvider::PrivateKey(DWORD keySpec) const {
+Result<EvpPkeyPtr> CryptProvider::PrivateKey(DWORD keySpec) const {
   if (!container_) return Failure(NTE_NO_KEY, "a verification context has no keys");
-  return GuardDatabase([&]() -> CryptResult<EvpPkeyPtr> {
+  return storage::GuardDatabase([&]() -> Result<EvpPkeyPtr> {
     auto query = database_->Prepare(
         "SELECT pkcs8 FROM container_keys WHERE container = ?1 AND key_spec = ?2");
     query.Bind(1, codepage::Utf16ToUtf8(*container_)).Bind(2, std::int64_t{keySpec});
@@ -144,15 +144,15 @@ CryptResult<EvpPkeyPtr> CryptProvider::PrivateKey(DWORD keySpec) const {
   });
 }
 
-CryptResult<Done> CryptProvider::StoreKey(DWORD keySpec, const EVP_PKEY& key) {
+Result<Done> CryptProvider::StoreKey(DWORD keySpec, const EVP_PKEY& key) {
   if (!container_) return Failure(NTE_BAD_KEYSET, "a verification context has no container");
   if (keySpec != AT_KEYEXCHANGE && keySpec != AT_SIGNATURE) {
     return Failure(E_INVALIDARG, "a key is an exchange or a signature key");
   }
   auto pkcs8 = Pkcs8Of(key);
   if (!pkcs8) return pkcs8.error();
-  return GuardDatabase([&]() -> CryptResult<Done> {
-    Database::Transaction transaction(*database_);
+  return storage::GuardDatabase([&]() -> Result<Done> {
+    storage::Database::Transaction transaction(*database_);
     const std::string name = codepage::Utf16ToUtf8(*container_);
     auto existing =
         database_->Prepare("SELECT 1 FROM container_keys WHERE container = ?1 AND key_spec = ?2");
@@ -166,7 +166,7 @@ CryptResult<Done> CryptProvider::StoreKey(DWORD keySpec, const EVP_PKEY& key) {
 }
 
 DefaultContext AcquireDefaultContext(std::u16string_view provider,
-                                     const std::shared_ptr<Database>& database) {
+                                     const std::shared_ptr<storage::Database>& database) {
   // Opening an existing container first gives the same outcome as creating it and falling
   // back on NTE_EXISTS, without a write on every call.
   if (CryptProvider::Acquire(std::nullopt, provider, PROV_RSA_FULL, 0, database)) {
@@ -180,7 +180,7 @@ DefaultContext AcquireDefaultContext(std::u16string_view provider,
   return existing ? DefaultContext::Acquired : DefaultContext::Unavailable;
 }
 
-CryptResult<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const EVP_PKEY& key,
+Result<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const EVP_PKEY& key,
                                                      DWORD keySpec, std::u16string_view provider) {
   if (!KnownProvider(provider)) return Failure(NTE_KEYSET_NOT_DEF, "unknown provider");
   if (keySpec != AT_KEYEXCHANGE && keySpec != AT_SIGNATURE) {
@@ -203,9 +203,9 @@ CryptResult<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const
   link.containerName = codepage::Utf8ToUtf16(container);
   link.providerName = std::u16string(provider);
   link.keySpec = keySpec;
-  return GuardDatabase([&]() -> CryptResult<CertContextPtr> {
-    Database& db = **database;
-    Database::Transaction transaction(db);
+  return storage::GuardDatabase([&]() -> Result<CertContextPtr> {
+    storage::Database& db = **database;
+    storage::Database::Transaction transaction(db);
     db.Prepare("INSERT INTO key_containers (name) VALUES (?1)").Bind(1, container).Run();
     InsertKey(db, container, keySpec, *pkcs8);
     db.Prepare("INSERT INTO certificates (store, encoded) VALUES (?1, ?2)")

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 #include "platform/crypt/cert_context.h"
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/result.h"
 #include "platform/crypt/openssl_ptr.h"
 
 namespace velsor::crypt {
@@ -36,22 +36,22 @@ class CryptProvider {
   // container (NTE_EXISTS when it is there already); without it the container must exist
   // (NTE_BAD_KEYSET). CRYPT_VERIFYCONTEXT opens no container at all. CRYPT_DELETEKEYSET
   // removes an empty container and refuses one that holds keys.
-  static CryptResult<CryptProvider> Acquire(std::optional<std::u16string_view> container,
+  static Result<CryptProvider> Acquire(std::optional<std::u16string_view> container,
                                             std::u16string_view provider, DWORD provType,
                                             DWORD flags,
-                                            std::shared_ptr<Database> database = nullptr);
+                                            std::shared_ptr<storage::Database> database = nullptr);
 
   const std::u16string& providerName() const { return provider_; }
   const std::optional<std::u16string>& containerName() const { return container_; }
 
   // The container's key of that spec; NTE_NO_KEY when it holds none.
-  CryptResult<EvpPkeyPtr> PrivateKey(DWORD keySpec) const;
+  Result<EvpPkeyPtr> PrivateKey(DWORD keySpec) const;
   // Stores a key as the container's exchange or signature key; NTE_EXISTS when the
   // container has one of that spec already.
-  CryptResult<Done> StoreKey(DWORD keySpec, const EVP_PKEY& key);
+  Result<Done> StoreKey(DWORD keySpec, const EVP_PKEY& key);
 
   CryptProvider(std::u16string provider, std::optional<std::u16string> container,
-                std::shared_ptr<Database> database)
+                std::shared_ptr<storage::Database> database)
       : provider_(std::move(provider)),
         container_(std::move(container)),
         database_(std::move(database)) {}
@@ -59,7 +59,7 @@ class CryptProvider {
  private:
   std::u16string provider_;
   std::optional<std::u16string> container_;
-  std::shared_ptr<Database> database_;
+  std::shared_ptr<storage::Database> database_;
 };
 
 // A context on the default container of `provider` for the engines: created when
@@ -68,12 +68,12 @@ class CryptProvider {
 // engines go on without one.
 enum class DefaultContext { Acquired, WithoutContext, Unavailable };
 DefaultContext AcquireDefaultContext(std::u16string_view provider,
-                                     const std::shared_ptr<Database>& database = nullptr);
+                                     const std::shared_ptr<storage::Database>& database = nullptr);
 
 // Puts a certificate and its private key in place in one transaction: a new container
 // under `provider` holding the key as `keySpec`, and the certificate in "MY" linked to it
 // by its key provider information. Either all of it is stored or none of it.
-CryptResult<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const EVP_PKEY& key,
+Result<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const EVP_PKEY& key,
                                                      DWORD keySpec, std::u16string_view provider);
 
 }  // namespace velsor::crypt

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/bytes.h"
-#include "platform/com/types.h"
+#include "platform/base/bytes.h"
+#include "platform/base/win_types.h"
 
 namespace velsor::crypt {
 

@@ -4,7 +4,7 @@
 
 namespace velsor::crypt {
 
-CryptError OpenSslError(HRESULT code, const char* what) {
+Error OpenSslError(HRESULT code, const char* what) {
   char reason[256] = "";
   ERR_error_string_n(ERR_peek_last_error(), reason, sizeof reason);
   ERR_clear_error();

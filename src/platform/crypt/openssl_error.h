@@ -2,10 +2,10 @@
 // A platform error value with OpenSSL's reason for people to read; clears OpenSSL's
 // error queue so that no stale reason is reported later.
 
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/result.h"
 
 namespace velsor::crypt {
 
-CryptError OpenSslError(HRESULT code, const char* what);
+Error OpenSslError(HRESULT code, const char* what);
 
 }  // namespace velsor::crypt

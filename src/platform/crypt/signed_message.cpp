@@ -48,7 +48,7 @@ std::size_t InnerDataSize(const PKCS7& message) {
 
 }  // namespace
 
-CryptResult<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate) {
+Result<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate) {
   const auto link = certificate.KeyProviderInfo();
   if (!link) return Failure(CRYPT_E_NO_KEY_PROPERTY, "the certificate is linked to no private key");
   auto provider =
@@ -60,7 +60,7 @@ CryptResult<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate) {
   return key;
 }
 
-CryptResult<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid,
+Result<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid,
                              ByteView content, bool detached) {
   const EVP_MD* digest = DigestForOid(digestOid);
   if (digest == nullptr) return Failure(NTE_BAD_ALGID, "no such digest algorithm");
@@ -96,7 +96,7 @@ CryptResult<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestO
   return EncodePkcs7(*message);
 }
 
-CryptResult<Bytes> EncodePkcs7(PKCS7& message) {
+Result<Bytes> EncodePkcs7(PKCS7& message) {
   // Written straight into the result: big content is not held a third time.
   const int length = i2d_PKCS7(&message, nullptr);
   if (length <= 0) return OpenSslError(CRYPT_E_OSS_ERROR, "encoding");
@@ -106,7 +106,7 @@ CryptResult<Bytes> EncodePkcs7(PKCS7& message) {
   return encoded;
 }
 
-CryptResult<VerifiedMessage> VerifyPkcs7(Bytes message, const ByteView* detachedContent) {
+Result<VerifiedMessage> VerifyPkcs7(Bytes message, const ByteView* detachedContent) {
   auto parsed = DecodePkcs7(message);
   // The parsed form holds all the message holds; the encoding goes before the content is
   // read out a second time.
@@ -115,7 +115,7 @@ CryptResult<VerifiedMessage> VerifyPkcs7(Bytes message, const ByteView* detached
   return VerifyDecodedPkcs7(**parsed, detachedContent);
 }
 
-CryptResult<Pkcs7Ptr> DecodePkcs7(ByteView message) {
+Result<Pkcs7Ptr> DecodePkcs7(ByteView message) {
   if (message.size() > static_cast<std::size_t>(std::numeric_limits<long>::max())) {
     return Failure(CRYPT_E_OSS_ERROR, "message too large");
   }
@@ -125,7 +125,7 @@ CryptResult<Pkcs7Ptr> DecodePkcs7(ByteView message) {
   return parsed;
 }
 
-CryptResult<VerifiedMessage> VerifyDecodedPkcs7(PKCS7& message, const ByteView* detachedContent) {
+Result<VerifiedMessage> VerifyDecodedPkcs7(PKCS7& message, const ByteView* detachedContent) {
   PKCS7* parsed = &message;
   if (!PKCS7_type_is_signed(parsed)) {
     return Failure(CRYPT_E_UNEXPECTED_MSG_TYPE, "not a signed message");

@@ -8,9 +8,9 @@
 
 #include <string_view>
 
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 #include "platform/crypt/cert_context.h"
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/result.h"
 #include "platform/crypt/openssl_ptr.h"
 
 namespace velsor::crypt {
@@ -20,9 +20,9 @@ inline constexpr HRESULT CRYPT_E_SIGNER_NOT_FOUND = Hr(0x8009100E);
 inline constexpr HRESULT CRYPT_E_NO_SIGNER = Hr(0x8009200E);
 
 // The private key linked to a certificate; CRYPT_E_NO_KEY_PROPERTY without one.
-CryptResult<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate);
+Result<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate);
 
-CryptResult<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid,
+Result<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid,
                              ByteView content, bool detached);
 
 struct VerifiedMessage {
@@ -33,13 +33,13 @@ struct VerifiedMessage {
 // Checks the first signer's signature. `detachedContent` is the signed content of a
 // detached message; without it the content is the one inside the message. The encoded
 // message is released once it is parsed.
-CryptResult<VerifiedMessage> VerifyPkcs7(Bytes message, const ByteView* detachedContent);
+Result<VerifiedMessage> VerifyPkcs7(Bytes message, const ByteView* detachedContent);
 
 // DER; CRYPT_E_OSS_ERROR when the message cannot be encoded.
-CryptResult<Bytes> EncodePkcs7(PKCS7& message);
+Result<Bytes> EncodePkcs7(PKCS7& message);
 
 // The two halves of VerifyPkcs7, for messages that arrive inside other messages.
-CryptResult<Pkcs7Ptr> DecodePkcs7(ByteView message);
-CryptResult<VerifiedMessage> VerifyDecodedPkcs7(PKCS7& message, const ByteView* detachedContent);
+Result<Pkcs7Ptr> DecodePkcs7(ByteView message);
+Result<VerifiedMessage> VerifyDecodedPkcs7(PKCS7& message, const ByteView* detachedContent);
 
 }  // namespace velsor::crypt

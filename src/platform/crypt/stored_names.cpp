@@ -3,7 +3,7 @@
 #include <openssl/evp.h>
 
 #include "platform/crypt/name_text.h"
-#include "platform/crypt/sqlite_db.h"
+#include "platform/base/storage/sqlite_db.h"
 
 namespace velsor::crypt {
 namespace {
@@ -28,7 +28,7 @@ Bytes EncodingDigest(ByteView encoded) {
   return digest;
 }
 
-void RecordCertNames(Database& database, std::int64_t id, const CertContext& certificate) {
+void RecordCertNames(storage::Database& database, std::int64_t id, const CertContext& certificate) {
   const std::u16string subject = X500NameText(certificate.subject());
   const std::u16string issuer = X500NameText(certificate.issuer());
   const std::u16string subjectSimple = SimpleNameText(certificate.subject());
@@ -49,7 +49,7 @@ void RecordCertNames(Database& database, std::int64_t id, const CertContext& cer
       .Run();
 }
 
-void RecordAllCertNames(Database& database) {
+void RecordAllCertNames(storage::Database& database) {
   database.Execute("DELETE FROM certificate_names");
   auto rows = database.Prepare("SELECT id, encoded FROM certificates ORDER BY id");
   while (rows.Step()) {

@@ -7,12 +7,15 @@
 #include <optional>
 #include <string>
 
-#include "platform/bytes.h"
+#include "platform/base/bytes.h"
 #include "platform/crypt/cert_context.h"
+
+namespace velsor::storage {
+class Database;
+}
 
 namespace velsor::crypt {
 
-class Database;
 
 struct StoredCertNames {
   std::int64_t id = 0;
@@ -26,11 +29,11 @@ struct StoredCertNames {
 };
 
 // Records the names of the stored certificate `id`, replacing any recorded before.
-void RecordCertNames(Database& database, std::int64_t id, const CertContext& certificate);
+void RecordCertNames(storage::Database& database, std::int64_t id, const CertContext& certificate);
 
 // Records the names of every stored certificate afresh; a row that no longer decodes gets
 // none and is left out of searches, as it is left out of enumeration.
-void RecordAllCertNames(Database& database);
+void RecordAllCertNames(storage::Database& database);
 
 // The digest the duplicate check looks an encoding up by.
 Bytes EncodingDigest(ByteView encoded);

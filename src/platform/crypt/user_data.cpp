@@ -1,7 +1,7 @@
 #include "platform/crypt/user_data.h"
 
 #include "platform/crypt/stored_names.h"
-#include "platform/crypt/velsor_home.h"
+#include "platform/base/storage/velsor_home.h"
 
 namespace velsor::crypt {
 namespace {
@@ -55,10 +55,10 @@ constexpr std::int64_t kSchemaVersion = 2;
 
 }  // namespace
 
-CryptResult<std::shared_ptr<Database>> OpenCertStoreDatabase() {
-  auto path = PrivateUserFile(kCertStoreFile);
+Result<std::shared_ptr<storage::Database>> OpenCertStoreDatabase() {
+  auto path = storage::PrivateUserFile(kCertStoreFile);
   if (!path) return path.error();
-  return Database::Open(*path, kSchema, kSchemaVersion, RecordAllCertNames);
+  return storage::Database::Open(*path, kSchema, kSchemaVersion, RecordAllCertNames);
 }
 
 }  // namespace velsor::crypt

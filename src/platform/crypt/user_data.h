@@ -4,13 +4,13 @@
 
 #include <memory>
 
-#include "platform/crypt/crypt_result.h"
-#include "platform/crypt/sqlite_db.h"
+#include "platform/base/result.h"
+#include "platform/base/storage/sqlite_db.h"
 
 namespace velsor::crypt {
 
 inline constexpr char kCertStoreFile[] = "certstore.db";
 
-CryptResult<std::shared_ptr<Database>> OpenCertStoreDatabase();
+Result<std::shared_ptr<storage::Database>> OpenCertStoreDatabase();
 
 }  // namespace velsor::crypt

@@ -7,9 +7,6 @@
 namespace velsor::registry {
 namespace {
 
-using crypt::CryptResult;
-using crypt::Done;
-using crypt::Failure;
 
 enum class Removal { Normal, Force, Never };
 
@@ -165,7 +162,7 @@ std::u16string Child(std::u16string_view parent, std::u16string_view name) {
                         : std::u16string(parent) + u"\\" + std::u16string(name);
 }
 
-CryptResult<Done> Register(Registry& registry, Root root, std::u16string_view parent,
+Result<Done> Register(Registry& registry, Root root, std::u16string_view parent,
                            const ScriptKey& key) {
   const std::u16string path = Child(parent, key.name);
   if (key.removal == Removal::Force && registry.KeyExists(root, path)) {
@@ -185,7 +182,7 @@ CryptResult<Done> Register(Registry& registry, Root root, std::u16string_view pa
   return Done{};
 }
 
-CryptResult<Done> Unregister(Registry& registry, Root root, std::u16string_view parent,
+Result<Done> Unregister(Registry& registry, Root root, std::u16string_view parent,
                              const ScriptKey& key) {
   const std::u16string path = Child(parent, key.name);
   if (!registry.KeyExists(root, path)) return Done{};
@@ -202,7 +199,7 @@ CryptResult<Done> Unregister(Registry& registry, Root root, std::u16string_view 
 
 }  // namespace
 
-CryptResult<Done> RunRegistrationScript(Registry& registry, std::u16string_view script,
+Result<Done> RunRegistrationScript(Registry& registry, std::u16string_view script,
                                         const Substitutions& substitutions, bool registering) {
   const auto roots = Parse(script, substitutions);
   if (!roots) return Failure(E_INVALIDARG, "the registration script does not parse");

@@ -29,7 +29,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/result.h"
 #include "platform/registry/registry.h"
 
 namespace velsor::registry {
@@ -37,7 +37,7 @@ namespace velsor::registry {
 using Substitutions = std::map<std::u16string, std::u16string>;
 
 // E_INVALIDARG for a script that does not parse; nothing is written then.
-crypt::CryptResult<crypt::Done> RunRegistrationScript(Registry& registry,
+Result<Done> RunRegistrationScript(Registry& registry,
                                                       std::u16string_view script,
                                                       const Substitutions& substitutions,
                                                       bool registering);

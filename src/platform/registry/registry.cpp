@@ -3,18 +3,14 @@
 #include <array>
 
 #include "platform/codepage/utf.h"
-#include "platform/crypt/velsor_home.h"
+#include "platform/base/storage/velsor_home.h"
 
 namespace velsor::registry {
 namespace {
 
 using codepage::Utf16ToUtf8;
 using codepage::Utf8ToUtf16;
-using crypt::CryptError;
-using crypt::CryptResult;
-using crypt::Done;
-using crypt::Failure;
-using crypt::GuardDatabase;
+using storage::GuardDatabase;
 
 // Keys are rows with their full path from the machine or user root; the path's case is
 // kept as created and compared without it (ASCII case, as registry names are used here).
@@ -61,14 +57,14 @@ std::string FullPath(Root root, std::u16string_view path) {
   return full;
 }
 
-std::optional<std::int64_t> KeyId(crypt::Database& database, const std::string& path) {
+std::optional<std::int64_t> KeyId(storage::Database& database, const std::string& path) {
   auto query = database.Prepare("SELECT id FROM registry_keys WHERE path = ?");
   query.Bind(1, path);
   if (!query.Step()) return std::nullopt;
   return query.Integer(0);
 }
 
-std::int64_t EnsureKey(crypt::Database& database, const std::string& path) {
+std::int64_t EnsureKey(storage::Database& database, const std::string& path) {
   // Every ancestor below the root is a key of its own.
   for (std::size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1)) {
     database.Prepare("INSERT OR IGNORE INTO registry_keys (path) VALUES (?)")
@@ -79,7 +75,7 @@ std::int64_t EnsureKey(crypt::Database& database, const std::string& path) {
   return *KeyId(database, path);
 }
 
-CryptError NotFound(const std::string& what) {
+Error NotFound(const std::string& what) {
   return Failure(ERROR_FILE_NOT_FOUND_HR, what + " not found");
 }
 
@@ -95,27 +91,27 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-CryptResult<Registry> Registry::Open() {
-  auto path = crypt::PrivateUserFile(kRegistryFile);
+Result<Registry> Registry::Open() {
+  auto path = storage::PrivateUserFile(kRegistryFile);
   if (!path) return path.error();
-  auto database = crypt::Database::Open(*path, kSchema);
+  auto database = storage::Database::Open(*path, kSchema);
   if (!database) return database.error();
   return Registry(std::move(*database));
 }
 
-CryptResult<Done> Registry::CheckWritable() {
-  return GuardDatabase([&]() -> CryptResult<Done> {
+Result<Done> Registry::CheckWritable() {
+  return storage::GuardDatabase([&]() -> Result<Done> {
     // Taking the write lock is what fails on a file that cannot be written; nothing is
     // changed.
-    crypt::Database::Transaction transaction(*database_);
+    storage::Database::Transaction transaction(*database_);
     database_->Execute("SELECT count(*) FROM registry_keys");
     return Done{};
   });
 }
 
-CryptResult<Done> Registry::CreateKey(Root root, std::u16string_view path) {
-  return GuardDatabase([&]() -> CryptResult<Done> {
-    crypt::Database::Transaction transaction(*database_);
+Result<Done> Registry::CreateKey(Root root, std::u16string_view path) {
+  return storage::GuardDatabase([&]() -> Result<Done> {
+    storage::Database::Transaction transaction(*database_);
     EnsureKey(*database_, FullPath(root, path));
     transaction.Commit();
     return Done{};
@@ -123,13 +119,13 @@ CryptResult<Done> Registry::CreateKey(Root root, std::u16string_view path) {
 }
 
 bool Registry::KeyExists(Root root, std::u16string_view path) {
-  auto found = GuardDatabase(
-      [&]() -> CryptResult<bool> { return KeyId(*database_, FullPath(root, path)).has_value(); });
+  auto found = storage::GuardDatabase(
+      [&]() -> Result<bool> { return KeyId(*database_, FullPath(root, path)).has_value(); });
   return found && *found;
 }
 
-CryptResult<std::vector<std::u16string>> Registry::SubKeys(Root root, std::u16string_view path) {
-  return GuardDatabase([&]() -> CryptResult<std::vector<std::u16string>> {
+Result<std::vector<std::u16string>> Registry::SubKeys(Root root, std::u16string_view path) {
+  return storage::GuardDatabase([&]() -> Result<std::vector<std::u16string>> {
     std::string parent = FullPath(root, path);
     parent += '\\';
     std::vector<std::u16string> names;
@@ -146,10 +142,10 @@ CryptResult<std::vector<std::u16string>> Registry::SubKeys(Root root, std::u16st
   });
 }
 
-CryptResult<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
-  return GuardDatabase([&]() -> CryptResult<Done> {
+Result<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
+  return storage::GuardDatabase([&]() -> Result<Done> {
     const std::string full = FullPath(root, path);
-    crypt::Database::Transaction transaction(*database_);
+    storage::Database::Transaction transaction(*database_);
     if (!KeyId(*database_, full)) return NotFound("key");
     std::string below = full;
     below += '\\';
@@ -171,10 +167,10 @@ CryptResult<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
   });
 }
 
-CryptResult<Done> Registry::SetValue(Root root, std::u16string_view path, std::u16string_view name,
+Result<Done> Registry::SetValue(Root root, std::u16string_view path, std::u16string_view name,
                                      const RegistryValue& value) {
-  return GuardDatabase([&]() -> CryptResult<Done> {
-    crypt::Database::Transaction transaction(*database_);
+  return storage::GuardDatabase([&]() -> Result<Done> {
+    storage::Database::Transaction transaction(*database_);
     const std::int64_t key = EnsureKey(*database_, FullPath(root, path));
     database_
         ->Prepare(
@@ -189,9 +185,9 @@ CryptResult<Done> Registry::SetValue(Root root, std::u16string_view path, std::u
   });
 }
 
-CryptResult<RegistryValue> Registry::QueryValue(Root root, std::u16string_view path,
+Result<RegistryValue> Registry::QueryValue(Root root, std::u16string_view path,
                                                 std::u16string_view name) {
-  return GuardDatabase([&]() -> CryptResult<RegistryValue> {
+  return storage::GuardDatabase([&]() -> Result<RegistryValue> {
     const auto key = KeyId(*database_, FullPath(root, path));
     if (!key) return NotFound("key");
     auto query =
@@ -202,9 +198,9 @@ CryptResult<RegistryValue> Registry::QueryValue(Root root, std::u16string_view p
   });
 }
 
-CryptResult<Done> Registry::DeleteValue(Root root, std::u16string_view path,
+Result<Done> Registry::DeleteValue(Root root, std::u16string_view path,
                                         std::u16string_view name) {
-  return GuardDatabase([&]() -> CryptResult<Done> {
+  return storage::GuardDatabase([&]() -> Result<Done> {
     const auto key = KeyId(*database_, FullPath(root, path));
     if (!key) return NotFound("key");
     database_->Prepare("DELETE FROM registry_values WHERE key = ? AND name = ?")

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/com/types.h"
-#include "platform/crypt/crypt_result.h"
-#include "platform/crypt/sqlite_db.h"
+#include "platform/base/win_types.h"
+#include "platform/base/result.h"
+#include "platform/base/storage/sqlite_db.h"
 
 namespace velsor::registry {
 
@@ -30,31 +30,31 @@ struct RegistryValue {
 class Registry {
  public:
   // The user's registry, created when missing.
-  static crypt::CryptResult<Registry> Open();
+  static Result<Registry> Open();
 
   // Whether the registry can be written and read; the database's reason when not.
-  crypt::CryptResult<crypt::Done> CheckWritable();
+  Result<Done> CheckWritable();
 
   // Creates the key and every missing key above it.
-  crypt::CryptResult<crypt::Done> CreateKey(Root root, std::u16string_view path);
+  Result<Done> CreateKey(Root root, std::u16string_view path);
   bool KeyExists(Root root, std::u16string_view path);
   // Subkey names directly below the key, in the order they were created.
-  crypt::CryptResult<std::vector<std::u16string>> SubKeys(Root root, std::u16string_view path);
+  Result<std::vector<std::u16string>> SubKeys(Root root, std::u16string_view path);
   // Removes the key, everything below it and their values.
-  crypt::CryptResult<crypt::Done> DeleteTree(Root root, std::u16string_view path);
+  Result<Done> DeleteTree(Root root, std::u16string_view path);
 
   // An empty name is the key's default value. Setting creates the key.
-  crypt::CryptResult<crypt::Done> SetValue(Root root, std::u16string_view path,
+  Result<Done> SetValue(Root root, std::u16string_view path,
                                            std::u16string_view name, const RegistryValue& value);
   // ERROR_FILE_NOT_FOUND_HR when the key or the value does not exist.
-  crypt::CryptResult<RegistryValue> QueryValue(Root root, std::u16string_view path,
+  Result<RegistryValue> QueryValue(Root root, std::u16string_view path,
                                                std::u16string_view name);
-  crypt::CryptResult<crypt::Done> DeleteValue(Root root, std::u16string_view path,
+  Result<Done> DeleteValue(Root root, std::u16string_view path,
                                               std::u16string_view name);
 
  private:
-  explicit Registry(std::shared_ptr<crypt::Database> database) : database_(std::move(database)) {}
-  std::shared_ptr<crypt::Database> database_;
+  explicit Registry(std::shared_ptr<storage::Database> database) : database_(std::move(database)) {}
+  std::shared_ptr<storage::Database> database_;
 };
 
 // "HKEY_LOCAL_MACHINE" and the other root names (also "HKLM", "HKCU", "HKCR").

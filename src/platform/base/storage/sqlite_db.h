@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "platform/bytes.h"
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/bytes.h"
+#include "platform/base/result.h"
 
-namespace velsor::crypt {
+namespace velsor::storage {
 
 class Statement {
  public:
@@ -58,7 +58,7 @@ class Database {
   // Opens (creating) the file. When the file's schema is older than `version`, `schema`
   // (statements that create what is missing) is applied, then `upgrade` fills what the
   // newer schema keeps, in the same transaction.
-  static CryptResult<std::shared_ptr<Database>> Open(
+  static Result<std::shared_ptr<Database>> Open(
       const std::filesystem::path& path, std::string_view schema, std::int64_t version = 1,
       const std::function<void(Database&)>& upgrade = {});
 
@@ -115,4 +115,4 @@ auto GuardDatabase(Work&& work) -> decltype(work()) {
   }
 }
 
-}  // namespace velsor::crypt
+}  // namespace velsor::storage

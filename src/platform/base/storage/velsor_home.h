@@ -6,15 +6,15 @@
 
 #include <filesystem>
 
-#include "platform/crypt/crypt_result.h"
+#include "platform/base/result.h"
 
-namespace velsor::crypt {
+namespace velsor::storage {
 
 // The folder, created when missing; an error when it cannot be made or is not private.
-CryptResult<std::filesystem::path> VelsorHome();
+Result<std::filesystem::path> VelsorHome();
 
 // A data file in the folder, created empty and private when missing, so that nothing
 // else ever creates it with a wider mode.
-CryptResult<std::filesystem::path> PrivateUserFile(const std::string& name);
+Result<std::filesystem::path> PrivateUserFile(const std::string& name);
 
-}  // namespace velsor::crypt
+}  // namespace velsor::storage

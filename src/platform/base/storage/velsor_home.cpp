@@ -1,4 +1,4 @@
-#include "platform/crypt/velsor_home.h"
+#include "platform/base/storage/velsor_home.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace velsor::crypt {
+namespace velsor::storage {
 namespace {
 
 namespace fs = std::filesystem;
@@ -41,13 +41,13 @@ std::optional<fs::path> HomeLocation() {
   return std::nullopt;
 }
 
-CryptError Refuse(const fs::path& path, const std::string& why) {
+Error Refuse(const fs::path& path, const std::string& why) {
   return Failure(E_ACCESSDENIED, "refusing to use " + path.string() + ": " + why);
 }
 
 }  // namespace
 
-CryptResult<fs::path> VelsorHome() {
+Result<fs::path> VelsorHome() {
   const auto home = HomeLocation();
   if (!home) return Failure(E_FAIL, "no home folder: set VELSOR_HOME or HOME");
   struct stat status {};
@@ -73,7 +73,7 @@ CryptResult<fs::path> VelsorHome() {
   return resolved;
 }
 
-CryptResult<fs::path> PrivateUserFile(const std::string& name) {
+Result<fs::path> PrivateUserFile(const std::string& name) {
   auto home = VelsorHome();
   if (!home) return home.error();
   const fs::path path = *home / name;
@@ -100,4 +100,4 @@ CryptResult<fs::path> PrivateUserFile(const std::string& name) {
   return path;
 }
 
-}  // namespace velsor::crypt
+}  // namespace velsor::storage

@@ -2,7 +2,7 @@
 // HRESULT values that cross the automation boundary, and the platform error values that
 // the cryptographic services report and the engines map to status codes.
 
-#include "platform/com/types.h"
+#include "platform/base/win_types.h"
 
 namespace velsor {
 

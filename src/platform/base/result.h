@@ -6,20 +6,20 @@
 #include <string>
 #include <utility>
 
-#include "platform/com/hresult.h"
+#include "platform/base/hresult.h"
 
-namespace velsor::crypt {
+namespace velsor {
 
-struct CryptError {
+struct Error {
   HRESULT code;
   std::string detail;  // for people: logs and command-line messages
 };
 
 template <class T>
-class CryptResult {
+class Result {
  public:
-  CryptResult(T value) : value_(std::move(value)) {}
-  CryptResult(CryptError error) : error_(std::move(error)) {}
+  Result(T value) : value_(std::move(value)) {}
+  Result(Error error) : error_(std::move(error)) {}
 
   explicit operator bool() const { return value_.has_value(); }
   T& operator*() { return *value_; }
@@ -28,16 +28,16 @@ class CryptResult {
   const T* operator->() const { return &*value_; }
 
   HRESULT code() const { return value_ ? S_OK : error_.code; }
-  const CryptError& error() const { return error_; }
+  const Error& error() const { return error_; }
 
  private:
   std::optional<T> value_;
-  CryptError error_{S_OK, {}};
+  Error error_{S_OK, {}};
 };
 
 // For operations with nothing to return but success.
 struct Done {};
 
-inline CryptError Failure(HRESULT code, std::string detail) { return {code, std::move(detail)}; }
+inline Error Failure(HRESULT code, std::string detail) { return {code, std::move(detail)}; }
 
-}  // namespace velsor::crypt
+}  // namespace velsor

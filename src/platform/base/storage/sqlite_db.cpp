@@ -1,8 +1,8 @@
-#include "platform/crypt/sqlite_db.h"
+#include "platform/base/storage/sqlite_db.h"
 
 #include <cstring>
 
-namespace velsor::crypt {
+namespace velsor::storage {
 namespace {
 
 // Other processes may hold the lock for a moment (an import, a registration); wait.
@@ -82,7 +82,7 @@ std::u16string Statement::Utf16Blob(int column) const {
   return text;
 }
 
-CryptResult<std::shared_ptr<Database>> Database::Open(
+Result<std::shared_ptr<Database>> Database::Open(
     const std::filesystem::path& path, std::string_view schema, std::int64_t version,
     const std::function<void(Database&)>& upgrade) {
   sqlite3* raw = nullptr;
@@ -96,7 +96,7 @@ CryptResult<std::shared_ptr<Database>> Database::Open(
                                (raw != nullptr ? sqlite3_errmsg(raw) : "out of memory"));
   }
   sqlite3_busy_timeout(raw, kBusyTimeoutMs);
-  return GuardDatabase([&]() -> CryptResult<std::shared_ptr<Database>> {
+  return GuardDatabase([&]() -> Result<std::shared_ptr<Database>> {
     database->Execute("PRAGMA foreign_keys = ON");
     // The schema is written once, by whichever process comes first; later opens only read
     // its version, so opening takes no write lock.
@@ -157,4 +157,4 @@ void Database::Transaction::Commit() {
   done_ = true;
 }
 
-}  // namespace velsor::crypt
+}  // namespace velsor::storage
