@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/base/file_descriptor.h"
+
 namespace velsor::certs {
 namespace {
 
@@ -27,16 +29,9 @@ bool PrivateFolder(const fs::path& folder) {
 }
 
 bool WriteFileNoFollow(const fs::path& path, ByteView bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (n <= 0) break;
-    written += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-  return written == bytes.size();
+  FileDescriptor file(
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+  return file && WriteFully(file.get(), bytes.data(), bytes.size()) && file.Close();
 }
 
 }  // namespace

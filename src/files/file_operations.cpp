@@ -9,32 +9,11 @@
 #include <random>
 #include <utility>
 
+#include "platform/base/file_descriptor.h"
 #include "platform/codepage/utf.h"
 
 namespace velsor::files {
 namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(FileDescriptor&&) = delete;
-  int get() const { return fd_; }
-  // Closes now, reporting whether buffered data reached the file.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 ReadResult ReadPath(const std::filesystem::path& path) {
   const std::string full = path.string();
@@ -50,25 +29,9 @@ ReadResult ReadPath(const std::filesystem::path& path) {
   }
   ReadResult read{kFileOk, codepage::Utf8ToUtf16(std::string_view(full).substr(slash + 1))};
   read.data.resize(static_cast<std::size_t>(info.st_size));
-  std::size_t done = 0;
-  while (done < read.data.size()) {
-    const ssize_t n = ::read(file.get(), read.data.data() + done, read.data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return {};  // the file shrank or cannot be read
-    done += static_cast<std::size_t>(n);
-  }
+  const auto got = ReadFully(file.get(), read.data.data(), read.data.size());
+  if (!got || *got != read.data.size()) return {};  // the file shrank or cannot be read
   return read;
-}
-
-bool WriteAll(int fd, ByteView data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 // Whether a save may put its file at `target`: nothing there yet, or a regular file with
@@ -117,7 +80,7 @@ std::int32_t WritePath(const std::filesystem::path& path, ByteView data, bool fo
   if (!temporary) return kFileFailed;
   auto& [file, name] = *temporary;
   const bool written = (!exists || ::fchmod(file.get(), existing.st_mode & 07777) == 0) &&
-                       WriteAll(file.get(), data) && ::fsync(file.get()) == 0 && file.Close();
+                       WriteFully(file.get(), data.data(), data.size()) && ::fsync(file.get()) == 0 && file.Close();
   // The target is looked at once more just before it is replaced: what appeared there in
   // the meantime gets the same refusal.
   struct stat now {};

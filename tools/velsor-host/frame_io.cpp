@@ -1,38 +1,15 @@
 #include "frame_io.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
 
+#include "platform/base/file_descriptor.h"
+
 namespace velsor::bridge {
-namespace {
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
-}  // namespace
-
 long FrameReader::ReadFully(char* into, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t got = ::read(fd_, into + done, size - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return -1;
-    if (got == 0) break;
-    done += static_cast<std::size_t>(got);
-  }
-  return static_cast<long>(done);
+  const auto got = velsor::ReadFully(fd_, into, size);
+  return got ? static_cast<long>(*got) : -1;
 }
 
 Frame FrameReader::Next() {
@@ -69,7 +46,7 @@ bool WriteFrame(int fd, std::string_view text) {
   const auto length = static_cast<std::uint32_t>(text.size());
   char header[sizeof length];
   std::memcpy(header, &length, sizeof length);
-  return WriteAll(fd, header, sizeof header) && WriteAll(fd, text.data(), text.size());
+  return WriteFully(fd, header, sizeof header) && WriteFully(fd, text.data(), text.size());
 }
 
 }  // namespace velsor::bridge

@@ -41,7 +41,6 @@ Result<Bytes> RunCipher(EVP_CIPHER_CTX& context, ByteView input, HRESULT finalEr
 
 }  // namespace
 
-EncryptedContent::~EncryptedContent() { OPENSSL_cleanse(key.data(), key.size()); }
 
 Result<EncryptedContent> EncryptContent(std::string_view cipherOid, ByteView content) {
   auto cipher = ContentCipherForOid(cipherOid);
@@ -140,28 +139,28 @@ Result<Bytes> WrapKey(const X509& recipient, ByteView key) {
   return wrapped;
 }
 
-Result<Bytes> UnwrapKeyOrDecoy(EVP_PKEY& privateKey, ByteView wrapped, std::size_t keySize) {
+Result<SecretBytes> UnwrapKeyOrDecoy(EVP_PKEY& privateKey, ByteView wrapped,
+                                     std::size_t keySize) {
   // The decoy is drawn before the attempt and the same steps follow either outcome, so
   // neither the result nor the work tells whether the padding was right.
-  Bytes key(keySize);
+  SecretBytes key(keySize);
   if (keySize > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
       RAND_priv_bytes(key.data(), static_cast<int>(keySize)) != 1) {
     return OpenSslError(E_FAIL, "random key");
   }
   auto unwrapped = UnwrapKey(privateKey, wrapped);
-  const Bytes empty;
-  const Bytes& candidate = unwrapped ? *unwrapped : empty;
+  const SecretBytes empty;
+  const SecretBytes& candidate = unwrapped ? *unwrapped : empty;
   const std::uint8_t keep = (unwrapped && candidate.size() == keySize) ? 0xFF : 0x00;
   for (std::size_t i = 0; i < keySize; ++i) {
     const std::uint8_t fromMessage = i < candidate.size() ? candidate[i] : 0;
     key[i] = static_cast<std::uint8_t>((fromMessage & keep) | (key[i] & ~keep));
   }
-  if (unwrapped) OPENSSL_cleanse(unwrapped->data(), unwrapped->size());
   ERR_clear_error();
   return key;
 }
 
-Result<Bytes> UnwrapKey(EVP_PKEY& privateKey, ByteView wrapped) {
+Result<SecretBytes> UnwrapKey(EVP_PKEY& privateKey, ByteView wrapped) {
   EvpPkeyCtxPtr context(EVP_PKEY_CTX_new_from_pkey(nullptr, &privateKey, nullptr));
   std::size_t size = 0;
   if (!context || EVP_PKEY_decrypt_init(context.get()) != 1 ||
@@ -169,9 +168,8 @@ Result<Bytes> UnwrapKey(EVP_PKEY& privateKey, ByteView wrapped) {
       EVP_PKEY_decrypt(context.get(), nullptr, &size, wrapped.data(), wrapped.size()) != 1) {
     return OpenSslError(NTE_BAD_ALGID, "key transport");
   }
-  Bytes key(size);
+  SecretBytes key(size);
   if (EVP_PKEY_decrypt(context.get(), key.data(), &size, wrapped.data(), wrapped.size()) != 1) {
-    OPENSSL_cleanse(key.data(), key.size());
     return OpenSslError(NTE_BAD_DATA, "the key does not open the content key");
   }
   key.resize(size);

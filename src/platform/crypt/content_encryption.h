@@ -8,6 +8,7 @@
 
 #include "platform/base/bytes.h"
 #include "platform/base/result.h"
+#include "platform/base/secret_bytes.h"
 #include "platform/crypt/openssl_ptr.h"
 
 namespace velsor::crypt {
@@ -15,13 +16,9 @@ namespace velsor::crypt {
 using Asn1TypePtr = std::unique_ptr<ASN1_TYPE, OpenSslFree<ASN1_TYPE_free>>;
 
 struct EncryptedContent {
-  Bytes key;               // secret: wiped when dropped
+  SecretBytes key;
   Asn1TypePtr parameters;  // the algorithm parameters to write beside the OID
   Bytes ciphertext;
-  EncryptedContent() = default;
-  EncryptedContent(EncryptedContent&&) = default;
-  EncryptedContent& operator=(EncryptedContent&&) = default;
-  ~EncryptedContent();
 };
 
 // NTE_BAD_ALGID for a cipher OID the providers do not know.
@@ -36,11 +33,11 @@ Result<std::size_t> ContentKeySize(const X509_ALGOR& algorithm);
 
 Result<Bytes> WrapKey(const X509& recipient, ByteView key);
 // NTE_BAD_DATA when the key does not open the wrapped key.
-Result<Bytes> UnwrapKey(EVP_PKEY& privateKey, ByteView wrapped);
+Result<SecretBytes> UnwrapKey(EVP_PKEY& privateKey, ByteView wrapped);
 // A key of `keySize` bytes: the wrapped one when it unwraps to that size, else random
 // bytes, so that a message whose key transport is malformed fails later exactly as one
 // with a wrong key (the countermeasure of RFC 3218): the private key is no padding oracle.
 // Fails only when no random bytes can be had.
-Result<Bytes> UnwrapKeyOrDecoy(EVP_PKEY& privateKey, ByteView wrapped, std::size_t keySize);
+Result<SecretBytes> UnwrapKeyOrDecoy(EVP_PKEY& privateKey, ByteView wrapped, std::size_t keySize);
 
 }  // namespace velsor::crypt

@@ -97,7 +97,7 @@ std::optional<Bytes> SerialBlobOf(const ASN1_INTEGER* serial) {
 // decoy, see UnwrapKeyOrDecoy).
 struct Unwrapped {
   CertContextPtr recipient;
-  Bytes key;
+  SecretBytes key;
 };
 Result<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients,
                                      const CertStore& personal, std::size_t keySize,
@@ -155,7 +155,6 @@ Result<Decrypted> Decrypt(ByteView encoded, const CertStore& personal,
   auto content =
       DecryptContent(*parts->body->algorithm, unwrapped->key,
                      ByteView(ciphertext->data, static_cast<std::size_t>(ciphertext->length)));
-  OPENSSL_cleanse(unwrapped->key.data(), unwrapped->key.size());
   if (!content) {
     const HRESULT code = content.code();
     return code == NTE_BAD_DATA || code == NTE_BAD_KEY ? NotOpened() : content.error();

@@ -52,19 +52,19 @@ bool ContainerHoldsKeys(storage::Database& database, const std::string& name) {
   return query.Step();
 }
 
-Result<Bytes> Pkcs8Of(const EVP_PKEY& key) {
+Result<SecretBytes> Pkcs8Of(const EVP_PKEY& key) {
   Pkcs8Ptr info(EVP_PKEY2PKCS8(&key));
   if (!info) return Failure(NTE_BAD_KEYSET, "the key cannot be stored as PKCS#8");
   unsigned char* der = nullptr;
   const int length = i2d_PKCS8_PRIV_KEY_INFO(info.get(), &der);
   if (length <= 0) return Failure(NTE_BAD_KEYSET, "the key cannot be stored as PKCS#8");
-  Bytes bytes(der, der + length);
+  SecretBytes bytes(der, der + length);
   OPENSSL_clear_free(der, static_cast<std::size_t>(length));
   return bytes;
 }
 
 void InsertKey(storage::Database& database, const std::string& container, DWORD keySpec,
-               const Bytes& pkcs8) {
+               ByteView pkcs8) {
   database.Prepare("INSERT INTO container_keys (container, key_spec, pkcs8) VALUES (?1, ?2, ?3)")
       .Bind(1, container)
       .Bind(2, std::int64_t{keySpec})
@@ -136,9 +136,8 @@ Result<EvpPkeyPtr> CryptProvider::PrivateKey(DWORD keySpec) const {
         "SELECT pkcs8 FROM container_keys WHERE container = ?1 AND key_spec = ?2");
     query.Bind(1, codepage::Utf16ToUtf8(*container_)).Bind(2, std::int64_t{keySpec});
     if (!query.Step()) return Failure(NTE_NO_KEY, "the container holds no such key");
-    Bytes pkcs8 = query.Blob(0);
+    const SecretBytes pkcs8 = query.SecretBlob(0);
     EvpPkeyPtr key = DecodePrivateKey(pkcs8);
-    OPENSSL_cleanse(pkcs8.data(), pkcs8.size());
     if (!key) return Failure(NTE_BAD_KEYSET, "the stored key cannot be read");
     return key;
   });
@@ -160,7 +159,6 @@ Result<Done> CryptProvider::StoreKey(DWORD keySpec, const EVP_PKEY& key) {
     if (existing.Step()) return Failure(NTE_EXISTS, "the container has such a key already");
     InsertKey(*database_, name, keySpec, *pkcs8);
     transaction.Commit();
-    OPENSSL_cleanse(pkcs8->data(), pkcs8->size());
     return Done{};
   });
 }
@@ -221,7 +219,6 @@ Result<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const EVP_
         .Bind(3, EncodeKeyProvInfo(link))
         .Run();
     transaction.Commit();
-    OPENSSL_cleanse(pkcs8->data(), pkcs8->size());
     return CertContext::FromStore(certificate, SystemStore::My, id, *database);
   });
 }

@@ -69,6 +69,13 @@ Bytes Statement::Blob(int column) const {
   return blob == nullptr ? Bytes() : Bytes(blob, blob + size);
 }
 
+SecretBytes Statement::SecretBlob(int column) const {
+  const auto* blob =
+      static_cast<const std::uint8_t*>(sqlite3_column_blob(statement_.get(), column));
+  const int size = sqlite3_column_bytes(statement_.get(), column);
+  return blob == nullptr ? SecretBytes() : SecretBytes(blob, blob + size);
+}
+
 std::optional<Bytes> Statement::OptionalBlob(int column) const {
   if (sqlite3_column_type(statement_.get(), column) == SQLITE_NULL) return std::nullopt;
   return Blob(column);

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/base/bytes.h"
+#include "platform/base/secret_bytes.h"
 #include "platform/base/result.h"
 
 namespace velsor::storage {
@@ -30,6 +31,8 @@ class Statement {
   std::int64_t Integer(int column) const;
   std::string Text(int column) const;
   Bytes Blob(int column) const;
+  // For keys: the copy is wiped when it is dropped.
+  SecretBytes SecretBlob(int column) const;
   // Nothing for NULL.
   std::optional<Bytes> OptionalBlob(int column) const;
   // A blob that holds UTF-16 code units in the machine's order.

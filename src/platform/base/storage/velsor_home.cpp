@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/base/file_descriptor.h"
+
 namespace velsor::storage {
 namespace {
 
@@ -80,12 +82,14 @@ Result<fs::path> PrivateUserFile(const std::string& name) {
   // The folder is private, so what lstat finds here is what the no-follow open gets.
   struct stat status {};
   if (::lstat(path.c_str(), &status) != 0) {
-    const int fd =
-        ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kPrivateFile);
-    if (fd < 0 && errno != EEXIST) {
+    FileDescriptor created(
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kPrivateFile));
+    if (!created && errno != EEXIST) {
       return Failure(E_FAIL, "cannot create " + path.string() + ": " + std::strerror(errno));
     }
-    if (fd >= 0) ::close(fd);
+    if (created && !created.Close()) {
+      return Failure(E_FAIL, "cannot create " + path.string() + ": " + std::strerror(errno));
+    }
     if (::lstat(path.c_str(), &status) != 0) {
       return Failure(E_FAIL, "cannot open " + path.string() + ": " + std::strerror(errno));
     }
