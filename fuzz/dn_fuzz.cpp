@@ -8,7 +8,7 @@
 #include <string>
 
 #include "certs/cert_selection.h"
-#include "certs/dn_short_name.h"
+#include "certs/dn_text.h"
 #include "control/dn_checks.h"
 #include "fuzz_home.h"
 #include "platform/ui/dialog_host.h"
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::u16string_view dn = std::u16string_view(text).substr(1);
 
   control::DnIsValid(dn);
-  control::CountSeparators(dn, separator);
+  certs::CountSeparators(dn, separator);
   const auto pieces = certs::DnPieces(dn, separator);
   if (pieces.empty()) std::abort();
   certs::ReverseDnOrder(dn);
@@ -40,8 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const certs::ChooserSetting chooser{texts, *host};
   certs::FindCertBySubject(stores, dn, separator);
   certs::FindCertBySubjectDn(stores, dn);
-  bool found = false;
-  certs::SelectCertBySubject(std::span(stores).first(1), dn, separator, found, false, chooser);
+  certs::SelectCertBySubject(std::span(stores).first(1), dn, separator, false, chooser);
   certs::SelectCertByIssuerSerial(stores, dn, dn, chooser);
   return 0;
 }

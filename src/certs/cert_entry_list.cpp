@@ -4,7 +4,7 @@
 
 #include "certs/cert_info.h"
 #include "certs/cert_text.h"
-#include "certs/dn_short_name.h"
+#include "certs/dn_text.h"
 
 namespace velsor::certs {
 namespace {
@@ -19,7 +19,7 @@ constexpr std::uint8_t kNoIssuerIndex[] = {0xC3, 0xBB, 0xD3, 0xD0, 0xD6, 0xF7,
 
 std::u16string TextOr(const crypt::CertContext& certificate, CertDetail detail,
                       std::u16string_view fallback, bool shortName) {
-  const CertText text = GetCertText(&certificate, static_cast<int>(detail));
+  const CertText text = GetCertText(&certificate, detail);
   if (text.status != kCertTextOk || text.text.empty()) return std::u16string(fallback);
   return shortName ? ShortNameOfDn(text.text) : text.text;
 }

@@ -2,7 +2,7 @@
 
 #include "certs/cert_selection.h"
 #include "certs/cert_text.h"
-#include "certs/dn_short_name.h"
+#include "certs/dn_text.h"
 #include "platform/codepage/codepage.h"
 #include "platform/crypt/extension_text.h"
 #include "platform/crypt/key_containers.h"

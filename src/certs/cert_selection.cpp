@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "certs/cert_text.h"
-#include "certs/dn_short_name.h"
-#include "platform/crypt/cert_find.h"
-#include "platform/crypt/name_text.h"
+#include "certs/dn_text.h"
 #include "platform/base/hex.h"
 #include "platform/base/status_codes.h"
+#include "platform/crypt/cert_find.h"
+#include "platform/crypt/name_text.h"
 
 namespace velsor::certs {
 namespace {
@@ -115,46 +115,6 @@ bool HoldsAnyPiece(std::u16string_view subject, const std::vector<std::u16string
 
 }  // namespace
 
-std::u16string NormalizeDn(std::u16string_view dn) {
-  std::u16string normal;
-  for (std::size_t i = 0; i < dn.size(); ++i) {
-    normal.push_back(dn[i]);
-    if (dn[i] == u',' && (i + 1 == dn.size() || dn[i + 1] != u' ')) normal.push_back(u' ');
-  }
-  return normal;
-}
-
-std::vector<std::u16string> DnPieces(std::u16string_view dn, std::u16string_view separator) {
-  if (separator.empty()) return {std::u16string(dn)};
-  std::vector<std::u16string> pieces;
-  std::size_t start = 0;
-  for (auto at = dn.find(separator); at != std::u16string_view::npos;
-       at = dn.find(separator, start)) {
-    pieces.emplace_back(dn.substr(start, at - start));
-    start = at + separator.size();
-  }
-  pieces.emplace_back(dn.substr(start));
-  return pieces;
-}
-
-std::u16string ReverseDnOrder(std::u16string_view dn) {
-  std::vector<std::u16string_view> rdns;
-  std::size_t start = 0;
-  for (auto comma = dn.find(u','); comma != std::u16string_view::npos;
-       comma = dn.find(u',', start)) {
-    rdns.push_back(dn.substr(start, comma - start));
-    start = comma + 1;
-    if (start < dn.size() && dn[start] == u' ') ++start;
-  }
-  rdns.push_back(dn.substr(start));
-  std::u16string reversed;
-  for (std::size_t i = rdns.size(); i-- > 0;) {
-    reversed += rdns[i];
-    if (i > 0) reversed += u", ";
-  }
-  return reversed;
-}
-
 std::vector<Bytes> ParseSerialNumbers(std::u16string_view serialNumbers) {
   std::vector<Bytes> serials;
   for (const std::u16string& piece : DnPieces(serialNumbers, u" ")) {
@@ -183,28 +143,27 @@ bool HasKeyProvInfo(const crypt::CertContext& certificate) {
   return IsReadableLink(certificate.Property(crypt::CERT_KEY_PROV_INFO_PROP_ID));
 }
 
-crypt::CertContextPtr SelectCertBySubject(std::span<const crypt::CertStore> stores,
-                                          std::u16string_view dn, std::u16string_view separator,
-                                          bool& found, bool chooserWhenNone,
-                                          const ChooserSetting& chooser, KeyFamily family) {
-  if (stores.empty()) return nullptr;
+SubjectSelection SelectCertBySubject(std::span<const crypt::CertStore> stores,
+                                     std::u16string_view dn, std::u16string_view separator,
+                                     bool chooserWhenNone, const ChooserSetting& chooser,
+                                     KeyFamily family) {
+  if (stores.empty()) return {};
   const auto candidates = Candidates(stores, family);
-  if (!candidates) return nullptr;
+  if (!candidates) return {};
   const auto pieces = DnPieces(NormalizeDn(dn), separator);
   const CertEntryList matches = EntriesOf(*candidates, [&](const crypt::StoredCertNames& names) {
     return HoldsAnyPiece(names.subject, pieces);
   });
-  if (matches.EntryCount() > 0) found = true;
-  if (matches.EntryCount() == 0 && chooserWhenNone) return ChooseFrom(stores, matches, chooser);
-  return Pick(stores, matches, chooser);
+  if (matches.EntryCount() == 0) {
+    return {chooserWhenNone ? ChooseFrom(stores, matches, chooser) : nullptr, false};
+  }
+  return {Pick(stores, matches, chooser), true};
 }
 
-crypt::CertContextPtr SelectSignCertBySubject(std::span<const crypt::CertStore> stores,
-                                              std::u16string_view dn, std::u16string_view separator,
-                                              bool& found, bool chooserWhenNone,
-                                              const ChooserSetting& chooser) {
-  return SelectCertBySubject(stores, dn, separator, found, chooserWhenNone, chooser,
-                             KeyFamily::Signature);
+SubjectSelection SelectSignCertBySubject(std::span<const crypt::CertStore> stores,
+                                         std::u16string_view dn, std::u16string_view separator,
+                                         bool chooserWhenNone, const ChooserSetting& chooser) {
+  return SelectCertBySubject(stores, dn, separator, chooserWhenNone, chooser, KeyFamily::Signature);
 }
 
 crypt::CertContextPtr ChooseCert(std::span<const crypt::CertStore> stores,

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "certs/choose_cert_dlg.h"
+#include "certs/dn_text.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/ui/dialog_host.h"
 
@@ -31,18 +32,23 @@ struct ChooserSetting {
   bool privateKeyUse = false;
 };
 
+// What a selection by subject found: the certificate (none when nothing matched, the
+// chooser was cancelled or the choice could not be resolved), and whether anything matched
+// at all, which tells a cancelled choice from a DN that named nothing.
+struct SubjectSelection {
+  crypt::CertContextPtr certificate;
+  bool matched = false;
+};
+
 // Matches the pieces of `dn` against subjects; one match is returned at once, several go
-// to the chooser, none to an empty chooser only when `chooserWhenNone`. `found` becomes
-// true when anything matched (it is never set back to false).
-crypt::CertContextPtr SelectCertBySubject(std::span<const crypt::CertStore> stores,
-                                          std::u16string_view dn, std::u16string_view separator,
-                                          bool& found, bool chooserWhenNone,
-                                          const ChooserSetting& chooser,
-                                          KeyFamily family = KeyFamily::Plain);
-crypt::CertContextPtr SelectSignCertBySubject(std::span<const crypt::CertStore> stores,
-                                              std::u16string_view dn, std::u16string_view separator,
-                                              bool& found, bool chooserWhenNone,
-                                              const ChooserSetting& chooser);
+// to the chooser, none to an empty chooser only when `chooserWhenNone`.
+SubjectSelection SelectCertBySubject(std::span<const crypt::CertStore> stores,
+                                     std::u16string_view dn, std::u16string_view separator,
+                                     bool chooserWhenNone, const ChooserSetting& chooser,
+                                     KeyFamily family = KeyFamily::Plain);
+SubjectSelection SelectSignCertBySubject(std::span<const crypt::CertStore> stores,
+                                         std::u16string_view dn, std::u16string_view separator,
+                                         bool chooserWhenNone, const ChooserSetting& chooser);
 
 // Always shows the chooser with every qualifying certificate.
 crypt::CertContextPtr ChooseCert(std::span<const crypt::CertStore> stores,
@@ -71,15 +77,6 @@ crypt::CertContextPtr FindCertBySubject(std::span<const crypt::CertStore> stores
 // The first certificate whose whole subject text equals the normalized `dn`.
 crypt::CertContextPtr FindCertBySubjectDn(std::span<const crypt::CertStore> stores,
                                           std::u16string_view dn);
-
-// "C=CN, O=Org, CN=Name" and "C=CN,O=Org,CN=Name" both become "CN=Name, O=Org, C=CN".
-std::u16string ReverseDnOrder(std::u16string_view dn);
-
-// A space after every comma that has none, as the platform writes names.
-std::u16string NormalizeDn(std::u16string_view dn);
-
-// The DN cut at every occurrence of the separator; an empty separator leaves it whole.
-std::vector<std::u16string> DnPieces(std::u16string_view dn, std::u16string_view separator);
 
 // Serial numbers as integer blobs (least significant byte first); pieces of odd length or
 // with other characters than hex digits are left out, and at most 20 are kept.

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <new>
 
+#include "platform/base/hex.h"
 #include "platform/codepage/utf.h"
 #include "platform/crypt/name_text.h"
-#include "platform/base/hex.h"
 
 namespace velsor::certs {
 std::optional<std::u16string> FormatCertTime(std::time_t utc) {
@@ -32,19 +32,18 @@ std::u16string SerialText(ByteView serialBlob) {
   return text;
 }
 
-CertText GetCertText(const crypt::CertContext* certificate, int kind) {
+CertText GetCertText(const crypt::CertContext* certificate, CertDetail kind) {
   if (certificate == nullptr) return {kCertTextMissing, {}};
   try {
-    switch (static_cast<CertDetail>(kind)) {
+    switch (kind) {
       case CertDetail::Subject:
         return {kCertTextOk, crypt::X500NameText(certificate->subject())};
       case CertDetail::Issuer:
         return {kCertTextOk, crypt::X500NameText(certificate->issuer())};
       case CertDetail::NotBefore:
       case CertDetail::NotAfter: {
-        const auto text = FormatCertTime(static_cast<CertDetail>(kind) == CertDetail::NotBefore
-                                             ? certificate->notBefore()
-                                             : certificate->notAfter());
+        const auto text = FormatCertTime(kind == CertDetail::NotBefore ? certificate->notBefore()
+                                                                       : certificate->notAfter());
         if (!text) return {kCertTextUnavailable, {}};
         return {kCertTextOk, *text};
       }
@@ -62,7 +61,7 @@ std::int32_t ExtractCertInfo(const crypt::CertContext* certificate, CertInfo* re
   if (certificate == nullptr || record == nullptr) return kCertTextMissing;
   CertInfo filled;
   for (int kind = 1; kind <= static_cast<int>(kCertDetailCount); ++kind) {
-    CertText text = GetCertText(certificate, kind);
+    CertText text = GetCertText(certificate, static_cast<CertDetail>(kind));
     if (text.status != kCertTextOk) {
       *record = CertInfo{};
       record->unavailable = true;

@@ -10,8 +10,8 @@
 
 #include "certs/cert_info.h"
 #include "platform/base/bytes.h"
-#include "platform/crypt/cert_context.h"
 #include "platform/base/status_codes.h"
+#include "platform/crypt/cert_context.h"
 
 namespace velsor::certs {
 
@@ -20,15 +20,14 @@ inline constexpr std::int32_t kCertTextMissing = status::kMissingInput;
 inline constexpr std::int32_t kCertTextUnavailable = status::kNotText;
 inline constexpr std::int32_t kCertTextNoMemory = status::kNoMemory;
 
-// The kinds follow CertDetail: 1 subject, 2 issuer, 3 not before, 4 not after, 5 serial.
 struct CertText {
   std::int32_t status = kCertTextOk;
   std::u16string text;
 };
 
-// Any other kind gives an empty text and success. A missing certificate gives
+// A kind outside CertDetail gives an empty text and success. A missing certificate gives
 // kCertTextMissing; a time that cannot be written gives kCertTextUnavailable.
-CertText GetCertText(const crypt::CertContext* certificate, int kind);
+CertText GetCertText(const crypt::CertContext* certificate, CertDetail kind);
 
 // Nothing when the time cannot be converted.
 std::optional<std::u16string> FormatCertTime(std::time_t utc);

@@ -2,19 +2,10 @@
 
 #include <algorithm>
 
+#include "certs/dn_text.h"
 #include "control/method_frame.h"
 
 namespace velsor::control {
-
-std::size_t CountSeparators(std::u16string_view dn, std::u16string_view separator) {
-  if (separator.empty()) return 0;
-  std::size_t count = 0;
-  for (auto at = dn.find(separator); at != std::u16string_view::npos;
-       at = dn.find(separator, at + separator.size())) {
-    ++count;
-  }
-  return count;
-}
 
 void CheckDnLength(std::u16string_view dn, std::u16string_view tooLong) {
   if (dn.size() > kMaxDnLength) Raise(status::kDnTooLong, tooLong);
@@ -30,7 +21,7 @@ void ValidateDn(std::u16string_view dn) {
 
 void CheckDnSeparators(const ControlState& state, std::u16string_view dn) {
   if (state.DNspliter.empty()) Raise(status::kNoSeparator, messages::kNoSeparator);
-  if (CountSeparators(dn, state.DNspliter) > kMaxDnSeparators) {
+  if (certs::CountSeparators(dn, state.DNspliter) > kMaxDnSeparators) {
     Raise(status::kTooManySeparators, messages::kTooManySeparators);
   }
 }

@@ -35,7 +35,4 @@ void CheckDnSeparators(const ControlState& state, std::u16string_view dn);
 bool CheckSubjectDn(const ControlState& state, std::u16string_view dn,
                     const DnCheckMessages& messages = {});
 
-// Occurrences of `separator`, counted left to right without overlap.
-std::size_t CountSeparators(std::u16string_view dn, std::u16string_view separator);
-
 }  // namespace velsor::control

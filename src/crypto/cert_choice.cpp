@@ -7,16 +7,14 @@ crypt::CertContextPtr ChooseBySubject(std::span<const crypt::CertStore> stores, 
                                       const ChoiceRule& rule) {
   if (dn.empty()) return certs::ChooseCert(stores, rule.chooser, rule.family);
   if (serverMode) return certs::FindCertBySubject(stores, dn, separator);
-  bool found = false;
-  auto chosen =
-      certs::SelectCertBySubject(stores, dn, separator, found, false, rule.chooser, rule.family);
+  const certs::SubjectSelection selected =
+      certs::SelectCertBySubject(stores, dn, separator, false, rule.chooser, rule.family);
   // Only when nothing matched is the DN tried again with its RDNs the other way round; a
   // cancelled chooser is the user's answer.
-  if (!chosen && !found) {
-    chosen = certs::SelectCertBySubject(stores, certs::ReverseDnOrder(dn), separator, found, true,
-                                        rule.chooser, rule.family);
-  }
-  return chosen;
+  if (selected.certificate || selected.matched) return selected.certificate;
+  return certs::SelectCertBySubject(stores, certs::ReverseDnOrder(dn), separator, true,
+                                    rule.chooser, rule.family)
+      .certificate;
 }
 
 crypt::CertContextPtr ChooseByIssuerSerial(std::span<const crypt::CertStore> stores,

@@ -25,7 +25,6 @@ OpenedEnvelopeResult DecryptionFailure(HRESULT error) {
   return FailedWith<OpenedEnvelopeResult>(status, error);
 }
 
-
 // The message leaves as Base64 with line breaks, never compressed.
 SealedEnvelope Seal(Result<Bytes> message) {
   if (!message) return EncryptionFailure(message.code());
@@ -51,7 +50,7 @@ crypt::KeyUseApproval KeyUseConsent(ui::DialogHost& dialogs) {
   return [&dialogs](const crypt::CertContext& recipient) {
     const ui::ConsentRequest request{
         u"用以下证书的私钥解密发给您的数据 (decrypt data sent to you with the private key of):",
-        certs::GetCertText(&recipient, 1).text};
+        certs::GetCertText(&recipient, certs::CertDetail::Subject).text};
     return dialogs.Confirm(request) == ui::DialogOutcome::Done;
   };
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "certs/dn_short_name.h"
+#include "certs/dn_text.h"
 #include "fixtures/test_pki.h"
 
 namespace velsor::certs {
@@ -36,15 +36,6 @@ TEST(CertEntryList, PositionsAndErrors) {
   EXPECT_EQ(issuer.front(), 0x30);
   EXPECT_EQ(list.ReadBytes(3, issuer), kEntryListNoValue) << "a text node is not bytes";
   EXPECT_EQ(list.ReadText(10, text), kEntryListNoValue);
-}
-
-TEST(DnShortName, FallsBackThroughTheKeys) {
-  EXPECT_EQ(ShortNameOfDn(u"C=CN, O=Velsor, CN=Alice, OU=x"), u"Alice");
-  EXPECT_EQ(ShortNameOfDn(u"C=CN, O=Velsor, OU=Unit, E=a@b"), u"a@b");
-  EXPECT_EQ(ShortNameOfDn(u"C=CN, O=Velsor, OU=Unit"), u"Unit");
-  EXPECT_EQ(ShortNameOfDn(u"C=CN, O=Velsor"), u"Velsor");
-  EXPECT_EQ(ShortNameOfDn(u"C=CN, L=City"), u"C=CN, L=City");
-  EXPECT_EQ(ShortNameOfDn(u"cn=lower"), u"cn=lower") << "the search is case-sensitive";
 }
 
 TEST(CertEntryList, ResolvingEntries) {

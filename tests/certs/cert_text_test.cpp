@@ -41,16 +41,18 @@ TEST(CertText, SerialsInGroupsOfFourDigits) {
 
 TEST(CertText, EachKindOfText) {
   const auto alice = Context(SharedTestPki().alice.encoded);
-  EXPECT_EQ(GetCertText(alice.get(), 1).text, u"C=CN, O=Velsor, OU=Testing, CN=Alice Zhang");
-  EXPECT_EQ(GetCertText(alice.get(), 2).text, u"C=CN, O=Velsor, CN=Velsor Test CA");
-  EXPECT_EQ(GetCertText(alice.get(), 3).text.size(), 22u);
-  EXPECT_EQ(GetCertText(alice.get(), 5).text, u"1001");
-  const CertText other = GetCertText(alice.get(), 6);
+  EXPECT_EQ(GetCertText(alice.get(), CertDetail::Subject).text,
+            u"C=CN, O=Velsor, OU=Testing, CN=Alice Zhang");
+  EXPECT_EQ(GetCertText(alice.get(), CertDetail::Issuer).text,
+            u"C=CN, O=Velsor, CN=Velsor Test CA");
+  EXPECT_EQ(GetCertText(alice.get(), CertDetail::NotBefore).text.size(), 22u);
+  EXPECT_EQ(GetCertText(alice.get(), CertDetail::SerialNumber).text, u"1001");
+  const CertText other = GetCertText(alice.get(), static_cast<CertDetail>(6));
   EXPECT_EQ(other.status, kCertTextOk);
   EXPECT_EQ(other.text, u"");
-  EXPECT_EQ(GetCertText(nullptr, 1).status, kCertTextMissing);
+  EXPECT_EQ(GetCertText(nullptr, CertDetail::Subject).status, kCertTextMissing);
   const auto high = Context(SharedTestPki().highSerial.encoded);
-  EXPECT_EQ(GetCertText(high.get(), 5).text, u"0080 1122 33")
+  EXPECT_EQ(GetCertText(high.get(), CertDetail::SerialNumber).text, u"0080 1122 33")
       << "the sign byte is part of the serial";
 }
 

@@ -10,12 +10,12 @@
 
 #include "certs/cert_text.h"
 #include "cli.h"
+#include "platform/base/hex.h"
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/key_containers.h"
 #include "platform/crypt/name_text.h"
-#include "platform/base/hex.h"
 #include "store_inputs.h"
 
 namespace velsor::cli {
@@ -83,8 +83,7 @@ int List(Arguments arguments) {
                  static_cast<long long>(row));
   }
   for (const auto& certificate : certificates) {
-    const auto notAfter =
-        certs::GetCertText(certificate.get(), static_cast<int>(certs::CertDetail::NotAfter));
+    const auto notAfter = certs::GetCertText(certificate.get(), certs::CertDetail::NotAfter);
     std::printf("%zu\t%s\t%s\t%s\t%s\n", ++index,
                 Utf8(crypt::X500NameText(certificate->subject())).c_str(),
                 SerialOf(*certificate).c_str(), Utf8(notAfter.text).c_str(),
