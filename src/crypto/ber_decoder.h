@@ -25,6 +25,7 @@
 
 #include "crypto/format_args.h"
 #include "platform/base/bytes.h"
+#include "platform/base/der.h"
 
 namespace velsor::crypto {
 
@@ -36,38 +37,25 @@ inline constexpr std::int32_t kBerEnd = -2;
 class BerContext {
  public:
   // Reads `data` where it lies: the caller keeps it alive while the context is used.
-  explicit BerContext(ByteView data) : data_(data) {}
+  explicit BerContext(ByteView data) : cursor_(data) {}
   // Reads bytes of its own.
-  explicit BerContext(Bytes&& data) : owned_(std::move(data)), data_(owned_) {}
+  explicit BerContext(Bytes&& data) : owned_(std::move(data)), cursor_(owned_) {}
   // A copy reads on from the same place; one that owns its bytes gets its own copy.
   BerContext(const BerContext& other)
-      : owned_(other.owned_),
-        data_(other.OwnsData() ? ByteView(owned_) : other.data_),
-        position_(other.position_) {}
+      : owned_(other.owned_), cursor_(other.OwnsData() ? ByteView(owned_) : other.cursor_.data()) {
+    cursor_.Rewind(other.cursor_.position());
+  }
   BerContext& operator=(const BerContext&) = delete;
 
-  std::size_t position() const { return position_; }
+  std::size_t position() const { return cursor_.position(); }
 
   std::int32_t Decode(std::string_view format, std::span<const BerArg> args);
 
  private:
-  struct Header {
-    std::int32_t tag = 0;
-    std::uint8_t classByte = 0;
-    std::int32_t length = 0;
-  };
-
-  std::int32_t ReadIdentifier(Header& header);
-  bool ReadLength(Header& header);
-  std::int32_t ReadHeader(Header& header);
-  // A view of the next `length` bytes, consumed; nothing when fewer remain.
-  std::optional<ByteView> Take(std::int32_t length);
-  std::size_t Remaining() const { return data_.size() - position_; }
-  bool OwnsData() const { return !owned_.empty() && data_.data() == owned_.data(); }
+  bool OwnsData() const { return !owned_.empty() && cursor_.data().data() == owned_.data(); }
 
   Bytes owned_;
-  ByteView data_;
-  std::size_t position_ = 0;
+  der::Cursor cursor_;
 };
 
 template <class... Args>

@@ -1,11 +1,12 @@
 #include "crypto/der_encoder.h"
 
+#include <array>
 #include <cstring>
 #include <limits>
 #include <new>
 #include <optional>
 
-#include "crypto/der_octets.h"
+#include "platform/base/der.h"
 #include "platform/base/hex.h"
 
 namespace velsor::crypto {
@@ -106,7 +107,7 @@ std::optional<Bytes> ObjectIdentifierContent(const std::int32_t* arcs, std::int3
   Bytes content{static_cast<std::uint8_t>(40 * arcs[0] + arcs[1])};
   for (std::int32_t i = 2; i < count; ++i) {
     if (arcs[i] < 0) return std::nullopt;
-    AppendBase128(content, static_cast<std::uint32_t>(arcs[i]));
+    der::AppendBase128(content, static_cast<std::uint32_t>(arcs[i]));
   }
   return content;
 }
@@ -147,16 +148,16 @@ bool DerContext::Append(ByteView bytes, std::int32_t& written) {
 bool DerContext::Primitive(std::int32_t tag, std::uint8_t classByte, ByteView content,
                            std::int32_t& written) {
   Bytes header;
-  if (!AppendIdentifier(header, classByte, tag)) return false;
+  if (!der::AppendIdentifier(header, classByte, tag)) return false;
   if (content.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) ||
-      !AppendLength(header, static_cast<std::int32_t>(content.size()))) {
+      !der::AppendLength(header, static_cast<std::int32_t>(content.size()))) {
     return false;
   }
   return Append(header, written) && Append(content, written);
 }
 
 bool DerContext::Open(std::int32_t tag, std::uint8_t classByte) {
-  const std::int32_t gap = IdentifierSize(tag) + kLengthRoom;
+  const std::int32_t gap = der::IdentifierSize(tag) + kLengthRoom;
   const std::int32_t at = WritePosition();
   if (!Reserve(at, gap)) return false;
   open_.push_back({tag, classByte, at + gap, at + gap});
@@ -170,8 +171,8 @@ bool DerContext::Close(std::uint8_t flag, std::int32_t& written) {
   open_.pop_back();
   Bytes header;
   const std::int32_t length = element.contentEnd - element.contentStart;
-  if (!AppendIdentifier(header, element.classByte | flag, element.tag) ||
-      !AppendLength(header, length)) {
+  if (!der::AppendIdentifier(header, element.classByte | flag, element.tag) ||
+      !der::AppendLength(header, length)) {
     return false;
   }
   std::int32_t& at = WritePosition();
@@ -183,138 +184,145 @@ bool DerContext::Close(std::uint8_t flag, std::int32_t& written) {
   return true;
 }
 
+// What one letter works with: the context, the caller's arguments, the tag and class a
+// preceding "T" or "t" set for it, and the count of bytes written so far.
+struct DerLetterStep {
+  DerContext& context;
+  ArgCursor<DerArg>& args;
+  char letter;
+  std::int32_t tagOverride;  // -1: none
+  std::uint8_t classByte;
+  std::int32_t& written;
+
+  std::int32_t TagOr(std::int32_t fallback) const { return tagOverride != -1 ? tagOverride : fallback; }
+  std::optional<std::int32_t> Number() {
+    const DerArg* arg = args.Next(kInt);
+    return arg ? std::optional(arg->number) : std::nullopt;
+  }
+  // A pointer argument and the count after it.
+  std::optional<std::pair<const void*, std::int32_t>> Sized(ArgKind kind) {
+    const DerArg* pointer = args.Next(kind);
+    const DerArg* count = args.Next(kInt);
+    if (pointer == nullptr || count == nullptr) return std::nullopt;
+    return std::pair{pointer->pointer, count->number};
+  }
+  // Bytes and their count, refused when the count is negative or the bytes are missing.
+  std::optional<ByteView> SizedBytes() {
+    const auto bytes = Sized(kBytes);
+    if (!bytes || bytes->second < 0 || (bytes->first == nullptr && bytes->second != 0)) {
+      return std::nullopt;
+    }
+    return ByteView(static_cast<const std::uint8_t*>(bytes->first),
+                    static_cast<std::size_t>(bytes->second));
+  }
+  bool Primitive(ByteView content) {
+    return context.Primitive(TagOr(DefaultTag(letter)), classByte, content, written);
+  }
+  bool Open(std::int32_t tag) { return context.Open(tag, classByte); }
+  bool Close(std::uint8_t flag) { return context.Close(flag, written); }
+  bool Append(ByteView bytes) { return context.Append(bytes, written); }
+};
+
+namespace {
+
+using Handler = bool (*)(DerLetterStep&);
+
+bool OpenSequence(DerLetterStep& step) { return step.Open(step.TagOr(kSequence)); }
+bool OpenSet(DerLetterStep& step) { return step.Open(step.TagOr(kSet)); }
+bool OpenTagged(DerLetterStep& step) {
+  const auto tag = step.Number();
+  return tag && *tag != -1 && step.Open(*tag);
+}
+bool CloseConstructed(DerLetterStep& step) { return step.Close(kConstructed); }
+bool CloseContextConstructed(DerLetterStep& step) { return step.Close(kContextConstructed); }
+bool Encoded(DerLetterStep& step) {
+  const auto bytes = step.SizedBytes();
+  return bytes && step.Append(*bytes);
+}
+bool Number(DerLetterStep& step) {
+  const auto value = step.Number();
+  if (!value) return false;
+  const Bytes content = step.letter == 'b' ? Bytes{static_cast<std::uint8_t>(*value ? 0xFF : 0x00)}
+                                           : IntegerContent(*value);
+  return step.Primitive(content);
+}
+bool HexNumber(DerLetterStep& step) {
+  const auto hex = step.Sized(kText);
+  const auto content =
+      hex ? HexContent(static_cast<const char*>(hex->first), hex->second) : std::nullopt;
+  return content && step.Primitive(*content);
+}
+bool Null(DerLetterStep& step) { return step.Primitive({}); }
+bool BitString(DerLetterStep& step) {
+  const auto bits = step.Sized(kBytes);
+  const auto content =
+      bits ? BitStringContent(static_cast<const std::uint8_t*>(bits->first), bits->second)
+           : std::nullopt;
+  return content && step.Primitive(*content);
+}
+bool ObjectIdentifier(DerLetterStep& step) {
+  const auto arcs = step.Sized(kArcs);
+  const auto content =
+      arcs ? ObjectIdentifierContent(static_cast<const std::int32_t*>(arcs->first), arcs->second)
+           : std::nullopt;
+  return content && step.Primitive(*content);
+}
+bool StringBytes(DerLetterStep& step) {
+  const auto bytes = step.SizedBytes();
+  return bytes && step.Primitive(*bytes);
+}
+bool TimeText(DerLetterStep& step) {
+  const DerArg* text = step.args.Next(kText);
+  return text && text->pointer && step.Primitive(AsBytes(static_cast<const char*>(text->pointer)));
+}
+
+constexpr std::array<Handler, 128> kLetters = [] {
+  std::array<Handler, 128> letters{};
+  letters['{'] = OpenSequence;
+  letters['['] = OpenSet;
+  letters['('] = OpenTagged;
+  letters['}'] = letters[']'] = CloseConstructed;
+  letters[')'] = CloseContextConstructed;
+  letters['A'] = Encoded;
+  letters['i'] = letters['e'] = letters['b'] = Number;
+  letters['I'] = HexNumber;
+  letters['n'] = Null;
+  letters['B'] = BitString;
+  letters['O'] = ObjectIdentifier;
+  for (char c : {'o', 'P', 'a', '6', 'M', 'U', 'm'}) letters[c] = StringBytes;
+  letters['u'] = letters['g'] = TimeText;
+  return letters;
+}();
+
+}  // namespace
+
 std::int32_t DerContext::Encode(std::string_view format, std::span<const DerArg> args) {
   ArgCursor<DerArg> cursor(args);
   std::int32_t written = 0;
-  const auto number = [&]() -> std::optional<std::int32_t> {
-    const DerArg* arg = cursor.Next(kInt);
-    return arg ? std::optional(arg->number) : std::nullopt;
-  };
-  // A pointer argument and the count after it.
-  const auto sized = [&](ArgKind kind) -> std::optional<std::pair<const void*, std::int32_t>> {
-    const DerArg* pointer = cursor.Next(kind);
-    const DerArg* count = cursor.Next(kInt);
-    if (pointer == nullptr || count == nullptr) return std::nullopt;
-    return std::pair{pointer->pointer, count->number};
-  };
-
   try {
-    for (char c : format) {
+    for (const char c : format) {
       if (c == 'T' || c == 't') {
-        const auto tag = number();
-        if (!tag) return -1;
-        tagOverride_ = *tag;
+        const DerArg* tag = cursor.Next(kInt);
+        if (tag == nullptr) return -1;
+        tagOverride_ = tag->number;
         if (c == 'T') {
-          const auto classArg = number();
-          if (!classArg) return -1;
-          classOverride_ = static_cast<std::uint8_t>(*classArg);
+          const DerArg* classArg = cursor.Next(kInt);
+          if (classArg == nullptr) return -1;
+          classOverride_ = static_cast<std::uint8_t>(classArg->number);
         }
         pending_ = true;
         continue;
       }
       // A tag set by "T" or "t" applies to this one character only.
       const bool overridden = pending_;
-      const std::uint8_t classByte = overridden ? classOverride_ : 0;
-      const std::int32_t tagOverride = overridden ? tagOverride_ : -1;
-      const auto tagFor = [tagOverride](std::int32_t fallback) {
-        return tagOverride != -1 ? tagOverride : fallback;
-      };
+      DerLetterStep step{*this, cursor, c, overridden ? tagOverride_ : -1,
+                         overridden ? classOverride_ : std::uint8_t{0}, written};
       pending_ = false;
       tagOverride_ = -1;
       classOverride_ = 0;
-
-      bool ok = false;
-      switch (c) {
-        case '{':
-          ok = Open(tagFor(kSequence), classByte);
-          break;
-        case '[':
-          ok = Open(tagFor(kSet), classByte);
-          break;
-        case '(': {
-          const auto tag = number();
-          ok = tag && *tag != -1 && Open(*tag, classByte);
-          break;
-        }
-        case '}':
-        case ']':
-          ok = Close(kConstructed, written);
-          break;
-        case ')':
-          ok = Close(kContextConstructed, written);
-          break;
-        case 'A': {
-          const auto bytes = sized(kBytes);
-          ok = bytes && bytes->second >= 0 && (bytes->first != nullptr || bytes->second == 0) &&
-               Append(ByteView(static_cast<const std::uint8_t*>(bytes->first),
-                               static_cast<std::size_t>(bytes->second)),
-                      written);
-          break;
-        }
-        case 'i':
-        case 'e':
-        case 'b': {
-          const auto value = number();
-          if (!value) break;
-          const Bytes content = c == 'b' ? Bytes{static_cast<std::uint8_t>(*value ? 0xFF : 0x00)}
-                                         : IntegerContent(*value);
-          ok = Primitive(tagFor(DefaultTag(c)), classByte, content, written);
-          break;
-        }
-        case 'I': {
-          const auto hex = sized(kText);
-          const auto content =
-              hex ? HexContent(static_cast<const char*>(hex->first), hex->second) : std::nullopt;
-          ok = content && Primitive(tagFor(DefaultTag(c)), classByte, *content, written);
-          break;
-        }
-        case 'n':
-          ok = Primitive(tagFor(DefaultTag(c)), classByte, {}, written);
-          break;
-        case 'B': {
-          const auto bits = sized(kBytes);
-          const auto content =
-              bits ? BitStringContent(static_cast<const std::uint8_t*>(bits->first), bits->second)
-                   : std::nullopt;
-          ok = content && Primitive(tagFor(DefaultTag(c)), classByte, *content, written);
-          break;
-        }
-        case 'O': {
-          const auto arcs = sized(kArcs);
-          const auto content =
-              arcs ? ObjectIdentifierContent(static_cast<const std::int32_t*>(arcs->first),
-                                             arcs->second)
-                   : std::nullopt;
-          ok = content && Primitive(tagFor(DefaultTag(c)), classByte, *content, written);
-          break;
-        }
-        case 'o':
-        case 'P':
-        case 'a':
-        case '6':
-        case 'M':
-        case 'U':
-        case 'm': {
-          const auto bytes = sized(kBytes);
-          ok = bytes && bytes->second >= 0 && (bytes->first != nullptr || bytes->second == 0) &&
-               Primitive(tagFor(DefaultTag(c)), classByte,
-                         ByteView(static_cast<const std::uint8_t*>(bytes->first),
-                                  static_cast<std::size_t>(bytes->second)),
-                         written);
-          break;
-        }
-        case 'u':
-        case 'g': {
-          const DerArg* text = cursor.Next(kText);
-          ok = text && text->pointer &&
-               Primitive(tagFor(DefaultTag(c)), classByte,
-                         AsBytes(static_cast<const char*>(text->pointer)), written);
-          break;
-        }
-        default:
-          break;
-      }
-      if (!ok) return -1;
+      const auto index = static_cast<unsigned char>(c);
+      const Handler handler = index < kLetters.size() ? kLetters[index] : nullptr;
+      if (handler == nullptr || !handler(step)) return -1;
     }
   } catch (const std::bad_alloc&) {
     return -1;

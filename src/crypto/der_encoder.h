@@ -41,6 +41,9 @@ class DerContext {
   std::int32_t Encode(std::string_view format, std::span<const DerArg> args);
 
  private:
+  // One format letter's work; its handlers reach the writing steps below.
+  friend struct DerLetterStep;
+
   struct OpenElement {
     std::int32_t tag;
     std::uint8_t classByte;

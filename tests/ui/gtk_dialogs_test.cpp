@@ -138,7 +138,8 @@ bool ShowsLabel(GtkWidget* widget, const std::string& text) {
 }
 
 TEST_F(GtkDialogsTest, ForAWebPageDialogsNameItAndEndAsCancelledWhenLeftUnanswered) {
-  setenv("VELSOR_UI_TIMEOUT", "1", 1);
+  // Long enough for the steps below to run on a loaded machine, short for the test.
+  setenv("VELSOR_UI_TIMEOUT", "3", 1);
   host->SetRequester(u"https://bank.example");
   bool named = false;
   // The user looks and does nothing; the chooser ends by itself.

@@ -2,32 +2,20 @@
 
 #include <openssl/asn1.h>
 
-#include <limits>
+#include "platform/base/der.h"
 
 namespace velsor::crypt {
 
 std::optional<DerElement> ReadDerElement(ByteView& input) {
-  if (input.empty() || input.size() > static_cast<std::size_t>(std::numeric_limits<long>::max())) {
-    return std::nullopt;
-  }
-  const unsigned char* cursor = input.data();
-  long length = 0;
-  int tag = 0;
-  int tagClass = 0;
-  const int flags =
-      ASN1_get_object(&cursor, &length, &tag, &tagClass, static_cast<long>(input.size()));
-  // 0x80 marks an error, and an indefinite length (flags 0x21) has no place in DER.
-  if ((flags & 0x80) != 0 || flags == 0x21) return std::nullopt;
-  const auto headerSize = static_cast<std::size_t>(cursor - input.data());
-  if (length < 0 || static_cast<std::size_t>(length) > input.size() - headerSize) {
-    return std::nullopt;
-  }
+  der::Cursor cursor(input);
+  der::Header header;
   DerElement element;
-  element.whole = input.first(headerSize + static_cast<std::size_t>(length));
-  element.content = input.subspan(headerSize, static_cast<std::size_t>(length));
-  element.tag = tag;
-  element.tagClass = tagClass;
-  element.constructed = (flags & V_ASN1_CONSTRUCTED) != 0;
+  const auto content = cursor.ReadElement(header, &element.whole);
+  if (!content) return std::nullopt;
+  element.content = *content;
+  element.tag = header.tag;
+  element.tagClass = header.classByte & der::kClassMask;
+  element.constructed = (header.classByte & der::kConstructed) != 0;
   input = input.subspan(element.whole.size());
   return element;
 }

@@ -18,7 +18,8 @@ struct DerElement {
 };
 
 // The element at the start of `input`, which is advanced past it; nothing when the input
-// does not begin with a whole definite-length element.
+// does not begin with a whole definite-length element. Tag classes are OpenSSL's V_ASN1_*
+// values.
 std::optional<DerElement> ReadDerElement(ByteView& input);
 
 struct TbsFields {

@@ -1,0 +1,128 @@
+#include "platform/base/der.h"
+
+#include <limits>
+
+namespace velsor::der {
+namespace {
+
+constexpr int kMaxTagBytes = 5;
+constexpr int kMaxLengthBytes = 4;
+
+}  // namespace
+
+ReadStatus Cursor::ReadIdentifier(Header& header) {
+  if (remaining() == 0) return ReadStatus::End;
+  const std::size_t start = position_;
+  const std::uint8_t first = data_[position_++];
+  header.classByte = first & 0xE0;
+  if ((first & 0x1F) != 0x1F) {
+    header.tag = first & 0x1F;
+    return ReadStatus::Ok;
+  }
+  std::uint64_t tag = 0;
+  for (int i = 0; i < kMaxTagBytes && remaining() > 0; ++i) {
+    const std::uint8_t byte = data_[position_++];
+    tag = (tag << 7) | (byte & 0x7F);
+    if ((byte & 0x80) == 0) {
+      if (tag > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) break;
+      header.tag = static_cast<std::int32_t>(tag);
+      return ReadStatus::Ok;
+    }
+  }
+  position_ = start;
+  return ReadStatus::Malformed;
+}
+
+bool Cursor::ReadLength(Header& header) {
+  if (remaining() == 0) return false;
+  const std::size_t start = position_;
+  const std::uint8_t first = data_[position_++];
+  header.indefinite = first == 0x80;
+  if (first < 0x80 || header.indefinite) {
+    header.length = first < 0x80 ? first : 0;
+    return true;
+  }
+  const int count = first & 0x7F;
+  if (count > kMaxLengthBytes || static_cast<std::size_t>(count) > remaining()) {
+    position_ = start;
+    return false;
+  }
+  std::uint64_t length = 0;
+  for (int i = 0; i < count; ++i) length = (length << 8) | data_[position_++];
+  if (length > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+    position_ = start;
+    return false;
+  }
+  header.length = static_cast<std::int32_t>(length);
+  return true;
+}
+
+ReadStatus Cursor::ReadHeader(Header& header) {
+  if (const ReadStatus status = ReadIdentifier(header); status != ReadStatus::Ok) return status;
+  return ReadLength(header) ? ReadStatus::Ok : ReadStatus::Malformed;
+}
+
+std::optional<ByteView> Cursor::Take(std::size_t length) {
+  if (length > remaining()) return std::nullopt;
+  const ByteView taken = data_.subspan(position_, length);
+  position_ += length;
+  return taken;
+}
+
+std::optional<ByteView> Cursor::ReadElement(Header& header, ByteView* whole) {
+  const std::size_t start = position_;
+  std::optional<ByteView> content;
+  if (ReadHeader(header) == ReadStatus::Ok && !header.indefinite) {
+    content = Take(static_cast<std::size_t>(header.length));
+  }
+  if (!content) {
+    position_ = start;
+    return std::nullopt;
+  }
+  if (whole != nullptr) *whole = data_.subspan(start, position_ - start);
+  return content;
+}
+
+void AppendBase128(Bytes& out, std::uint32_t value) {
+  std::uint8_t groups[5];
+  int count = 0;
+  do {
+    groups[count++] = value & 0x7F;
+    value >>= 7;
+  } while (value != 0);
+  while (count > 1) out.push_back(groups[--count] | 0x80);
+  out.push_back(groups[0]);
+}
+
+std::int32_t IdentifierSize(std::int32_t tag) {
+  if (tag <= 30) return 1;
+  std::int32_t size = 1;
+  for (auto value = static_cast<std::uint32_t>(tag); value != 0; value >>= 7) ++size;
+  return size;
+}
+
+bool AppendIdentifier(Bytes& out, std::uint8_t classByte, std::int32_t tag) {
+  if (tag < 0) return false;
+  if (tag <= 30) {
+    out.push_back(static_cast<std::uint8_t>((classByte & 0xE0) | tag));
+    return true;
+  }
+  out.push_back(classByte | 0x1F);
+  AppendBase128(out, static_cast<std::uint32_t>(tag));
+  return true;
+}
+
+bool AppendLength(Bytes& out, std::int32_t length) {
+  if (length < 0) return false;
+  if (length < 0x80) {
+    out.push_back(static_cast<std::uint8_t>(length));
+    return true;
+  }
+  int count = 1;
+  while (count < 4 && (static_cast<std::uint32_t>(length) >> (8 * count)) != 0) ++count;
+  out.push_back(static_cast<std::uint8_t>(0x80 | count));
+  for (int i = count - 1; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
+  return true;
+}
+
+}  // namespace velsor::der

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "platform/base/der.h"
+
+namespace velsor::der {
+namespace {
+
+TEST(DerCursorTest, ElementsAreReadWholeOrNotAtAll) {
+  const Bytes input{0x30, 0x03, 0x02, 0x01, 0x05, 0x04, 0x05, 0xAA};
+  Cursor cursor(input);
+  Header header;
+  ByteView whole;
+  const auto sequence = cursor.ReadElement(header, &whole);
+  ASSERT_TRUE(sequence);
+  EXPECT_EQ(header.tag, 16);
+  EXPECT_EQ(header.classByte, kConstructed);
+  EXPECT_EQ(whole.size(), 5u);
+  EXPECT_EQ(sequence->size(), 3u);
+  // Five content octets announced, one there: nothing is consumed.
+  EXPECT_FALSE(cursor.ReadElement(header));
+  EXPECT_EQ(cursor.position(), 5u);
+  EXPECT_FALSE(cursor.Take(4));
+  EXPECT_EQ(cursor.Take(3)->size(), 3u);
+  EXPECT_EQ(cursor.ReadHeader(header), ReadStatus::End);
+}
+
+TEST(DerCursorTest, IdentifiersAndLengthsAtTheirLimits) {
+  Header header;
+  const Bytes highTag{0x9F, 0x87, 0x68, 0x00};  // context-specific [1000]
+  Cursor high(highTag);
+  ASSERT_EQ(high.ReadHeader(header), ReadStatus::Ok);
+  EXPECT_EQ(header.tag, 1000);
+  EXPECT_EQ(header.classByte, kContextSpecific);
+
+  for (const Bytes& bad : {Bytes{0x1F, 0x80, 0x80, 0x80, 0x80, 0x80, 0x01, 0x00},  // 6 tag octets
+                           Bytes{0x1F, 0x8F, 0xFF, 0xFF, 0xFF, 0x7F, 0x00},        // over 32 bits
+                           Bytes{0x1F, 0x81},                                      // cut short
+                           Bytes{0x04, 0x85, 0x01, 0x00, 0x00, 0x00, 0x00},        // 5 length octets
+                           Bytes{0x04, 0x84, 0x80, 0x00, 0x00, 0x00},              // over 2^31-1
+                           Bytes{0x04, 0x82, 0x01}}) {                             // cut short
+    Cursor cursor(bad);
+    EXPECT_EQ(cursor.ReadHeader(header), ReadStatus::Malformed);
+  }
+  const Bytes indefinite{0x30, 0x80, 0x00, 0x00};
+  Cursor open(indefinite);
+  ASSERT_EQ(open.ReadHeader(header), ReadStatus::Ok);
+  EXPECT_TRUE(header.indefinite);
+  Cursor again(indefinite);
+  EXPECT_FALSE(again.ReadElement(header)) << "DER has no indefinite lengths";
+  EXPECT_EQ(again.position(), 0u);
+}
+
+TEST(DerCursorTest, WhatTheWriterWritesTheCursorReads) {
+  for (const std::int32_t tag : {0, 30, 31, 127, 128, 16383, 2097152}) {
+    for (const std::int32_t length : {0, 127, 128, 255, 256, 65536}) {
+      Bytes encoded;
+      ASSERT_TRUE(AppendIdentifier(encoded, kContextSpecific | kConstructed, tag));
+      ASSERT_TRUE(AppendLength(encoded, length));
+      Cursor cursor(encoded);
+      Header header;
+      ASSERT_EQ(cursor.ReadIdentifier(header), ReadStatus::Ok);
+      EXPECT_EQ(cursor.position(), static_cast<std::size_t>(IdentifierSize(tag)));
+      ASSERT_TRUE(cursor.ReadLength(header)) << tag << " " << length;
+      EXPECT_EQ(header.tag, tag);
+      EXPECT_EQ(header.length, length);
+      EXPECT_EQ(header.classByte, kContextSpecific | kConstructed);
+      EXPECT_EQ(cursor.remaining(), 0u);
+    }
+  }
+  Bytes refused;
+  EXPECT_FALSE(AppendIdentifier(refused, 0, -1));
+  EXPECT_FALSE(AppendLength(refused, -1));
+  EXPECT_TRUE(refused.empty());
+}
+
+}  // namespace
+}  // namespace velsor::der
