@@ -2,6 +2,7 @@
 import { Velsor } from "/web/velsor.js";
 
 const ALICE = "C=CN, O=Velsor, OU=Testing, CN=Alice Zhang";
+// Generous for a loaded machine; a page without the extension waits this long.
 
 async function refusalOf(promise) {
   try {
@@ -26,7 +27,7 @@ function incompressible(size) {
 
 window.velsorSteps = {
   async signAndVerify() {
-    const c = await Velsor.create();
+    const c = await Velsor.create({ timeoutMs: 5000 });
     await c.VLSetPlainText("transfer 100.00 to Bob Li");
     const signature = await c.VLAttachedSign(ALICE);
     const signed = { errorNum: c.errorNum, errMsg: c.errMsg, length: signature.length };
@@ -37,7 +38,7 @@ window.velsorSteps = {
     return { signed, verified };
   },
   async refusals() {
-    const c = await Velsor.create();
+    const c = await Velsor.create({ timeoutMs: 5000 });
     const serverMode = await refusalOf(c.set("VLServerMode", 1));
     const serverModeOff = await refusalOf(c.set("VLServerMode", 0));
     const path = await refusalOf(c.VLAddFile("/etc/passwd"));
@@ -46,7 +47,7 @@ window.velsorSteps = {
     return { serverMode, serverModeOff, path, encryptPath };
   },
   async bigContent() {
-    const c = await Velsor.create();
+    const c = await Velsor.create({ timeoutMs: 5000 });
     const content = incompressible(2 * 1024 * 1024);
     await c.set("MaxCompSize", 100000000);
     await c.VLSetPlainText(content);
@@ -58,7 +59,7 @@ window.velsorSteps = {
     return { signedStatus, signatureLength: signature.length, verifyStatus: c.errorNum, same };
   },
   async envelope() {
-    const c = await Velsor.create();
+    const c = await Velsor.create({ timeoutMs: 5000 });
     await c.VLSetCodePage(65001);
     await c.VLSetPlainText("机密");
     const envelope = await c.VLEncryptedEnvelop(ALICE);
@@ -70,7 +71,7 @@ window.velsorSteps = {
     return { allowed, denied };
   },
   async notAllowed() {
-    return refusalOf(Velsor.create());
+    return refusalOf(Velsor.create({ timeoutMs: 5000 }));
   },
   otherExtension() {
     return new Promise((resolve) => {
@@ -81,7 +82,7 @@ window.velsorSteps = {
     });
   },
   async timing(calls) {
-    const c = await Velsor.create();
+    const c = await Velsor.create({ timeoutMs: 5000 });
     await c.VLSetPlainText("x");
     const started = performance.now();
     for (let i = 0; i < calls; ++i) {
