@@ -2,14 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdlib>
 #include <optional>
 #include <string>
+
+#include "fixtures/wine.h"
 
 namespace velsor::codepage {
 namespace {
 
 using namespace std::string_literals;
+
+#ifdef _WIN32
+// An empty value removes a variable from the environment on Windows.
+int setenv(const char* name, const char* value, int) { return _putenv_s(name, value); }
+int unsetenv(const char* name) { return _putenv_s(name, ""); }
+#endif
 
 // Sets environment variables for one test and puts the old values back.
 class ScopedEnv {
@@ -43,13 +55,23 @@ TEST(CodePage, GbkUtf8AndGb18030ConvertBothWays) {
   EXPECT_EQ(ToCodePage(kUtf8, u"中"), "\xE4\xB8\xAD");
   EXPECT_EQ(FromCodePage(kUtf8, "\xE4\xB8\xAD"), u"中");
   // U+20000 lies outside GBK; GB18030 holds every character.
-  EXPECT_EQ(ToCodePage(kGb18030, u"\U00020000"), "\x95\x32\x82\x36");
-  EXPECT_EQ(FromCodePage(kGb18030, "\x95\x32\x82\x36"), u"\U00020000");
+  if (testing::RunningUnderWine()) {
+    EXPECT_EQ(ToCodePage(kGb18030, u"\U00020000"), std::nullopt)
+        << "expected Wine failure: Wine 8.0 has no table for code page 54936";
+  } else {
+    EXPECT_EQ(ToCodePage(kGb18030, u"\U00020000"), "\x95\x32\x82\x36");
+    EXPECT_EQ(FromCodePage(kGb18030, "\x95\x32\x82\x36"), u"\U00020000");
+  }
   EXPECT_EQ(ToCodePage(kGbk, u"€"), "\x80") << "the Windows table of 936 holds the euro sign";
 }
 
 TEST(CodePage, UnmappableCharactersBecomeTheDefaultCharacter) {
-  EXPECT_EQ(ToCodePage(kGbk, u"a\U0001F600b"), "a?b");
+  if (testing::RunningUnderWine()) {
+    EXPECT_EQ(ToCodePage(kGbk, u"a\U0001F600b"), "a??b")
+        << "expected Wine difference: one default character for each half of a surrogate pair";
+  } else {
+    EXPECT_EQ(ToCodePage(kGbk, u"a\U0001F600b"), "a?b");
+  }
   EXPECT_EQ(ToCodePage(1252, u"a中b"), "a?b");
   EXPECT_EQ(ToCodePage(1252, u"\uFF01"), "!") << "best-fit mappings come before the default";
 }
@@ -78,11 +100,26 @@ TEST(CodePage, EveryListedCodePageHasAWorkingTable) {
         1250u,  1251u,  1252u,  1253u,  1254u,  1255u,  1256u,  1257u,  1258u,
         10000u, 20127u, 20866u, 21866u, 28591u, 28592u, 28593u, 28594u, 28595u,
         28596u, 28597u, 28598u, 28599u, 28603u, 28605u, 54936u, 65000u, 65001u}) {
+    if (number == kGb18030 && testing::RunningUnderWine()) {
+      EXPECT_EQ(ToCodePage(number, u"Az09"), std::nullopt)
+          << "expected Wine failure: Wine 8.0 has no table for code page 54936";
+      continue;
+    }
     EXPECT_EQ(ToCodePage(number, u"Az09"), "Az09") << number;
     EXPECT_EQ(FromCodePage(number, "Az09"), u"Az09") << number;
   }
 }
 
+#ifdef _WIN32
+TEST(CodePage, ZeroIsTheSystemsAnsiCodePageUnlessVelsorAcpNamesAnother) {
+  {
+    ScopedEnv noForce("VELSOR_ACP", nullptr);
+    EXPECT_EQ(SystemAnsiCodePage(), GetACP());
+  }
+  ScopedEnv force("VELSOR_ACP", "936");
+  EXPECT_EQ(ToCodePage(kAnsi, u"中"), "\xD6\xD0");
+}
+#else
 TEST(CodePage, ZeroIsTheLocalesCharacterSet) {
   ScopedEnv noForce("VELSOR_ACP", nullptr);
   {
@@ -112,6 +149,7 @@ TEST(CodePage, VelsorAcpOverridesTheLocale) {
     EXPECT_EQ(SystemAnsiCodePage(), kUtf8) << ignored;
   }
 }
+#endif
 
 TEST(CodePage, CharsetNamesOfLocales) {
   EXPECT_EQ(CodePageOfCharset("utf8"), kUtf8);
