@@ -11,9 +11,15 @@
 
 namespace velsor {
 
+#ifndef CO_E_CLASSSTRING
 inline constexpr HRESULT CO_E_CLASSSTRING = Hr(0x800401F3);
+#endif
+#ifndef CO_E_DLLNOTFOUND
 inline constexpr HRESULT CO_E_DLLNOTFOUND = Hr(0x8004016F);
+#endif
+#ifndef CO_E_ERRORINDLL
 inline constexpr HRESULT CO_E_ERRORINDLL = Hr(0x800401F9);
+#endif
 
 // A loaded module; it stays loaded while any copy of this handle lives.
 using ModuleHandle = std::shared_ptr<void>;

@@ -18,8 +18,12 @@ inline constexpr IID IID_IProvideClassInfo{
 inline constexpr IID IID_IProvideClassInfo2{
     0xA6BC3AC0, 0xDBAA, 0x11CE, {0x9D, 0xE3, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
 
+#ifndef CONNECT_E_NOCONNECTION
 inline constexpr HRESULT CONNECT_E_NOCONNECTION = Hr(0x80040200);
+#endif
+#ifndef CONNECT_E_CANNOTCONNECT
 inline constexpr HRESULT CONNECT_E_CANNOTCONNECT = Hr(0x80040202);
+#endif
 inline constexpr DWORD GUIDKIND_DEFAULT_SOURCE_DISP_IID = 1;
 
 class IEnumConnections;

@@ -36,9 +36,15 @@ inline constexpr DWORD STGM_WRITE = 0x1;
 inline constexpr DWORD STGM_READWRITE = 0x2;
 inline constexpr DWORD STGM_SHARE_EXCLUSIVE = 0x10;
 inline constexpr DWORD STGM_CREATE = 0x1000;
+#ifndef STG_E_FILENOTFOUND
 inline constexpr HRESULT STG_E_FILENOTFOUND = Hr(0x80030002);
+#endif
+#ifndef STG_E_READFAULT
 inline constexpr HRESULT STG_E_READFAULT = Hr(0x8003001E);
+#endif
+#ifndef STG_E_INVALIDFUNCTION
 inline constexpr HRESULT STG_E_INVALIDFUNCTION = Hr(0x80030001);
+#endif
 
 inline constexpr IID IID_ISequentialStream{
     0x0C733A30, 0x2A1C, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};

@@ -24,8 +24,12 @@ inline constexpr std::u16string_view MS_ENHANCED_PROV =
     u"Microsoft Enhanced Cryptographic Provider v1.0";
 inline constexpr std::u16string_view MS_DEF_PROV = u"Microsoft Base Cryptographic Provider v1.0";
 
+#ifndef NTE_PROV_TYPE_NOT_DEF
 inline constexpr HRESULT NTE_PROV_TYPE_NOT_DEF = Hr(0x80090017);
+#endif
+#ifndef NTE_KEYSET_NOT_DEF
 inline constexpr HRESULT NTE_KEYSET_NOT_DEF = Hr(0x80090019);
+#endif
 
 // The login user's name: the default container.
 std::u16string DefaultContainerName();

@@ -15,9 +15,15 @@
 
 namespace velsor::crypt {
 
+#ifndef CRYPT_E_UNEXPECTED_MSG_TYPE
 inline constexpr HRESULT CRYPT_E_UNEXPECTED_MSG_TYPE = Hr(0x8009200A);
+#endif
+#ifndef CRYPT_E_SIGNER_NOT_FOUND
 inline constexpr HRESULT CRYPT_E_SIGNER_NOT_FOUND = Hr(0x8009100E);
+#endif
+#ifndef CRYPT_E_NO_SIGNER
 inline constexpr HRESULT CRYPT_E_NO_SIGNER = Hr(0x8009200E);
+#endif
 
 // The private key linked to a certificate; CRYPT_E_NO_KEY_PROPERTY without one.
 Result<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate);

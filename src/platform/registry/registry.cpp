@@ -2,8 +2,9 @@
 
 #include <array>
 
-#include "platform/codepage/utf.h"
+#include "platform/base/storage/sqlite_db.h"
 #include "platform/base/storage/velsor_home.h"
+#include "platform/codepage/utf.h"
 
 namespace velsor::registry {
 namespace {
@@ -91,28 +92,32 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
+struct Registry::Store {
+  std::shared_ptr<storage::Database> database;
+};
+
 Result<Registry> Registry::Open() {
   auto path = storage::PrivateUserFile(kRegistryFile);
   if (!path) return path.error();
   auto database = storage::Database::Open(*path, kSchema);
   if (!database) return database.error();
-  return Registry(std::move(*database));
+  return Registry(std::make_shared<Store>(Store{std::move(*database)}));
 }
 
 Result<Done> Registry::CheckWritable() {
   return storage::GuardDatabase([&]() -> Result<Done> {
     // Taking the write lock is what fails on a file that cannot be written; nothing is
     // changed.
-    storage::Database::Transaction transaction(*database_);
-    database_->Execute("SELECT count(*) FROM registry_keys");
+    storage::Database::Transaction transaction(*store_->database);
+    store_->database->Execute("SELECT count(*) FROM registry_keys");
     return Done{};
   });
 }
 
 Result<Done> Registry::CreateKey(Root root, std::u16string_view path) {
   return storage::GuardDatabase([&]() -> Result<Done> {
-    storage::Database::Transaction transaction(*database_);
-    EnsureKey(*database_, FullPath(root, path));
+    storage::Database::Transaction transaction(*store_->database);
+    EnsureKey(*store_->database, FullPath(root, path));
     transaction.Commit();
     return Done{};
   });
@@ -120,7 +125,7 @@ Result<Done> Registry::CreateKey(Root root, std::u16string_view path) {
 
 bool Registry::KeyExists(Root root, std::u16string_view path) {
   auto found = storage::GuardDatabase(
-      [&]() -> Result<bool> { return KeyId(*database_, FullPath(root, path)).has_value(); });
+      [&]() -> Result<bool> { return KeyId(*store_->database, FullPath(root, path)).has_value(); });
   return found && *found;
 }
 
@@ -129,7 +134,7 @@ Result<std::vector<std::u16string>> Registry::SubKeys(Root root, std::u16string_
     std::string parent = FullPath(root, path);
     parent += '\\';
     std::vector<std::u16string> names;
-    auto query = database_->Prepare("SELECT path FROM registry_keys ORDER BY id");
+    auto query = store_->database->Prepare("SELECT path FROM registry_keys ORDER BY id");
     while (query.Step()) {
       const std::string child = query.Text(0);
       if (!StartsWithIgnoringCase(child, parent)) continue;
@@ -145,12 +150,12 @@ Result<std::vector<std::u16string>> Registry::SubKeys(Root root, std::u16string_
 Result<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
   return storage::GuardDatabase([&]() -> Result<Done> {
     const std::string full = FullPath(root, path);
-    storage::Database::Transaction transaction(*database_);
-    if (!KeyId(*database_, full)) return NotFound("key");
+    storage::Database::Transaction transaction(*store_->database);
+    if (!KeyId(*store_->database, full)) return NotFound("key");
     std::string below = full;
     below += '\\';
     std::vector<std::int64_t> doomed;
-    auto query = database_->Prepare("SELECT id, path FROM registry_keys");
+    auto query = store_->database->Prepare("SELECT id, path FROM registry_keys");
     while (query.Step()) {
       const std::string key = query.Text(1);
       if (key.size() == full.size() ? StartsWithIgnoringCase(key, full)
@@ -159,8 +164,8 @@ Result<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
       }
     }
     for (std::int64_t id : doomed) {
-      database_->Prepare("DELETE FROM registry_values WHERE key = ?").Bind(1, id).Run();
-      database_->Prepare("DELETE FROM registry_keys WHERE id = ?").Bind(1, id).Run();
+      store_->database->Prepare("DELETE FROM registry_values WHERE key = ?").Bind(1, id).Run();
+      store_->database->Prepare("DELETE FROM registry_keys WHERE id = ?").Bind(1, id).Run();
     }
     transaction.Commit();
     return Done{};
@@ -170,9 +175,9 @@ Result<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
 Result<Done> Registry::SetValue(Root root, std::u16string_view path, std::u16string_view name,
                                      const RegistryValue& value) {
   return storage::GuardDatabase([&]() -> Result<Done> {
-    storage::Database::Transaction transaction(*database_);
-    const std::int64_t key = EnsureKey(*database_, FullPath(root, path));
-    database_
+    storage::Database::Transaction transaction(*store_->database);
+    const std::int64_t key = EnsureKey(*store_->database, FullPath(root, path));
+    store_->database
         ->Prepare(
             "INSERT OR REPLACE INTO registry_values (key, name, type, data) VALUES (?, ?, ?, ?)")
         .Bind(1, key)
@@ -188,10 +193,10 @@ Result<Done> Registry::SetValue(Root root, std::u16string_view path, std::u16str
 Result<RegistryValue> Registry::QueryValue(Root root, std::u16string_view path,
                                                 std::u16string_view name) {
   return storage::GuardDatabase([&]() -> Result<RegistryValue> {
-    const auto key = KeyId(*database_, FullPath(root, path));
+    const auto key = KeyId(*store_->database, FullPath(root, path));
     if (!key) return NotFound("key");
     auto query =
-        database_->Prepare("SELECT type, data FROM registry_values WHERE key = ? AND name = ?");
+        store_->database->Prepare("SELECT type, data FROM registry_values WHERE key = ? AND name = ?");
     query.Bind(1, *key).Bind(2, Utf16ToUtf8(name));
     if (!query.Step()) return NotFound("value");
     return RegistryValue{static_cast<DWORD>(query.Integer(0)), Utf8ToUtf16(query.Text(1))};
@@ -201,30 +206,14 @@ Result<RegistryValue> Registry::QueryValue(Root root, std::u16string_view path,
 Result<Done> Registry::DeleteValue(Root root, std::u16string_view path,
                                         std::u16string_view name) {
   return storage::GuardDatabase([&]() -> Result<Done> {
-    const auto key = KeyId(*database_, FullPath(root, path));
+    const auto key = KeyId(*store_->database, FullPath(root, path));
     if (!key) return NotFound("key");
-    database_->Prepare("DELETE FROM registry_values WHERE key = ? AND name = ?")
+    store_->database->Prepare("DELETE FROM registry_values WHERE key = ? AND name = ?")
         .Bind(1, *key)
         .Bind(2, Utf16ToUtf8(name))
         .Run();
     return Done{};
   });
-}
-
-std::optional<Root> RootNamed(std::u16string_view name) {
-  struct Named {
-    std::u16string_view name;
-    Root root;
-  };
-  constexpr std::array kRoots{
-      Named{u"HKEY_CLASSES_ROOT", Root::ClassesRoot},   Named{u"HKCR", Root::ClassesRoot},
-      Named{u"HKEY_CURRENT_USER", Root::CurrentUser},   Named{u"HKCU", Root::CurrentUser},
-      Named{u"HKEY_LOCAL_MACHINE", Root::LocalMachine}, Named{u"HKLM", Root::LocalMachine},
-  };
-  for (const Named& known : kRoots) {
-    if (known.name == name) return known.root;
-  }
-  return std::nullopt;
 }
 
 }  // namespace velsor::registry

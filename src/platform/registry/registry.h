@@ -1,26 +1,32 @@
 #pragma once
 // The registry: keys named by backslash-separated paths under a root, each holding named
 // string values. Names compare without regard to case. HKEY_CLASSES_ROOT is a view of
-// HKEY_LOCAL_MACHINE\SOFTWARE\Classes. Everything lives in registry.db in the user's
-// data folder, so several processes may use it at once.
+// HKEY_LOCAL_MACHINE\SOFTWARE\Classes. On POSIX everything lives in registry.db in the
+// user's data folder, so several processes may use it at once; on Windows it is the
+// system's registry.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/base/win_types.h"
 #include "platform/base/result.h"
-#include "platform/base/storage/sqlite_db.h"
 
 namespace velsor::registry {
 
 enum class Root { ClassesRoot, CurrentUser, LocalMachine };
 
+// The system's headers define these on Windows, with the same values.
+#ifndef REG_SZ
 inline constexpr DWORD REG_SZ = 1;
 inline constexpr DWORD REG_EXPAND_SZ = 2;
+#endif
 
+#ifndef ERROR_FILE_NOT_FOUND_HR
 inline constexpr HRESULT ERROR_FILE_NOT_FOUND_HR = Hr(0x80070002);
+#endif
 
 struct RegistryValue {
   DWORD type = REG_SZ;
@@ -53,8 +59,10 @@ class Registry {
                                               std::u16string_view name);
 
  private:
-  explicit Registry(std::shared_ptr<storage::Database> database) : database_(std::move(database)) {}
-  std::shared_ptr<storage::Database> database_;
+  // Where the keys live; each platform defines it.
+  struct Store;
+  explicit Registry(std::shared_ptr<Store> store) : store_(std::move(store)) {}
+  std::shared_ptr<Store> store_;
 };
 
 // "HKEY_LOCAL_MACHINE" and the other root names (also "HKLM", "HKCU", "HKCR").
