@@ -1,14 +1,8 @@
 #include "certs/choose_cert_dlg.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <vector>
 
-#include "platform/base/file_descriptor.h"
+#include "platform/file/file_service.h"
 
 namespace velsor::certs {
 namespace {
@@ -20,29 +14,7 @@ constexpr std::size_t kSortedCharacters = 256;
 // Paths of the viewing file never grow past this many characters.
 constexpr std::size_t kMaxTemporaryPath = 128;
 
-// A folder for our file alone: made 0700, or already ours and no link.
-bool PrivateFolder(const fs::path& folder) {
-  if (::mkdir(folder.c_str(), 0700) == 0) return true;
-  struct stat status {};
-  return errno == EEXIST && ::lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
-         status.st_uid == geteuid();
-}
-
-bool WriteFileNoFollow(const fs::path& path, ByteView bytes) {
-  FileDescriptor file(
-      ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
-  return file && WriteFully(file.get(), bytes.data(), bytes.size()) && file.Close();
-}
-
 }  // namespace
-
-fs::path UserTemporaryFolder() {
-  for (const char* variable : {"XDG_RUNTIME_DIR", "TMPDIR"}) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && value[0] == '/') return value;
-  }
-  return "/tmp";
-}
 
 CChooseCertDlg::CChooseCertDlg(std::span<const crypt::CertStore> stores, std::int32_t entryCount,
                                const CertEntryList& entries, const ChooserTexts& texts,
@@ -50,7 +22,7 @@ CChooseCertDlg::CChooseCertDlg(std::span<const crypt::CertStore> stores, std::in
     : entryCount_(entryCount), entries_(entries), texts_(texts), stores_(stores), host_(host) {}
 
 CChooseCertDlg::~CChooseCertDlg() {
-  if (temporaryFile_) ::unlink(temporaryFile_->c_str());
+  if (temporaryFile_) file::RemoveFile(*temporaryFile_);
 }
 
 std::int32_t CChooseCertDlg::DoModal() {
@@ -114,28 +86,28 @@ void CChooseCertDlg::OnView(ui::ChooserWindow& window) {
   const auto certificate = entries_.ResolveEntry(*entry, stores_);
   if (!certificate) return;
   if (temporaryFile_) {
-    ::unlink(temporaryFile_->c_str());
+    file::RemoveFile(*temporaryFile_);
     temporaryFile_.reset();
   }
-  if (auto file = WriteTemporaryCertificate(*certificate, window)) {
-    temporaryFile_ = *file;
-    host_.OpenWithViewer(*file);
+  if (auto written = WriteTemporaryCertificate(*certificate, window)) {
+    temporaryFile_ = *written;
+    host_.OpenWithViewer(*written);
   }
 }
 
 std::optional<fs::path> CChooseCertDlg::WriteTemporaryCertificate(
     const crypt::CertContext& certificate, ui::ChooserWindow& window) {
-  const fs::path base = UserTemporaryFolder();
+  const fs::path base = file::UserTemporaryFolder();
   const fs::path folder = base / "Tolvane" / "Velsor";
-  const fs::path file = folder / "temp.cer";
-  if (file.native().size() > kMaxTemporaryPath) return std::nullopt;
+  const fs::path viewed = folder / "temp.cer";
+  if (viewed.native().size() > kMaxTemporaryPath) return std::nullopt;
   // A Tolvane folder that someone else owns could have ours swapped under it: refuse it.
-  if (!PrivateFolder(base / "Tolvane") || !PrivateFolder(folder)) {
+  if (!file::EnsurePrivateFolder(base / "Tolvane") || !file::EnsurePrivateFolder(folder)) {
     window.ShowMessage(kCreateTemporaryFileFailed, u"");
     return std::nullopt;
   }
-  if (!WriteFileNoFollow(file, certificate.encoded())) return std::nullopt;
-  return file;
+  if (!file::WritePrivateFile(viewed, certificate.encoded())) return std::nullopt;
+  return viewed;
 }
 
 }  // namespace velsor::certs

@@ -74,8 +74,4 @@ class CChooseCertDlg final : public ui::ChooserHandlers {
   std::int32_t result_ = -1;
 };
 
-// The per-user folder for the certificate file that View writes: $XDG_RUNTIME_DIR, else
-// $TMPDIR, else /tmp.
-std::filesystem::path UserTemporaryFolder();
-
 }  // namespace velsor::certs

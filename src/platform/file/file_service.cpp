@@ -1,0 +1,118 @@
+// The file service on POSIX: descriptors opened without following links or waiting on
+// special files, fstat and lstat checks, fsync and rename.
+
+#include "platform/file/file_service.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <utility>
+
+#include "platform/base/file_descriptor.h"
+
+namespace velsor::file {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Whether a save may put its file at `target`: nothing there yet, or a regular file with
+// no other name (a hard link would let the save reach a file elsewhere).
+bool MayReplace(const fs::path& target, struct stat& existing, bool& exists) {
+  exists = ::lstat(target.c_str(), &existing) == 0;
+  if (!exists) return errno == ENOENT;
+  return S_ISREG(existing.st_mode) && existing.st_nlink == 1;
+}
+
+// A new file beside the target, for the data to be written before it takes the target's
+// name; nothing when none can be made.
+std::optional<std::pair<FileDescriptor, fs::path>> TemporaryBeside(const fs::path& target) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    fs::path name = target;
+    std::string temporaryName = ".";
+    temporaryName.append(target.filename().string()).append(".velsor-");
+    temporaryName.append(std::to_string(random())).append(".tmp");
+    name.replace_filename(temporaryName);
+    // 0666 as any new file, less the user's umask.
+    FileDescriptor fd(
+        ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (fd) return std::pair{std::move(fd), std::move(name)};
+    if (errno != EEXIST) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Bytes> ReadRegularFile(const fs::path& path, std::size_t maxSize) {
+  // Opened without waiting, so that a FIFO or a device named here cannot hold the call;
+  // anything but a regular file is refused before a byte is read.
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat info {};
+  if (!file || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
+      static_cast<std::uint64_t>(info.st_size) > maxSize) {
+    return std::nullopt;
+  }
+  Bytes data(static_cast<std::size_t>(info.st_size));
+  const auto got = ReadFully(file.get(), data.data(), data.size());
+  if (!got || *got != data.size()) return std::nullopt;  // the file shrank or cannot be read
+  return data;
+}
+
+bool ReplaceFile(const fs::path& path, ByteView data, bool followLinks) {
+  fs::path target = path;
+  if (followLinks) {
+    std::error_code error;
+    const auto resolved = fs::weakly_canonical(path, error);
+    if (!error) target = resolved;
+  }
+  struct stat existing {};
+  bool exists = false;
+  if (target.filename().empty() || !MayReplace(target, existing, exists)) return false;
+  auto temporary = TemporaryBeside(target);
+  if (!temporary) return false;
+  auto& [file, name] = *temporary;
+  const bool written = (!exists || ::fchmod(file.get(), existing.st_mode & 07777) == 0) &&
+                       WriteFully(file.get(), data.data(), data.size()) &&
+                       ::fsync(file.get()) == 0 && file.Close();
+  // The target is looked at once more just before it is replaced: what appeared there in
+  // the meantime gets the same refusal.
+  struct stat now {};
+  bool stillExists = false;
+  if (!written || !MayReplace(target, now, stillExists) ||
+      ::rename(name.c_str(), target.c_str()) != 0) {
+    ::unlink(name.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool EnsurePrivateFolder(const fs::path& folder) {
+  if (::mkdir(folder.c_str(), 0700) == 0) return true;
+  struct stat status {};
+  return errno == EEXIST && ::lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+         status.st_uid == geteuid();
+}
+
+bool WritePrivateFile(const fs::path& path, ByteView data) {
+  FileDescriptor file(
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+  return file && WriteFully(file.get(), data.data(), data.size()) && file.Close();
+}
+
+bool RemoveFile(const fs::path& path) { return ::unlink(path.c_str()) == 0; }
+
+fs::path UserTemporaryFolder() {
+  for (const char* variable : {"XDG_RUNTIME_DIR", "TMPDIR"}) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && value[0] == '/') return value;
+  }
+  return "/tmp";
+}
+
+}  // namespace velsor::file
