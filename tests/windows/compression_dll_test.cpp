@@ -16,8 +16,8 @@ TEST(CompressionDllTest, OtherProgramsFindBothFunctionsAndTheyRoundTrip) {
   // Through void*: the generic FARPROC type does not match the functions' own.
   auto compress =
       reinterpret_cast<MemFunction>(reinterpret_cast<void*>(GetProcAddress(dll, "mem_compress")));
-  auto uncompress = reinterpret_cast<MemFunction>(
-      reinterpret_cast<void*>(GetProcAddress(dll, "mem_uncompress")));
+  auto uncompress =
+      reinterpret_cast<MemFunction>(reinterpret_cast<void*>(GetProcAddress(dll, "mem_uncompress")));
   ASSERT_NE(compress, nullptr);
   ASSERT_NE(uncompress, nullptr);
 
@@ -30,9 +30,9 @@ TEST(CompressionDllTest, OtherProgramsFindBothFunctionsAndTheyRoundTrip) {
   EXPECT_EQ(packed[0], 0x1F) << "a gzip member";
   std::string back(text.size(), '\0');
   int backLength = static_cast<int>(back.size());
-  ASSERT_EQ(uncompress(packed, packedLength, reinterpret_cast<unsigned char*>(back.data()),
-                       &backLength),
-            0);
+  ASSERT_EQ(
+      uncompress(packed, packedLength, reinterpret_cast<unsigned char*>(back.data()), &backLength),
+      0);
   EXPECT_EQ(back, text);
   FreeLibrary(dll);
 }

@@ -1,0 +1,140 @@
+// The file service on Windows: CreateFileW with the same rules as on POSIX. Reparse points
+// (links, junctions) are opened as themselves and refused, only disk files are read, a save
+// goes through a temporary file that MoveFileExW puts over the target once it is flushed.
+
+#include "platform/file/file_service.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <random>
+#include <string>
+
+namespace velsor::file {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CloseHandleDeleter {
+  void operator()(HANDLE handle) const {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+};
+using Handle = std::unique_ptr<void, CloseHandleDeleter>;
+
+Handle Open(const fs::path& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+  HANDLE handle = CreateFileW(path.c_str(), access, share, nullptr, disposition,
+                              flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
+
+bool IsPlainFile(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
+  return GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+// Nothing at `target`, or a plain file with no other name.
+bool MayReplace(const fs::path& target) {
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  Handle existing = Open(target, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+  BY_HANDLE_FILE_INFORMATION info{};
+  return existing && IsPlainFile(existing.get(), info) && info.nNumberOfLinks == 1;
+}
+
+bool WriteAll(HANDLE handle, ByteView data) {
+  while (!data.empty()) {
+    const DWORD chunk = data.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(data.size());
+    DWORD written = 0;
+    if (!WriteFile(handle, data.data(), chunk, &written, nullptr) || written == 0) return false;
+    data = data.subspan(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<Bytes> ReadRegularFile(const fs::path& path, std::size_t maxSize) {
+  Handle file = Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+  BY_HANDLE_FILE_INFORMATION info{};
+  LARGE_INTEGER size{};
+  if (!file || !IsPlainFile(file.get(), info) || !GetFileSizeEx(file.get(), &size) ||
+      size.QuadPart <= 0 || static_cast<std::uint64_t>(size.QuadPart) > maxSize) {
+    return std::nullopt;
+  }
+  Bytes data(static_cast<std::size_t>(size.QuadPart));
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const std::size_t left = data.size() - done;
+    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD got = 0;
+    if (!ReadFile(file.get(), data.data() + done, chunk, &got, nullptr) || got == 0) {
+      return std::nullopt;  // the file shrank or cannot be read
+    }
+    done += got;
+  }
+  return data;
+}
+
+bool ReplaceFile(const fs::path& path, ByteView data, bool followLinks) {
+  fs::path target = path;
+  if (followLinks) {
+    std::error_code error;
+    const auto resolved = fs::weakly_canonical(path, error);
+    if (!error) target = resolved;
+  }
+  if (target.filename().empty() || !MayReplace(target)) return false;
+  std::random_device random;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    fs::path temporary = target;
+    temporary.replace_filename(L"." + target.filename().wstring() + L".velsor-" +
+                               std::to_wstring(random()) + L".tmp");
+    Handle file = Open(temporary, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+    if (!file) {
+      if (GetLastError() == ERROR_FILE_EXISTS) continue;
+      return false;
+    }
+    const bool written = WriteAll(file.get(), data) && FlushFileBuffers(file.get());
+    file.reset();
+    // Looked at once more just before it is replaced: what appeared there meanwhile is refused.
+    if (!written || !MayReplace(target) ||
+        !MoveFileExW(temporary.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      DeleteFileW(temporary.c_str());
+      return false;
+    }
+    return true;
+  }
+  return false;
+}
+
+bool EnsurePrivateFolder(const fs::path& folder) {
+  // Folders under the user's profile (where the temporary path is) are the user's alone.
+  if (CreateDirectoryW(folder.c_str(), nullptr)) return true;
+  if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+bool WritePrivateFile(const fs::path& path, ByteView data) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    return false;
+  }
+  Handle file = Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY);
+  return file && WriteAll(file.get(), data) && CloseHandle(file.release());
+}
+
+bool RemoveFile(const fs::path& path) { return DeleteFileW(path.c_str()) != 0; }
+
+fs::path UserTemporaryFolder() {
+  wchar_t buffer[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+  if (length == 0 || length > MAX_PATH) return fs::path(L"C:\\Windows\\Temp");
+  return fs::path(std::wstring(buffer, length));
+}
+
+}  // namespace velsor::file
