@@ -21,8 +21,11 @@ struct GUID {
 
 using IID = GUID;
 using CLSID = GUID;
+// The system's headers spell these as macros of the same meaning.
+#ifndef REFIID
 using REFIID = const IID&;
 using REFCLSID = const CLSID&;
+#endif
 
 inline constexpr GUID IID_NULL{0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 

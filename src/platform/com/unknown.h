@@ -14,14 +14,28 @@ inline constexpr IID IID_IUnknown{
 inline constexpr IID IID_IDispatch{
     0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
+#ifndef DISPID_UNKNOWN
 inline constexpr DISPID DISPID_UNKNOWN = -1;
+#endif
+#ifndef DISPID_VALUE
 inline constexpr DISPID DISPID_VALUE = 0;
+#endif
+#ifndef DISPID_PROPERTYPUT
 inline constexpr DISPID DISPID_PROPERTYPUT = -3;
+#endif
 
+#ifndef DISPATCH_METHOD
 inline constexpr WORD DISPATCH_METHOD = 0x1;
+#endif
+#ifndef DISPATCH_PROPERTYGET
 inline constexpr WORD DISPATCH_PROPERTYGET = 0x2;
+#endif
+#ifndef DISPATCH_PROPERTYPUT
 inline constexpr WORD DISPATCH_PROPERTYPUT = 0x4;
+#endif
+#ifndef DISPATCH_PROPERTYPUTREF
 inline constexpr WORD DISPATCH_PROPERTYPUTREF = 0x8;
+#endif
 
 // Arguments in reverse order: rgvarg[cArgs - 1] is the first parameter.
 struct DISPPARAMS {

@@ -11,8 +11,12 @@ class IDispatch;
 using VARTYPE = std::uint16_t;
 using VARIANT_BOOL = std::int16_t;
 
+#ifndef VARIANT_TRUE
 inline constexpr VARIANT_BOOL VARIANT_TRUE = -1;
+#endif
+#ifndef VARIANT_FALSE
 inline constexpr VARIANT_BOOL VARIANT_FALSE = 0;
+#endif
 
 enum VarEnum : VARTYPE {
   VT_EMPTY = 0,
@@ -44,7 +48,9 @@ enum VarEnum : VARTYPE {
 };
 
 // Flag of VariantChangeType: a boolean becomes "True" or "False" rather than "-1" or "0".
+#ifndef VARIANT_ALPHABOOL
 inline constexpr USHORT VARIANT_ALPHABOOL = 0x2;
+#endif
 
 struct VARIANT {
   VARTYPE vt;
@@ -76,8 +82,15 @@ struct VARIANT {
     BSTR* pbstrVal;
     VARIANT* pvarVal;
     void* byref;
+    // Makes the union as wide as the system's, whose record arm holds two pointers: a
+    // VARIANT is 24 bytes on 64-bit systems, and arrays of them cross the boundary.
+    struct {
+      void* pvRecord;
+      void* pRecInfo;
+    } brecVal;
   };
 };
+static_assert(sizeof(VARIANT) == 8 + 2 * sizeof(void*), "the automation VARIANT layout");
 
 using VARIANTARG = VARIANT;
 
