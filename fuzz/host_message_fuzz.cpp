@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Session session({.decide = [](const Origin&) { return Decision::Denied; }, .frameLimit = 512});
   FrameReader reader(fd, 4096);
-  for (Frame frame = reader.Next(); frame.status == Frame::Status::Message ||
-                                    frame.status == Frame::Status::Oversized;
+  for (Frame frame = reader.Next();
+       frame.status == Frame::Status::Message || frame.status == Frame::Status::Oversized;
        frame = reader.Next()) {
     if (frame.status == Frame::Status::Oversized) {
       session.RefuseOversized(frame.announced);

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "js_text.h"
-#include "platform/com/bstr.h"
 #include "platform/base/hresult.h"
+#include "platform/com/bstr.h"
 #include "platform/com/variant.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/crypt/cert_store.h"
 #include "platform/base/status_codes.h"
+#include "platform/crypt/cert_store.h"
 
 namespace velsor::certs {
 

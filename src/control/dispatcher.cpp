@@ -5,9 +5,9 @@
 #include <string>
 
 #include "control/member_table.h"
+#include "platform/base/hresult.h"
 #include "platform/codepage/utf.h"
 #include "platform/com/bstr.h"
-#include "platform/base/hresult.h"
 
 namespace velsor::control {
 namespace {

@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "control/member_table.h"
-#include "platform/com/bstr.h"
 #include "platform/base/hresult.h"
+#include "platform/com/bstr.h"
 
 namespace velsor::control::binding {
 

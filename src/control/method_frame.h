@@ -12,9 +12,9 @@
 
 #include "control/control_state.h"
 #include "control/messages.h"
-#include "platform/com/bstr.h"
 #include "platform/base/hresult.h"
 #include "platform/base/status_codes.h"
+#include "platform/com/bstr.h"
 
 namespace velsor::control {
 

@@ -3,8 +3,8 @@
 // slot order after the seven slots of IUnknown and IDispatch; the member table gives their
 // dispatch identifiers and parameter names.
 
-#include "platform/com/guid.h"
 #include "platform/base/win_types.h"
+#include "platform/com/guid.h"
 #include "platform/com/unknown.h"
 
 namespace velsor {

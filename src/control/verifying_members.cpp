@@ -130,19 +130,18 @@ HRESULT CTolvaneVelsor::VLEncryptedEnvelop(BSTR deReciptDN, BSTR* pVal) {
 }
 
 HRESULT CTolvaneVelsor::VLDecryptEnvelop(BSTR envelopedMsg) {
-  return OpenEnvelope(state_, envelopedMsg, CertDetailSets::Recipient,
-                      [this](std::string_view message) {
-                        return crypto::DecryptEnvelope(message, crypto::KeyUseConsent(control::DialogsOf(state_)));
-                      });
+  return OpenEnvelope(
+      state_, envelopedMsg, CertDetailSets::Recipient, [this](std::string_view message) {
+        return crypto::DecryptEnvelope(message, crypto::KeyUseConsent(control::DialogsOf(state_)));
+      });
 }
 
 HRESULT CTolvaneVelsor::VLDecryptedAndVerifiedEnvelop(BSTR signedAndEnvelopedMsg) {
-  return OpenEnvelope(
-      state_, signedAndEnvelopedMsg, CertDetailSets::SignerAndRecipient,
-      [this](std::string_view message) {
-        return crypto::DecryptAndVerifyEnvelope(
-            message, crypto::KeyUseConsent(control::DialogsOf(state_)));
-      });
+  return OpenEnvelope(state_, signedAndEnvelopedMsg, CertDetailSets::SignerAndRecipient,
+                      [this](std::string_view message) {
+                        return crypto::DecryptAndVerifyEnvelope(
+                            message, crypto::KeyUseConsent(control::DialogsOf(state_)));
+                      });
 }
 
 }  // namespace velsor

@@ -43,7 +43,7 @@ std::optional<std::vector<std::int32_t>> Arcs(ByteView content) {
 }
 
 std::int32_t StatusOf(der::ReadStatus status) {
-  return status == der::ReadStatus::Ok ? kBerOk
+  return status == der::ReadStatus::Ok    ? kBerOk
          : status == der::ReadStatus::End ? kBerEnd
                                           : kBerMalformed;
 }

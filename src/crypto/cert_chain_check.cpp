@@ -3,11 +3,11 @@
 #include <ctime>
 #include <optional>
 
+#include "platform/base/storage/sqlite_db.h"
 #include "platform/crypt/cert_find.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/chain_checks.h"
 #include "platform/crypt/name_text.h"
-#include "platform/base/storage/sqlite_db.h"
 
 namespace velsor::crypto {
 namespace {

@@ -9,10 +9,10 @@
 #include <string_view>
 
 #include "platform/base/bytes.h"
+#include "platform/base/status_codes.h"
 #include "platform/base/win_types.h"
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/key_containers.h"
-#include "platform/base/status_codes.h"
 
 namespace velsor::crypto {
 

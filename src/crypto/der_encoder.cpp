@@ -194,7 +194,9 @@ struct DerLetterStep {
   std::uint8_t classByte;
   std::int32_t& written;
 
-  std::int32_t TagOr(std::int32_t fallback) const { return tagOverride != -1 ? tagOverride : fallback; }
+  std::int32_t TagOr(std::int32_t fallback) const {
+    return tagOverride != -1 ? tagOverride : fallback;
+  }
   std::optional<std::int32_t> Number() {
     const DerArg* arg = args.Next(kInt);
     return arg ? std::optional(arg->number) : std::nullopt;
@@ -315,8 +317,12 @@ std::int32_t DerContext::Encode(std::string_view format, std::span<const DerArg>
       }
       // A tag set by "T" or "t" applies to this one character only.
       const bool overridden = pending_;
-      DerLetterStep step{*this, cursor, c, overridden ? tagOverride_ : -1,
-                         overridden ? classOverride_ : std::uint8_t{0}, written};
+      DerLetterStep step{*this,
+                         cursor,
+                         c,
+                         overridden ? tagOverride_ : -1,
+                         overridden ? classOverride_ : std::uint8_t{0},
+                         written};
       pending_ = false;
       tagOverride_ = -1;
       classOverride_ = 0;

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "crypto/cert_choice.h"
+#include "platform/base/status_codes.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/key_containers.h"
-#include "platform/base/status_codes.h"
 
 namespace velsor::crypto {
 

@@ -11,13 +11,13 @@
 
 extern "C" {
 
-VELSOR_EXPORT int mem_compress(const unsigned char* source, int sourceLength,
-                               unsigned char* dest, int* destLength) {
+VELSOR_EXPORT int mem_compress(const unsigned char* source, int sourceLength, unsigned char* dest,
+                               int* destLength) {
   return velsor::formats::GzipCompress(source, sourceLength, dest, destLength);
 }
 
-VELSOR_EXPORT int mem_uncompress(const unsigned char* source, int sourceLength,
-                                 unsigned char* dest, int* destLength) {
+VELSOR_EXPORT int mem_uncompress(const unsigned char* source, int sourceLength, unsigned char* dest,
+                                 int* destLength) {
   return velsor::formats::GzipUncompress(source, sourceLength, dest, destLength);
 }
 

@@ -4,8 +4,8 @@
 
 #include "control/ombrel_tolvane_velsor.h"
 #include "module/type_library.h"
-#include "platform/codepage/utf.h"
 #include "platform/base/storage/velsor_home.h"
+#include "platform/codepage/utf.h"
 #include "platform/registry/registrar.h"
 
 namespace velsor::module {

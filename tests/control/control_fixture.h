@@ -7,8 +7,8 @@
 #include <string>
 
 #include "control/tolvane_velsor.h"
-#include "platform/com/bstr.h"
 #include "platform/base/hresult.h"
+#include "platform/com/bstr.h"
 
 namespace velsor::testing {
 

@@ -35,9 +35,9 @@ TEST(DerCursorTest, IdentifiersAndLengthsAtTheirLimits) {
   for (const Bytes& bad : {Bytes{0x1F, 0x80, 0x80, 0x80, 0x80, 0x80, 0x01, 0x00},  // 6 tag octets
                            Bytes{0x1F, 0x8F, 0xFF, 0xFF, 0xFF, 0x7F, 0x00},        // over 32 bits
                            Bytes{0x1F, 0x81},                                      // cut short
-                           Bytes{0x04, 0x85, 0x01, 0x00, 0x00, 0x00, 0x00},        // 5 length octets
-                           Bytes{0x04, 0x84, 0x80, 0x00, 0x00, 0x00},              // over 2^31-1
-                           Bytes{0x04, 0x82, 0x01}}) {                             // cut short
+                           Bytes{0x04, 0x85, 0x01, 0x00, 0x00, 0x00, 0x00},  // 5 length octets
+                           Bytes{0x04, 0x84, 0x80, 0x00, 0x00, 0x00},        // over 2^31-1
+                           Bytes{0x04, 0x82, 0x01}}) {                       // cut short
     Cursor cursor(bad);
     EXPECT_EQ(cursor.ReadHeader(header), ReadStatus::Malformed);
   }

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/base/file_descriptor.h"
 #include "platform/base/bytes.h"
+#include "platform/base/file_descriptor.h"
 #include "platform/base/secret_bytes.h"
 
 namespace velsor {

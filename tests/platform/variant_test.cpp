@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "platform/com/bstr.h"
 #include "platform/base/hresult.h"
+#include "platform/com/bstr.h"
 
 namespace velsor {
 namespace {

@@ -145,12 +145,14 @@ TEST_F(GtkDialogsTest, ForAWebPageDialogsNameItAndEndAsCancelledWhenLeftUnanswer
   // The user looks and does nothing; the chooser ends by itself.
   EXPECT_FALSE(Choose({{kCaption, [&](GtkWidget* dialog) {
                           named = ShowsLabel(dialog, "https://bank.example");
-                          SaveScreenshot(dialog, fs::path(VELSOR_TEST_OUTPUT) / "chooser-for-page.png");
+                          SaveScreenshot(dialog,
+                                         fs::path(VELSOR_TEST_OUTPUT) / "chooser-for-page.png");
                         }}}));
   EXPECT_TRUE(named);
 
   const ui::ConsentRequest request{u"decrypt data sent to you", u"CN=Alice Zhang"};
-  UserSteps allow({{"Velsor", [](GtkWidget* dialog) { ClickMiddle(Button(dialog, "允许 (Allow)")); }}});
+  UserSteps allow(
+      {{"Velsor", [](GtkWidget* dialog) { ClickMiddle(Button(dialog, "允许 (Allow)")); }}});
   EXPECT_EQ(host->Confirm(request), ui::DialogOutcome::Done);
   EXPECT_EQ(host->Confirm(request), ui::DialogOutcome::Cancelled) << "unanswered";
   unsetenv("VELSOR_UI_TIMEOUT");

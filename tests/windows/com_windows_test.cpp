@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
-#include <oleauto.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleauto.h>
 
 #include "platform/com/bstr.h"
 #include "platform/com/variant.h"

@@ -50,9 +50,7 @@ Result<bool> AllowList::Allow(const Origin& origin) {
   return Record(origin, Decision::Allowed);
 }
 
-Result<bool> AllowList::Deny(const Origin& origin) {
-  return Record(origin, Decision::Denied);
-}
+Result<bool> AllowList::Deny(const Origin& origin) { return Record(origin, Decision::Denied); }
 
 Result<std::vector<AllowListEntry>> AllowList::Entries() const {
   return storage::GuardDatabase([&]() -> Result<std::vector<AllowListEntry>> {

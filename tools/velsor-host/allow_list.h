@@ -34,7 +34,8 @@ class AllowList {
   Result<std::vector<AllowListEntry>> Entries() const;
 
  private:
-  explicit AllowList(std::shared_ptr<storage::Database> database) : database_(std::move(database)) {}
+  explicit AllowList(std::shared_ptr<storage::Database> database)
+      : database_(std::move(database)) {}
   Result<bool> Record(const Origin& origin, Decision decision);
 
   std::shared_ptr<storage::Database> database_;

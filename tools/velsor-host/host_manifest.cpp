@@ -1,7 +1,6 @@
 #include "host_manifest.h"
 
 #include <cstdlib>
-
 #include <nlohmann/json.hpp>
 
 namespace velsor::bridge {

@@ -22,7 +22,8 @@ std::string_view NameOf(Browser browser);
 
 // The manifest file for `browser`: in its per-user folder, or in PROFILE/NativeMessagingHosts
 // when a profile folder is given (browsers started with --user-data-dir read only that).
-std::filesystem::path ManifestPath(Browser browser, const std::optional<std::filesystem::path>& profile);
+std::filesystem::path ManifestPath(Browser browser,
+                                   const std::optional<std::filesystem::path>& profile);
 
 std::string ManifestText(Browser browser, const std::filesystem::path& hostProgram);
 

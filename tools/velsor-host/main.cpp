@@ -2,11 +2,12 @@
 // The browser starts one per connection and talks to it over standard input and output;
 // nothing else may ever be written to standard output.
 
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 #include "allow_list.h"
 #include "frame_io.h"

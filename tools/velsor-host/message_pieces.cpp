@@ -13,8 +13,7 @@ std::string Dump(const json& value) {
 
 // A cut that does not split a UTF-8 sequence.
 std::size_t CharacterBoundary(std::string_view text, std::size_t at) {
-  while (at > 0 && at < text.size() &&
-         (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) {
+  while (at > 0 && at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) {
     --at;
   }
   return at;
@@ -52,9 +51,7 @@ std::vector<std::string> SplitIntoFrames(const std::string& message, const json&
   return frames;
 }
 
-bool IsPiece(const json& message) {
-  return message.is_object() && message.contains("piece");
-}
+bool IsPiece(const json& message) { return message.is_object() && message.contains("piece"); }
 
 PieceJoiner::Outcome PieceJoiner::Add(const json& piece) {
   const auto reset = [this] {

@@ -5,12 +5,11 @@
 // this way; the extension sends requests over its own limit the same way.
 
 #include <cstddef>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 namespace velsor::bridge {
 

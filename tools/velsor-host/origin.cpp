@@ -71,7 +71,8 @@ ParsedOrigin ParseOrigin(std::string_view text) {
       hasPort = true;
     }
     origin.host = Lowered(host);
-    if (origin.host.empty() || !std::all_of(origin.host.begin(), origin.host.end(), IsHostCharacter) ||
+    if (origin.host.empty() ||
+        !std::all_of(origin.host.begin(), origin.host.end(), IsHostCharacter) ||
         origin.host.front() == '.' || origin.host.front() == '-') {
       return {std::nullopt, "the host may hold only letters, digits, '-' and '.'"};
     }

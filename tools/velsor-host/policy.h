@@ -5,9 +5,8 @@
 // spelling of a name slips past.
 
 #include <array>
-#include <string>
-
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "platform/com/unknown.h"
 #include "request.h"
@@ -21,8 +20,8 @@ inline constexpr std::array<const char*, 3> kFileMembers = {
 
 struct GuardedMembers {
   DISPID serverMode = DISPID_UNKNOWN;
-  std::array<DISPID, kFileMembers.size()> fileMembers{
-      DISPID_UNKNOWN, DISPID_UNKNOWN, DISPID_UNKNOWN};
+  std::array<DISPID, kFileMembers.size()> fileMembers{DISPID_UNKNOWN, DISPID_UNKNOWN,
+                                                      DISPID_UNKNOWN};
 };
 
 // Why the request is refused; "" when the rules let it through.

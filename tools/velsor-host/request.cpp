@@ -7,7 +7,8 @@ using nlohmann::json;
 
 // Ids are echoed back, so only small plain values are taken.
 bool IsUsableId(const json& id) {
-  return id.is_number_integer() || (id.is_string() && id.get_ref<const std::string&>().size() <= 64);
+  return id.is_number_integer() ||
+         (id.is_string() && id.get_ref<const std::string&>().size() <= 64);
 }
 
 bool IsMemberName(const std::string& name) {
@@ -87,8 +88,8 @@ ParsedRequest ParseRequest(json message) {
     parsed.refusal = "a property write takes exactly one value";
     return parsed;
   }
-  parsed.request = Request{*id, origin->get<std::string>(), member->get<std::string>(), *kind,
-                           std::move(args)};
+  parsed.request =
+      Request{*id, origin->get<std::string>(), member->get<std::string>(), *kind, std::move(args)};
   return parsed;
 }
 

@@ -5,10 +5,9 @@
 // access is "get" (property read), "put" (property write, one argument) or "call".
 // Arguments are strings, numbers, booleans or null, at most eight.
 
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
-
-#include <nlohmann/json.hpp>
 
 namespace velsor::bridge {
 
@@ -27,7 +26,7 @@ struct Request {
 
 struct ParsedRequest {
   std::optional<Request> request{};
-  std::string refusal{};       // why the message is not a request
+  std::string refusal{};        // why the message is not a request
   nlohmann::json id = nullptr;  // the message's id when it had a usable one, for the reply
 };
 

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
+#include "platform/base/hresult.h"
 #include "platform/codepage/utf.h"
 #include "platform/com/bstr.h"
 #include "platform/com/dispatch_call.h"
-#include "platform/base/hresult.h"
 
 namespace velsor::bridge {
 namespace {
@@ -107,7 +107,8 @@ std::vector<std::string> Session::Answer(std::string_view frame) {
   if (!parsed.request) return Frames(Refusal(parsed.id, parsed.refusal));
   // The extension names the origin on every piece; the joined text must agree with it.
   if (pieceOrigin && *pieceOrigin != json(parsed.request->origin)) {
-    return Frames(Refusal(parsed.id, "the pieces and the request they join name different origins"));
+    return Frames(
+        Refusal(parsed.id, "the pieces and the request they join name different origins"));
   }
   return Frames(Serve(*parsed.request));
 }

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "js_text.h"
+#include "platform/base/hresult.h"
 #include "platform/codepage/utf.h"
 #include "platform/com/bstr.h"
 #include "platform/com/dispatch_call.h"
-#include "platform/base/hresult.h"
 #include "script_host.h"
 
 namespace velsor::script {
@@ -125,7 +125,8 @@ duk_ret_t CallMethod(duk_context* ctx) {
     IDispatch* object = HostOf(ctx).Object(index);
     DispatchCall call;
     for (duk_idx_t i = count - 1; i >= 0; --i) call.arguments.push_back(ToVariant(ctx, i));
-    const HRESULT hr = object == nullptr ? E_POINTER : call.Invoke(*object, dispid, DISPATCH_METHOD);
+    const HRESULT hr =
+        object == nullptr ? E_POINTER : call.Invoke(*object, dispid, DISPATCH_METHOD);
     if (Succeeded(hr)) {
       PushVariant(ctx, call.result);
       return 1;

@@ -75,12 +75,14 @@ InstallOptions InstallArguments(Arguments arguments) {
 fs::path HostProgram(const std::optional<fs::path>& given) {
   std::error_code error;
   if (given) {
-    if (!fs::is_regular_file(*given, error)) throw CommandError(given->string() + " is not a program");
+    if (!fs::is_regular_file(*given, error))
+      throw CommandError(given->string() + " is not a program");
     return *given;
   }
   const fs::path self = fs::read_symlink("/proc/self/exe", error);
-  for (const fs::path& candidate : {self.parent_path() / "velsor-host",
-                                    self.parent_path().parent_path() / "velsor-host" / "velsor-host"}) {
+  for (const fs::path& candidate :
+       {self.parent_path() / "velsor-host",
+        self.parent_path().parent_path() / "velsor-host" / "velsor-host"}) {
     if (!error && fs::is_regular_file(candidate)) return candidate;
   }
   throw CommandError("velsor-host is not beside velsor; name it with --host PROGRAM");

@@ -8,7 +8,6 @@
 namespace velsor {
 namespace {
 
-
 using GetClassObject = HRESULT (*)(REFCLSID, REFIID, void**);
 
 }  // namespace

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/base/result.h"
 #include "platform/com/class_factory.h"
 #include "platform/com/com_ptr.h"
-#include "platform/base/result.h"
 
 namespace velsor {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/com/bstr.h"
 #include "platform/base/hresult.h"
+#include "platform/com/bstr.h"
 #include "platform/com/unknown.h"
 #include "platform/com/variant.h"
 
@@ -37,8 +37,8 @@ struct DispatchCall {
     DISPPARAMS params{arguments.empty() ? nullptr : arguments.data(), isPut ? &put : nullptr,
                       static_cast<UINT>(arguments.size()), isPut ? 1u : 0u};
     UINT argumentError = 0;
-    return object.Invoke(member, IID_NULL, 0, flags, &params, isPut ? nullptr : &result,
-                         &exception, &argumentError);
+    return object.Invoke(member, IID_NULL, 0, flags, &params, isPut ? nullptr : &result, &exception,
+                         &argumentError);
   }
 };
 

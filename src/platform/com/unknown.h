@@ -3,8 +3,8 @@
 // order. They have no virtual destructor, which would add slots: objects free themselves
 // in Release.
 
-#include "platform/com/guid.h"
 #include "platform/base/win_types.h"
+#include "platform/com/guid.h"
 #include "platform/com/variant.h"
 
 namespace velsor {

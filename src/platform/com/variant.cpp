@@ -1,7 +1,7 @@
 #include "platform/com/variant.h"
 
-#include "platform/com/bstr.h"
 #include "platform/base/hresult.h"
+#include "platform/com/bstr.h"
 #include "platform/com/unknown.h"
 
 namespace velsor {

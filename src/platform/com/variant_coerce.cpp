@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/base/hresult.h"
 #include "platform/codepage/utf.h"
 #include "platform/com/bstr.h"
-#include "platform/base/hresult.h"
 #include "platform/com/variant.h"
 
 namespace velsor {

@@ -77,7 +77,7 @@ NameAttribute NameAttribute::Bmp(std::string type, std::u16string_view text, boo
 EvpPkeyPtr GenerateRsaKey(int bits) { return EvpPkeyPtr(EVP_RSA_gen(static_cast<unsigned>(bits))); }
 
 Result<X509Ptr> IssueCertificate(const CertificateRequest& request, const EVP_PKEY& subjectKey,
-                                      const X509* issuer, const EVP_PKEY& issuerKey) {
+                                 const X509* issuer, const EVP_PKEY& issuerKey) {
   X509Ptr certificate(X509_new());
   Asn1IntegerPtr serial = ExactInteger(request.serial);
   if (!certificate || !serial) return OpenSslFailure("serial number");
@@ -114,8 +114,8 @@ Result<X509Ptr> IssueCertificate(const CertificateRequest& request, const EVP_PK
 }
 
 Result<X509CrlPtr> IssueCrl(const X509& issuer, const EVP_PKEY& issuerKey,
-                                 const std::vector<RevokedSerial>& revoked, std::time_t thisUpdate,
-                                 std::time_t nextUpdate) {
+                            const std::vector<RevokedSerial>& revoked, std::time_t thisUpdate,
+                            std::time_t nextUpdate) {
   X509CrlPtr crl(X509_CRL_new());
   Asn1TimePtr last(ASN1_TIME_set(nullptr, thisUpdate));
   Asn1TimePtr next(ASN1_TIME_set(nullptr, nextUpdate));

@@ -40,7 +40,7 @@ EvpPkeyPtr GenerateRsaKey(int bits);
 // With no issuer the certificate is self-signed with `issuerKey`, which must then be the
 // subject's own key.
 Result<X509Ptr> IssueCertificate(const CertificateRequest& request, const EVP_PKEY& subjectKey,
-                                      const X509* issuer, const EVP_PKEY& issuerKey);
+                                 const X509* issuer, const EVP_PKEY& issuerKey);
 
 struct RevokedSerial {
   Bytes serial;
@@ -48,8 +48,8 @@ struct RevokedSerial {
 };
 
 Result<X509CrlPtr> IssueCrl(const X509& issuer, const EVP_PKEY& issuerKey,
-                                 const std::vector<RevokedSerial>& revoked, std::time_t thisUpdate,
-                                 std::time_t nextUpdate);
+                            const std::vector<RevokedSerial>& revoked, std::time_t thisUpdate,
+                            std::time_t nextUpdate);
 
 Bytes EncodeCertificate(const X509& certificate);
 Bytes EncodeCrl(const X509_CRL& crl);

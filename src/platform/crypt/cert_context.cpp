@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "platform/crypt/der_reader.h"
 #include "platform/base/storage/sqlite_db.h"
+#include "platform/crypt/der_reader.h"
 
 namespace velsor::crypt {
 namespace {
@@ -68,9 +68,8 @@ Result<CertContextPtr> CertContext::FromEncoded(ByteView encoded) {
   return CertContextPtr(std::move(*parsed));
 }
 
-Result<CertContextPtr> CertContext::FromStore(ByteView encoded, SystemStore store,
-                                                   std::int64_t id,
-                                                   std::shared_ptr<storage::Database> database) {
+Result<CertContextPtr> CertContext::FromStore(ByteView encoded, SystemStore store, std::int64_t id,
+                                              std::shared_ptr<storage::Database> database) {
   auto parsed = Parse(encoded);
   if (!parsed) return parsed.error();
   auto context = std::move(*parsed);

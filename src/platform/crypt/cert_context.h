@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/base/bytes.h"
-#include "platform/base/win_types.h"
 #include "platform/base/result.h"
+#include "platform/base/win_types.h"
 #include "platform/crypt/key_prov_info.h"
 #include "platform/crypt/openssl_ptr.h"
 
@@ -64,7 +64,7 @@ class CertContext {
 
   // Makes a context for a stored certificate; used by the stores.
   static Result<CertContextPtr> FromStore(ByteView encoded, SystemStore store, std::int64_t id,
-                                               std::shared_ptr<storage::Database> database);
+                                          std::shared_ptr<storage::Database> database);
 
   CertContext(Key, Bytes encoded, X509Ptr x509)
       : encoded_(std::move(encoded)), x509_(std::move(x509)) {}

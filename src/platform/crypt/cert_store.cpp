@@ -46,7 +46,7 @@ Result<CertStore> CertStore::Open(std::u16string_view name) {
 }
 
 Result<CertStore> CertStore::Open(std::u16string_view name,
-                                       std::shared_ptr<storage::Database> database) {
+                                  std::shared_ptr<storage::Database> database) {
   const auto store = SystemStoreNamed(name);
   if (!store) return Failure(E_INVALIDARG, "no store named " + codepage::Utf16ToUtf8(name));
   if (!database) return Open(*store);
@@ -87,8 +87,7 @@ Result<std::vector<CertContextPtr>> CertStore::Certificates(
   });
 }
 
-Result<Done> CertStore::VisitNames(
-    const std::function<bool(const StoredCertNames&)>& visit) const {
+Result<Done> CertStore::VisitNames(const std::function<bool(const StoredCertNames&)>& visit) const {
   return storage::GuardDatabase([&]() -> Result<Done> {
     auto query = database_->Prepare(
         "SELECT c.id, n.subject, n.issuer, n.subject_simple, n.issuer_simple, n.serial, "

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/crypt/cert_context.h"
 #include "platform/base/result.h"
+#include "platform/crypt/cert_context.h"
 #include "platform/crypt/stored_names.h"
 
 namespace velsor::crypt {
@@ -27,7 +27,8 @@ class CertStore {
   static Result<CertStore> Open(std::u16string_view name);
   static Result<CertStore> Open(SystemStore store);
   // On a connection the caller already has, so that one operation opens the file once.
-  static Result<CertStore> Open(std::u16string_view name, std::shared_ptr<storage::Database> database);
+  static Result<CertStore> Open(std::u16string_view name,
+                                std::shared_ptr<storage::Database> database);
 
   // Another of the user's stores on this store's connection.
   Result<CertStore> Sibling(std::u16string_view name) const { return Open(name, database_); }

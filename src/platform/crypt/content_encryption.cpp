@@ -41,7 +41,6 @@ Result<Bytes> RunCipher(EVP_CIPHER_CTX& context, ByteView input, HRESULT finalEr
 
 }  // namespace
 
-
 Result<EncryptedContent> EncryptContent(std::string_view cipherOid, ByteView content) {
   auto cipher = ContentCipherForOid(cipherOid);
   if (!cipher) return Failure(NTE_BAD_ALGID, "no such content-encryption algorithm");
@@ -139,8 +138,7 @@ Result<Bytes> WrapKey(const X509& recipient, ByteView key) {
   return wrapped;
 }
 
-Result<SecretBytes> UnwrapKeyOrDecoy(EVP_PKEY& privateKey, ByteView wrapped,
-                                     std::size_t keySize) {
+Result<SecretBytes> UnwrapKeyOrDecoy(EVP_PKEY& privateKey, ByteView wrapped, std::size_t keySize) {
   // The decoy is drawn before the attempt and the same steps follow either outcome, so
   // neither the result nor the work tells whether the padding was right.
   SecretBytes key(keySize);

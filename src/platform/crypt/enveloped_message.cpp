@@ -21,7 +21,7 @@ bool FitsInt(std::size_t size) {
 }
 
 Result<Bytes> Envelope(const CertContext& recipient, std::string_view symmetricOid,
-                            ByteView content, int innerType) {
+                       ByteView content, int innerType) {
   if (!FitsInt(content.size())) return Failure(E_OUTOFMEMORY, "content too large");
   auto encrypted = EncryptContent(symmetricOid, content);
   if (!encrypted) return encrypted.error();
@@ -99,9 +99,8 @@ struct Unwrapped {
   CertContextPtr recipient;
   SecretBytes key;
 };
-Result<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients,
-                                     const CertStore& personal, std::size_t keySize,
-                                     const KeyUseApproval& approve) {
+Result<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients, const CertStore& personal,
+                                std::size_t keySize, const KeyUseApproval& approve) {
   for (int i = 0; i < sk_PKCS7_RECIP_INFO_num(recipients); ++i) {
     const PKCS7_RECIP_INFO* info = sk_PKCS7_RECIP_INFO_value(recipients, i);
     if (info == nullptr || info->issuer_and_serial == nullptr || info->enc_key == nullptr) continue;
@@ -138,7 +137,7 @@ struct Decrypted {
 };
 
 Result<Decrypted> Decrypt(ByteView encoded, const CertStore& personal,
-                               const KeyUseApproval& approve) {
+                          const KeyUseApproval& approve) {
   auto message = DecodePkcs7(encoded);
   if (!message) return message.error();
   const auto parts = PartsOf(**message);
@@ -194,20 +193,20 @@ Result<Pkcs7Ptr> SignedPartOf(const PKCS7& envelope, ByteView content) {
 }  // namespace
 
 Result<Bytes> EnvelopePkcs7(const CertContext& recipient, std::string_view symmetricOid,
-                                 ByteView content) {
+                            ByteView content) {
   return Envelope(recipient, symmetricOid, content, NID_pkcs7_data);
 }
 
 Result<Bytes> SignAndEnvelopePkcs7(const CertContext& signer, std::string_view digestOid,
-                                        const CertContext& recipient, std::string_view symmetricOid,
-                                        ByteView content) {
+                                   const CertContext& recipient, std::string_view symmetricOid,
+                                   ByteView content) {
   auto signedData = SignPkcs7(signer, digestOid, content, false);
   if (!signedData) return signedData.error();
   return Envelope(recipient, symmetricOid, *signedData, NID_pkcs7_signed);
 }
 
 Result<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& personal,
-                                              const KeyUseApproval& approve) {
+                                         const KeyUseApproval& approve) {
   auto decrypted = Decrypt(message, personal, approve);
   if (!decrypted) return decrypted.error();
   if (!PKCS7_type_is_enveloped(decrypted->message.get())) {
@@ -216,9 +215,8 @@ Result<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& pers
   return OpenedEnvelope{std::move(decrypted->recipient), std::move(decrypted->content)};
 }
 
-Result<OpenedSignedEnvelope> OpenSignedEnvelopePkcs7(ByteView message,
-                                                          const CertStore& personal,
-                                                          const KeyUseApproval& approve) {
+Result<OpenedSignedEnvelope> OpenSignedEnvelopePkcs7(ByteView message, const CertStore& personal,
+                                                     const KeyUseApproval& approve) {
   auto decrypted = Decrypt(message, personal, approve);
   if (!decrypted) return decrypted.error();
   Result<VerifiedMessage> verified = Failure(CRYPT_E_UNEXPECTED_MSG_TYPE, "not signed");

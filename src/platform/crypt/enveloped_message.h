@@ -15,18 +15,18 @@
 #include <string_view>
 
 #include "platform/base/bytes.h"
+#include "platform/base/result.h"
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/base/result.h"
 
 namespace velsor::crypt {
 
 Result<Bytes> EnvelopePkcs7(const CertContext& recipient, std::string_view symmetricOid,
-                                 ByteView content);
+                            ByteView content);
 
 Result<Bytes> SignAndEnvelopePkcs7(const CertContext& signer, std::string_view digestOid,
-                                        const CertContext& recipient, std::string_view symmetricOid,
-                                        ByteView content);
+                                   const CertContext& recipient, std::string_view symmetricOid,
+                                   ByteView content);
 
 struct OpenedEnvelope {
   CertContextPtr recipient;  // the user's certificate whose private key opened it
@@ -39,7 +39,7 @@ using KeyUseApproval = std::function<bool(const CertContext& recipient)>;
 
 // Opens an EnvelopedData with the private key of a certificate in `personal`.
 Result<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& personal,
-                                              const KeyUseApproval& approve = {});
+                                         const KeyUseApproval& approve = {});
 
 struct OpenedSignedEnvelope {
   CertContextPtr recipient;
@@ -48,8 +48,7 @@ struct OpenedSignedEnvelope {
 };
 
 // Opens a signed-and-enveloped message and checks its first signer's signature.
-Result<OpenedSignedEnvelope> OpenSignedEnvelopePkcs7(ByteView message,
-                                                          const CertStore& personal,
-                                                          const KeyUseApproval& approve = {});
+Result<OpenedSignedEnvelope> OpenSignedEnvelopePkcs7(ByteView message, const CertStore& personal,
+                                                     const KeyUseApproval& approve = {});
 
 }  // namespace velsor::crypt

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/codepage/utf.h"
 #include "platform/base/hex.h"
+#include "platform/codepage/utf.h"
 
 namespace velsor::crypt {
 namespace {

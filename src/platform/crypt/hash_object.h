@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "platform/base/bytes.h"
-#include "platform/crypt/cert_context.h"
 #include "platform/base/result.h"
+#include "platform/crypt/cert_context.h"
 #include "platform/crypt/openssl_ptr.h"
 
 namespace velsor::crypt {

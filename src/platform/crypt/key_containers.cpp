@@ -6,11 +6,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include "platform/base/hex.h"
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/stored_names.h"
 #include "platform/crypt/user_data.h"
-#include "platform/base/hex.h"
 
 namespace velsor::crypt {
 namespace {
@@ -93,8 +93,8 @@ std::u16string DefaultContainerName() {
 }
 
 Result<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_view> container,
-                                                  std::u16string_view provider, DWORD provType,
-                                                  DWORD flags, std::shared_ptr<storage::Database> open) {
+                                             std::u16string_view provider, DWORD provType,
+                                             DWORD flags, std::shared_ptr<storage::Database> open) {
   if (!KnownProvider(provider)) return Failure(NTE_KEYSET_NOT_DEF, "unknown provider");
   if (provType != PROV_RSA_FULL) return Failure(NTE_PROV_TYPE_NOT_DEF, "unknown provider type");
   auto database =
@@ -179,7 +179,7 @@ DefaultContext AcquireDefaultContext(std::u16string_view provider,
 }
 
 Result<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const EVP_PKEY& key,
-                                                     DWORD keySpec, std::u16string_view provider) {
+                                                DWORD keySpec, std::u16string_view provider) {
   if (!KnownProvider(provider)) return Failure(NTE_KEYSET_NOT_DEF, "unknown provider");
   if (keySpec != AT_KEYEXCHANGE && keySpec != AT_SIGNATURE) {
     return Failure(E_INVALIDARG, "a key is an exchange or a signature key");

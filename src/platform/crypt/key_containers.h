@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "platform/base/bytes.h"
-#include "platform/crypt/cert_context.h"
 #include "platform/base/result.h"
+#include "platform/crypt/cert_context.h"
 #include "platform/crypt/openssl_ptr.h"
 
 namespace velsor::crypt {
@@ -41,9 +41,8 @@ class CryptProvider {
   // (NTE_BAD_KEYSET). CRYPT_VERIFYCONTEXT opens no container at all. CRYPT_DELETEKEYSET
   // removes an empty container and refuses one that holds keys.
   static Result<CryptProvider> Acquire(std::optional<std::u16string_view> container,
-                                            std::u16string_view provider, DWORD provType,
-                                            DWORD flags,
-                                            std::shared_ptr<storage::Database> database = nullptr);
+                                       std::u16string_view provider, DWORD provType, DWORD flags,
+                                       std::shared_ptr<storage::Database> database = nullptr);
 
   const std::u16string& providerName() const { return provider_; }
   const std::optional<std::u16string>& containerName() const { return container_; }
@@ -78,6 +77,6 @@ DefaultContext AcquireDefaultContext(std::u16string_view provider,
 // under `provider` holding the key as `keySpec`, and the certificate in "MY" linked to it
 // by its key provider information. Either all of it is stored or none of it.
 Result<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const EVP_PKEY& key,
-                                                     DWORD keySpec, std::u16string_view provider);
+                                                DWORD keySpec, std::u16string_view provider);
 
 }  // namespace velsor::crypt

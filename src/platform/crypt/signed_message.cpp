@@ -60,8 +60,8 @@ Result<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate) {
   return key;
 }
 
-Result<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid,
-                             ByteView content, bool detached) {
+Result<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid, ByteView content,
+                        bool detached) {
   const EVP_MD* digest = DigestForOid(digestOid);
   if (digest == nullptr) return Failure(NTE_BAD_ALGID, "no such digest algorithm");
   auto key = PrivateKeyOf(signer);

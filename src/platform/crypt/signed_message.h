@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "platform/base/bytes.h"
-#include "platform/crypt/cert_context.h"
 #include "platform/base/result.h"
+#include "platform/crypt/cert_context.h"
 #include "platform/crypt/openssl_ptr.h"
 
 namespace velsor::crypt {
@@ -28,8 +28,8 @@ inline constexpr HRESULT CRYPT_E_NO_SIGNER = Hr(0x8009200E);
 // The private key linked to a certificate; CRYPT_E_NO_KEY_PROPERTY without one.
 Result<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate);
 
-Result<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid,
-                             ByteView content, bool detached);
+Result<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid, ByteView content,
+                        bool detached);
 
 struct VerifiedMessage {
   CertContextPtr signer;  // the first signer's certificate, from the message

@@ -2,8 +2,8 @@
 
 #include <openssl/evp.h>
 
-#include "platform/crypt/name_text.h"
 #include "platform/base/storage/sqlite_db.h"
+#include "platform/crypt/name_text.h"
 
 namespace velsor::crypt {
 namespace {

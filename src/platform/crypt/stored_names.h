@@ -16,7 +16,6 @@ class Database;
 
 namespace velsor::crypt {
 
-
 struct StoredCertNames {
   std::int64_t id = 0;
   std::u16string subject;  // X500 form, ", " between RDNs

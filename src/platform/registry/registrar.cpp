@@ -7,7 +7,6 @@
 namespace velsor::registry {
 namespace {
 
-
 enum class Removal { Normal, Force, Never };
 
 struct ScriptKey {
@@ -163,7 +162,7 @@ std::u16string Child(std::u16string_view parent, std::u16string_view name) {
 }
 
 Result<Done> Register(Registry& registry, Root root, std::u16string_view parent,
-                           const ScriptKey& key) {
+                      const ScriptKey& key) {
   const std::u16string path = Child(parent, key.name);
   if (key.removal == Removal::Force && registry.KeyExists(root, path)) {
     if (auto removed = registry.DeleteTree(root, path); !removed) return removed;
@@ -183,7 +182,7 @@ Result<Done> Register(Registry& registry, Root root, std::u16string_view parent,
 }
 
 Result<Done> Unregister(Registry& registry, Root root, std::u16string_view parent,
-                             const ScriptKey& key) {
+                        const ScriptKey& key) {
   const std::u16string path = Child(parent, key.name);
   if (!registry.KeyExists(root, path)) return Done{};
   if (key.removal == Removal::Force) return registry.DeleteTree(root, path);
@@ -200,7 +199,7 @@ Result<Done> Unregister(Registry& registry, Root root, std::u16string_view paren
 }  // namespace
 
 Result<Done> RunRegistrationScript(Registry& registry, std::u16string_view script,
-                                        const Substitutions& substitutions, bool registering) {
+                                   const Substitutions& substitutions, bool registering) {
   const auto roots = Parse(script, substitutions);
   if (!roots) return Failure(E_INVALIDARG, "the registration script does not parse");
   for (const ScriptRoot& root : *roots) {

@@ -37,9 +37,7 @@ namespace velsor::registry {
 using Substitutions = std::map<std::u16string, std::u16string>;
 
 // E_INVALIDARG for a script that does not parse; nothing is written then.
-Result<Done> RunRegistrationScript(Registry& registry,
-                                                      std::u16string_view script,
-                                                      const Substitutions& substitutions,
-                                                      bool registering);
+Result<Done> RunRegistrationScript(Registry& registry, std::u16string_view script,
+                                   const Substitutions& substitutions, bool registering);
 
 }  // namespace velsor::registry

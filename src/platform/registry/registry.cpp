@@ -173,7 +173,7 @@ Result<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
 }
 
 Result<Done> Registry::SetValue(Root root, std::u16string_view path, std::u16string_view name,
-                                     const RegistryValue& value) {
+                                const RegistryValue& value) {
   return storage::GuardDatabase([&]() -> Result<Done> {
     storage::Database::Transaction transaction(*store_->database);
     const std::int64_t key = EnsureKey(*store_->database, FullPath(root, path));
@@ -191,20 +191,19 @@ Result<Done> Registry::SetValue(Root root, std::u16string_view path, std::u16str
 }
 
 Result<RegistryValue> Registry::QueryValue(Root root, std::u16string_view path,
-                                                std::u16string_view name) {
+                                           std::u16string_view name) {
   return storage::GuardDatabase([&]() -> Result<RegistryValue> {
     const auto key = KeyId(*store_->database, FullPath(root, path));
     if (!key) return NotFound("key");
-    auto query =
-        store_->database->Prepare("SELECT type, data FROM registry_values WHERE key = ? AND name = ?");
+    auto query = store_->database->Prepare(
+        "SELECT type, data FROM registry_values WHERE key = ? AND name = ?");
     query.Bind(1, *key).Bind(2, Utf16ToUtf8(name));
     if (!query.Step()) return NotFound("value");
     return RegistryValue{static_cast<DWORD>(query.Integer(0)), Utf8ToUtf16(query.Text(1))};
   });
 }
 
-Result<Done> Registry::DeleteValue(Root root, std::u16string_view path,
-                                        std::u16string_view name) {
+Result<Done> Registry::DeleteValue(Root root, std::u16string_view path, std::u16string_view name) {
   return storage::GuardDatabase([&]() -> Result<Done> {
     const auto key = KeyId(*store_->database, FullPath(root, path));
     if (!key) return NotFound("key");

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/base/win_types.h"
 #include "platform/base/result.h"
+#include "platform/base/win_types.h"
 
 namespace velsor::registry {
 
@@ -50,13 +50,11 @@ class Registry {
   Result<Done> DeleteTree(Root root, std::u16string_view path);
 
   // An empty name is the key's default value. Setting creates the key.
-  Result<Done> SetValue(Root root, std::u16string_view path,
-                                           std::u16string_view name, const RegistryValue& value);
+  Result<Done> SetValue(Root root, std::u16string_view path, std::u16string_view name,
+                        const RegistryValue& value);
   // ERROR_FILE_NOT_FOUND_HR when the key or the value does not exist.
-  Result<RegistryValue> QueryValue(Root root, std::u16string_view path,
-                                               std::u16string_view name);
-  Result<Done> DeleteValue(Root root, std::u16string_view path,
-                                              std::u16string_view name);
+  Result<RegistryValue> QueryValue(Root root, std::u16string_view path, std::u16string_view name);
+  Result<Done> DeleteValue(Root root, std::u16string_view path, std::u16string_view name);
 
  private:
   // Where the keys live; each platform defines it.

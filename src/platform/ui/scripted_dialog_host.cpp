@@ -202,8 +202,8 @@ DialogOutcome ScriptedDialogHost::RunChooser(ChooserHandlers& handlers) {
 }
 
 DialogOutcome ScriptedDialogHost::Confirm(const ConsentRequest& request) {
-  const ConsentAnswer answer = consentAnswers_.empty() ? ConsentAnswer::NoAnswer
-                                                       : consentAnswers_.front();
+  const ConsentAnswer answer =
+      consentAnswers_.empty() ? ConsentAnswer::NoAnswer : consentAnswers_.front();
   if (!consentAnswers_.empty()) consentAnswers_.pop_front();
   consents_.push_back({request, RequesterLine(), answer});
   Record({u"confirm", RequesterLine(), request.action, request.certificate,

@@ -1,7 +1,6 @@
 #include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <thread>

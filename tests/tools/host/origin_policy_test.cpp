@@ -36,10 +36,12 @@ TEST(OriginTest, AnythingBeyondSchemeHostAndPortIsRefused) {
 }
 
 TEST(OriginTest, PlainHttpIsServedOnlyOnLoopback) {
-  for (const char* text : {"https://bank.example", "http://127.0.0.1:9", "http://localhost", "http://[::1]"}) {
+  for (const char* text :
+       {"https://bank.example", "http://127.0.0.1:9", "http://localhost", "http://[::1]"}) {
     EXPECT_EQ(WhyNeverServed(*ParseOrigin(text).origin), "") << text;
   }
-  for (const char* text : {"http://bank.example", "http://127.0.0.2", "http://localhost.evil.example"}) {
+  for (const char* text :
+       {"http://bank.example", "http://127.0.0.2", "http://localhost.evil.example"}) {
     EXPECT_NE(WhyNeverServed(*ParseOrigin(text).origin), "") << text;
   }
 }
@@ -73,15 +75,16 @@ TEST(RequestTest, WellFormedRequestsAreTakenAndEverythingElseRefusedWithItsId) {
   EXPECT_EQ(call.request->member, "VLAttachedSign");
   EXPECT_EQ(call.request->args.size(), 4u);
 
-  for (const char* bad : {
-           R"({"id":4,"origin":"o","member":"getVersion","access":"run"})",
-           R"({"id":4,"origin":"o","member":"get Version","access":"call"})",
-           R"({"id":4,"origin":"o","member":"getVersion","access":"call","args":[[1]]})",
-           R"({"id":4,"origin":"o","member":"getVersion","access":"call","args":[1,2,3,4,5,6,7,8,9]})",
-           R"({"id":4,"origin":"o","member":"errMsg","access":"get","args":[1]})",
-           R"({"id":4,"origin":"o","member":"MaxCompSize","access":"put"})",
-           R"({"id":4,"member":"getVersion","access":"call"})",
-       }) {
+  for (
+      const char* bad : {
+          R"({"id":4,"origin":"o","member":"getVersion","access":"run"})",
+          R"({"id":4,"origin":"o","member":"get Version","access":"call"})",
+          R"({"id":4,"origin":"o","member":"getVersion","access":"call","args":[[1]]})",
+          R"({"id":4,"origin":"o","member":"getVersion","access":"call","args":[1,2,3,4,5,6,7,8,9]})",
+          R"({"id":4,"origin":"o","member":"errMsg","access":"get","args":[1]})",
+          R"({"id":4,"origin":"o","member":"MaxCompSize","access":"put"})",
+          R"({"id":4,"member":"getVersion","access":"call"})",
+      }) {
     const ParsedRequest refused = parse(bad);
     EXPECT_FALSE(refused.request) << bad;
     EXPECT_FALSE(refused.refusal.empty()) << bad;
@@ -104,7 +107,8 @@ TEST(PolicyTest, ServerModeAndFilePathsAreRefusedWhateverTheSpellingOrAccess) {
   EXPECT_EQ(PolicyRefusal(guarded, 6, Access::Put, json::array({false})), "");
   for (const DISPID member : {8, 40, 50}) {
     EXPECT_NE(PolicyRefusal(guarded, member, Access::Call, json::array({"/etc/passwd"})), "");
-    EXPECT_NE(PolicyRefusal(guarded, member, Access::Call, json::array({5})), "") << "numbers become names";
+    EXPECT_NE(PolicyRefusal(guarded, member, Access::Call, json::array({5})), "")
+        << "numbers become names";
     EXPECT_EQ(PolicyRefusal(guarded, member, Access::Call, json::array({""})), "");
     EXPECT_EQ(PolicyRefusal(guarded, member, Access::Call, json::array({nullptr})), "");
   }

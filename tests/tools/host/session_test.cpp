@@ -1,8 +1,9 @@
+#include "session.h"
+
 #include <gtest/gtest.h>
 
 #include "fixtures/test_pki.h"
 #include "platform/com/activation.h"
-#include "session.h"
 
 namespace velsor::bridge {
 namespace {
@@ -22,11 +23,13 @@ class SessionTest : public ::testing::Test {
   }
 
   Session MakeSession(std::size_t frameLimit = kMaxOutgoingFrame) {
-    return Session({.decide = [this](const Origin& origin) {
-                      return origin.Text() == kBank ? Decision::Allowed : denied;
-                    },
-                    .announceOrigin = [this](const Origin& origin) { announced.push_back(origin.Text()); },
-                    .frameLimit = frameLimit});
+    return Session(
+        {.decide =
+             [this](const Origin& origin) {
+               return origin.Text() == kBank ? Decision::Allowed : denied;
+             },
+         .announceOrigin = [this](const Origin& origin) { announced.push_back(origin.Text()); },
+         .frameLimit = frameLimit});
   }
 
   static json Ask(Session& session, json request) {
@@ -67,7 +70,8 @@ TEST_F(SessionTest, AnAllowedOriginGetsItsOwnControlAndTheErrorValuesWithEveryRe
 
 TEST_F(SessionTest, OriginsTheUserDidNotAllowAreRefusedWithTheCommandThatAllowsThem) {
   Session session = MakeSession();
-  const json unknown = Ask(session, Call("getVersion", json::array(), "call", "https://shop.example"));
+  const json unknown =
+      Ask(session, Call("getVersion", json::array(), "call", "https://shop.example"));
   EXPECT_NE(unknown["refused"].get<std::string>().find("velsor bridge allow https://shop.example"),
             std::string::npos);
   denied = Decision::Denied;
@@ -88,7 +92,8 @@ TEST_F(SessionTest, AConnectionServesOnlyTheOriginItStartedWith) {
   Session session = MakeSession();
   EXPECT_TRUE(Ask(session, Call("getVersion")).contains("result"));
   denied = Decision::Allowed;  // even an allowed origin may not take over the connection
-  const json other = Ask(session, Call("getVersion", json::array(), "call", "https://other.example"));
+  const json other =
+      Ask(session, Call("getVersion", json::array(), "call", "https://other.example"));
   EXPECT_NE(other["refused"].get<std::string>().find("must open its own"), std::string::npos);
 }
 
@@ -96,7 +101,8 @@ TEST_F(SessionTest, PolicyRefusalsFindMembersByIdentifierNotSpelling) {
   Session session = MakeSession();
   EXPECT_TRUE(Ask(session, Call("vlservermode", {1}, "put")).contains("refused"));
   EXPECT_TRUE(Ask(session, Call("VLADDFILE", {"/etc/passwd"})).contains("refused"));
-  EXPECT_TRUE(Ask(session, Call("VLAttachedVerifySignedFile", {"/tmp/x.sign"})).contains("refused"));
+  EXPECT_TRUE(
+      Ask(session, Call("VLAttachedVerifySignedFile", {"/tmp/x.sign"})).contains("refused"));
   EXPECT_FALSE(Ask(session, Call("VLServerMode", {0}, "put")).contains("refused"));
   EXPECT_EQ(Ask(session, Call("NoSuchMember"))["failed"],
             "the control has no member named NoSuchMember");
@@ -121,12 +127,13 @@ TEST_F(SessionTest, BigRepliesLeaveInPiecesAndSplitRequestsAreJoined) {
   const std::string request = Call("VLBase64Encode", {text}).dump();
   std::vector<std::string> frames;
   for (std::size_t at = 0, piece = 0; at < request.size(); at += 5000, ++piece) {
-    frames = session.Answer(json{{"id", 1},
-                                 {"origin", kBank},
-                                 {"piece", piece},
-                                 {"pieces", (request.size() + 4999) / 5000},
-                                 {"text", request.substr(at, 5000)}}
-                                .dump());
+    frames = session.Answer(json{
+        {"id", 1},
+        {"origin", kBank},
+        {"piece", piece},
+        {"pieces", (request.size() + 4999) / 5000},
+        {"text", request.substr(
+                     at, 5000)}}.dump());
   }
   ASSERT_GT(frames.size(), 1u);
   std::string joined;
@@ -142,9 +149,9 @@ TEST_F(SessionTest, BigRepliesLeaveInPiecesAndSplitRequestsAreJoined) {
 
   // Pieces whose joined text claims another origin than the extension named are refused.
   const std::string forged = Call("getVersion", json::array(), "call", kBank).dump();
-  const auto refused = session.Answer(
-      json{{"id", 1}, {"origin", "https://evil.example"}, {"piece", 0}, {"pieces", 1}, {"text", forged}}
-          .dump());
+  const auto refused = session.Answer(json{
+      {"id", 1}, {"origin", "https://evil.example"}, {"piece", 0}, {"pieces", 1}, {"text", forged}}
+                                          .dump());
   EXPECT_TRUE(json::parse(refused.front()).contains("refused"));
 }
 

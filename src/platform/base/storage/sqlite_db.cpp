@@ -89,9 +89,9 @@ std::u16string Statement::Utf16Blob(int column) const {
   return text;
 }
 
-Result<std::shared_ptr<Database>> Database::Open(
-    const std::filesystem::path& path, std::string_view schema, std::int64_t version,
-    const std::function<void(Database&)>& upgrade) {
+Result<std::shared_ptr<Database>> Database::Open(const std::filesystem::path& path,
+                                                 std::string_view schema, std::int64_t version,
+                                                 const std::function<void(Database&)>& upgrade) {
   sqlite3* raw = nullptr;
   const int status = sqlite3_open_v2(
       path.c_str(), &raw,

@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "platform/base/bytes.h"
-#include "platform/base/secret_bytes.h"
 #include "platform/base/result.h"
+#include "platform/base/secret_bytes.h"
 
 namespace velsor::storage {
 
@@ -61,9 +61,9 @@ class Database {
   // Opens (creating) the file. When the file's schema is older than `version`, `schema`
   // (statements that create what is missing) is applied, then `upgrade` fills what the
   // newer schema keeps, in the same transaction.
-  static Result<std::shared_ptr<Database>> Open(
-      const std::filesystem::path& path, std::string_view schema, std::int64_t version = 1,
-      const std::function<void(Database&)>& upgrade = {});
+  static Result<std::shared_ptr<Database>> Open(const std::filesystem::path& path,
+                                                std::string_view schema, std::int64_t version = 1,
+                                                const std::function<void(Database&)>& upgrade = {});
 
   Statement Prepare(std::string_view sql);
   void Execute(std::string_view sql);

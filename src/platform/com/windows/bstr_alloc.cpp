@@ -2,8 +2,9 @@
 // script host, and those it is handed, are the host's own kind. OLECHAR is char16_t here
 // and wchar_t there: both are the same 16-bit units, so the pointers pass as they are.
 
-#include <oleauto.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleauto.h>
 
 #include "platform/com/bstr.h"
 

@@ -63,7 +63,8 @@ void OnClicked(GtkWidget* button, GtkChooserWindow* window, Action action) {
 GtkChooserWindow::GtkChooserWindow(ChooserHandlers& handlers, std::u16string requesterLine)
     : handlers_(handlers),
       requesterLine_(std::move(requesterLine)),
-      rowIcon_(CertificateRowIcon()), loop_(g_main_loop_new(nullptr, FALSE)) {
+      rowIcon_(CertificateRowIcon()),
+      loop_(g_main_loop_new(nullptr, FALSE)) {
   Build();
 }
 
@@ -155,12 +156,15 @@ void GtkChooserWindow::Run() {
   gtk_widget_grab_default(ok_);
   if (!requesterLine_.empty()) {
     const auto seconds = static_cast<guint>(DialogAnswerTime().count());
-    deadline_.emplace(seconds, +[](gpointer data) -> gboolean {
-      auto* w = static_cast<GtkChooserWindow*>(data);
-      w->deadline_->Expired();
-      w->handlers_.OnCancel(*w);
-      return G_SOURCE_REMOVE;
-    }, this);
+    deadline_.emplace(
+        seconds,
+        +[](gpointer data) -> gboolean {
+          auto* w = static_cast<GtkChooserWindow*>(data);
+          w->deadline_->Expired();
+          w->handlers_.OnCancel(*w);
+          return G_SOURCE_REMOVE;
+        },
+        this);
   }
   g_main_loop_run(loop_.get());
   deadline_.reset();

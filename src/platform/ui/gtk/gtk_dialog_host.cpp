@@ -33,12 +33,15 @@ struct DialogDeadline {
   DialogDeadline(GtkDialog* dialog, bool forWebPage) : dialog_(dialog) {
     if (!forWebPage) return;
     const auto seconds = static_cast<guint>(DialogAnswerTime().count());
-    timer_.emplace(seconds, +[](gpointer data) -> gboolean {
-      auto* self = static_cast<DialogDeadline*>(data);
-      self->timer_->Expired();
-      gtk_dialog_response(self->dialog_, GTK_RESPONSE_CANCEL);
-      return G_SOURCE_REMOVE;
-    }, this);
+    timer_.emplace(
+        seconds,
+        +[](gpointer data) -> gboolean {
+          auto* self = static_cast<DialogDeadline*>(data);
+          self->timer_->Expired();
+          gtk_dialog_response(self->dialog_, GTK_RESPONSE_CANCEL);
+          return G_SOURCE_REMOVE;
+        },
+        this);
   }
   GtkDialog* dialog_;
   std::optional<gtk::Timeout> timer_;
@@ -48,16 +51,16 @@ struct DialogDeadline {
 DialogOutcome RunConsent(const ConsentRequest& request, const std::u16string& requesterLine) {
   TopLevel dialog(gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION,
                                          GTK_BUTTONS_NONE, "%s", Utf8(requesterLine).c_str()));
-  gtk_message_dialog_format_secondary_text(
-      GTK_MESSAGE_DIALOG(dialog.get()), "%s\n\n%s", Utf8(request.action).c_str(),
-      Utf8(request.certificate).c_str());
+  gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog.get()), "%s\n\n%s",
+                                           Utf8(request.action).c_str(),
+                                           Utf8(request.certificate).c_str());
   gtk_window_set_title(GTK_WINDOW(dialog.get()), "Velsor");
   gtk_dialog_add_buttons(GTK_DIALOG(dialog.get()), "拒绝 (Deny)", GTK_RESPONSE_CANCEL,
                          "允许 (Allow)", GTK_RESPONSE_ACCEPT, nullptr);
   gtk_dialog_set_default_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_CANCEL);
   DialogDeadline deadline(GTK_DIALOG(dialog.get()), true);
   return gtk_dialog_run(GTK_DIALOG(dialog.get())) == GTK_RESPONSE_ACCEPT ? DialogOutcome::Done
-                                                                          : DialogOutcome::Cancelled;
+                                                                         : DialogOutcome::Cancelled;
 }
 
 FileDialogResult RunFileChooser(const FileDialogRequest& request, GtkFileChooserAction action,
