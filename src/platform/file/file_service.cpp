@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/base/file_descriptor.h"
+#include "platform/file/save_names.h"
 
 namespace velsor::file {
 namespace {
@@ -30,14 +31,10 @@ bool MayReplace(const fs::path& target, struct stat& existing, bool& exists) {
 
 // A new file beside the target, for the data to be written before it takes the target's
 // name; nothing when none can be made.
-std::optional<std::pair<FileDescriptor, fs::path>> TemporaryBeside(const fs::path& target) {
+std::optional<std::pair<FileDescriptor, fs::path>> OpenTemporaryBeside(const fs::path& target) {
   std::random_device random;
   for (int attempt = 0; attempt < 16; ++attempt) {
-    fs::path name = target;
-    std::string temporaryName = ".";
-    temporaryName.append(target.filename().string()).append(".velsor-");
-    temporaryName.append(std::to_string(random())).append(".tmp");
-    name.replace_filename(temporaryName);
+    fs::path name = TemporaryBeside(target, random());
     // 0666 as any new file, less the user's umask.
     FileDescriptor fd(
         ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
@@ -65,16 +62,11 @@ std::optional<Bytes> ReadRegularFile(const fs::path& path, std::size_t maxSize) 
 }
 
 bool ReplaceFile(const fs::path& path, ByteView data, bool followLinks) {
-  fs::path target = path;
-  if (followLinks) {
-    std::error_code error;
-    const auto resolved = fs::weakly_canonical(path, error);
-    if (!error) target = resolved;
-  }
+  const fs::path target = SaveTarget(path, followLinks);
   struct stat existing {};
   bool exists = false;
   if (target.filename().empty() || !MayReplace(target, existing, exists)) return false;
-  auto temporary = TemporaryBeside(target);
+  auto temporary = OpenTemporaryBeside(target);
   if (!temporary) return false;
   auto& [file, name] = *temporary;
   const bool written = (!exists || ::fchmod(file.get(), existing.st_mode & 07777) == 0) &&

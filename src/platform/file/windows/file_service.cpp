@@ -10,6 +10,8 @@
 #include <random>
 #include <string>
 
+#include "platform/file/save_names.h"
+
 namespace velsor::file {
 namespace {
 
@@ -78,18 +80,11 @@ std::optional<Bytes> ReadRegularFile(const fs::path& path, std::size_t maxSize) 
 }
 
 bool ReplaceFile(const fs::path& path, ByteView data, bool followLinks) {
-  fs::path target = path;
-  if (followLinks) {
-    std::error_code error;
-    const auto resolved = fs::weakly_canonical(path, error);
-    if (!error) target = resolved;
-  }
+  const fs::path target = SaveTarget(path, followLinks);
   if (target.filename().empty() || !MayReplace(target)) return false;
   std::random_device random;
   for (int attempt = 0; attempt < 16; ++attempt) {
-    fs::path temporary = target;
-    temporary.replace_filename(L"." + target.filename().wstring() + L".velsor-" +
-                               std::to_wstring(random()) + L".tmp");
+    const fs::path temporary = TemporaryBeside(target, random());
     Handle file = Open(temporary, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
     if (!file) {
       if (GetLastError() == ERROR_FILE_EXISTS) continue;
