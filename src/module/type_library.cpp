@@ -56,7 +56,9 @@ std::string Member(const control::MemberInfo& member) {
 }  // namespace
 
 std::string TypeLibraryDescription() {
-  std::string idl;
+  // The automation base types (IDispatch, BSTR) come from the system's definitions, as an
+  // IDL compiler needs them.
+  std::string idl = "import \"oaidl.idl\";\nimport \"ocidl.idl\";\n\n";
   idl += "[\n  uuid(" + Uuid(LIBID_OmbrelVELSORLib20_64) +
          "),\n  version(1.0),\n  helpstring(\"OmbrelVelsor 2.0 64bit Type Library\")\n]\n";
   idl += "library OmbrelVELSORLib20_64\n{\n  importlib(\"stdole2.tlb\");\n\n";
