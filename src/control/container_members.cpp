@@ -9,6 +9,7 @@
 #include "formats/form_text_container.h"
 #include "platform/codepage/utf.h"
 #include "platform/com/guid.h"
+#include "platform/file/file_service.h"
 #include "platform/registry/registry.h"
 
 namespace velsor {
@@ -107,11 +108,13 @@ void SaveTakenFile(ControlState& state, std::u16string_view name, ByteView conte
   std::optional<std::filesystem::path> target;
   if (state.serverMode) {
     const std::filesystem::path directory = StubDirectory();
+    // The folder is the user's alone: made private when missing, refused when it is a
+    // link or another's, since what lies there is written without asking.
+    const std::filesystem::path folder =
+        directory.has_filename() ? directory : directory.parent_path();
     std::error_code ignored;
-    if (std::filesystem::create_directories(directory, ignored)) {
-      std::filesystem::permissions(directory, std::filesystem::perms::owner_all,
-                                   std::filesystem::perm_options::replace, ignored);
-    }
+    std::filesystem::create_directories(folder.parent_path(), ignored);
+    if (!file::EnsurePrivateFolder(folder)) Raise(files::kFileFailed, messages::kSaveFileFailed);
     // The stored value ends in the separator; the name follows it directly.
     target = std::filesystem::path(directory.string() + codepage::Utf16ToUtf8(name));
   }

@@ -120,6 +120,17 @@ TEST_F(ContainerMembersTest, FilesGoToTheSaveFolderInServerMode) {
     EXPECT_EQ(ErrMsg(), u"保存文件失败");
   }
   EXPECT_FALSE(fs::exists(home.path() / "evil"));
+
+  // A stub folder that is a link elsewhere is refused: nothing reaches where it points.
+  const fs::path elsewhere = home.path() / "elsewhere";
+  fs::create_directory(elsewhere);
+  const fs::path linked = home.path() / "linkedStub";
+  fs::create_directory_symlink(elsewhere, linked);
+  RegisterStubPath(Path16(linked) + u"/");
+  Extracted(OneFileText("c.txt", "hidden"));
+  EXPECT_EQ(Status(u"VLGetFile"), S_FALSE);
+  EXPECT_EQ(ErrorNum(), -1);
+  EXPECT_FALSE(fs::exists(elsewhere / "c.txt"));
 }
 
 TEST_F(ContainerMembersTest, FilesAreSavedWhereTheUserSays) {
