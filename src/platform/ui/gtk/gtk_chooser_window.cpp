@@ -154,18 +154,7 @@ void GtkChooserWindow::Run() {
   if (closed_) return;
   gtk_widget_show_all(dialog_.get());
   gtk_widget_grab_default(ok_);
-  if (!requesterLine_.empty()) {
-    const auto seconds = static_cast<guint>(DialogAnswerTime().count());
-    deadline_.emplace(
-        seconds,
-        +[](gpointer data) -> gboolean {
-          auto* w = static_cast<GtkChooserWindow*>(data);
-          w->deadline_->Expired();
-          w->handlers_.OnCancel(*w);
-          return G_SOURCE_REMOVE;
-        },
-        this);
-  }
+  if (!requesterLine_.empty()) deadline_.emplace([this] { handlers_.OnCancel(*this); });
   g_main_loop_run(loop_.get());
   deadline_.reset();
   gtk_widget_hide(dialog_.get());

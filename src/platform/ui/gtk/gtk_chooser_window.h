@@ -53,7 +53,7 @@ class GtkChooserWindow final : public ChooserWindow {
   GtkListStore* rows_ = nullptr;  // owned by the list
   ObjectRef<GdkPixbuf> rowIcon_;
   MainLoop loop_;
-  std::optional<Timeout> deadline_;  // while the loop runs for a web page
+  std::optional<AnswerDeadline> deadline_;  // while the loop runs for a web page
   bool closed_ = false;
 };
 

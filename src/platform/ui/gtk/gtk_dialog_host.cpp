@@ -29,23 +29,9 @@ bool Confirm(const std::string& question, GtkWindow* parent) {
 
 // Answers a dialog with "cancel" when the user leaves it past the answer time; only for
 // dialogs a web page caused.
-struct DialogDeadline {
-  DialogDeadline(GtkDialog* dialog, bool forWebPage) : dialog_(dialog) {
-    if (!forWebPage) return;
-    const auto seconds = static_cast<guint>(DialogAnswerTime().count());
-    timer_.emplace(
-        seconds,
-        +[](gpointer data) -> gboolean {
-          auto* self = static_cast<DialogDeadline*>(data);
-          self->timer_->Expired();
-          gtk_dialog_response(self->dialog_, GTK_RESPONSE_CANCEL);
-          return G_SOURCE_REMOVE;
-        },
-        this);
-  }
-  GtkDialog* dialog_;
-  std::optional<gtk::Timeout> timer_;
-};
+void CancelWhenLeft(std::optional<gtk::AnswerDeadline>& deadline, GtkDialog* dialog) {
+  deadline.emplace([dialog] { gtk_dialog_response(dialog, GTK_RESPONSE_CANCEL); });
+}
 
 // Allow or Deny, with the page named in the first line; Deny is the default.
 DialogOutcome RunConsent(const ConsentRequest& request, const std::u16string& requesterLine) {
@@ -58,7 +44,8 @@ DialogOutcome RunConsent(const ConsentRequest& request, const std::u16string& re
   gtk_dialog_add_buttons(GTK_DIALOG(dialog.get()), "拒绝 (Deny)", GTK_RESPONSE_CANCEL,
                          "允许 (Allow)", GTK_RESPONSE_ACCEPT, nullptr);
   gtk_dialog_set_default_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_CANCEL);
-  DialogDeadline deadline(GTK_DIALOG(dialog.get()), true);
+  std::optional<gtk::AnswerDeadline> deadline;
+  CancelWhenLeft(deadline, GTK_DIALOG(dialog.get()));
   return gtk_dialog_run(GTK_DIALOG(dialog.get())) == GTK_RESPONSE_ACCEPT ? DialogOutcome::Done
                                                                          : DialogOutcome::Cancelled;
 }
@@ -83,7 +70,8 @@ FileDialogResult RunFileChooser(const FileDialogRequest& request, GtkFileChooser
     }
   }
   gtk_dialog_set_default_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_ACCEPT);
-  DialogDeadline deadline(GTK_DIALOG(dialog.get()), forWebPage);
+  std::optional<gtk::AnswerDeadline> deadline;
+  if (forWebPage) CancelWhenLeft(deadline, GTK_DIALOG(dialog.get()));
   for (;;) {
     if (gtk_dialog_run(GTK_DIALOG(dialog.get())) != GTK_RESPONSE_ACCEPT) {
       return {DialogOutcome::Cancelled, {}};

@@ -3,8 +3,11 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+
+#include "platform/ui/dialog_host.h"
 
 namespace velsor::ui::gtk {
 
@@ -30,21 +33,28 @@ struct GFree {
 };
 using GString = std::unique_ptr<gchar, GFree>;
 
-// A timer that runs `expire(data)` once after `seconds`, unless destroyed first.
-class Timeout {
+// Runs `expire` once when the user has left a dialog past DialogAnswerTime(), unless
+// destroyed first.
+class AnswerDeadline {
  public:
-  Timeout() = default;
-  Timeout(guint seconds, GSourceFunc expire, gpointer data)
-      : source_(g_timeout_add_seconds(seconds, expire, data)) {}
-  ~Timeout() {
+  explicit AnswerDeadline(std::function<void()> expire) : expire_(std::move(expire)) {
+    const auto seconds = static_cast<guint>(DialogAnswerTime().count());
+    source_ = g_timeout_add_seconds(seconds, &AnswerDeadline::Expire, this);
+  }
+  ~AnswerDeadline() {
     if (source_ != 0) g_source_remove(source_);
   }
-  Timeout(const Timeout&) = delete;
-  Timeout& operator=(const Timeout&) = delete;
-  // The source has run and removed itself.
-  void Expired() { source_ = 0; }
+  AnswerDeadline(const AnswerDeadline&) = delete;
+  AnswerDeadline& operator=(const AnswerDeadline&) = delete;
 
  private:
+  static gboolean Expire(gpointer data) {
+    auto* self = static_cast<AnswerDeadline*>(data);
+    self->source_ = 0;  // the source removes itself
+    self->expire_();
+    return G_SOURCE_REMOVE;
+  }
+  std::function<void()> expire_;
   guint source_ = 0;
 };
 
