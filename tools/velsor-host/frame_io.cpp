@@ -7,37 +7,43 @@
 #include "platform/base/file_descriptor.h"
 
 namespace velsor::bridge {
-long FrameReader::ReadFully(char* into, std::size_t size) {
-  const auto got = velsor::ReadFully(fd_, into, size);
-  return got ? static_cast<long>(*got) : -1;
+namespace {
+
+// Whether `size` bytes arrived whole: Message when they did, Truncated when the input
+// ended first, Failed when reading failed.
+Frame::Status Fill(int fd, char* into, std::size_t size) {
+  const auto got = ReadFully(fd, into, size);
+  if (!got) return Frame::Status::Failed;
+  return *got == size ? Frame::Status::Message : Frame::Status::Truncated;
 }
 
+}  // namespace
+
 Frame FrameReader::Next() {
+  char header[sizeof(std::uint32_t)];
+  const auto headerBytes = ReadFully(fd_, header, sizeof header);
+  if (!headerBytes) return {Frame::Status::Failed};
+  if (*headerBytes == 0) return {Frame::Status::End};
+  if (*headerBytes < sizeof header) return {Frame::Status::Truncated};
   std::uint32_t length = 0;
-  char header[sizeof length];
-  const long headerBytes = ReadFully(header, sizeof header);
-  if (headerBytes < 0) return {Frame::Status::Failed};
-  if (headerBytes == 0) return {Frame::Status::End};
-  if (headerBytes < static_cast<long>(sizeof header)) return {Frame::Status::Truncated};
   std::memcpy(&length, header, sizeof length);
 
   if (length > limit_) {
     // Drop the announced bytes in small pieces so the stream stays in step.
     std::array<char, 64 * 1024> sink;
-    std::uint64_t left = length;
-    while (left > 0) {
+    for (std::uint64_t left = length; left > 0;) {
       const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(left, sink.size()));
-      const long got = ReadFully(sink.data(), piece);
-      if (got < 0) return {Frame::Status::Failed, {}, length};
-      if (static_cast<std::size_t>(got) < piece) return {Frame::Status::Truncated, {}, length};
+      if (const auto status = Fill(fd_, sink.data(), piece); status != Frame::Status::Message) {
+        return {status, {}, length};
+      }
       left -= piece;
     }
     return {Frame::Status::Oversized, {}, length};
   }
   Frame frame{Frame::Status::Message, std::string(length, '\0'), length};
-  const long got = ReadFully(frame.text.data(), length);
-  if (got < 0) return {Frame::Status::Failed, {}, length};
-  if (static_cast<std::size_t>(got) < length) return {Frame::Status::Truncated, {}, length};
+  if (const auto status = Fill(fd_, frame.text.data(), length); status != Frame::Status::Message) {
+    return {status, {}, length};
+  }
   return frame;
 }
 

@@ -33,9 +33,6 @@ class FrameReader {
   Frame Next();
 
  private:
-  // Bytes read, fewer only at the end of the input; -1 on a failure.
-  long ReadFully(char* into, std::size_t size);
-
   int fd_;
   std::size_t limit_;
 };
