@@ -132,7 +132,7 @@ HRESULT CTolvaneVelsor::VLEncryptedEnvelop(BSTR deReciptDN, BSTR* pVal) {
 HRESULT CTolvaneVelsor::VLDecryptEnvelop(BSTR envelopedMsg) {
   return OpenEnvelope(
       state_, envelopedMsg, CertDetailSets::Recipient, [this](std::string_view message) {
-        return crypto::DecryptEnvelope(message, crypto::KeyUseConsent(control::DialogsOf(state_)));
+        return crypto::DecryptEnvelope(message, crypto::KeyUseThrough(control::DialogsOf(state_)));
       });
 }
 
@@ -140,7 +140,7 @@ HRESULT CTolvaneVelsor::VLDecryptedAndVerifiedEnvelop(BSTR signedAndEnvelopedMsg
   return OpenEnvelope(state_, signedAndEnvelopedMsg, CertDetailSets::SignerAndRecipient,
                       [this](std::string_view message) {
                         return crypto::DecryptAndVerifyEnvelope(
-                            message, crypto::KeyUseConsent(control::DialogsOf(state_)));
+                            message, crypto::KeyUseThrough(control::DialogsOf(state_)));
                       });
 }
 

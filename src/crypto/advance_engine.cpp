@@ -21,7 +21,8 @@ SignResult AdvanceSign(std::optional<ByteView> content, bool serverMode,
   if (chosen.status != 0) return {chosen.status};
   const crypt::CertContextPtr& signer = chosen.certificate;
 
-  KeyOperation signature = SignWithCertKey(*signer, settings.digestOid, *content);
+  KeyOperation signature = SignWithCertKey(*signer, settings.digestOid, *content,
+                                           PinPromptOf(settings.chooser.host));
   if (signature.status != 0) {
     return FailedWith<SignResult>(signature.status, signature.lastError);
   }

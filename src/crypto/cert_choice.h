@@ -19,6 +19,11 @@ struct ChoiceRule {
 
 // A signer: with `signatureKeyOnly` only certificates linked to a signature key qualify.
 // The signer's key is used, so a web page's request always reaches the chooser.
+// A token's PIN is asked through the dialogs the choice uses.
+inline PinPrompt PinPromptOf(ui::DialogHost& dialogs) {
+  return [&dialogs](const PinRequest& request) { return dialogs.AskPin(request); };
+}
+
 inline ChoiceRule SignerChoice(bool signatureKeyOnly, const certs::ChooserSetting& chooser) {
   certs::ChooserSetting forKey = chooser;
   forKey.privateKeyUse = true;

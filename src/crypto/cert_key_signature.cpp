@@ -13,6 +13,10 @@ using namespace status;
 
 KeyOperation Failed(std::int32_t status, HRESULT error) { return {status, {}, error}; }
 
+bool IsSmartCardError(HRESULT error) {
+  return (static_cast<std::uint32_t>(error) & 0xFFFF0000u) == 0x80100000u;
+}
+
 std::int32_t SigningFailure(HRESULT error, bool smartCardCodes) {
   if (smartCardCodes && error == SCARD_W_CANCELLED_BY_USER) return kSmartCardCancelled;
   if (smartCardCodes && error == SCARD_F_WAITED_TOO_LONG) return kSmartCardTimedOut;
@@ -33,12 +37,17 @@ LinkedKey OpenLinkedKey(const crypt::CertContext& certificate) {
   return {0, std::move(*provider), link->keySpec};
 }
 
-KeyOperation HashAndSign(std::string_view digestOid, ByteView content, const EVP_PKEY* key,
-                         bool smartCardCodes) {
+KeyOperation HashAndSign(std::string_view digestOid, ByteView content,
+                         const Result<crypt::EvpPkeyPtr>& key, bool smartCardCodes) {
   auto hash = crypt::HashObject::Create(digestOid);
   if (!hash) return Failed(kNoHashObject, hash.code());
   if (auto hashed = hash->Update(content); !hashed) return Failed(kHashingFailed, hashed.code());
-  auto signature = hash->SignLeastSignificantFirst(key);
+  // A token reports its own failure (no card, PIN dialog, PIN) where the platform's
+  // signing call would; a software key that cannot be read signs with none, as ever.
+  if (!key && IsSmartCardError(key.code())) {
+    return Failed(SigningFailure(key.code(), true), key.code());
+  }
+  auto signature = hash->SignLeastSignificantFirst(key ? key->get() : nullptr);
   if (!signature) return Failed(SigningFailure(signature.code(), smartCardCodes), signature.code());
   std::reverse(signature->begin(), signature->end());
   return {0, std::move(*signature)};
@@ -60,11 +69,10 @@ KeyOperation HashAndVerify(std::string_view digestOid, ByteView content,
 }
 
 KeyOperation SignWithCertKey(const crypt::CertContext& certificate, std::string_view digestOid,
-                             ByteView content) {
+                             ByteView content, const PinPrompt& pin) {
   LinkedKey linked = OpenLinkedKey(certificate);
   if (linked.status != 0) return {linked.status, {}, linked.lastError};
-  auto key = linked.provider->PrivateKey(linked.keySpec);
-  return HashAndSign(digestOid, content, key ? key->get() : nullptr, true);
+  return HashAndSign(digestOid, content, linked.provider->PrivateKey(linked.keySpec, pin), true);
 }
 
 KeyOperation VerifyWithCertKey(ByteView content, const crypt::CertContext& certificate,

@@ -36,19 +36,20 @@ struct LinkedKey {
 LinkedKey OpenLinkedKey(const crypt::CertContext& certificate);
 
 // Hashes the content (-10029 no hash object, -10030 hashing) and signs the hash with
-// `key` (-10031; a null key fails here). With `smartCardCodes` a cancelled or timed-out
-// card gives -10051 or -10052.
-KeyOperation HashAndSign(std::string_view digestOid, ByteView content, const EVP_PKEY* key,
-                         bool smartCardCodes = false);
+// `key` (-10031; a key that could not be had fails here). With `smartCardCodes`, and
+// always for a token's failure, a cancelled or timed-out card gives -10051 or -10052.
+KeyOperation HashAndSign(std::string_view digestOid, ByteView content,
+                         const Result<crypt::EvpPkeyPtr>& key, bool smartCardCodes = false);
 
 // Imports the certificate's public key (-10028), hashes the content (-10029, -10030) and
 // checks the signature (-10032).
 KeyOperation HashAndVerify(std::string_view digestOid, ByteView content,
                            const crypt::CertContext& signer, ByteView signature);
 
-// With the certificate's own linked key, as the hand-assembled messages sign.
+// With the certificate's own linked key, as the hand-assembled messages sign; `pin`
+// answers a token's login.
 KeyOperation SignWithCertKey(const crypt::CertContext& certificate, std::string_view digestOid,
-                             ByteView content);
+                             ByteView content, const PinPrompt& pin = {});
 
 // On a context of the default container of the Enhanced provider (-10019 without one).
 KeyOperation VerifyWithCertKey(ByteView content, const crypt::CertContext& certificate,

@@ -45,14 +45,16 @@ OpenedEnvelopeResult Unseal(std::optional<std::string_view> message, Open&& open
 
 }  // namespace
 
-crypt::KeyUseApproval KeyUseConsent(ui::DialogHost& dialogs) {
-  if (dialogs.Requester().empty()) return {};
-  return [&dialogs](const crypt::CertContext& recipient) {
+KeyUse KeyUseThrough(ui::DialogHost& dialogs) {
+  KeyUse use{{}, PinPromptOf(dialogs)};
+  if (dialogs.Requester().empty()) return use;
+  use.approve = [&dialogs](const crypt::CertContext& recipient) {
     const ui::ConsentRequest request{
         u"用以下证书的私钥解密发给您的数据 (decrypt data sent to you with the private key of):",
         certs::GetCertText(&recipient, certs::CertDetail::Subject).text};
     return dialogs.Confirm(request) == ui::DialogOutcome::Done;
   };
+  return use;
 }
 
 SealedEnvelope EncryptEnvelope(std::optional<ByteView> content, bool serverMode,
@@ -87,7 +89,8 @@ SealedEnvelope SignAndEncryptEnvelope(std::optional<ByteView> content, bool serv
       all.first(3), serverMode, recipientDn, dnSeparator, {.chooser = settings.chooser});
   if (!recipient) return {kNoCertificate};
   SealedEnvelope sealed = Seal(crypt::SignAndEnvelopePkcs7(*signer, settings.digestOid, *recipient,
-                                                           settings.symmetricOid, *content));
+                                                           settings.symmetricOid, *content,
+                                                           PinPromptOf(settings.chooser.host)));
   if (sealed.status == 0) {
     certs::ExtractCertInfo(signer.get(), &sealed.signerInfo);
     certs::ExtractCertInfo(recipient.get(), &sealed.recipientInfo);
@@ -107,9 +110,9 @@ SealedEnvelope EncryptFileForCertificate(std::optional<ByteView> content,
 }
 
 OpenedEnvelopeResult DecryptEnvelope(std::optional<std::string_view> message,
-                                     const crypt::KeyUseApproval& approve) {
+                                     const KeyUse& keyUse) {
   return Unseal(message, [&](ByteView received, const crypt::CertStore& personal) {
-    auto envelope = crypt::OpenEnvelopePkcs7(received, personal, approve);
+    auto envelope = crypt::OpenEnvelopePkcs7(received, personal, keyUse.approve, keyUse.pin);
     if (!envelope) return DecryptionFailure(envelope.code());
     OpenedEnvelopeResult result{0, std::move(envelope->content)};
     certs::ExtractCertInfo(envelope->recipient.get(), &result.recipientInfo);
@@ -118,9 +121,10 @@ OpenedEnvelopeResult DecryptEnvelope(std::optional<std::string_view> message,
 }
 
 OpenedEnvelopeResult DecryptAndVerifyEnvelope(std::optional<std::string_view> message,
-                                              const crypt::KeyUseApproval& approve) {
+                                              const KeyUse& keyUse) {
   return Unseal(message, [&](ByteView received, const crypt::CertStore& personal) {
-    auto envelope = crypt::OpenSignedEnvelopePkcs7(received, personal, approve);
+    auto envelope =
+        crypt::OpenSignedEnvelopePkcs7(received, personal, keyUse.approve, keyUse.pin);
     if (!envelope) return DecryptionFailure(envelope.code());
     OpenedEnvelopeResult result{0, std::move(envelope->content)};
     if (!envelope->signer) return OpenedEnvelopeResult{kNoSignerCertificate, result.content};

@@ -59,17 +59,24 @@ SealedEnvelope EncryptFileForCertificate(std::optional<ByteView> content,
                                          std::string_view certificateBase64,
                                          std::string_view symmetricOid);
 
-// When the dialogs serve a web page, the user confirms each use of a private key, naming
-// the page and the certificate; nothing is asked for a program on this machine.
-crypt::KeyUseApproval KeyUseConsent(ui::DialogHost& dialogs);
+// What opening an envelope may ask the user: the consent to use the key and a token's PIN.
+struct KeyUse {
+  crypt::KeyUseApproval approve{};
+  PinPrompt pin{};
+};
 
-// A use of the key that `approve` refuses gives the user-cancelled code.
+// When the dialogs serve a web page, the user confirms each use of a private key, naming
+// the page and the certificate; nothing is asked for a program on this machine. A token's
+// PIN is asked through the same dialogs.
+KeyUse KeyUseThrough(ui::DialogHost& dialogs);
+
+// A use of the key that the approval refuses gives the user-cancelled code.
 OpenedEnvelopeResult DecryptEnvelope(std::optional<std::string_view> message,
-                                     const crypt::KeyUseApproval& approve = {});
+                                     const KeyUse& keyUse = {});
 
 // Decrypts, checks the signature and then judges the signer's certificate with all
 // chain tests.
 OpenedEnvelopeResult DecryptAndVerifyEnvelope(std::optional<std::string_view> message,
-                                              const crypt::KeyUseApproval& approve = {});
+                                              const KeyUse& keyUse = {});
 
 }  // namespace velsor::crypto

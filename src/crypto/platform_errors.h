@@ -1,8 +1,8 @@
 #pragma once
 // How the engines turn a platform error of a message call into their status, in one fixed
 // order: no key property (or, when decrypting, no certificate to decrypt with), then an
-// undecodable message, a bad signature, an unusable algorithm, and otherwise the
-// operation's own code.
+// undecodable message, a bad signature, an unusable algorithm, a token's PIN dialog
+// cancelled or left unanswered, and otherwise the operation's own code.
 
 #include <cstdint>
 #include <optional>
@@ -15,6 +15,8 @@ namespace velsor::crypto {
 using status::kBadSignature;
 using status::kMessageUndecodable;
 using status::kNoPrivateKey;
+using status::kSmartCardCancelled;
+using status::kSmartCardTimedOut;
 using status::kUnusableAlgorithm;
 
 constexpr std::int32_t MapMessageError(HRESULT error, std::int32_t otherwise,
@@ -24,6 +26,8 @@ constexpr std::int32_t MapMessageError(HRESULT error, std::int32_t otherwise,
   if (error == CRYPT_E_OSS_ERROR) return kMessageUndecodable;
   if (error == NTE_BAD_SIGNATURE) return kBadSignature;
   if (error == NTE_BAD_ALGID) return kUnusableAlgorithm;
+  if (error == SCARD_W_CANCELLED_BY_USER) return kSmartCardCancelled;
+  if (error == SCARD_F_WAITED_TOO_LONG) return kSmartCardTimedOut;
   return otherwise;
 }
 

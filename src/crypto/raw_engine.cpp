@@ -26,9 +26,10 @@ using namespace status;
 struct SigningKey {
   std::int32_t status = 0;
   bool withContext = true;
-  crypt::EvpPkeyPtr key{};
+  Result<crypt::EvpPkeyPtr> key = Failure(NTE_NO_KEY, "no key");
 };
-SigningKey KeyToSignWith(const crypt::CertContext& signer, bool defaultContext) {
+SigningKey KeyToSignWith(const crypt::CertContext& signer, bool defaultContext,
+                         const PinPrompt& pin) {
   LinkedKey linked = OpenLinkedKey(signer);
   if (linked.status == kNoKeyProvInfo) {
     auto fallback = crypt::CryptProvider::Acquire(std::nullopt, crypt::MS_ENHANCED_PROV,
@@ -39,8 +40,7 @@ SigningKey KeyToSignWith(const crypt::CertContext& signer, bool defaultContext) 
   } else if (linked.status != 0) {
     return {linked.status};
   }
-  auto key = linked.provider->PrivateKey(linked.keySpec);
-  return {0, true, key ? std::move(*key) : nullptr};
+  return {0, true, linked.provider->PrivateKey(linked.keySpec, pin)};
 }
 
 // The length of the Base64 text of the digest named, 0 for an unknown one.
@@ -62,12 +62,13 @@ SignResult RawSign(std::optional<ByteView> content, bool serverMode, std::u16str
                                                     settings.signatureKeyOnly, settings.chooser);
   if (chosen.status != 0) return {chosen.status};
   const crypt::CertContextPtr& signer = chosen.certificate;
-  SigningKey signing = KeyToSignWith(*signer, chosen.withContext);
+  SigningKey signing =
+      KeyToSignWith(*signer, chosen.withContext, PinPromptOf(settings.chooser.host));
   if (signing.status != 0) return {signing.status};
   if (!signing.withContext) {
     return FailedWith<SignResult>(kNoHashObject, NTE_BAD_KEYSET);
   }
-  KeyOperation signature = HashAndSign(settings.digestOid, *content, signing.key.get());
+  KeyOperation signature = HashAndSign(settings.digestOid, *content, signing.key);
   if (signature.status != 0) {
     return FailedWith<SignResult>(signature.status, signature.lastError);
   }

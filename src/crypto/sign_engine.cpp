@@ -26,7 +26,8 @@ SignResult Sign(std::optional<ByteView> content, const SignSettings& settings,
   if (chosen.status != 0) return {chosen.status};
   const crypt::CertContextPtr& signer = chosen.certificate;
 
-  auto message = crypt::SignPkcs7(*signer, settings.digestOid, *content, settings.detached);
+  auto message = crypt::SignPkcs7(*signer, settings.digestOid, *content, settings.detached,
+                                  PinPromptOf(settings.chooser.host));
   if (!message) {
     return FailedWith<SignResult>(MapMessageError(message.code(), kSigningFailed), message.code());
   }

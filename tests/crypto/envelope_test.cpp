@@ -300,27 +300,27 @@ TEST_F(EnvelopeTest, InteropWithTheOpensslCommandLine) {
 
 TEST_F(EnvelopeTest, ForAWebPageTheUserConfirmsEachOpeningBeforeTheKeyIsUsed) {
   const std::string envelope = Encrypt("for Alice", u"CN=Alice Zhang").base64;
-  EXPECT_EQ(DecryptEnvelope(envelope, KeyUseConsent(host)).status, 0);
+  EXPECT_EQ(DecryptEnvelope(envelope, KeyUseThrough(host)).status, 0);
   EXPECT_TRUE(host.consents().empty()) << "a program on this machine is not asked";
 
   host.SetRequester(u"https://bank.example");
   host.AnswerConsent(ui::ConsentAnswer::Allow).AnswerConsent(ui::ConsentAnswer::Deny);
-  const OpenedEnvelopeResult allowed = DecryptEnvelope(envelope, KeyUseConsent(host));
+  const OpenedEnvelopeResult allowed = DecryptEnvelope(envelope, KeyUseThrough(host));
   EXPECT_EQ(allowed.status, 0);
   EXPECT_EQ(allowed.content, Bytes(View("for Alice").begin(), View("for Alice").end()));
   const OpenedEnvelopeResult denied = DecryptAndVerifyEnvelope(
-      SignAndEncrypt("signed", u"CN=Bob Li", u"CN=Alice Zhang").base64, KeyUseConsent(host));
+      SignAndEncrypt("signed", u"CN=Bob Li", u"CN=Alice Zhang").base64, KeyUseThrough(host));
   EXPECT_EQ(denied.status, -10004);
   EXPECT_EQ(denied.lastError, static_cast<LONG>(0x800704C7));
   EXPECT_FALSE(denied.content);
   // Left unanswered, the confirmation counts as refused.
-  EXPECT_EQ(DecryptEnvelope(envelope, KeyUseConsent(host)).status, -10004);
+  EXPECT_EQ(DecryptEnvelope(envelope, KeyUseThrough(host)).status, -10004);
   ASSERT_EQ(host.consents().size(), 3u);
   EXPECT_NE(host.consents()[0].requesterLine.find(u"https://bank.example"), std::u16string::npos);
   EXPECT_EQ(host.consents()[0].request.certificate, u"C=CN, O=Velsor, OU=Testing, CN=Alice Zhang");
   EXPECT_EQ(host.consents()[2].answer, ui::ConsentAnswer::NoAnswer);
   // A message the user holds no key for asks nothing.
-  EXPECT_EQ(DecryptEnvelope(Encrypt("x", kPartner).base64, KeyUseConsent(host)).status, -10015);
+  EXPECT_EQ(DecryptEnvelope(Encrypt("x", kPartner).base64, KeyUseThrough(host)).status, -10015);
   EXPECT_EQ(host.consents().size(), 3u);
 }
 

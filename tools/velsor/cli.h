@@ -32,6 +32,7 @@ T Require(Result<T> result, std::string_view what) {
 
 int StoreCommand(Arguments arguments);
 int DemoPkiCommand(Arguments arguments);
+int TokenCommand(Arguments arguments);
 int BridgeCommand(Arguments arguments);
 
 }  // namespace velsor::cli

@@ -6,10 +6,13 @@
 #include <ctime>
 
 #include "cli.h"
+#include "demo_token.h"
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/key_containers.h"
 #include "platform/crypt/name_text.h"
+#include "platform/crypt/token_certificates.h"
+#include "platform/crypt/user_data.h"
 
 namespace velsor::cli {
 namespace {
@@ -17,12 +20,17 @@ namespace {
 using crypt::NameAttribute;
 
 constexpr char kDemoUsage[] =
-    "usage: velsor demo-pki\n"
+    "usage: velsor demo-pki [--token [--module PATH]]\n"
     "\n"
     "Makes a demo hierarchy in the current user's stores: a root in ROOT, an intermediate\n"
     "authority in CA with its revocation list, two users with their keys in MY (one with\n"
     "an exchange key, one with a signature key) and a partner in AddressBOOK, which holds\n"
-    "the two users as well. Every run makes new keys and certificates.\n";
+    "the two users as well. Every run makes new keys and certificates.\n"
+    "\n"
+    "With --token, a third user \"王五 Token Demo\" gets a key made on a new SoftHSM2 token\n"
+    "(\"Velsor Demo Token\", user PIN 123456, security officer PIN 12345678), which --module\n"
+    "names when SoftHSM2 is not at its Debian path; the module is added for the user and\n"
+    "the certificate goes into AddressBOOK as well.\n";
 
 constexpr std::time_t kDay = 24 * 60 * 60;
 
@@ -32,11 +40,8 @@ struct Made {
   Bytes encoded;
 };
 
-Made Issue(std::vector<NameAttribute> subject, Bytes serial, const Made* issuer, bool authority,
-           int days) {
-  Made made;
-  made.key = crypt::GenerateRsaKey(2048);
-  if (!made.key) throw CommandError("cannot generate an RSA key");
+crypt::CertificateRequest Request(std::vector<NameAttribute> subject, Bytes serial, bool authority,
+                                  int days) {
   crypt::CertificateRequest request;
   request.subject = std::move(subject);
   request.serial = std::move(serial);
@@ -45,6 +50,15 @@ Made Issue(std::vector<NameAttribute> subject, Bytes serial, const Made* issuer,
   request.certificateAuthority = authority;
   request.keyUsage = authority ? "critical,keyCertSign,cRLSign"
                                : "digitalSignature,nonRepudiation,keyEncipherment,dataEncipherment";
+  return request;
+}
+
+Made Issue(std::vector<NameAttribute> subject, Bytes serial, const Made* issuer, bool authority,
+           int days) {
+  Made made;
+  made.key = crypt::GenerateRsaKey(2048);
+  if (!made.key) throw CommandError("cannot generate an RSA key");
+  const auto request = Request(std::move(subject), std::move(serial), authority, days);
   made.certificate = Require(
       crypt::IssueCertificate(request, *made.key, issuer ? issuer->certificate.get() : nullptr,
                               issuer ? *issuer->key : *made.key),
@@ -74,7 +88,16 @@ void Report(const char* what, const char* store, const Made& made) {
 }  // namespace
 
 int DemoPkiCommand(Arguments arguments) {
-  if (!arguments.empty()) {
+  std::optional<DemoToken> token;
+  if (!arguments.empty() && arguments[0] == "--token") {
+    token.emplace();
+    if (arguments.size() == 3 && arguments[1] == "--module") {
+      token->modulePath = arguments[2];
+    } else if (arguments.size() != 1) {
+      std::fputs(kDemoUsage, stderr);
+      return 2;
+    }
+  } else if (!arguments.empty()) {
     std::fputs(kDemoUsage, arguments[0] == "--help" || arguments[0] == "-h" ? stdout : stderr);
     return arguments[0] == "--help" || arguments[0] == "-h" ? 0 : 2;
   }
@@ -106,6 +129,24 @@ int DemoPkiCommand(Arguments arguments) {
   Require(book.Add(exchangeUser.encoded), "adding the first user to the address book");
   Require(book.Add(signatureUser.encoded), "adding the second user to the address book");
 
+  if (token) {
+    const Bytes onToken = PutDemoUserOnToken(*token, [&](const EVP_PKEY& publicKey) {
+      const auto request = Request(Name("王五 Token Demo"), RandomSerial(0x66), false, 730);
+      const auto issued = Require(crypt::IssueCertificate(request, publicKey,
+                                                          authority.certificate.get(),
+                                                          *authority.key),
+                                  "issuing the token user's certificate");
+      return crypt::EncodeCertificate(*issued);
+    });
+    auto database = Require(crypt::OpenCertStoreDatabase(), "the user's stores");
+    if (auto added = crypt::AddTokenModule(*database, token->modulePath, "demo");
+        !added && added.code() != NTE_EXISTS) {
+      throw CommandError("adding the module: " + added.error().detail);
+    }
+    Require(book.Add(onToken), "adding the token user to the address book");
+    std::printf("%-34s %-12s CN=王五 Token Demo on \"%s\" (PIN %s)\n", "user with a key on a token",
+                "MY (token)", token->label.c_str(), token->userPin.c_str());
+  }
   Report("root", "ROOT", root);
   Report("intermediate authority", "CA", authority);
   std::printf("%-34s %-12s issued by Velsor Demo CA, revokes nothing yet\n", "revocation list",

@@ -16,13 +16,15 @@ constexpr char kUsage[] =
     "  store add-crl STORE FILE      a revocation list (PEM or DER) into a store\n"
     "  store remove STORE INDEX      a certificate out of a store\n"
     "  store export STORE INDEX      a certificate as PEM on standard output\n"
-    "  demo-pki                      a demo root, authority, users, partner and CRL\n"
+    "  token add|list|remove ...     PKCS#11 tokens whose certificates appear in MY\n"
+    "  demo-pki [--token]            a demo root, authority, users, partner and CRL\n"
     "  bridge allow|deny|list ...    which web origins may use your certificates\n"
     "  bridge install [...]          let Chromium, Chrome and Firefox start velsor-host\n"
     "\n"
     "Stores: MY (your certificates with keys), CA, ROOT, AddressBOOK.\n"
     "Data lives in $VELSOR_HOME (default ~/.local/share/velsor).\n"
-    "Run 'velsor store --help', 'velsor bridge --help' or 'velsor demo-pki --help'.\n";
+    "Run 'velsor store --help', 'velsor token --help', 'velsor bridge --help' or\n"
+    "'velsor demo-pki --help'.\n";
 
 }  // namespace
 
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
   try {
     const velsor::cli::Arguments rest = std::span(arguments).subspan(1);
     if (arguments[0] == "store") return velsor::cli::StoreCommand(rest);
+    if (arguments[0] == "token") return velsor::cli::TokenCommand(rest);
     if (arguments[0] == "demo-pki") return velsor::cli::DemoPkiCommand(rest);
     if (arguments[0] == "bridge") return velsor::cli::BridgeCommand(rest);
     std::fprintf(stderr, "velsor: unknown command '%.*s'\n\n%s",

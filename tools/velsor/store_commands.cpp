@@ -63,10 +63,13 @@ crypt::CertContextPtr AtIndex(const CertStore& store, std::string_view index) {
   return certificates[number - 1];
 }
 
+// The key's kind; a certificate on a token gets a further column naming its token.
 std::string LinkedKey(const crypt::CertContext& certificate) {
   const auto link = certificate.KeyProviderInfo();
   if (!link) return "none";
-  return link->keySpec == crypt::AT_SIGNATURE ? "signature" : "exchange";
+  std::string kind = link->keySpec == crypt::AT_SIGNATURE ? "signature" : "exchange";
+  if (certificate.token()) kind += "\ttoken \"" + Utf8(*certificate.token()) + "\"";
+  return kind;
 }
 
 std::string SerialOf(const crypt::CertContext& certificate) {

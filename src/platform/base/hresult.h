@@ -146,6 +146,15 @@ inline constexpr HRESULT SCARD_F_WAITED_TOO_LONG = Hr(0x80100007);
 #ifndef SCARD_W_CANCELLED_BY_USER
 inline constexpr HRESULT SCARD_W_CANCELLED_BY_USER = Hr(0x8010006E);
 #endif
+#ifndef SCARD_E_NO_SMARTCARD
+inline constexpr HRESULT SCARD_E_NO_SMARTCARD = Hr(0x8010000C);
+#endif
+#ifndef SCARD_W_WRONG_CHV
+inline constexpr HRESULT SCARD_W_WRONG_CHV = Hr(0x8010006B);
+#endif
+#ifndef SCARD_W_CHV_BLOCKED
+inline constexpr HRESULT SCARD_W_CHV_BLOCKED = Hr(0x8010006C);
+#endif
 // HRESULT_FROM_WIN32(ERROR_CANCELLED): the user declined the operation.
 #ifndef HRESULT_ERROR_CANCELLED
 inline constexpr HRESULT HRESULT_ERROR_CANCELLED = Hr(0x800704C7);

@@ -79,8 +79,21 @@ Result<CertContextPtr> CertContext::FromStore(ByteView encoded, SystemStore stor
   return CertContextPtr(std::move(context));
 }
 
+Result<CertContextPtr> CertContext::FromToken(ByteView encoded, std::int64_t id,
+                                              const KeyProvInfo& link, std::u16string token) {
+  auto parsed = Parse(encoded);
+  if (!parsed) return parsed.error();
+  auto context = std::move(*parsed);
+  context->store_ = SystemStore::My;
+  context->storedId_ = id;
+  context->token_ = std::move(token);
+  context->tokenLink_ = EncodeKeyProvInfo(link);
+  return CertContextPtr(std::move(context));
+}
+
 std::vector<DWORD> CertContext::PropertyIds() const {
   std::vector<DWORD> ids;
+  if (token_) return {CERT_KEY_PROV_INFO_PROP_ID};
   if (!database_ || !storedId_) return ids;
   try {
     auto query = database_->Prepare(
@@ -94,6 +107,9 @@ std::vector<DWORD> CertContext::PropertyIds() const {
 }
 
 std::optional<Bytes> CertContext::Property(DWORD id) const {
+  if (token_) {
+    return id == CERT_KEY_PROV_INFO_PROP_ID ? std::optional<Bytes>(tokenLink_) : std::nullopt;
+  }
   if (!database_ || !storedId_) return std::nullopt;
   try {
     auto query = database_->Prepare(

@@ -62,9 +62,16 @@ class CertContext {
   std::optional<Bytes> Property(DWORD id) const;
   std::optional<KeyProvInfo> KeyProviderInfo() const;
 
+  // The label of the token the certificate is on; nothing for one in the user's stores.
+  const std::optional<std::u16string>& token() const { return token_; }
+
   // Makes a context for a stored certificate; used by the stores.
   static Result<CertContextPtr> FromStore(ByteView encoded, SystemStore store, std::int64_t id,
                                           std::shared_ptr<storage::Database> database);
+  // Makes a context for a certificate on a token, shown in "MY" as `id` and linked to
+  // its key on the token by `link`; nothing of it is stored.
+  static Result<CertContextPtr> FromToken(ByteView encoded, std::int64_t id, const KeyProvInfo& link,
+                                          std::u16string token);
 
   CertContext(Key, Bytes encoded, X509Ptr x509)
       : encoded_(std::move(encoded)), x509_(std::move(x509)) {}
@@ -81,6 +88,8 @@ class CertContext {
   std::optional<SystemStore> store_;
   std::optional<std::int64_t> storedId_;
   std::shared_ptr<storage::Database> database_;
+  std::optional<std::u16string> token_;
+  Bytes tokenLink_;  // the key provider information of a token's certificate
 };
 
 }  // namespace velsor::crypt

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/codepage/utf.h"
+#include "platform/crypt/token_certificates.h"
 #include "platform/crypt/user_data.h"
 
 namespace velsor::crypt {
@@ -21,6 +22,10 @@ constexpr std::array kStoreNames{
 
 // How the store is named in the database.
 std::string Key(SystemStore store) { return codepage::Utf16ToUtf8(SystemStoreName(store)); }
+
+Error TokenUnchangeable() {
+  return Failure(E_ACCESSDENIED, "a token's certificates are changed on the token");
+}
 
 }  // namespace
 
@@ -64,7 +69,30 @@ Result<CertStore> CertStore::Open(SystemStore store) {
 Result<CertStore> CertStore::Readable(CertStore store) {
   auto read = store.VisitNames([](const StoredCertNames&) { return false; });
   if (!read) return read.error();
+  if (store.store_ == SystemStore::My) store.tokens_ = LoadTokenEntries(*store.database_);
   return store;
+}
+
+std::shared_ptr<const CertStore::TokenEntries> CertStore::LoadTokenEntries(
+    storage::Database& database) {
+  auto entries = std::make_shared<TokenEntries>();
+  std::int64_t id = 0;
+  for (TokenCertificate& found : TokenCertificates(database)) {
+    auto certificate =
+        CertContext::FromToken(found.encoded, --id, found.link, std::move(found.token));
+    if (!certificate) continue;
+    StoredCertNames names = NamesOf(**certificate, id);
+    entries->push_back({std::move(*certificate), std::move(names)});
+  }
+  return entries;
+}
+
+const CertStore::TokenEntry* CertStore::TokenEntryWithId(std::int64_t id) const {
+  if (!tokens_) return nullptr;
+  for (const TokenEntry& entry : *tokens_) {
+    if (entry.names.id == id) return &entry;
+  }
+  return nullptr;
 }
 
 Result<std::vector<CertContextPtr>> CertStore::Certificates(
@@ -82,6 +110,9 @@ Result<std::vector<CertContextPtr>> CertStore::Certificates(
       } else if (undecodable != nullptr) {
         undecodable->push_back(query.Integer(0));
       }
+    }
+    if (tokens_) {
+      for (const TokenEntry& entry : *tokens_) certificates.push_back(entry.certificate);
     }
     return certificates;
   });
@@ -106,7 +137,12 @@ Result<Done> CertStore::VisitNames(const std::function<bool(const StoredCertName
       names.serialBlob = query.Blob(5);
       names.encodedIssuer = query.Blob(6);
       names.keyProvInfo = query.OptionalBlob(7);
-      if (!visit(names)) break;
+      if (!visit(names)) return Done{};
+    }
+    if (tokens_) {
+      for (const TokenEntry& entry : *tokens_) {
+        if (!visit(entry.names)) break;
+      }
     }
     return Done{};
   });
@@ -127,6 +163,10 @@ std::vector<CertContextPtr> CertStore::Matching(
 }
 
 Result<CertContextPtr> CertStore::Certificate(std::int64_t id) const {
+  if (id < 0) {
+    if (const TokenEntry* entry = TokenEntryWithId(id)) return entry->certificate;
+    return Failure(CRYPT_E_NOT_FOUND, "the certificate is not in this store");
+  }
   return storage::GuardDatabase([&]() -> Result<CertContextPtr> {
     auto query =
         database_->Prepare("SELECT encoded FROM certificates WHERE id = ?1 AND store = ?2");
@@ -184,6 +224,7 @@ Result<Done> CertStore::Remove(const CertContext& certificate) {
   if (certificate.store() != store_ || !certificate.storedId()) {
     return Failure(CRYPT_E_NOT_FOUND, "the certificate is not in this store");
   }
+  if (certificate.token()) return TokenUnchangeable();
   return storage::GuardDatabase([&]() -> Result<Done> {
     database_->Prepare("DELETE FROM certificates WHERE id = ?1")
         .Bind(1, *certificate.storedId())
@@ -196,6 +237,7 @@ Result<Done> CertStore::SetProperty(const CertContext& certificate, DWORD id, By
   if (certificate.store() != store_ || !certificate.storedId()) {
     return Failure(CRYPT_E_NOT_FOUND, "the certificate is not in this store");
   }
+  if (certificate.token()) return TokenUnchangeable();
   return storage::GuardDatabase([&]() -> Result<Done> {
     database_
         ->Prepare(

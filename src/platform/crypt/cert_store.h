@@ -2,7 +2,8 @@
 // The current user's system stores: "MY" for the user's own certificates (linked to their
 // keys), "CA" for intermediate authorities, "ROOT" for trusted roots and "AddressBOOK" for
 // other people. Names compare without regard to case. A store lists its certificates in
-// the order they were added.
+// the order they were added. "MY" also shows the certificates of the tokens present when
+// it was opened, after its own, with negative ids; they cannot be changed through it.
 
 #include <cstdint>
 #include <functional>
@@ -64,8 +65,17 @@ class CertStore {
  private:
   static Result<CertStore> Readable(CertStore store);
 
+  struct TokenEntry {
+    CertContextPtr certificate;
+    StoredCertNames names;
+  };
+  using TokenEntries = std::vector<TokenEntry>;
+  static std::shared_ptr<const TokenEntries> LoadTokenEntries(storage::Database& database);
+  const TokenEntry* TokenEntryWithId(std::int64_t id) const;
+
   SystemStore store_;
   std::shared_ptr<storage::Database> database_;
+  std::shared_ptr<const TokenEntries> tokens_;
 };
 
 }  // namespace velsor::crypt

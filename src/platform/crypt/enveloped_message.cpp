@@ -100,7 +100,8 @@ struct Unwrapped {
   SecretBytes key;
 };
 Result<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients, const CertStore& personal,
-                                std::size_t keySize, const KeyUseApproval& approve) {
+                                std::size_t keySize, const KeyUseApproval& approve,
+                                const PinPrompt& pin) {
   for (int i = 0; i < sk_PKCS7_RECIP_INFO_num(recipients); ++i) {
     const PKCS7_RECIP_INFO* info = sk_PKCS7_RECIP_INFO_value(recipients, i);
     if (info == nullptr || info->issuer_and_serial == nullptr || info->enc_key == nullptr) continue;
@@ -111,10 +112,18 @@ Result<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients, const C
         [&](const StoredCertNames& names) { return IntegerBlobsEqual(names.serialBlob, *serial); });
     for (const CertContextPtr& certificate : withSerial) {
       if (!Names(*certificate, *info->issuer_and_serial)) continue;
-      auto privateKey = PrivateKeyOf(*certificate);
+      // A software key is looked at before the user is asked, so that a certificate whose
+      // key is gone is passed over; a token key only after, since opening it asks the PIN.
+      const bool onToken = certificate->token().has_value();
+      Result<EvpPkeyPtr> privateKey = onToken ? Result<EvpPkeyPtr>(EvpPkeyPtr())
+                                              : PrivateKeyOf(*certificate);
       if (!privateKey) continue;
       if (approve && !approve(*certificate)) {
         return Failure(HRESULT_ERROR_CANCELLED, "the user did not allow the use of the key");
+      }
+      if (onToken) {
+        privateKey = PrivateKeyOf(*certificate, pin);
+        if (!privateKey) return privateKey.error();
       }
       auto key = UnwrapKeyOrDecoy(
           **privateKey,
@@ -137,7 +146,7 @@ struct Decrypted {
 };
 
 Result<Decrypted> Decrypt(ByteView encoded, const CertStore& personal,
-                          const KeyUseApproval& approve) {
+                          const KeyUseApproval& approve, const PinPrompt& pin) {
   auto message = DecodePkcs7(encoded);
   if (!message) return message.error();
   const auto parts = PartsOf(**message);
@@ -148,7 +157,7 @@ Result<Decrypted> Decrypt(ByteView encoded, const CertStore& personal,
   }
   const auto keySize = ContentKeySize(*parts->body->algorithm);
   if (!keySize) return keySize.error();
-  auto unwrapped = UnwrapForUser(parts->recipients, personal, *keySize, approve);
+  auto unwrapped = UnwrapForUser(parts->recipients, personal, *keySize, approve, pin);
   if (!unwrapped) return unwrapped.error();
   const ASN1_OCTET_STRING* ciphertext = parts->body->enc_data;
   auto content =
@@ -199,15 +208,15 @@ Result<Bytes> EnvelopePkcs7(const CertContext& recipient, std::string_view symme
 
 Result<Bytes> SignAndEnvelopePkcs7(const CertContext& signer, std::string_view digestOid,
                                    const CertContext& recipient, std::string_view symmetricOid,
-                                   ByteView content) {
-  auto signedData = SignPkcs7(signer, digestOid, content, false);
+                                   ByteView content, const PinPrompt& pin) {
+  auto signedData = SignPkcs7(signer, digestOid, content, false, pin);
   if (!signedData) return signedData.error();
   return Envelope(recipient, symmetricOid, *signedData, NID_pkcs7_signed);
 }
 
 Result<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& personal,
-                                         const KeyUseApproval& approve) {
-  auto decrypted = Decrypt(message, personal, approve);
+                                         const KeyUseApproval& approve, const PinPrompt& pin) {
+  auto decrypted = Decrypt(message, personal, approve, pin);
   if (!decrypted) return decrypted.error();
   if (!PKCS7_type_is_enveloped(decrypted->message.get())) {
     return Failure(CRYPT_E_UNEXPECTED_MSG_TYPE, "not an enveloped message");
@@ -216,8 +225,9 @@ Result<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& pers
 }
 
 Result<OpenedSignedEnvelope> OpenSignedEnvelopePkcs7(ByteView message, const CertStore& personal,
-                                                     const KeyUseApproval& approve) {
-  auto decrypted = Decrypt(message, personal, approve);
+                                                     const KeyUseApproval& approve,
+                                                     const PinPrompt& pin) {
+  auto decrypted = Decrypt(message, personal, approve, pin);
   if (!decrypted) return decrypted.error();
   Result<VerifiedMessage> verified = Failure(CRYPT_E_UNEXPECTED_MSG_TYPE, "not signed");
   if (PKCS7_type_is_signedAndEnveloped(decrypted->message.get())) {

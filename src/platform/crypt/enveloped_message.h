@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "platform/base/bytes.h"
+#include "platform/base/pin_request.h"
 #include "platform/base/result.h"
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/cert_store.h"
@@ -26,7 +27,7 @@ Result<Bytes> EnvelopePkcs7(const CertContext& recipient, std::string_view symme
 
 Result<Bytes> SignAndEnvelopePkcs7(const CertContext& signer, std::string_view digestOid,
                                    const CertContext& recipient, std::string_view symmetricOid,
-                                   ByteView content);
+                                   ByteView content, const PinPrompt& pin = {});
 
 struct OpenedEnvelope {
   CertContextPtr recipient;  // the user's certificate whose private key opened it
@@ -37,9 +38,11 @@ struct OpenedEnvelope {
 // HRESULT_ERROR_CANCELLED before the key is touched. Empty: every use is approved.
 using KeyUseApproval = std::function<bool(const CertContext& recipient)>;
 
-// Opens an EnvelopedData with the private key of a certificate in `personal`.
+// Opens an EnvelopedData with the private key of a certificate in `personal`; a key on a
+// token asks `pin` for the token's PIN, after the approval.
 Result<OpenedEnvelope> OpenEnvelopePkcs7(ByteView message, const CertStore& personal,
-                                         const KeyUseApproval& approve = {});
+                                         const KeyUseApproval& approve = {},
+                                         const PinPrompt& pin = {});
 
 struct OpenedSignedEnvelope {
   CertContextPtr recipient;
@@ -49,6 +52,7 @@ struct OpenedSignedEnvelope {
 
 // Opens a signed-and-enveloped message and checks its first signer's signature.
 Result<OpenedSignedEnvelope> OpenSignedEnvelopePkcs7(ByteView message, const CertStore& personal,
-                                                     const KeyUseApproval& approve = {});
+                                                     const KeyUseApproval& approve = {},
+                                                     const PinPrompt& pin = {});
 
 }  // namespace velsor::crypt

@@ -10,6 +10,7 @@
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/stored_names.h"
+#include "platform/crypt/token_key.h"
 #include "platform/crypt/user_data.h"
 
 namespace velsor::crypt {
@@ -95,6 +96,13 @@ std::u16string DefaultContainerName() {
 Result<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_view> container,
                                              std::u16string_view provider, DWORD provType,
                                              DWORD flags, std::shared_ptr<storage::Database> open) {
+  if (provider == kTokenProvider) {
+    // A token's keys are made and removed on the token; only its containers open here.
+    if (!container || (flags & (CRYPT_NEWKEYSET | CRYPT_DELETEKEYSET))) {
+      return Failure(NTE_BAD_KEYSET, "a token key is opened by its container name");
+    }
+    return CryptProvider(std::u16string(provider), std::u16string(*container), std::move(open));
+  }
   if (!KnownProvider(provider)) return Failure(NTE_KEYSET_NOT_DEF, "unknown provider");
   if (provType != PROV_RSA_FULL) return Failure(NTE_PROV_TYPE_NOT_DEF, "unknown provider type");
   auto database =
@@ -129,8 +137,9 @@ Result<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_view> 
   });
 }
 
-Result<EvpPkeyPtr> CryptProvider::PrivateKey(DWORD keySpec) const {
+Result<EvpPkeyPtr> CryptProvider::PrivateKey(DWORD keySpec, const PinPrompt& pin) const {
   if (!container_) return Failure(NTE_NO_KEY, "a verification context has no keys");
+  if (provider_ == kTokenProvider) return OpenTokenKey(*container_, pin);
   return storage::GuardDatabase([&]() -> Result<EvpPkeyPtr> {
     auto query = database_->Prepare(
         "SELECT pkcs8 FROM container_keys WHERE container = ?1 AND key_spec = ?2");
@@ -144,6 +153,7 @@ Result<EvpPkeyPtr> CryptProvider::PrivateKey(DWORD keySpec) const {
 }
 
 Result<Done> CryptProvider::StoreKey(DWORD keySpec, const EVP_PKEY& key) {
+  if (provider_ == kTokenProvider) return Failure(NTE_BAD_KEYSET, "keys are put on a token there");
   if (!container_) return Failure(NTE_BAD_KEYSET, "a verification context has no container");
   if (keySpec != AT_KEYEXCHANGE && keySpec != AT_SIGNATURE) {
     return Failure(E_INVALIDARG, "a key is an exchange or a signature key");

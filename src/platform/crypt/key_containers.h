@@ -1,5 +1,6 @@
 #pragma once
-// Providers and their key containers. A provider is one of the two RSA provider names; a
+// Providers and their key containers. A provider is one of the two RSA provider names, or
+// the token provider, whose containers are keys on tokens (token_key.h); a
 // container, shared by both, holds at most an exchange key and a signature key, stored as
 // PKCS#8. The default container is named after the login user. Nothing here ever deletes a
 // container that holds keys, and private keys never leave this process.
@@ -12,6 +13,7 @@
 #include "platform/base/result.h"
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/openssl_ptr.h"
+#include "platform/base/pin_request.h"
 
 namespace velsor::crypt {
 
@@ -47,8 +49,9 @@ class CryptProvider {
   const std::u16string& providerName() const { return provider_; }
   const std::optional<std::u16string>& containerName() const { return container_; }
 
-  // The container's key of that spec; NTE_NO_KEY when it holds none.
-  Result<EvpPkeyPtr> PrivateKey(DWORD keySpec) const;
+  // The container's key of that spec; NTE_NO_KEY when it holds none. A key on a token
+  // asks `pin` for the token's PIN when the token wants a login (see OpenTokenKey).
+  Result<EvpPkeyPtr> PrivateKey(DWORD keySpec, const PinPrompt& pin = {}) const;
   // Stores a key as the container's exchange or signature key; NTE_EXISTS when the
   // container has one of that spec already.
   Result<Done> StoreKey(DWORD keySpec, const EVP_PKEY& key);

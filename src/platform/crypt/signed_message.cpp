@@ -48,23 +48,24 @@ std::size_t InnerDataSize(const PKCS7& message) {
 
 }  // namespace
 
-Result<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate) {
+Result<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate, const PinPrompt& pin) {
   const auto link = certificate.KeyProviderInfo();
   if (!link) return Failure(CRYPT_E_NO_KEY_PROPERTY, "the certificate is linked to no private key");
   auto provider =
       CryptProvider::Acquire(std::u16string_view(link->containerName), link->providerName,
                              PROV_RSA_FULL, 0, certificate.database());
   if (!provider) return Failure(CRYPT_E_NO_KEY_PROPERTY, "the key container is missing");
-  auto key = provider->PrivateKey(link->keySpec);
+  auto key = provider->PrivateKey(link->keySpec, pin);
+  if (!key && certificate.token()) return key.error();
   if (!key) return Failure(CRYPT_E_NO_KEY_PROPERTY, "the key is missing from its container");
   return key;
 }
 
 Result<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid, ByteView content,
-                        bool detached) {
+                        bool detached, const PinPrompt& pin) {
   const EVP_MD* digest = DigestForOid(digestOid);
   if (digest == nullptr) return Failure(NTE_BAD_ALGID, "no such digest algorithm");
-  auto key = PrivateKeyOf(signer);
+  auto key = PrivateKeyOf(signer, pin);
   if (!key) return key.error();
   if (content.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
     return Failure(E_OUTOFMEMORY, "content too large");

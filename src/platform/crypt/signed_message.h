@@ -8,6 +8,7 @@
 
 #include <string_view>
 
+#include "platform/base/pin_request.h"
 #include "platform/base/bytes.h"
 #include "platform/base/result.h"
 #include "platform/crypt/cert_context.h"
@@ -25,11 +26,12 @@ inline constexpr HRESULT CRYPT_E_SIGNER_NOT_FOUND = Hr(0x8009100E);
 inline constexpr HRESULT CRYPT_E_NO_SIGNER = Hr(0x8009200E);
 #endif
 
-// The private key linked to a certificate; CRYPT_E_NO_KEY_PROPERTY without one.
-Result<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate);
+// The private key linked to a certificate; CRYPT_E_NO_KEY_PROPERTY without one. A key on
+// a token asks `pin` for its PIN and reports the token's own failures (OpenTokenKey).
+Result<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate, const PinPrompt& pin = {});
 
 Result<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid, ByteView content,
-                        bool detached);
+                        bool detached, const PinPrompt& pin = {});
 
 struct VerifiedMessage {
   CertContextPtr signer;  // the first signer's certificate, from the message

@@ -28,11 +28,22 @@ Bytes EncodingDigest(ByteView encoded) {
   return digest;
 }
 
+StoredCertNames NamesOf(const CertContext& certificate, std::int64_t id) {
+  StoredCertNames names;
+  names.id = id;
+  names.subject = X500NameText(certificate.subject());
+  names.issuer = X500NameText(certificate.issuer());
+  names.subjectSimple = SimpleNameText(certificate.subject());
+  names.issuerSimple = SimpleNameText(certificate.issuer());
+  names.serialBlob = certificate.serialBlob();
+  const ByteView issuer = certificate.encodedIssuer();
+  names.encodedIssuer.assign(issuer.begin(), issuer.end());
+  names.keyProvInfo = certificate.Property(CERT_KEY_PROV_INFO_PROP_ID);
+  return names;
+}
+
 void RecordCertNames(storage::Database& database, std::int64_t id, const CertContext& certificate) {
-  const std::u16string subject = X500NameText(certificate.subject());
-  const std::u16string issuer = X500NameText(certificate.issuer());
-  const std::u16string subjectSimple = SimpleNameText(certificate.subject());
-  const std::u16string issuerSimple = SimpleNameText(certificate.issuer());
+  const StoredCertNames names = NamesOf(certificate, id);
   database
       .Prepare(
           "INSERT OR REPLACE INTO certificate_names (certificate, digest, subject, issuer, "
@@ -40,12 +51,12 @@ void RecordCertNames(storage::Database& database, std::int64_t id, const CertCon
           "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)")
       .Bind(1, id)
       .Bind(2, EncodingDigest(certificate.encoded()))
-      .Bind(3, TextBytes(subject))
-      .Bind(4, TextBytes(issuer))
-      .Bind(5, TextBytes(subjectSimple))
-      .Bind(6, TextBytes(issuerSimple))
-      .Bind(7, certificate.serialBlob())
-      .Bind(8, certificate.encodedIssuer())
+      .Bind(3, TextBytes(names.subject))
+      .Bind(4, TextBytes(names.issuer))
+      .Bind(5, TextBytes(names.subjectSimple))
+      .Bind(6, TextBytes(names.issuerSimple))
+      .Bind(7, names.serialBlob)
+      .Bind(8, names.encodedIssuer)
       .Run();
 }
 

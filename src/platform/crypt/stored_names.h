@@ -27,6 +27,9 @@ struct StoredCertNames {
   std::optional<Bytes> keyProvInfo;  // the key link property as stored, when set
 };
 
+// The names of a certificate as a search reads them, with its key link when it has one.
+StoredCertNames NamesOf(const CertContext& certificate, std::int64_t id);
+
 // Records the names of the stored certificate `id`, replacing any recorded before.
 void RecordCertNames(storage::Database& database, std::int64_t id, const CertContext& certificate);
 

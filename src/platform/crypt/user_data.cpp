@@ -46,12 +46,16 @@ CREATE TABLE IF NOT EXISTS container_keys (
   pkcs8 BLOB NOT NULL,
   PRIMARY KEY (container, key_spec)
 );
+CREATE TABLE IF NOT EXISTS token_modules (
+  path TEXT PRIMARY KEY,
+  label TEXT NOT NULL DEFAULT ''
+);
 )sql";
 
 // Version 2 keeps the names searches compare beside each certificate. Whenever the rules
 // that make those texts change, the version goes up and every certificate's names are
-// recorded again.
-constexpr std::int64_t kSchemaVersion = 2;
+// recorded again. Version 3 adds the user's token modules.
+constexpr std::int64_t kSchemaVersion = 3;
 
 }  // namespace
 

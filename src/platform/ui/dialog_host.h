@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/base/pin_request.h"
+
 namespace velsor::ui {
 
 // Set by velsor-host in its own process before it makes a control: the web origin of the
@@ -101,12 +103,18 @@ class DialogHost {
   // Asks whether the requesting page may use the key: Done when the user allows it,
   // Cancelled when refused or left unanswered past DialogAnswerTime().
   virtual DialogOutcome Confirm(const ConsentRequest& request) = 0;
+  // Asks a token's PIN, naming the token and PinRequesterLine(). Cancelled when the user
+  // cancels or no dialog can be shown; TimedOut when left unanswered past
+  // DialogAnswerTime(), for a program as for a web page.
+  virtual PinAnswer AskPin(const PinRequest& request) = 0;
 
   // The web page the dialogs serve; empty when a program on this machine drives the
   // control. Every backend shows RequesterLine() apart from any text the page sets.
   const std::u16string& Requester() const { return requester_; }
   void SetRequester(std::u16string origin) { requester_ = std::move(origin); }
   std::u16string RequesterLine() const;
+  // RequesterLine() for a web page; for a program on this machine, a line naming it.
+  std::u16string PinRequesterLine() const;
 
  private:
   std::u16string requester_;

@@ -1,5 +1,6 @@
 // Picks the dialog backend for this session.
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -49,6 +50,13 @@ std::unique_ptr<DialogHost> MakeBackend() {
 std::u16string DialogHost::RequesterLine() const {
   if (requester_.empty()) return {};
   return u"网页 " + requester_ + u" 请求使用您的证书 (requested by " + requester_ + u")";
+}
+
+std::u16string DialogHost::PinRequesterLine() const {
+  if (!requester_.empty()) return RequesterLine();
+  // glibc names the running program; the line tells the user which one wants the token.
+  const std::u16string program = codepage::Utf8ToUtf16(program_invocation_short_name);
+  return u"程序 " + program + u" 请求使用您的令牌 (requested by the program " + program + u")";
 }
 
 std::chrono::seconds DialogAnswerTime() {

@@ -19,6 +19,7 @@ class NoDialogHost final : public DialogHost {
   }
   bool OpenWithViewer(const std::filesystem::path&) override { return false; }
   DialogOutcome Confirm(const ConsentRequest&) override { return DialogOutcome::Unavailable; }
+  PinAnswer AskPin(const PinRequest&) override { return {PinOutcome::Cancelled, {}}; }
 };
 
 }  // namespace

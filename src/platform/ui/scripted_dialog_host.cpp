@@ -114,6 +114,12 @@ ScriptedDialogHost& ScriptedDialogHost::AnswerConsent(ConsentAnswer answer) {
   return *this;
 }
 
+ScriptedDialogHost& ScriptedDialogHost::AnswerPin(PinOutcome outcome, std::string pin) {
+  pinAnswers_.push_back({outcome, SecretBytes(pin.begin(), pin.end())});
+  WipeMemory(pin.data(), pin.size());
+  return *this;
+}
+
 bool ScriptedDialogHost::LoadScript(std::string_view script) {
   using Kind = ChooserAction::Kind;
   while (!script.empty()) {
@@ -130,6 +136,10 @@ bool ScriptedDialogHost::LoadScript(std::string_view script) {
       ClickColumn(*column);
     } else if (line.starts_with("file ")) {
       AnswerFileDialog({DialogOutcome::Done, std::filesystem::path(line.substr(5))});
+    } else if (line.starts_with("pin ")) {
+      AnswerPin(PinOutcome::Entered, std::string(line.substr(4)));
+    } else if (line == "cancel-pin" || line == "no-answer-pin") {
+      AnswerPin(line == "cancel-pin" ? PinOutcome::Cancelled : PinOutcome::TimedOut);
     } else if (line == "cancel-file") {
       AnswerFileDialog({DialogOutcome::Cancelled, {}});
     } else if (line == "allow" || line == "deny" || line == "no-answer") {
@@ -211,6 +221,20 @@ DialogOutcome ScriptedDialogHost::Confirm(const ConsentRequest& request) {
           : answer == ConsentAnswer::Deny ? u"deny"
                                           : u"no-answer"});
   return answer == ConsentAnswer::Allow ? DialogOutcome::Done : DialogOutcome::Cancelled;
+}
+
+PinAnswer ScriptedDialogHost::AskPin(const PinRequest& request) {
+  PinAnswer answer{PinOutcome::TimedOut, {}};
+  if (!pinAnswers_.empty()) {
+    answer = std::move(pinAnswers_.front());
+    pinAnswers_.pop_front();
+  }
+  pinDialogs_.push_back({request, PinRequesterLine(), answer.outcome});
+  Record({u"pin", PinRequesterLine(), request.token, request.notice,
+          answer.outcome == PinOutcome::Entered     ? u"entered"
+          : answer.outcome == PinOutcome::Cancelled ? u"cancel"
+                                                    : u"no-answer"});
+  return answer;
 }
 
 void ScriptedDialogHost::Record(std::initializer_list<std::u16string_view> fields) const {

@@ -52,6 +52,12 @@ struct ShownConsent {
   ConsentAnswer answer;
 };
 
+struct ShownPinDialog {
+  PinRequest request;
+  std::u16string requesterLine;
+  PinOutcome outcome;
+};
+
 class ScriptedDialogHost final : public DialogHost {
  public:
   // Queue a user's actions, in order.
@@ -73,13 +79,15 @@ class ScriptedDialogHost final : public DialogHost {
   ScriptedDialogHost& AnswerFileDialog(FileDialogResult answer);
   // Answers for the next confirmations; without one the user does not answer in time.
   ScriptedDialogHost& AnswerConsent(ConsentAnswer answer);
+  // Answers for the next PIN dialogs; without one the user does not answer in time.
+  ScriptedDialogHost& AnswerPin(PinOutcome outcome, std::string pin = {});
   // Appends a line for every chooser and confirmation shown to `file`, so that a test
   // outside this process can read what the user was shown (VELSOR_UI_RECORD).
   void RecordTo(std::filesystem::path file) { recordFile_ = std::move(file); }
 
   // One action a line: select N, select-text TEXT, ok, cancel, escape, close, view,
   // column N, double-click; for file dialogs: file PATH, cancel-file; for confirmations:
-  // allow, deny, no-answer. Lines that are
+  // allow, deny, no-answer; for PIN dialogs: pin TEXT, cancel-pin, no-answer-pin. Lines that are
   // empty or start with # are skipped. False at a line it does not understand.
   bool LoadScript(std::string_view script);
 
@@ -88,6 +96,7 @@ class ScriptedDialogHost final : public DialogHost {
   const std::vector<std::u16string>& messages() const { return messages_; }
   const std::vector<std::filesystem::path>& viewed() const { return viewed_; }
   const std::vector<ShownConsent>& consents() const { return consents_; }
+  const std::vector<ShownPinDialog>& pinDialogs() const { return pinDialogs_; }
 
   DialogOutcome RunChooser(ChooserHandlers& handlers) override;
   FileDialogResult OpenFile(const FileDialogRequest& request) override;
@@ -95,6 +104,7 @@ class ScriptedDialogHost final : public DialogHost {
   void ShowMessage(std::u16string_view text, std::u16string_view caption) override;
   bool OpenWithViewer(const std::filesystem::path& file) override;
   DialogOutcome Confirm(const ConsentRequest& request) override;
+  PinAnswer AskPin(const PinRequest& request) override;
 
  private:
   FileDialogResult AnswerFor(const FileDialogRequest& request);
@@ -108,6 +118,8 @@ class ScriptedDialogHost final : public DialogHost {
   std::vector<std::filesystem::path> viewed_;
   std::deque<ConsentAnswer> consentAnswers_;
   std::vector<ShownConsent> consents_;
+  std::deque<PinAnswer> pinAnswers_;
+  std::vector<ShownPinDialog> pinDialogs_;
   std::filesystem::path recordFile_;
 };
 

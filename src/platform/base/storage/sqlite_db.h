@@ -98,6 +98,8 @@ class Database {
 
   std::int64_t SchemaVersion();
   std::int64_t LastInsertId() const { return sqlite3_last_insert_rowid(handle_.get()); }
+  // Rows the last statement inserted, changed or deleted.
+  int Changes() const { return sqlite3_changes(handle_.get()); }
 
  private:
   struct Close {

@@ -50,6 +50,53 @@ DialogOutcome RunConsent(const ConsentRequest& request, const std::u16string& re
                                                                          : DialogOutcome::Cancelled;
 }
 
+GtkWidget* BoldLabel(const std::string& text) {
+  GtkWidget* label = gtk_label_new(nullptr);
+  const GString markup(g_markup_printf_escaped("<b>%s</b>", text.c_str()));
+  gtk_label_set_markup(GTK_LABEL(label), markup.get());
+  gtk_label_set_xalign(GTK_LABEL(label), 0);
+  return label;
+}
+
+// The token's PIN, hidden as it is typed. Unanswered past the answer time it counts as
+// timed out, whoever asked: a token left logged-in-waiting holds the caller up.
+PinAnswer RunPinDialog(const PinRequest& request, const std::u16string& requesterLine) {
+  TopLevel dialog(gtk_dialog_new_with_buttons("Velsor", nullptr, GTK_DIALOG_MODAL,
+                                              "取消 (Cancel)", GTK_RESPONSE_CANCEL, "确定 (OK)",
+                                              GTK_RESPONSE_ACCEPT, nullptr));
+  GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dialog.get()));
+  gtk_container_set_border_width(GTK_CONTAINER(area), 12);
+  gtk_box_set_spacing(GTK_BOX(area), 8);
+  gtk_box_pack_start(GTK_BOX(area), BoldLabel(Utf8(requesterLine)), FALSE, FALSE, 0);
+  const std::string token = Utf8(request.token);
+  const std::string ask = "请输入令牌 “" + token + "” 的 PIN (enter the PIN of the token “" + token + "”)";
+  GtkWidget* question = gtk_label_new(ask.c_str());
+  gtk_label_set_xalign(GTK_LABEL(question), 0);
+  gtk_box_pack_start(GTK_BOX(area), question, FALSE, FALSE, 0);
+  if (!request.notice.empty()) {
+    gtk_box_pack_start(GTK_BOX(area), BoldLabel(Utf8(request.notice)), FALSE, FALSE, 0);
+  }
+  GtkWidget* entry = gtk_entry_new();
+  gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
+  gtk_entry_set_input_purpose(GTK_ENTRY(entry), GTK_INPUT_PURPOSE_PASSWORD);
+  gtk_entry_set_activates_default(GTK_ENTRY(entry), TRUE);
+  gtk_box_pack_start(GTK_BOX(area), entry, FALSE, FALSE, 0);
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_ACCEPT);
+  gtk_widget_show_all(area);
+  bool timedOut = false;
+  gtk::AnswerDeadline deadline([&timedOut, dialog = GTK_DIALOG(dialog.get())] {
+    timedOut = true;
+    gtk_dialog_response(dialog, GTK_RESPONSE_CANCEL);
+  });
+  const gint response = gtk_dialog_run(GTK_DIALOG(dialog.get()));
+  if (timedOut) return {PinOutcome::TimedOut, {}};
+  if (response != GTK_RESPONSE_ACCEPT) return {PinOutcome::Cancelled, {}};
+  const std::string_view typed = gtk_entry_get_text(GTK_ENTRY(entry));
+  PinAnswer answer{PinOutcome::Entered, SecretBytes(typed.begin(), typed.end())};
+  gtk_entry_set_text(GTK_ENTRY(entry), "");
+  return answer;
+}
+
 FileDialogResult RunFileChooser(const FileDialogRequest& request, GtkFileChooserAction action,
                                 bool forWebPage) {
   const bool saving = action == GTK_FILE_CHOOSER_ACTION_SAVE;
@@ -124,6 +171,9 @@ class GtkDialogHost final : public DialogHost {
   }
   DialogOutcome Confirm(const ConsentRequest& request) override {
     return RunConsent(request, RequesterLine());
+  }
+  PinAnswer AskPin(const PinRequest& request) override {
+    return RunPinDialog(request, PinRequesterLine());
   }
 };
 
