@@ -158,6 +158,32 @@ TEST_F(GtkDialogsTest, ForAWebPageDialogsNameItAndEndAsCancelledWhenLeftUnanswer
   unsetenv("VELSOR_UI_TIMEOUT");
 }
 
+TEST_F(GtkDialogsTest, PinDialogNamesTokenAndRequesterAndHidesWhatIsTyped) {
+  setenv("VELSOR_UI_TIMEOUT", "3", 1);
+  const PinRequest request{u"Bank Token", u"PIN 不正确 (wrong PIN)"};
+  bool named = false;
+  bool hidden = false;
+  UserSteps typed({{"Velsor", [&](GtkWidget* dialog) {
+                      named = ShowsLabel(dialog, "Bank Token") && ShowsLabel(dialog, "wrong PIN") &&
+                              ShowsLabel(dialog, "gtk_dialogs_tests");
+                      GtkWidget* entry = FindChild(dialog, GTK_TYPE_ENTRY);
+                      hidden = entry != nullptr && !gtk_entry_get_visibility(GTK_ENTRY(entry));
+                      SaveScreenshot(dialog, fs::path(VELSOR_TEST_OUTPUT) / "pin-dialog.png");
+                      Type(dialog, "4711");
+                      Keys(dialog, "Return");
+                    }}});
+  const PinAnswer answer = host->AskPin(request);
+  EXPECT_EQ(answer.outcome, PinOutcome::Entered);
+  EXPECT_EQ(std::string(answer.pin.begin(), answer.pin.end()), "4711");
+  EXPECT_TRUE(named);
+  EXPECT_TRUE(hidden);
+
+  UserSteps cancel({{"Velsor", [](GtkWidget* dialog) { Keys(dialog, "Escape"); }}});
+  EXPECT_EQ(host->AskPin(request).outcome, PinOutcome::Cancelled);
+  EXPECT_EQ(host->AskPin(request).outcome, PinOutcome::TimedOut) << "unanswered";
+  unsetenv("VELSOR_UI_TIMEOUT");
+}
+
 TEST_F(GtkDialogsTest, ViewHandsTheCertificateToTheViewer) {
   // A viewer that keeps a copy of what it was given.
   const fs::path viewer = home.path() / "viewer.sh";
