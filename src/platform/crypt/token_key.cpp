@@ -75,18 +75,20 @@ int TokenDecrypt(int length, const unsigned char* from, unsigned char* to, RSA* 
   return OnToken(false, length, from, to, rsa, padding);
 }
 
+using RsaMethodPtr = std::unique_ptr<RSA_METHOD, OpenSslFree<RSA_meth_free>>;
+
 // Made once and kept for the life of the process, as OpenSSL's own methods are.
 const RSA_METHOD* TokenRsaMethod() {
-  static const RSA_METHOD* method = [] {
-    RSA_METHOD* made = RSA_meth_dup(RSA_PKCS1_OpenSSL());
-    if (made != nullptr) {
-      RSA_meth_set1_name(made, "velsor token key");
-      RSA_meth_set_priv_enc(made, TokenSign);
-      RSA_meth_set_priv_dec(made, TokenDecrypt);
+  static const RsaMethodPtr method = [] {
+    RsaMethodPtr made(RSA_meth_dup(RSA_PKCS1_OpenSSL()));
+    if (made) {
+      RSA_meth_set1_name(made.get(), "velsor token key");
+      RSA_meth_set_priv_enc(made.get(), TokenSign);
+      RSA_meth_set_priv_dec(made.get(), TokenDecrypt);
     }
     return made;
   }();
-  return method;
+  return method.get();
 }
 
 struct KeyLocation {
