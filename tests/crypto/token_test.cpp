@@ -149,6 +149,17 @@ TEST_F(TokenTest, RawSignatureOnTheTokenVerifies) {
                 .status,
             0);
   EXPECT_NE(RawVerify(signature.base64, true, View("other"), kTokenUser, u"|", raw).status, 0);
+
+  // The signature is plain PKCS#1 v1.5 over SHA-1, most significant byte first.
+  const fs::path dir = home.path();
+  testing::WriteCertificatePem(dir / "tina.pem", token->user());
+  WriteFile(dir / "raw.sig", Decoded(signature.base64));
+  WriteFile(dir / "raw.txt", View("raw on the token"));
+  EXPECT_EQ(Shell("openssl x509 -pubkey -noout -in " + (dir / "tina.pem").string() + " > " +
+                  (dir / "tina.pub").string() + " && openssl dgst -sha1 -verify " +
+                  (dir / "tina.pub").string() + " -signature " + (dir / "raw.sig").string() +
+                  " " + (dir / "raw.txt").string() + " >/dev/null"),
+            0);
 }
 
 TEST_F(TokenTest, AnEnvelopeForTheTokenUserOpensWithTheTokensKey) {
