@@ -48,9 +48,9 @@ ExtensionText GetCertExtension(std::u16string_view dn, std::u16string_view oid,
   if (!certificate) return {kNoSuchCertificate, {}};
   const auto narrowOid = codepage::ToCodePage(codePage, oid);
   if (!narrowOid) return {kOidNotConvertible, {}};
-  const X509_EXTENSION* extension = crypt::FindExtension(*certificate, *narrowOid);
-  if (extension == nullptr) return {kNoSuchExtension, {}};
-  return {0, crypt::ExtensionDisplayText(*extension)};
+  auto text = crypt::ExtensionText(*certificate, *narrowOid);
+  if (!text) return {kNoSuchExtension, {}};
+  return {0, std::move(*text)};
 }
 
 std::size_t EnumCertsDnByIssuers(std::span<const crypt::CertStore> stores,

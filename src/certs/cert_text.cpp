@@ -37,9 +37,9 @@ CertText GetCertText(const crypt::CertContext* certificate, CertDetail kind) {
   try {
     switch (kind) {
       case CertDetail::Subject:
-        return {kCertTextOk, crypt::X500NameText(certificate->subject())};
+        return {kCertTextOk, crypt::SubjectText(*certificate)};
       case CertDetail::Issuer:
-        return {kCertTextOk, crypt::X500NameText(certificate->issuer())};
+        return {kCertTextOk, crypt::IssuerText(*certificate)};
       case CertDetail::NotBefore:
       case CertDetail::NotAfter: {
         const auto text = FormatCertTime(kind == CertDetail::NotBefore ? certificate->notBefore()

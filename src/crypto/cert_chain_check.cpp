@@ -36,10 +36,10 @@ std::optional<FoundIssuer> FindIssuer(const crypt::CertContext& certificate,
                                       std::u16string_view displayName,
                                       std::initializer_list<const StoreContents*> stores) {
   const std::u16string issuerName =
-      crypt::X500NameText(certificate.issuer(), crypt::NameSeparator::CrLf);
+      crypt::IssuerText(certificate, crypt::NameSeparator::CrLf);
   for (const StoreContents* contents : stores) {
     for (const auto& candidate : crypt::FindBySubjectString(contents->certificates, displayName)) {
-      if (crypt::X500NameText(candidate->subject(), crypt::NameSeparator::CrLf) == issuerName) {
+      if (crypt::SubjectText(*candidate, crypt::NameSeparator::CrLf) == issuerName) {
         return FoundIssuer{candidate, &contents->store};
       }
     }
@@ -58,7 +58,7 @@ std::vector<Bytes> AllCrls(std::initializer_list<const StoreContents*> stores) {
 }  // namespace
 
 std::int32_t CheckCertChain(const crypt::CertContext& certificate, std::int32_t checks) {
-  const std::u16string displayName = crypt::SimpleDisplayName(certificate.issuer());
+  const std::u16string displayName = crypt::IssuerDisplayName(certificate);
   if (displayName.empty()) return kNoIssuerName;
   auto caStore = crypt::CertStore::Open(u"CA");
   if (!caStore) return kIssuerNotFound;

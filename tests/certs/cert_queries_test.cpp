@@ -58,15 +58,26 @@ TEST_F(QueryTest, ExtensionTexts) {
 }
 
 TEST(ExtensionText, UnprintableExtensionsShowTheirBytes) {
+  crypt::CertificateRequest request;
+  request.subject = {crypt::NameAttribute::Utf8("CN", "Extended")};
+  request.serial = {0x01};
+  request.notAfter = 86400;
+  const auto key = crypt::GenerateRsaKey(1024);
+  auto certificate = std::move(*crypt::IssueCertificate(request, *key, nullptr, *key));
   ASN1_OBJECT* oid = OBJ_txt2obj("1.3.6.1.4.1.99999.1", 1);
   ASN1_OCTET_STRING* value = ASN1_OCTET_STRING_new();
   const unsigned char bytes[] = {0x04, 0x02, 0xAB, 0x0C};
   ASN1_OCTET_STRING_set(value, bytes, sizeof bytes);
   X509_EXTENSION* extension = X509_EXTENSION_create_by_OBJ(nullptr, oid, 0, value);
-  EXPECT_EQ(crypt::ExtensionDisplayText(*extension), u"04 02 ab 0c");
+  X509_add_ext(certificate.get(), extension, -1);
+  X509_sign(certificate.get(), key.get(), EVP_sha256());
   X509_EXTENSION_free(extension);
   ASN1_OCTET_STRING_free(value);
   ASN1_OBJECT_free(oid);
+  const auto context = crypt::CertContext::FromEncoded(crypt::EncodeCertificate(*certificate));
+  ASSERT_TRUE(context);
+  EXPECT_EQ(crypt::ExtensionText(**context, "1.3.6.1.4.1.99999.1"), u"04 02 ab 0c");
+  EXPECT_FALSE(crypt::ExtensionText(**context, "1.3.6.1.4.1.99999.2"));
 }
 
 TEST_F(QueryTest, SubjectsByIssuerNeverPassTheCapacity) {

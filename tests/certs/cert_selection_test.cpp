@@ -8,7 +8,8 @@
 #include "certs/cert_text.h"
 #include "certs/dn_text.h"
 #include "fixtures/test_pki.h"
-#include "platform/crypt/name_text.h"
+#include "platform/crypt/cert_context_openssl.h"
+#include "platform/crypt/name_text_openssl.h"
 #include "platform/ui/scripted_dialog_host.h"
 
 namespace velsor::certs {
@@ -22,7 +23,7 @@ using testing::SharedTestPki;
 constexpr char16_t kCaDn[] = u"C=CN, O=Velsor, CN=Velsor Test CA";
 
 std::u16string Name(const CertContextPtr& certificate) {
-  return certificate ? crypt::SimpleDisplayName(certificate->subject()) : u"(none)";
+  return certificate ? crypt::SimpleDisplayName(crypt::SubjectNameOf(*certificate)) : u"(none)";
 }
 
 std::vector<std::u16string> FirstColumn(const ui::ShownChooser& shown) {

@@ -13,7 +13,8 @@
 #include "fixtures/test_pki.h"
 #include "platform/codepage/utf.h"
 #include "platform/crypt/key_containers.h"
-#include "platform/crypt/name_text.h"
+#include "platform/crypt/cert_context_openssl.h"
+#include "platform/crypt/name_text_openssl.h"
 #include "platform/crypt/user_data.h"
 
 namespace velsor::crypt {
@@ -33,7 +34,7 @@ std::vector<CertContextPtr> Certificates(std::u16string_view store) {
 std::vector<std::u16string> CommonNames(const std::vector<CertContextPtr>& certificates) {
   std::vector<std::u16string> names;
   for (const auto& certificate : certificates)
-    names.push_back(SimpleDisplayName(certificate->subject()));
+    names.push_back(SimpleDisplayName(SubjectNameOf(*certificate)));
   return names;
 }
 
@@ -242,13 +243,13 @@ TEST(CertStores, NamesAreKeptBesideEachCertificateAndRecordedForOlderFiles) {
   const auto names = NamesIn(my);
   ASSERT_EQ(names.size(), certificates.size());
   for (std::size_t i = 0; i < names.size(); ++i) {
-    EXPECT_EQ(names[i], X500NameText(certificates[i]->subject())) << "in enumeration order";
+    EXPECT_EQ(names[i], X500NameText(SubjectNameOf(*certificates[i]))) << "in enumeration order";
   }
   my.VisitNames([&](const StoredCertNames& stored) {
     const auto decoded = my.Certificate(stored.id);
     EXPECT_TRUE(decoded);
     EXPECT_EQ((*decoded)->serialBlob(), stored.serialBlob);
-    EXPECT_EQ(SimpleNameText((*decoded)->issuer()), stored.issuerSimple);
+    EXPECT_EQ(SimpleNameText(IssuerNameOf(**decoded)), stored.issuerSimple);
     EXPECT_EQ(stored.keyProvInfo.has_value(), (*decoded)->KeyProviderInfo().has_value());
     return true;
   });

@@ -10,7 +10,7 @@
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/key_containers.h"
-#include "platform/crypt/name_text.h"
+#include "platform/crypt/name_text_openssl.h"
 #include "platform/crypt/token_certificates.h"
 #include "platform/crypt/user_data.h"
 

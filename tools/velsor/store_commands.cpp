@@ -12,10 +12,11 @@
 #include "cli.h"
 #include "platform/base/hex.h"
 #include "platform/codepage/utf.h"
+#include "platform/crypt/cert_context_openssl.h"
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/key_containers.h"
-#include "platform/crypt/name_text.h"
+#include "platform/crypt/name_text_openssl.h"
 #include "store_inputs.h"
 
 namespace velsor::cli {
@@ -88,7 +89,7 @@ int List(Arguments arguments) {
   for (const auto& certificate : certificates) {
     const auto notAfter = certs::GetCertText(certificate.get(), certs::CertDetail::NotAfter);
     std::printf("%zu\t%s\t%s\t%s\t%s\n", ++index,
-                Utf8(crypt::X500NameText(certificate->subject())).c_str(),
+                Utf8(crypt::SubjectText(*certificate)).c_str(),
                 SerialOf(*certificate).c_str(), Utf8(notAfter.text).c_str(),
                 LinkedKey(*certificate).c_str());
   }
@@ -101,7 +102,7 @@ int Add(Arguments arguments) {
   const auto certificates = CertificatesIn(ReadFile(std::string(arguments[1])));
   if (certificates.empty()) throw CommandError(std::string(arguments[1]) + " holds no certificate");
   for (const auto& added : Require(store.AddAll(certificates), "adding the certificates")) {
-    std::printf("added %s\n", Utf8(crypt::X500NameText(added->subject())).c_str());
+    std::printf("added %s\n", Utf8(crypt::SubjectText(*added)).c_str());
   }
   return 0;
 }
@@ -120,7 +121,7 @@ int Remove(Arguments arguments) {
   CertStore store = OpenStore(arguments[0]);
   const auto certificate = AtIndex(store, arguments[1]);
   Require(store.Remove(*certificate), "removing the certificate");
-  std::printf("removed %s\n", Utf8(crypt::X500NameText(certificate->subject())).c_str());
+  std::printf("removed %s\n", Utf8(crypt::SubjectText(*certificate)).c_str());
   return 0;
 }
 
@@ -128,7 +129,7 @@ int Export(Arguments arguments) {
   if (arguments.size() != 2) throw CommandError("usage: velsor store export STORE INDEX");
   const auto certificate = AtIndex(OpenStore(arguments[0]), arguments[1]);
   BioPtr out(BIO_new_fp(stdout, BIO_NOCLOSE));
-  if (!PEM_write_bio_X509(out.get(), certificate->x509())) throw CommandError("cannot write PEM");
+  if (!PEM_write_bio_X509(out.get(), crypt::X509Of(*certificate))) throw CommandError("cannot write PEM");
   return 0;
 }
 
@@ -206,7 +207,7 @@ int ImportPfx(Arguments arguments) {
                                               options.keySpec, crypt::MS_ENHANCED_PROV),
               "importing " + options.file);
   std::printf("imported %s into MY with a%s key\n",
-              Utf8(crypt::X500NameText(imported->subject())).c_str(),
+              Utf8(crypt::SubjectText(*imported)).c_str(),
               options.keySpec == crypt::AT_SIGNATURE ? " signature" : "n exchange");
   for (int i = 0; chain && i < sk_X509_num(chain.get()); ++i) {
     X509* other = sk_X509_value(chain.get(), i);

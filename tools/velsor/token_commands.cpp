@@ -72,7 +72,7 @@ int List() {
         const auto certificate = crypt::CertContext::FromEncoded(found.encoded);
         if (!certificate) continue;
         std::printf("    %s (%s)\n      key %s\n",
-                    Utf8(crypt::X500NameText((*certificate)->subject())).c_str(),
+                    Utf8(crypt::SubjectText(**certificate)).c_str(),
                     KeyKind(found.link), Utf8(found.link.containerName).c_str());
       }
     }

@@ -1,4 +1,5 @@
 #include "platform/crypt/cert_context.h"
+#include "platform/crypt/cert_context_openssl.h"
 
 #include <openssl/asn1.h>
 
@@ -24,22 +25,20 @@ Result<std::shared_ptr<CertContext>> CertContext::Parse(ByteView encoded) {
   if (!x509 || cursor != encoded.data() + encoded.size()) {
     return Failure(CRYPT_E_OSS_ERROR, "not a DER certificate");
   }
-  return Build(Bytes(encoded.begin(), encoded.end()), std::move(x509));
-}
-
-Result<std::shared_ptr<CertContext>> CertContext::Build(Bytes encoded, X509Ptr x509) {
-  const auto fields = ReadTbsFields(encoded);
+  Bytes copy(encoded.begin(), encoded.end());
+  const auto fields = ReadTbsFields(copy);
   const auto notBefore = SecondsOf(X509_get0_notBefore(x509.get()));
   const auto notAfter = SecondsOf(X509_get0_notAfter(x509.get()));
   if (!fields || !notBefore || !notAfter) {
     return Failure(CRYPT_E_OSS_ERROR, "malformed certificate");
   }
-  const std::size_t issuerAt = static_cast<std::size_t>(fields->issuer.data() - encoded.data());
-  const std::size_t subjectAt = static_cast<std::size_t>(fields->subject.data() - encoded.data());
+  const std::size_t issuerAt = static_cast<std::size_t>(fields->issuer.data() - copy.data());
+  const std::size_t subjectAt = static_cast<std::size_t>(fields->subject.data() - copy.data());
   const Bytes serial(fields->serialContent.rbegin(), fields->serialContent.rend());
   const std::size_t issuerSize = fields->issuer.size();
   const std::size_t subjectSize = fields->subject.size();
-  auto context = std::make_shared<CertContext>(Key{}, std::move(encoded), std::move(x509));
+  auto decoded = std::make_shared<const Decoded>(Decoded{std::move(x509)});
+  auto context = std::make_shared<CertContext>(Key{}, std::move(copy), std::move(decoded));
   context->issuerAt_ = issuerAt;
   context->issuerSize_ = issuerSize;
   context->subjectAt_ = subjectAt;
@@ -50,16 +49,13 @@ Result<std::shared_ptr<CertContext>> CertContext::Build(Bytes encoded, X509Ptr x
   return context;
 }
 
-Result<CertContextPtr> CertContext::FromCertificate(const X509& certificate) {
+Result<CertContextPtr> CertContextFromX509(const X509& certificate) {
   unsigned char* der = nullptr;
   const int length = i2d_X509(&certificate, &der);
   if (length <= 0) return Failure(CRYPT_E_OSS_ERROR, "the certificate cannot be encoded");
-  Bytes encoded(der, der + length);
+  const Bytes encoded(der, der + length);
   OPENSSL_free(der);
-  X509_up_ref(const_cast<X509*>(&certificate));
-  auto built = Build(std::move(encoded), X509Ptr(const_cast<X509*>(&certificate)));
-  if (!built) return built.error();
-  return CertContextPtr(std::move(*built));
+  return CertContext::FromEncoded(encoded);
 }
 
 Result<CertContextPtr> CertContext::FromEncoded(ByteView encoded) {

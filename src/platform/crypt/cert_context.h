@@ -1,6 +1,7 @@
 #pragma once
-// One certificate: its encoding, OpenSSL's parsed form, the fields whose bytes matter as
-// encoded, and where it is stored (for its properties).
+// One certificate: its encoding, the platform's parsed form (opaque here; the service's
+// own code reaches it), the fields whose bytes matter as encoded, and where it is stored
+// (for its properties).
 
 #include <ctime>
 #include <memory>
@@ -12,7 +13,6 @@
 #include "platform/base/result.h"
 #include "platform/base/win_types.h"
 #include "platform/crypt/key_prov_info.h"
-#include "platform/crypt/openssl_ptr.h"
 
 namespace velsor::storage {
 class Database;
@@ -31,15 +31,14 @@ class CertContext {
     explicit Key() = default;
   };
 
+  // The platform's decoded certificate, defined by the service's implementation.
+  struct Decoded;
+
   // A certificate outside any store; CRYPT_E_OSS_ERROR for bytes that are not one.
   static Result<CertContextPtr> FromEncoded(ByteView encoded);
-  // Shares a certificate OpenSSL has decoded already (one found inside a message).
-  static Result<CertContextPtr> FromCertificate(const X509& certificate);
 
   const Bytes& encoded() const { return encoded_; }
-  const X509* x509() const { return x509_.get(); }
-  const X509_NAME* subject() const { return X509_get_subject_name(x509_.get()); }
-  const X509_NAME* issuer() const { return X509_get_issuer_name(x509_.get()); }
+  const Decoded& decoded() const { return *decoded_; }
 
   // The issuer and subject Name elements exactly as the certificate encodes them.
   ByteView encodedIssuer() const { return ByteView(encoded_).subspan(issuerAt_, issuerSize_); }
@@ -73,15 +72,14 @@ class CertContext {
   static Result<CertContextPtr> FromToken(ByteView encoded, std::int64_t id, const KeyProvInfo& link,
                                           std::u16string token);
 
-  CertContext(Key, Bytes encoded, X509Ptr x509)
-      : encoded_(std::move(encoded)), x509_(std::move(x509)) {}
+  CertContext(Key, Bytes encoded, std::shared_ptr<const Decoded> decoded)
+      : encoded_(std::move(encoded)), decoded_(std::move(decoded)) {}
 
  private:
   static Result<std::shared_ptr<CertContext>> Parse(ByteView encoded);
-  static Result<std::shared_ptr<CertContext>> Build(Bytes encoded, X509Ptr x509);
 
   Bytes encoded_;
-  X509Ptr x509_;
+  std::shared_ptr<const Decoded> decoded_;
   std::size_t issuerAt_ = 0, issuerSize_ = 0, subjectAt_ = 0, subjectSize_ = 0;
   Bytes serialBlob_;
   std::time_t notBefore_ = 0, notAfter_ = 0;

@@ -35,14 +35,14 @@ ByteView Significant(ByteView blob) {
 std::vector<CertContextPtr> FindBySubjectString(const std::vector<CertContextPtr>& certificates,
                                                 std::u16string_view part) {
   return Filter(certificates, [&](const CertContext& certificate) {
-    return ContainsIgnoringCase(SimpleNameText(certificate.subject()), part);
+    return ContainsIgnoringCase(SubjectSimpleText(certificate), part);
   });
 }
 
 std::vector<CertContextPtr> FindByIssuerString(const std::vector<CertContextPtr>& certificates,
                                                std::u16string_view part) {
   return Filter(certificates, [&](const CertContext& certificate) {
-    return ContainsIgnoringCase(SimpleNameText(certificate.issuer()), part);
+    return ContainsIgnoringCase(IssuerSimpleText(certificate), part);
   });
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/codepage/utf.h"
+#include "platform/crypt/openssl_ptr.h"
 #include "platform/crypt/token_certificates.h"
 #include "platform/crypt/user_data.h"
 

@@ -1,4 +1,5 @@
 #include "platform/crypt/chain_checks.h"
+#include "platform/crypt/cert_context_openssl.h"
 
 #include <openssl/x509_vfy.h>
 
@@ -42,8 +43,8 @@ int ForgivingVerifyCallback(int ok, X509_STORE_CTX* context) {
 }  // namespace
 
 bool IssuerSignatureVerifies(const CertContext& certificate, const CertContext& issuer) {
-  EVP_PKEY* key = X509_get0_pubkey(issuer.x509());
-  return key != nullptr && X509_verify(const_cast<X509*>(certificate.x509()), key) == 1;
+  EVP_PKEY* key = X509_get0_pubkey(X509Of(issuer));
+  return key != nullptr && X509_verify(const_cast<X509*>(X509Of(certificate)), key) == 1;
 }
 
 bool WithinValidity(const CertContext& certificate, std::time_t now) {
@@ -53,15 +54,15 @@ bool WithinValidity(const CertContext& certificate, std::time_t now) {
 Revocation RevocationByIssuerCrl(const CertContext& certificate, const CertContext& issuer,
                                  const CertStore& issuerStore) {
   bool anyCrl = false;
-  EVP_PKEY* issuerKey = X509_get0_pubkey(issuer.x509());
+  EVP_PKEY* issuerKey = X509_get0_pubkey(X509Of(issuer));
   const auto encoded = issuerStore.Crls();
   if (!encoded) return Revocation::NoCrl;
   for (const auto& crl : ParseCrls(*encoded)) {
-    if (X509_NAME_cmp(X509_CRL_get_issuer(crl.get()), issuer.subject()) != 0) continue;
+    if (X509_NAME_cmp(X509_CRL_get_issuer(crl.get()), SubjectNameOf(issuer)) != 0) continue;
     if (issuerKey == nullptr || X509_CRL_verify(crl.get(), issuerKey) != 1) continue;
     anyCrl = true;
     X509_REVOKED* entry = nullptr;
-    if (X509_CRL_get0_by_cert(crl.get(), &entry, const_cast<X509*>(certificate.x509())) == 1) {
+    if (X509_CRL_get0_by_cert(crl.get(), &entry, const_cast<X509*>(X509Of(certificate))) == 1) {
       return Revocation::Revoked;
     }
   }
@@ -74,10 +75,10 @@ bool ChainPolicyAccepts(const CertContext& certificate, const std::vector<CertCo
   X509StackPtr intermediates(sk_X509_new_null());
   if (!trusted || !intermediates) return false;
   for (const auto& trustedRoot : root) {
-    X509_STORE_add_cert(trusted.get(), const_cast<X509*>(trustedRoot->x509()));
+    X509_STORE_add_cert(trusted.get(), const_cast<X509*>(X509Of(*trustedRoot)));
   }
   for (const auto& authority : ca) {
-    X509* copy = X509_dup(const_cast<X509*>(authority->x509()));
+    X509* copy = X509_dup(const_cast<X509*>(X509Of(*authority)));
     if (copy != nullptr && sk_X509_push(intermediates.get(), copy) == 0) X509_free(copy);
   }
   // The end certificate's revocation is checked against the CRLs the stores hold.
@@ -86,7 +87,7 @@ bool ChainPolicyAccepts(const CertContext& certificate, const std::vector<CertCo
   X509_STORE_set_verify_cb(trusted.get(), &ForgivingVerifyCallback);
   X509StoreCtxPtr context(X509_STORE_CTX_new());
   if (!context ||
-      X509_STORE_CTX_init(context.get(), trusted.get(), const_cast<X509*>(certificate.x509()),
+      X509_STORE_CTX_init(context.get(), trusted.get(), const_cast<X509*>(X509Of(certificate)),
                           intermediates.get()) != 1) {
     return false;
   }

@@ -1,4 +1,5 @@
 #include "platform/crypt/enveloped_message.h"
+#include "platform/crypt/cert_context_openssl.h"
 
 #include <openssl/pkcs7.h>
 
@@ -25,14 +26,14 @@ Result<Bytes> Envelope(const CertContext& recipient, std::string_view symmetricO
   if (!FitsInt(content.size())) return Failure(E_OUTOFMEMORY, "content too large");
   auto encrypted = EncryptContent(symmetricOid, content);
   if (!encrypted) return encrypted.error();
-  auto wrapped = WrapKey(*recipient.x509(), encrypted->key);
+  auto wrapped = WrapKey(*X509Of(recipient), encrypted->key);
   if (!wrapped) return wrapped.error();
 
   Pkcs7Ptr message(PKCS7_new());
   RecipientInfoPtr info(PKCS7_RECIP_INFO_new());
   Asn1ObjectPtr cipherOid(OBJ_txt2obj(std::string(symmetricOid).c_str(), 1));
   if (!message || !info || !cipherOid || PKCS7_set_type(message.get(), NID_pkcs7_enveloped) != 1 ||
-      PKCS7_RECIP_INFO_set(info.get(), const_cast<X509*>(recipient.x509())) != 1 ||
+      PKCS7_RECIP_INFO_set(info.get(), const_cast<X509*>(X509Of(recipient))) != 1 ||
       ASN1_STRING_set(info->enc_key, wrapped->data(), static_cast<int>(wrapped->size())) != 1) {
     return OpenSslError(CRYPT_E_OSS_ERROR, "envelope");
   }
@@ -74,8 +75,8 @@ std::optional<EnvelopeParts> PartsOf(PKCS7& message) {
 }
 
 bool Names(const CertContext& certificate, const PKCS7_ISSUER_AND_SERIAL& id) {
-  return X509_NAME_cmp(certificate.issuer(), id.issuer) == 0 &&
-         ASN1_INTEGER_cmp(X509_get0_serialNumber(certificate.x509()), id.serial) == 0;
+  return X509_NAME_cmp(IssuerNameOf(certificate), id.issuer) == 0 &&
+         ASN1_INTEGER_cmp(X509_get0_serialNumber(X509Of(certificate)), id.serial) == 0;
 }
 
 // The serial of a recipient as a blob, least significant byte first, to compare with the

@@ -1,4 +1,5 @@
 #include "platform/crypt/extension_text.h"
+#include "platform/crypt/cert_context_openssl.h"
 
 #include <string>
 
@@ -34,11 +35,13 @@ std::string JoinLines(std::string_view printed) {
 
 }  // namespace
 
+namespace {
+
 const X509_EXTENSION* FindExtension(const CertContext& certificate, std::string_view oid) {
   Asn1ObjectPtr object(OBJ_txt2obj(std::string(oid).c_str(), 1));
   if (!object) return nullptr;
-  const int at = X509_get_ext_by_OBJ(certificate.x509(), object.get(), -1);
-  return at < 0 ? nullptr : X509_get_ext(certificate.x509(), at);
+  const int at = X509_get_ext_by_OBJ(X509Of(certificate), object.get(), -1);
+  return at < 0 ? nullptr : X509_get_ext(X509Of(certificate), at);
 }
 
 std::u16string ExtensionDisplayText(const X509_EXTENSION& extension) {
@@ -51,6 +54,14 @@ std::u16string ExtensionDisplayText(const X509_EXTENSION& extension) {
   }
   return codepage::Utf8ToUtf16(
       HexBytes(X509_EXTENSION_get_data(const_cast<X509_EXTENSION*>(&extension))));
+}
+
+}  // namespace
+
+std::optional<std::u16string> ExtensionText(const CertContext& certificate, std::string_view oid) {
+  const X509_EXTENSION* extension = FindExtension(certificate, oid);
+  if (extension == nullptr) return std::nullopt;
+  return ExtensionDisplayText(*extension);
 }
 
 }  // namespace velsor::crypt

@@ -11,9 +11,8 @@
 
 namespace velsor::crypt {
 
-// Nothing when the certificate has no extension with this dotted OID.
-const X509_EXTENSION* FindExtension(const CertContext& certificate, std::string_view oid);
-
-std::u16string ExtensionDisplayText(const X509_EXTENSION& extension);
+// The display text of the certificate's extension with this dotted OID; nothing when it
+// has none.
+std::optional<std::u16string> ExtensionText(const CertContext& certificate, std::string_view oid);
 
 }  // namespace velsor::crypt

@@ -1,4 +1,5 @@
 #include "platform/crypt/hash_object.h"
+#include "platform/crypt/cert_context_openssl.h"
 
 #include <openssl/rsa.h>
 
@@ -86,7 +87,7 @@ Result<Done> HashObject::VerifyLeastSignificantFirst(EVP_PKEY& publicKey, ByteVi
 }
 
 Result<EvpPkeyPtr> ImportPublicKey(const CertContext& certificate) {
-  EvpPkeyPtr key(X509_get_pubkey(const_cast<X509*>(certificate.x509())));
+  EvpPkeyPtr key(X509_get_pubkey(const_cast<X509*>(X509Of(certificate))));
   if (!key) return OpenSslError(CRYPT_E_OSS_ERROR, "public key");
   return key;
 }

@@ -1,4 +1,5 @@
 #include "platform/crypt/key_containers.h"
+#include "platform/crypt/cert_context_openssl.h"
 
 #include <openssl/decoder.h>
 #include <openssl/err.h>
@@ -196,7 +197,7 @@ Result<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const EVP_
   }
   auto parsed = CertContext::FromEncoded(certificate);
   if (!parsed) return parsed.error();
-  if (X509_check_private_key((*parsed)->x509(), &key) != 1) {
+  if (X509_check_private_key(X509Of(*(*parsed)), &key) != 1) {
     return Failure(E_INVALIDARG, "the key does not belong to the certificate");
   }
   auto pkcs8 = Pkcs8Of(key);

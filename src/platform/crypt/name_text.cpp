@@ -1,4 +1,5 @@
 #include "platform/crypt/name_text.h"
+#include "platform/crypt/name_text_openssl.h"
 
 #include <openssl/objects.h>
 
@@ -6,6 +7,7 @@
 #include <string_view>
 
 #include "platform/codepage/utf.h"
+#include "platform/crypt/cert_context_openssl.h"
 
 namespace velsor::crypt {
 namespace {
@@ -160,6 +162,26 @@ std::u16string SimpleDisplayName(const X509_NAME* name) {
   }
   if (X509_NAME_entry_count(name) == 0) return {};
   return AttributeValueText(X509_NAME_ENTRY_get_data(X509_NAME_get_entry(name, 0)));
+}
+
+std::u16string SubjectText(const CertContext& certificate, NameSeparator separator) {
+  return X500NameText(SubjectNameOf(certificate), separator);
+}
+
+std::u16string IssuerText(const CertContext& certificate, NameSeparator separator) {
+  return X500NameText(IssuerNameOf(certificate), separator);
+}
+
+std::u16string SubjectSimpleText(const CertContext& certificate) {
+  return SimpleNameText(SubjectNameOf(certificate));
+}
+
+std::u16string IssuerSimpleText(const CertContext& certificate) {
+  return SimpleNameText(IssuerNameOf(certificate));
+}
+
+std::u16string IssuerDisplayName(const CertContext& certificate) {
+  return SimpleDisplayName(IssuerNameOf(certificate));
 }
 
 bool ContainsIgnoringCase(std::u16string_view text, std::u16string_view part) {

@@ -11,22 +11,25 @@
 // what subject and issuer searches match against, so a quoted value is found by its
 // quoted text.
 
-#include <openssl/x509.h>
-
 #include <string>
+#include <string_view>
+
+#include "platform/crypt/cert_context.h"
 
 namespace velsor::crypt {
 
 enum class NameSeparator { Comma, CrLf };
 
-std::u16string X500NameText(const X509_NAME* name, NameSeparator separator = NameSeparator::Comma);
-std::u16string SimpleNameText(const X509_NAME* name);
-
-// The first CN, else OU, else O, else E, else the first attribute's value.
-std::u16string SimpleDisplayName(const X509_NAME* name);
-
-// The value of an attribute as text, decoded from its string type.
-std::u16string AttributeValueText(const ASN1_STRING* value);
+// The X500 form of a certificate's subject and issuer.
+std::u16string SubjectText(const CertContext& certificate,
+                           NameSeparator separator = NameSeparator::Comma);
+std::u16string IssuerText(const CertContext& certificate,
+                          NameSeparator separator = NameSeparator::Comma);
+// The simple form of both.
+std::u16string SubjectSimpleText(const CertContext& certificate);
+std::u16string IssuerSimpleText(const CertContext& certificate);
+// The issuer's first CN, else OU, else O, else E, else its first attribute's value.
+std::u16string IssuerDisplayName(const CertContext& certificate);
 
 // Case-insensitive substring search, as the subject and issuer string searches do.
 bool ContainsIgnoringCase(std::u16string_view text, std::u16string_view part);

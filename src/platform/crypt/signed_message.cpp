@@ -1,4 +1,5 @@
 #include "platform/crypt/signed_message.h"
+#include "platform/crypt/cert_context_openssl.h"
 
 #include <openssl/err.h>
 #include <openssl/pkcs7.h>
@@ -76,7 +77,7 @@ Result<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid, B
       PKCS7_BINARY | PKCS7_NOATTR | PKCS7_NOSMIMECAP | PKCS7_PARTIAL | PKCS7_DETACHED;
   Pkcs7Ptr message(PKCS7_sign(nullptr, nullptr, nullptr, nullptr, kFlags));
   if (!message) return OpenSslError(E_FAIL, "signed message");
-  if (PKCS7_sign_add_signer(message.get(), const_cast<X509*>(signer.x509()), key->get(), digest,
+  if (PKCS7_sign_add_signer(message.get(), const_cast<X509*>(X509Of(signer)), key->get(), digest,
                             kFlags) == nullptr) {
     return OpenSslError(NTE_BAD_ALGID, "signer");
   }
@@ -164,7 +165,7 @@ Result<VerifiedMessage> VerifyDecodedPkcs7(PKCS7& message, const ByteView* detac
   if (PKCS7_signatureVerify(chain, parsed, first, signer) != 1) {
     return OpenSslError(NTE_BAD_SIGNATURE, "the signature does not match");
   }
-  auto certificate = CertContext::FromCertificate(*signer);
+  auto certificate = CertContextFromX509(*signer);
   if (!certificate) return certificate.error();
   VerifiedMessage verified{std::move(*certificate), {}};
   if (detachedContent == nullptr) verified.content = std::move(*content);

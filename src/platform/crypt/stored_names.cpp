@@ -31,10 +31,10 @@ Bytes EncodingDigest(ByteView encoded) {
 StoredCertNames NamesOf(const CertContext& certificate, std::int64_t id) {
   StoredCertNames names;
   names.id = id;
-  names.subject = X500NameText(certificate.subject());
-  names.issuer = X500NameText(certificate.issuer());
-  names.subjectSimple = SimpleNameText(certificate.subject());
-  names.issuerSimple = SimpleNameText(certificate.issuer());
+  names.subject = SubjectText(certificate);
+  names.issuer = IssuerText(certificate);
+  names.subjectSimple = SubjectSimpleText(certificate);
+  names.issuerSimple = IssuerSimpleText(certificate);
   names.serialBlob = certificate.serialBlob();
   const ByteView issuer = certificate.encodedIssuer();
   names.encodedIssuer.assign(issuer.begin(), issuer.end());

@@ -1,4 +1,5 @@
 #include "platform/crypt/token_certificates.h"
+#include "platform/crypt/cert_context_openssl.h"
 
 #include <filesystem>
 
@@ -38,7 +39,7 @@ std::optional<KeyUses> KeyUsesFor(const Pkcs11Session& session, Bytes id, bool l
        session.Find({AttributeOf(CKA_CLASS, publicClass), {CKA_ID, id.data(), id.size()}})) {
     return KeyUses{session.Flag(key, CKA_VERIFY), session.Flag(key, CKA_ENCRYPT)};
   }
-  X509* x509 = const_cast<X509*>(certificate.x509());
+  X509* x509 = const_cast<X509*>(X509Of(certificate));
   if (!loginRequired || X509_check_ca(x509) != 0) return std::nullopt;
   const std::uint32_t usage = X509_get_key_usage(x509);
   if (usage == UINT32_MAX) return KeyUses{true, true};
