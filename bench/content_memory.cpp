@@ -20,7 +20,7 @@
 #include "crypto/verify_engine.h"
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/key_containers.h"
+#include "platform/crypt/key_containers_openssl.h"
 #include "platform/crypt/signed_message.h"
 #include "platform/ui/dialog_host.h"
 

@@ -13,7 +13,7 @@
 #include "formats/base64.h"
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/key_containers.h"
+#include "platform/crypt/key_containers_openssl.h"
 #include "platform/ui/dialog_host.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "platform/com/bstr.h"
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/key_containers.h"
+#include "platform/crypt/key_containers_openssl.h"
 
 namespace {
 

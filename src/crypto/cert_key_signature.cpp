@@ -38,7 +38,7 @@ LinkedKey OpenLinkedKey(const crypt::CertContext& certificate) {
 }
 
 KeyOperation HashAndSign(std::string_view digestOid, ByteView content,
-                         const Result<crypt::EvpPkeyPtr>& key, bool smartCardCodes) {
+                         const Result<crypt::KeyHandle>& key, bool smartCardCodes) {
   auto hash = crypt::HashObject::Create(digestOid);
   if (!hash) return Failed(kNoHashObject, hash.code());
   if (auto hashed = hash->Update(content); !hashed) return Failed(kHashingFailed, hashed.code());
@@ -47,7 +47,7 @@ KeyOperation HashAndSign(std::string_view digestOid, ByteView content,
   if (!key && IsSmartCardError(key.code())) {
     return Failed(SigningFailure(key.code(), true), key.code());
   }
-  auto signature = hash->SignLeastSignificantFirst(key ? key->get() : nullptr);
+  auto signature = hash->SignLeastSignificantFirst(key ? &*key : nullptr);
   if (!signature) return Failed(SigningFailure(signature.code(), smartCardCodes), signature.code());
   std::reverse(signature->begin(), signature->end());
   return {0, std::move(*signature)};
@@ -61,7 +61,7 @@ KeyOperation HashAndVerify(std::string_view digestOid, ByteView content,
   if (!hash) return Failed(kNoHashObject, hash.code());
   if (auto hashed = hash->Update(content); !hashed) return Failed(kHashingFailed, hashed.code());
   const Bytes leastSignificantFirst(signature.rbegin(), signature.rend());
-  if (auto verified = hash->VerifyLeastSignificantFirst(**publicKey, leastSignificantFirst);
+  if (auto verified = hash->VerifyLeastSignificantFirst(*publicKey, leastSignificantFirst);
       !verified) {
     return Failed(kRawSignatureMismatch, verified.code());
   }

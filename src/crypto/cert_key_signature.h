@@ -39,7 +39,7 @@ LinkedKey OpenLinkedKey(const crypt::CertContext& certificate);
 // `key` (-10031; a key that could not be had fails here). With `smartCardCodes`, and
 // always for a token's failure, a cancelled or timed-out card gives -10051 or -10052.
 KeyOperation HashAndSign(std::string_view digestOid, ByteView content,
-                         const Result<crypt::EvpPkeyPtr>& key, bool smartCardCodes = false);
+                         const Result<crypt::KeyHandle>& key, bool smartCardCodes = false);
 
 // Imports the certificate's public key (-10028), hashes the content (-10029, -10030) and
 // checks the signature (-10032).

@@ -11,7 +11,6 @@
 #include "crypto/platform_errors.h"
 #include "crypto/transport.h"
 #include "formats/base64.h"
-#include "platform/crypt/algorithm_oids.h"
 #include "platform/crypt/hash_object.h"
 #include "platform/crypt/key_containers.h"
 
@@ -26,7 +25,7 @@ using namespace status;
 struct SigningKey {
   std::int32_t status = 0;
   bool withContext = true;
-  Result<crypt::EvpPkeyPtr> key = Failure(NTE_NO_KEY, "no key");
+  Result<crypt::KeyHandle> key = Failure(NTE_NO_KEY, "no key");
 };
 SigningKey KeyToSignWith(const crypt::CertContext& signer, bool defaultContext,
                          const PinPrompt& pin) {
@@ -45,9 +44,9 @@ SigningKey KeyToSignWith(const crypt::CertContext& signer, bool defaultContext,
 
 // The length of the Base64 text of the digest named, 0 for an unknown one.
 std::int32_t DigestTextLength(std::string_view digestOid) {
-  const EVP_MD* digest = crypt::DigestForOid(digestOid);
-  if (digest == nullptr) return 0;
-  const Bytes value(static_cast<std::size_t>(EVP_MD_get_size(digest)));
+  const auto size = crypt::DigestSize(digestOid);
+  if (!size) return 0;
+  const Bytes value(*size);
   std::int32_t length = 0;
   formats::Base64Encode(value, {}, length, formats::kBase64LineBreaks);
   return length;

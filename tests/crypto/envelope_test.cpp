@@ -9,6 +9,7 @@
 #include "formats/base64.h"
 #include "platform/crypt/algorithm_oids.h"
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/signed_message_openssl.h"
 #include "platform/ui/scripted_dialog_host.h"
 
 namespace velsor::crypto {

@@ -12,7 +12,8 @@
 
 #include "fixtures/test_pki.h"
 #include "platform/codepage/utf.h"
-#include "platform/crypt/key_containers.h"
+#include "platform/crypt/key_containers_openssl.h"
+#include "platform/crypt/key_handle_openssl.h"
 #include "platform/crypt/cert_context_openssl.h"
 #include "platform/crypt/name_text_openssl.h"
 #include "platform/crypt/user_data.h"
@@ -118,11 +119,11 @@ TEST(KeyContainers, DefaultContainerLifecycle) {
   EXPECT_EQ(existing->PrivateKey(AT_SIGNATURE).code(), NTE_NO_KEY);
 
   const auto& key = *SharedTestPki().bob.key;
-  ASSERT_TRUE(existing->StoreKey(AT_SIGNATURE, key));
-  EXPECT_EQ(existing->StoreKey(AT_SIGNATURE, key).code(), NTE_EXISTS);
+  ASSERT_TRUE(StoreKey(*existing, AT_SIGNATURE, key));
+  EXPECT_EQ(StoreKey(*existing, AT_SIGNATURE, key).code(), NTE_EXISTS);
   auto loaded = created->PrivateKey(AT_SIGNATURE);
   ASSERT_TRUE(loaded);
-  EXPECT_EQ(EVP_PKEY_eq(loaded->get(), &key), 1);
+  EXPECT_EQ(EVP_PKEY_eq(PkeyOf(*loaded), &key), 1);
   EXPECT_EQ(
       CryptProvider::Acquire(std::nullopt, MS_DEF_PROV, PROV_RSA_FULL, CRYPT_DELETEKEYSET).code(),
       E_ACCESSDENIED)

@@ -9,7 +9,7 @@
 #include "demo_token.h"
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/key_containers.h"
+#include "platform/crypt/key_containers_openssl.h"
 #include "platform/crypt/name_text_openssl.h"
 #include "platform/crypt/token_certificates.h"
 #include "platform/crypt/user_data.h"

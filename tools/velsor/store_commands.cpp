@@ -15,7 +15,7 @@
 #include "platform/crypt/cert_context_openssl.h"
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/key_containers.h"
+#include "platform/crypt/key_containers_openssl.h"
 #include "platform/crypt/name_text_openssl.h"
 #include "store_inputs.h"
 

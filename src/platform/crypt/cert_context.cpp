@@ -1,11 +1,11 @@
 #include "platform/crypt/cert_context.h"
-#include "platform/crypt/cert_context_openssl.h"
 
 #include <openssl/asn1.h>
 
 #include <algorithm>
 
 #include "platform/base/storage/sqlite_db.h"
+#include "platform/crypt/cert_context_openssl.h"
 #include "platform/crypt/der_reader.h"
 
 namespace velsor::crypt {

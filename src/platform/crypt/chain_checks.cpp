@@ -1,7 +1,8 @@
 #include "platform/crypt/chain_checks.h"
-#include "platform/crypt/cert_context_openssl.h"
 
 #include <openssl/x509_vfy.h>
+
+#include "platform/crypt/cert_context_openssl.h"
 
 namespace velsor::crypt {
 namespace {

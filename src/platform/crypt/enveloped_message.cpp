@@ -1,15 +1,16 @@
 #include "platform/crypt/enveloped_message.h"
-#include "platform/crypt/cert_context_openssl.h"
 
 #include <openssl/pkcs7.h>
 
 #include <limits>
 
+#include "platform/crypt/cert_context_openssl.h"
 #include "platform/crypt/cert_find.h"
 #include "platform/crypt/content_encryption.h"
 #include "platform/crypt/der_reader.h"
+#include "platform/crypt/key_handle_openssl.h"
 #include "platform/crypt/openssl_error.h"
-#include "platform/crypt/signed_message.h"
+#include "platform/crypt/signed_message_openssl.h"
 
 namespace velsor::crypt {
 namespace {
@@ -116,8 +117,8 @@ Result<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients, const C
       // A software key is looked at before the user is asked, so that a certificate whose
       // key is gone is passed over; a token key only after, since opening it asks the PIN.
       const bool onToken = certificate->token().has_value();
-      Result<EvpPkeyPtr> privateKey = onToken ? Result<EvpPkeyPtr>(EvpPkeyPtr())
-                                              : PrivateKeyOf(*certificate);
+      Result<KeyHandle> privateKey = onToken ? Result<KeyHandle>(HoldKey(nullptr))
+                                             : PrivateKeyOf(*certificate);
       if (!privateKey) continue;
       if (approve && !approve(*certificate)) {
         return Failure(HRESULT_ERROR_CANCELLED, "the user did not allow the use of the key");
@@ -127,7 +128,7 @@ Result<Unwrapped> UnwrapForUser(STACK_OF(PKCS7_RECIP_INFO) * recipients, const C
         if (!privateKey) return privateKey.error();
       }
       auto key = UnwrapKeyOrDecoy(
-          **privateKey,
+          *PkeyOf(*privateKey),
           ByteView(info->enc_key->data, static_cast<std::size_t>(info->enc_key->length)), keySize);
       if (!key) return key.error();
       return Unwrapped{certificate, std::move(*key)};

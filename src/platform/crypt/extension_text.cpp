@@ -1,10 +1,10 @@
 #include "platform/crypt/extension_text.h"
-#include "platform/crypt/cert_context_openssl.h"
 
 #include <string>
 
 #include "platform/base/hex.h"
 #include "platform/codepage/utf.h"
+#include "platform/crypt/cert_context_openssl.h"
 
 namespace velsor::crypt {
 namespace {

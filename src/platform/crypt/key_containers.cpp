@@ -1,5 +1,6 @@
 #include "platform/crypt/key_containers.h"
 #include "platform/crypt/cert_context_openssl.h"
+#include "platform/crypt/key_containers_openssl.h"
 
 #include <openssl/decoder.h>
 #include <openssl/err.h>
@@ -9,7 +10,9 @@
 
 #include "platform/base/hex.h"
 #include "platform/codepage/utf.h"
+#include "platform/crypt/cert_context_openssl.h"
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/key_handle_openssl.h"
 #include "platform/crypt/stored_names.h"
 #include "platform/crypt/token_key.h"
 #include "platform/crypt/user_data.h"
@@ -138,10 +141,14 @@ Result<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_view> 
   });
 }
 
-Result<EvpPkeyPtr> CryptProvider::PrivateKey(DWORD keySpec, const PinPrompt& pin) const {
+Result<KeyHandle> CryptProvider::PrivateKey(DWORD keySpec, const PinPrompt& pin) const {
   if (!container_) return Failure(NTE_NO_KEY, "a verification context has no keys");
-  if (provider_ == kTokenProvider) return OpenTokenKey(*container_, pin);
-  return storage::GuardDatabase([&]() -> Result<EvpPkeyPtr> {
+  if (provider_ == kTokenProvider) {
+    auto key = OpenTokenKey(*container_, pin);
+    if (!key) return key.error();
+    return HoldKey(std::move(*key));
+  }
+  return storage::GuardDatabase([&]() -> Result<KeyHandle> {
     auto query = database_->Prepare(
         "SELECT pkcs8 FROM container_keys WHERE container = ?1 AND key_spec = ?2");
     query.Bind(1, codepage::Utf16ToUtf8(*container_)).Bind(2, std::int64_t{keySpec});
@@ -149,26 +156,30 @@ Result<EvpPkeyPtr> CryptProvider::PrivateKey(DWORD keySpec, const PinPrompt& pin
     const SecretBytes pkcs8 = query.SecretBlob(0);
     EvpPkeyPtr key = DecodePrivateKey(pkcs8);
     if (!key) return Failure(NTE_BAD_KEYSET, "the stored key cannot be read");
-    return key;
+    return HoldKey(std::move(key));
   });
 }
 
-Result<Done> CryptProvider::StoreKey(DWORD keySpec, const EVP_PKEY& key) {
-  if (provider_ == kTokenProvider) return Failure(NTE_BAD_KEYSET, "keys are put on a token there");
-  if (!container_) return Failure(NTE_BAD_KEYSET, "a verification context has no container");
+Result<Done> StoreKey(const CryptProvider& provider, DWORD keySpec, const EVP_PKEY& key) {
+  if (provider.providerName() == kTokenProvider) {
+    return Failure(NTE_BAD_KEYSET, "keys are put on a token there");
+  }
+  const auto& container = provider.containerName();
+  const auto& database = provider.database();
+  if (!container) return Failure(NTE_BAD_KEYSET, "a verification context has no container");
   if (keySpec != AT_KEYEXCHANGE && keySpec != AT_SIGNATURE) {
     return Failure(E_INVALIDARG, "a key is an exchange or a signature key");
   }
   auto pkcs8 = Pkcs8Of(key);
   if (!pkcs8) return pkcs8.error();
   return storage::GuardDatabase([&]() -> Result<Done> {
-    storage::Database::Transaction transaction(*database_);
-    const std::string name = codepage::Utf16ToUtf8(*container_);
+    storage::Database::Transaction transaction(*database);
+    const std::string name = codepage::Utf16ToUtf8(*container);
     auto existing =
-        database_->Prepare("SELECT 1 FROM container_keys WHERE container = ?1 AND key_spec = ?2");
+        database->Prepare("SELECT 1 FROM container_keys WHERE container = ?1 AND key_spec = ?2");
     existing.Bind(1, name).Bind(2, std::int64_t{keySpec});
     if (existing.Step()) return Failure(NTE_EXISTS, "the container has such a key already");
-    InsertKey(*database_, name, keySpec, *pkcs8);
+    InsertKey(*database, name, keySpec, *pkcs8);
     transaction.Commit();
     return Done{};
   });

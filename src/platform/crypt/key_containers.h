@@ -12,7 +12,7 @@
 #include "platform/base/bytes.h"
 #include "platform/base/result.h"
 #include "platform/crypt/cert_context.h"
-#include "platform/crypt/openssl_ptr.h"
+#include "platform/crypt/key_handle.h"
 #include "platform/base/pin_request.h"
 
 namespace velsor::crypt {
@@ -51,10 +51,8 @@ class CryptProvider {
 
   // The container's key of that spec; NTE_NO_KEY when it holds none. A key on a token
   // asks `pin` for the token's PIN when the token wants a login (see OpenTokenKey).
-  Result<EvpPkeyPtr> PrivateKey(DWORD keySpec, const PinPrompt& pin = {}) const;
-  // Stores a key as the container's exchange or signature key; NTE_EXISTS when the
-  // container has one of that spec already.
-  Result<Done> StoreKey(DWORD keySpec, const EVP_PKEY& key);
+  Result<KeyHandle> PrivateKey(DWORD keySpec, const PinPrompt& pin = {}) const;
+  const std::shared_ptr<storage::Database>& database() const { return database_; }
 
   CryptProvider(std::u16string provider, std::optional<std::u16string> container,
                 std::shared_ptr<storage::Database> database)
@@ -75,11 +73,5 @@ class CryptProvider {
 enum class DefaultContext { Acquired, WithoutContext, Unavailable };
 DefaultContext AcquireDefaultContext(std::u16string_view provider,
                                      const std::shared_ptr<storage::Database>& database = nullptr);
-
-// Puts a certificate and its private key in place in one transaction: a new container
-// under `provider` holding the key as `keySpec`, and the certificate in "MY" linked to it
-// by its key provider information. Either all of it is stored or none of it.
-Result<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const EVP_PKEY& key,
-                                                DWORD keySpec, std::u16string_view provider);
 
 }  // namespace velsor::crypt

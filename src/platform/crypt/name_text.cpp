@@ -1,5 +1,4 @@
 #include "platform/crypt/name_text.h"
-#include "platform/crypt/name_text_openssl.h"
 
 #include <openssl/objects.h>
 
@@ -8,6 +7,7 @@
 
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_context_openssl.h"
+#include "platform/crypt/name_text_openssl.h"
 
 namespace velsor::crypt {
 namespace {

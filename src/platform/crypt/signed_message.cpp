@@ -1,5 +1,6 @@
 #include "platform/crypt/signed_message.h"
 #include "platform/crypt/cert_context_openssl.h"
+#include "platform/crypt/signed_message_openssl.h"
 
 #include <openssl/err.h>
 #include <openssl/pkcs7.h>
@@ -12,6 +13,7 @@
 #include "platform/codepage/utf.h"
 #include "platform/crypt/algorithm_oids.h"
 #include "platform/crypt/key_containers.h"
+#include "platform/crypt/key_handle_openssl.h"
 #include "platform/crypt/openssl_error.h"
 
 namespace velsor::crypt {
@@ -49,7 +51,7 @@ std::size_t InnerDataSize(const PKCS7& message) {
 
 }  // namespace
 
-Result<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate, const PinPrompt& pin) {
+Result<KeyHandle> PrivateKeyOf(const CertContext& certificate, const PinPrompt& pin) {
   const auto link = certificate.KeyProviderInfo();
   if (!link) return Failure(CRYPT_E_NO_KEY_PROPERTY, "the certificate is linked to no private key");
   auto provider =
@@ -77,7 +79,7 @@ Result<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid, B
       PKCS7_BINARY | PKCS7_NOATTR | PKCS7_NOSMIMECAP | PKCS7_PARTIAL | PKCS7_DETACHED;
   Pkcs7Ptr message(PKCS7_sign(nullptr, nullptr, nullptr, nullptr, kFlags));
   if (!message) return OpenSslError(E_FAIL, "signed message");
-  if (PKCS7_sign_add_signer(message.get(), const_cast<X509*>(X509Of(signer)), key->get(), digest,
+  if (PKCS7_sign_add_signer(message.get(), const_cast<X509*>(X509Of(signer)), PkeyOf(*key), digest,
                             kFlags) == nullptr) {
     return OpenSslError(NTE_BAD_ALGID, "signer");
   }

@@ -12,7 +12,6 @@
 #include "platform/base/bytes.h"
 #include "platform/base/result.h"
 #include "platform/crypt/cert_context.h"
-#include "platform/crypt/openssl_ptr.h"
 
 namespace velsor::crypt {
 
@@ -26,10 +25,6 @@ inline constexpr HRESULT CRYPT_E_SIGNER_NOT_FOUND = Hr(0x8009100E);
 inline constexpr HRESULT CRYPT_E_NO_SIGNER = Hr(0x8009200E);
 #endif
 
-// The private key linked to a certificate; CRYPT_E_NO_KEY_PROPERTY without one. A key on
-// a token asks `pin` for its PIN and reports the token's own failures (OpenTokenKey).
-Result<EvpPkeyPtr> PrivateKeyOf(const CertContext& certificate, const PinPrompt& pin = {});
-
 Result<Bytes> SignPkcs7(const CertContext& signer, std::string_view digestOid, ByteView content,
                         bool detached, const PinPrompt& pin = {});
 
@@ -42,12 +37,5 @@ struct VerifiedMessage {
 // detached message; without it the content is the one inside the message. The encoded
 // message is released once it is parsed.
 Result<VerifiedMessage> VerifyPkcs7(Bytes message, const ByteView* detachedContent);
-
-// DER; CRYPT_E_OSS_ERROR when the message cannot be encoded.
-Result<Bytes> EncodePkcs7(PKCS7& message);
-
-// The two halves of VerifyPkcs7, for messages that arrive inside other messages.
-Result<Pkcs7Ptr> DecodePkcs7(ByteView message);
-Result<VerifiedMessage> VerifyDecodedPkcs7(PKCS7& message, const ByteView* detachedContent);
 
 }  // namespace velsor::crypt

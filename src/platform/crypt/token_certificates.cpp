@@ -1,11 +1,11 @@
 #include "platform/crypt/token_certificates.h"
-#include "platform/crypt/cert_context_openssl.h"
 
 #include <filesystem>
 
 #include "platform/base/storage/sqlite_db.h"
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_context.h"
+#include "platform/crypt/cert_context_openssl.h"
 #include "platform/crypt/pkcs11_module.h"
 #include "platform/crypt/token_key.h"
 
