@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/codepage/utf.h"
+#include "platform/crypt/name_records.h"
 #include "platform/crypt/openssl_ptr.h"
 #include "platform/crypt/token_certificates.h"
 #include "platform/crypt/user_data.h"
@@ -28,7 +29,38 @@ Error TokenUnchangeable() {
   return Failure(E_ACCESSDENIED, "a token's certificates are changed on the token");
 }
 
+struct TokenEntry {
+  CertContextPtr certificate;
+  StoredCertNames names;
+};
+
+// The certificates of the tokens present now, numbered -1, -2, ... after the stored ones.
+std::vector<TokenEntry> LoadTokenEntries(storage::Database& database) {
+  std::vector<TokenEntry> entries;
+  std::int64_t id = 0;
+  for (TokenCertificate& found : TokenCertificates(database)) {
+    auto certificate =
+        CertContext::FromToken(found.encoded, --id, found.link, std::move(found.token));
+    if (!certificate) continue;
+    StoredCertNames names = NamesOf(**certificate, id);
+    entries.push_back({std::move(*certificate), std::move(names)});
+  }
+  return entries;
+}
+
 }  // namespace
+
+// "MY" holds the tokens' certificates as they were when it was opened.
+struct CertStore::Held {
+  std::vector<TokenEntry> tokens;
+
+  const TokenEntry* WithId(std::int64_t id) const {
+    for (const TokenEntry& entry : tokens) {
+      if (entry.names.id == id) return &entry;
+    }
+    return nullptr;
+  }
+};
 
 std::optional<SystemStore> SystemStoreNamed(std::u16string_view name) {
   const std::u16string folded = codepage::FoldCase(name);
@@ -56,13 +88,13 @@ Result<CertStore> CertStore::Open(std::u16string_view name,
   const auto store = SystemStoreNamed(name);
   if (!store) return Failure(E_INVALIDARG, "no store named " + codepage::Utf16ToUtf8(name));
   if (!database) return Open(*store);
-  return Readable(CertStore(*store, std::move(database)));
+  return Readable(CertStore(*store, std::move(database), nullptr));
 }
 
 Result<CertStore> CertStore::Open(SystemStore store) {
   auto database = OpenCertStoreDatabase();
   if (!database) return database.error();
-  return Readable(CertStore(store, std::move(*database)));
+  return Readable(CertStore(store, std::move(*database), nullptr));
 }
 
 // A damaged database can open and still fail every read; it is found out here, so that
@@ -70,30 +102,10 @@ Result<CertStore> CertStore::Open(SystemStore store) {
 Result<CertStore> CertStore::Readable(CertStore store) {
   auto read = store.VisitNames([](const StoredCertNames&) { return false; });
   if (!read) return read.error();
-  if (store.store_ == SystemStore::My) store.tokens_ = LoadTokenEntries(*store.database_);
+  if (store.store_ == SystemStore::My) {
+    store.held_ = std::make_shared<const Held>(Held{LoadTokenEntries(*store.database_)});
+  }
   return store;
-}
-
-std::shared_ptr<const CertStore::TokenEntries> CertStore::LoadTokenEntries(
-    storage::Database& database) {
-  auto entries = std::make_shared<TokenEntries>();
-  std::int64_t id = 0;
-  for (TokenCertificate& found : TokenCertificates(database)) {
-    auto certificate =
-        CertContext::FromToken(found.encoded, --id, found.link, std::move(found.token));
-    if (!certificate) continue;
-    StoredCertNames names = NamesOf(**certificate, id);
-    entries->push_back({std::move(*certificate), std::move(names)});
-  }
-  return entries;
-}
-
-const CertStore::TokenEntry* CertStore::TokenEntryWithId(std::int64_t id) const {
-  if (!tokens_) return nullptr;
-  for (const TokenEntry& entry : *tokens_) {
-    if (entry.names.id == id) return &entry;
-  }
-  return nullptr;
 }
 
 Result<std::vector<CertContextPtr>> CertStore::Certificates(
@@ -112,8 +124,8 @@ Result<std::vector<CertContextPtr>> CertStore::Certificates(
         undecodable->push_back(query.Integer(0));
       }
     }
-    if (tokens_) {
-      for (const TokenEntry& entry : *tokens_) certificates.push_back(entry.certificate);
+    if (held_) {
+      for (const TokenEntry& entry : held_->tokens) certificates.push_back(entry.certificate);
     }
     return certificates;
   });
@@ -140,8 +152,8 @@ Result<Done> CertStore::VisitNames(const std::function<bool(const StoredCertName
       names.keyProvInfo = query.OptionalBlob(7);
       if (!visit(names)) return Done{};
     }
-    if (tokens_) {
-      for (const TokenEntry& entry : *tokens_) {
+    if (held_) {
+      for (const TokenEntry& entry : held_->tokens) {
         if (!visit(entry.names)) break;
       }
     }
@@ -165,7 +177,7 @@ std::vector<CertContextPtr> CertStore::Matching(
 
 Result<CertContextPtr> CertStore::Certificate(std::int64_t id) const {
   if (id < 0) {
-    if (const TokenEntry* entry = TokenEntryWithId(id)) return entry->certificate;
+    if (const TokenEntry* entry = held_ ? held_->WithId(id) : nullptr) return entry->certificate;
     return Failure(CRYPT_E_NOT_FOUND, "the certificate is not in this store");
   }
   return storage::GuardDatabase([&]() -> Result<CertContextPtr> {

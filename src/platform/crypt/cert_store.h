@@ -59,23 +59,18 @@ class CertStore {
   Result<std::vector<Bytes>> Crls() const;
   Result<Done> AddCrl(ByteView encoded);
 
-  CertStore(SystemStore store, std::shared_ptr<storage::Database> database)
-      : store_(store), database_(std::move(database)) {}
+  // What the platform holds for an open store, defined by the service's implementation.
+  struct Held;
+  CertStore(SystemStore store, std::shared_ptr<storage::Database> database,
+            std::shared_ptr<const Held> held)
+      : store_(store), database_(std::move(database)), held_(std::move(held)) {}
 
  private:
   static Result<CertStore> Readable(CertStore store);
 
-  struct TokenEntry {
-    CertContextPtr certificate;
-    StoredCertNames names;
-  };
-  using TokenEntries = std::vector<TokenEntry>;
-  static std::shared_ptr<const TokenEntries> LoadTokenEntries(storage::Database& database);
-  const TokenEntry* TokenEntryWithId(std::int64_t id) const;
-
   SystemStore store_;
   std::shared_ptr<storage::Database> database_;
-  std::shared_ptr<const TokenEntries> tokens_;
+  std::shared_ptr<const Held> held_;
 };
 
 }  // namespace velsor::crypt

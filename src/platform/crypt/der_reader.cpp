@@ -1,10 +1,15 @@
 #include "platform/crypt/der_reader.h"
 
-#include <openssl/asn1.h>
-
 #include "platform/base/der.h"
 
 namespace velsor::crypt {
+namespace {
+
+constexpr int kInteger = 2;
+constexpr int kSequence = 16;
+constexpr int kUniversal = 0;
+
+}  // namespace
 
 std::optional<DerElement> ReadDerElement(ByteView& input) {
   der::Cursor cursor(input);
@@ -22,16 +27,16 @@ std::optional<DerElement> ReadDerElement(ByteView& input) {
 
 std::optional<TbsFields> ReadTbsFields(ByteView certificate) {
   auto certificateElement = ReadDerElement(certificate);
-  if (!certificateElement || certificateElement->tag != V_ASN1_SEQUENCE) return std::nullopt;
+  if (!certificateElement || certificateElement->tag != kSequence) return std::nullopt;
   ByteView inside = certificateElement->content;
   auto tbs = ReadDerElement(inside);
-  if (!tbs || tbs->tag != V_ASN1_SEQUENCE) return std::nullopt;
+  if (!tbs || tbs->tag != kSequence) return std::nullopt;
   ByteView fields = tbs->content;
   auto next = ReadDerElement(fields);
-  if (next && next->tagClass == V_ASN1_CONTEXT_SPECIFIC && next->tag == 0) {
+  if (next && next->tagClass == der::kContextSpecific && next->tag == 0) {
     next = ReadDerElement(fields);  // past the version
   }
-  if (!next || next->tag != V_ASN1_INTEGER || next->tagClass != V_ASN1_UNIVERSAL) {
+  if (!next || next->tag != kInteger || next->tagClass != kUniversal) {
     return std::nullopt;
   }
   TbsFields result;

@@ -1,7 +1,6 @@
 #pragma once
 // Reads DER elements exactly as they are encoded, for the fields whose bytes matter as
-// written (a certificate's serial number and issuer name): OpenSSL's parsed forms
-// normalise them.
+// written (a certificate's serial number and issuer name): parsed forms normalise them.
 
 #include <optional>
 
@@ -13,13 +12,12 @@ struct DerElement {
   ByteView whole;  // identifier, length and content octets
   ByteView content;
   int tag = 0;
-  int tagClass = 0;  // OpenSSL's V_ASN1_* class values
+  int tagClass = 0;  // the class bits of the identifier octet (0x00, 0x40, 0x80, 0xC0)
   bool constructed = false;
 };
 
 // The element at the start of `input`, which is advanced past it; nothing when the input
-// does not begin with a whole definite-length element. Tag classes are OpenSSL's V_ASN1_*
-// values.
+// does not begin with a whole definite-length element.
 std::optional<DerElement> ReadDerElement(ByteView& input);
 
 struct TbsFields {

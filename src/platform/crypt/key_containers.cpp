@@ -13,7 +13,7 @@
 #include "platform/crypt/cert_context_openssl.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/key_handle_openssl.h"
-#include "platform/crypt/stored_names.h"
+#include "platform/crypt/name_records.h"
 #include "platform/crypt/token_key.h"
 #include "platform/crypt/user_data.h"
 

@@ -10,10 +10,6 @@
 #include "platform/base/bytes.h"
 #include "platform/crypt/cert_context.h"
 
-namespace velsor::storage {
-class Database;
-}
-
 namespace velsor::crypt {
 
 struct StoredCertNames {
@@ -29,15 +25,5 @@ struct StoredCertNames {
 
 // The names of a certificate as a search reads them, with its key link when it has one.
 StoredCertNames NamesOf(const CertContext& certificate, std::int64_t id);
-
-// Records the names of the stored certificate `id`, replacing any recorded before.
-void RecordCertNames(storage::Database& database, std::int64_t id, const CertContext& certificate);
-
-// Records the names of every stored certificate afresh; a row that no longer decodes gets
-// none and is left out of searches, as it is left out of enumeration.
-void RecordAllCertNames(storage::Database& database);
-
-// The digest the duplicate check looks an encoding up by.
-Bytes EncodingDigest(ByteView encoded);
 
 }  // namespace velsor::crypt

@@ -1,7 +1,7 @@
 #include "platform/crypt/user_data.h"
 
 #include "platform/base/storage/velsor_home.h"
-#include "platform/crypt/stored_names.h"
+#include "platform/crypt/name_records.h"
 
 namespace velsor::crypt {
 namespace {
