@@ -6,6 +6,7 @@
 #include "platform/codepage/codepage.h"
 #include "platform/crypt/extension_text.h"
 #include "platform/crypt/key_containers.h"
+#include "platform/crypt/cert_find.h"
 #include "platform/crypt/name_text.h"
 
 namespace velsor::certs {

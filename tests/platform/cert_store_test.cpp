@@ -11,10 +11,11 @@
 #include <thread>
 
 #include "fixtures/test_pki.h"
+#include "platform/base/storage/sqlite_db.h"
 #include "platform/codepage/utf.h"
+#include "platform/crypt/cert_context_openssl.h"
 #include "platform/crypt/key_containers_openssl.h"
 #include "platform/crypt/key_handle_openssl.h"
-#include "platform/crypt/cert_context_openssl.h"
 #include "platform/crypt/name_text_openssl.h"
 #include "platform/crypt/user_data.h"
 

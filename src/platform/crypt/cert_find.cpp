@@ -2,9 +2,15 @@
 
 #include <algorithm>
 
+#include "platform/codepage/utf.h"
 #include "platform/crypt/name_text.h"
 
 namespace velsor::crypt {
+
+bool ContainsIgnoringCase(std::u16string_view text, std::u16string_view part) {
+  return codepage::FoldCase(text).find(codepage::FoldCase(part)) != std::u16string::npos;
+}
+
 namespace {
 
 template <class Matches>

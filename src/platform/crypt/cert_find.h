@@ -9,6 +9,9 @@
 
 namespace velsor::crypt {
 
+// Case-insensitive substring search, as the subject and issuer string searches do.
+bool ContainsIgnoringCase(std::u16string_view text, std::u16string_view part);
+
 // Certificates whose subject (issuer), in simple text form, contains `part` without
 // regard to case.
 std::vector<CertContextPtr> FindBySubjectString(const std::vector<CertContextPtr>& certificates,

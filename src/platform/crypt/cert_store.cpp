@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "platform/base/storage/sqlite_db.h"
 #include "platform/codepage/utf.h"
 #include "platform/crypt/name_records.h"
 #include "platform/crypt/openssl_ptr.h"

@@ -1,6 +1,4 @@
 #include "platform/crypt/key_containers.h"
-#include "platform/crypt/cert_context_openssl.h"
-#include "platform/crypt/key_containers_openssl.h"
 
 #include <openssl/decoder.h>
 #include <openssl/err.h>
@@ -9,9 +7,11 @@
 #include <unistd.h>
 
 #include "platform/base/hex.h"
+#include "platform/base/storage/sqlite_db.h"
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_context_openssl.h"
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/key_containers_openssl.h"
 #include "platform/crypt/key_handle_openssl.h"
 #include "platform/crypt/name_records.h"
 #include "platform/crypt/token_key.h"

@@ -184,8 +184,5 @@ std::u16string IssuerDisplayName(const CertContext& certificate) {
   return SimpleDisplayName(IssuerNameOf(certificate));
 }
 
-bool ContainsIgnoringCase(std::u16string_view text, std::u16string_view part) {
-  return codepage::FoldCase(text).find(codepage::FoldCase(part)) != std::u16string::npos;
-}
 
 }  // namespace velsor::crypt

@@ -31,7 +31,4 @@ std::u16string IssuerSimpleText(const CertContext& certificate);
 // The issuer's first CN, else OU, else O, else E, else its first attribute's value.
 std::u16string IssuerDisplayName(const CertContext& certificate);
 
-// Case-insensitive substring search, as the subject and issuer string searches do.
-bool ContainsIgnoringCase(std::u16string_view text, std::u16string_view part);
-
 }  // namespace velsor::crypt

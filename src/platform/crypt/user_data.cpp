@@ -1,5 +1,6 @@
 #include "platform/crypt/user_data.h"
 
+#include "platform/base/storage/sqlite_db.h"
 #include "platform/base/storage/velsor_home.h"
 #include "platform/crypt/name_records.h"
 

@@ -5,7 +5,10 @@
 #include <memory>
 
 #include "platform/base/result.h"
-#include "platform/base/storage/sqlite_db.h"
+
+namespace velsor::storage {
+class Database;
+}
 
 namespace velsor::crypt {
 
