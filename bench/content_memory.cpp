@@ -53,7 +53,7 @@ void InstallSigner() {
   const Bytes encoded =
       crypt::EncodeCertificate(**crypt::IssueCertificate(request, *key, nullptr, *key));
   crypt::CertStore::Open(u"ROOT")->Add(encoded);
-  crypt::ImportCertificateWithKey(encoded, *key, crypt::AT_SIGNATURE, crypt::MS_ENHANCED_PROV);
+  crypt::ImportCertificateWithKey(encoded, *key, crypt::AT_SIGNATURE, crypt::kEnhancedProvider);
 }
 
 crypto::SignSettings Settings(const ui::DialogHost& host) {

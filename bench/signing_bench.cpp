@@ -48,7 +48,7 @@ const Pki& SharedPki() {
         std::move(*crypt::IssueCertificate(request, *made.userKey, made.root.get(), *made.rootKey));
     crypt::CertStore::Open(u"ROOT")->Add(crypt::EncodeCertificate(*made.root));
     crypt::ImportCertificateWithKey(crypt::EncodeCertificate(*made.user), *made.userKey,
-                                    crypt::AT_SIGNATURE, crypt::MS_ENHANCED_PROV);
+                                    crypt::AT_SIGNATURE, crypt::kEnhancedProvider);
     return made;
   }();
   return pki;

@@ -78,7 +78,7 @@ void UseStoreOf(std::size_t count) {
   my->AddAll(std::span(authority.fillers).first(count - 1));
   crypt::CertStore::Open(u"ROOT")->Add(crypt::EncodeCertificate(*authority.certificate));
   crypt::ImportCertificateWithKey(authority.signer, *authority.signerKey, crypt::AT_SIGNATURE,
-                                  crypt::MS_ENHANCED_PROV);
+                                  crypt::kEnhancedProvider);
 }
 
 void SignAmong_Velsor(benchmark::State& state) {

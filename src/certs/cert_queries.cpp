@@ -13,7 +13,7 @@ namespace velsor::certs {
 namespace {
 
 std::int32_t AcquireDefaultContext() {
-  return crypt::AcquireDefaultContext(crypt::MS_ENHANCED_PROV) == crypt::DefaultContext::Unavailable
+  return crypt::AcquireDefaultContext(crypt::kEnhancedProvider) == crypt::DefaultContext::Unavailable
              ? kNoProviderContext
              : 0;
 }

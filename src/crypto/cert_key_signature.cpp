@@ -77,7 +77,7 @@ KeyOperation SignWithCertKey(const crypt::CertContext& certificate, std::string_
 
 KeyOperation VerifyWithCertKey(ByteView content, const crypt::CertContext& certificate,
                                std::string_view digestOid, ByteView signature) {
-  const EngineStores context = OpenEngineStores(crypt::MS_ENHANCED_PROV, {});
+  const EngineStores context = OpenEngineStores(crypt::kEnhancedProvider, {});
   if (context.status != 0) return {context.status};
   return HashAndVerify(digestOid, content, certificate, signature);
 }

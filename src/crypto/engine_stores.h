@@ -35,7 +35,7 @@ struct ChosenSigner {
 // certificate `choose` picks there.
 template <class Choose>
 ChosenSigner ChooseSignerInPersonalStore(Choose&& choose) {
-  const EngineStores opened = OpenEngineStores(crypt::MS_ENHANCED_PROV, {u"MY"});
+  const EngineStores opened = OpenEngineStores(crypt::kEnhancedProvider, {u"MY"});
   if (opened.status != 0) return {opened.status};
   crypt::CertContextPtr signer = choose(std::span<const crypt::CertStore>(opened.stores));
   if (!signer) return {status::kNoCertificate};

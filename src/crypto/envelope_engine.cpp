@@ -38,7 +38,7 @@ OpenedEnvelopeResult Unseal(std::optional<std::string_view> message, Open&& open
   if (!message) return {kMissingInput};
   UnpackedMessage received = DecodeMessageText(*message);
   if (received.status != 0) return {received.status};
-  const EngineStores opened = OpenEngineStores(crypt::MS_DEF_PROV, {u"MY"});
+  const EngineStores opened = OpenEngineStores(crypt::kBaseProvider, {u"MY"});
   if (opened.status != 0) return {opened.status};
   return open(received.message, opened.stores.front());
 }
@@ -62,7 +62,7 @@ SealedEnvelope EncryptEnvelope(std::optional<ByteView> content, bool serverMode,
                                const EnvelopeSettings& settings) {
   if (!content) return {kMissingInput};
   const EngineStores opened =
-      OpenEngineStores(crypt::MS_DEF_PROV, {u"CA", u"ROOT", u"AddressBOOK"});
+      OpenEngineStores(crypt::kBaseProvider, {u"CA", u"ROOT", u"AddressBOOK"});
   if (opened.status != 0) return {opened.status};
   const crypt::CertContextPtr recipient = ChooseBySubject(
       opened.stores, serverMode, recipientDn, dnSeparator, {.chooser = settings.chooser});
@@ -78,7 +78,7 @@ SealedEnvelope SignAndEncryptEnvelope(std::optional<ByteView> content, bool serv
                                       const EnvelopeSettings& settings) {
   if (!content) return {kMissingInput};
   const EngineStores opened =
-      OpenEngineStores(crypt::MS_DEF_PROV, {u"CA", u"ROOT", u"AddressBOOK", u"MY"});
+      OpenEngineStores(crypt::kBaseProvider, {u"CA", u"ROOT", u"AddressBOOK", u"MY"});
   if (opened.status != 0) return {opened.status};
   const std::span<const crypt::CertStore> all(opened.stores);
   const crypt::CertContextPtr signer =

@@ -31,7 +31,7 @@ SigningKey KeyToSignWith(const crypt::CertContext& signer, bool defaultContext,
                          const PinPrompt& pin) {
   LinkedKey linked = OpenLinkedKey(signer);
   if (linked.status == kNoKeyProvInfo) {
-    auto fallback = crypt::CryptProvider::Acquire(std::nullopt, crypt::MS_ENHANCED_PROV,
+    auto fallback = crypt::CryptProvider::Acquire(std::nullopt, crypt::kEnhancedProvider,
                                                   crypt::PROV_RSA_FULL, 0, signer.database());
     if (!defaultContext || !fallback) return {0, false};
     linked.provider = std::move(*fallback);
@@ -87,7 +87,7 @@ VerifyResult RawVerify(std::optional<std::string_view> signatureBase64, bool ser
   UnpackedMessage signature = DecodeMessageText(*signatureBase64);
   if (signature.status != 0) return {signature.status};
   const EngineStores opened =
-      OpenEngineStores(crypt::MS_ENHANCED_PROV, {u"CA", u"ROOT", u"AddressBOOK"});
+      OpenEngineStores(crypt::kEnhancedProvider, {u"CA", u"ROOT", u"AddressBOOK"});
   if (opened.status != 0) return {opened.status};
   const crypt::CertContextPtr signer = ChooseBySubject(opened.stores, serverMode, signerDn,
                                                        dnSeparator, {.chooser = settings.chooser});

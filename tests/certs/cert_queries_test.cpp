@@ -31,7 +31,7 @@ TEST_F(QueryTest, CertExistsInEitherRdnOrder) {
   EXPECT_EQ(CertExists(u"C=CN, O=Velsor, CN=Alice Zhang"), 0) << "the whole subject must match";
   EXPECT_EQ(CertExists(kCa), 0) << "only MY is searched";
   // The default container it makes on the way stays, empty.
-  EXPECT_TRUE(crypt::CryptProvider::Acquire(std::nullopt, crypt::MS_ENHANCED_PROV,
+  EXPECT_TRUE(crypt::CryptProvider::Acquire(std::nullopt, crypt::kEnhancedProvider,
                                             crypt::PROV_RSA_FULL, 0));
 }
 

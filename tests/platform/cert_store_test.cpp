@@ -75,7 +75,7 @@ TEST(CertStores, InstalledPkiInEnumerationOrder) {
   const auto alice = my[0]->KeyProviderInfo();
   ASSERT_TRUE(alice);
   EXPECT_EQ(alice->keySpec, AT_KEYEXCHANGE);
-  EXPECT_EQ(alice->providerName, MS_ENHANCED_PROV);
+  EXPECT_EQ(alice->providerName, kEnhancedProvider);
   EXPECT_EQ(my[1]->KeyProviderInfo()->keySpec, AT_SIGNATURE);
   EXPECT_EQ(my[0]->PropertyIds(), std::vector<DWORD>{CERT_KEY_PROV_INFO_PROP_ID});
   EXPECT_FALSE(Certificates(u"ROOT")[0]->KeyProviderInfo());
@@ -105,17 +105,17 @@ TEST(CertStores, AddRemoveAndProperties) {
 
 TEST(KeyContainers, DefaultContainerLifecycle) {
   ScopedVelsorHome home;
-  EXPECT_EQ(CryptProvider::Acquire(std::nullopt, MS_ENHANCED_PROV, PROV_RSA_FULL, 0).code(),
+  EXPECT_EQ(CryptProvider::Acquire(std::nullopt, kEnhancedProvider, PROV_RSA_FULL, 0).code(),
             NTE_BAD_KEYSET);
   auto created =
-      CryptProvider::Acquire(std::nullopt, MS_ENHANCED_PROV, PROV_RSA_FULL, CRYPT_NEWKEYSET);
+      CryptProvider::Acquire(std::nullopt, kEnhancedProvider, PROV_RSA_FULL, CRYPT_NEWKEYSET);
   ASSERT_TRUE(created);
   EXPECT_EQ(created->containerName(), DefaultContainerName());
   EXPECT_EQ(
-      CryptProvider::Acquire(std::nullopt, MS_DEF_PROV, PROV_RSA_FULL, CRYPT_NEWKEYSET).code(),
+      CryptProvider::Acquire(std::nullopt, kBaseProvider, PROV_RSA_FULL, CRYPT_NEWKEYSET).code(),
       NTE_EXISTS)
       << "both providers see the same containers";
-  auto existing = CryptProvider::Acquire(std::nullopt, MS_DEF_PROV, PROV_RSA_FULL, 0);
+  auto existing = CryptProvider::Acquire(std::nullopt, kBaseProvider, PROV_RSA_FULL, 0);
   ASSERT_TRUE(existing);
   EXPECT_EQ(existing->PrivateKey(AT_SIGNATURE).code(), NTE_NO_KEY);
 
@@ -126,32 +126,32 @@ TEST(KeyContainers, DefaultContainerLifecycle) {
   ASSERT_TRUE(loaded);
   EXPECT_EQ(EVP_PKEY_eq(PkeyOf(*loaded), &key), 1);
   EXPECT_EQ(
-      CryptProvider::Acquire(std::nullopt, MS_DEF_PROV, PROV_RSA_FULL, CRYPT_DELETEKEYSET).code(),
+      CryptProvider::Acquire(std::nullopt, kBaseProvider, PROV_RSA_FULL, CRYPT_DELETEKEYSET).code(),
       E_ACCESSDENIED)
       << "a container with keys is never deleted";
 
-  auto empty = CryptProvider::Acquire(std::u16string_view(u"empty"), MS_DEF_PROV, PROV_RSA_FULL,
+  auto empty = CryptProvider::Acquire(std::u16string_view(u"empty"), kBaseProvider, PROV_RSA_FULL,
                                       CRYPT_NEWKEYSET);
   ASSERT_TRUE(empty);
-  EXPECT_TRUE(CryptProvider::Acquire(std::u16string_view(u"empty"), MS_DEF_PROV, PROV_RSA_FULL,
+  EXPECT_TRUE(CryptProvider::Acquire(std::u16string_view(u"empty"), kBaseProvider, PROV_RSA_FULL,
                                      CRYPT_DELETEKEYSET));
   EXPECT_EQ(
-      CryptProvider::Acquire(std::u16string_view(u"empty"), MS_DEF_PROV, PROV_RSA_FULL, 0).code(),
+      CryptProvider::Acquire(std::u16string_view(u"empty"), kBaseProvider, PROV_RSA_FULL, 0).code(),
       NTE_BAD_KEYSET);
   auto verify =
-      CryptProvider::Acquire(std::nullopt, MS_DEF_PROV, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT);
+      CryptProvider::Acquire(std::nullopt, kBaseProvider, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT);
   ASSERT_TRUE(verify);
   EXPECT_EQ(verify->PrivateKey(AT_KEYEXCHANGE).code(), NTE_NO_KEY);
   EXPECT_EQ(CryptProvider::Acquire(std::nullopt, u"Some Provider", PROV_RSA_FULL, 0).code(),
             NTE_KEYSET_NOT_DEF);
-  EXPECT_EQ(CryptProvider::Acquire(std::nullopt, MS_DEF_PROV, 24, 0).code(), NTE_PROV_TYPE_NOT_DEF);
+  EXPECT_EQ(CryptProvider::Acquire(std::nullopt, kBaseProvider, 24, 0).code(), NTE_PROV_TYPE_NOT_DEF);
 }
 
 TEST(KeyContainers, ImportRefusesAKeyOfAnotherCertificate) {
   ScopedVelsorHome home;
   const auto& pki = SharedTestPki();
   EXPECT_EQ(
-      ImportCertificateWithKey(pki.alice.encoded, *pki.bob.key, AT_KEYEXCHANGE, MS_ENHANCED_PROV)
+      ImportCertificateWithKey(pki.alice.encoded, *pki.bob.key, AT_KEYEXCHANGE, kEnhancedProvider)
           .code(),
       E_INVALIDARG);
   EXPECT_TRUE(Certificates(u"MY").empty());
@@ -180,7 +180,7 @@ void ExpectKeysAndCertificatesPaired() {
 void ImportInChild(int count) {
   const auto& alice = SharedTestPki().alice;
   for (int i = 0; i < count; ++i) {
-    if (!ImportCertificateWithKey(alice.encoded, *alice.key, AT_KEYEXCHANGE, MS_ENHANCED_PROV))
+    if (!ImportCertificateWithKey(alice.encoded, *alice.key, AT_KEYEXCHANGE, kEnhancedProvider))
       _exit(1);
   }
   _exit(0);

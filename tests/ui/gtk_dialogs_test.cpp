@@ -26,7 +26,7 @@ class GtkDialogsTest : public ::testing::Test {
     const auto& pki = SharedTestPki();
     for (const Issued* user : {&pki.alice, &pki.bob, &pki.highSerial}) {
       ASSERT_TRUE(crypt::ImportCertificateWithKey(user->encoded, *user->key, crypt::AT_SIGNATURE,
-                                                  crypt::MS_ENHANCED_PROV));
+                                                  crypt::kEnhancedProvider));
     }
     texts = {u"选择测试证书", u"请选一张证书", u"主题",
              u"颁发者",       u"截止日期",     u"好",

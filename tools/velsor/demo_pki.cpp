@@ -117,10 +117,10 @@ int DemoPkiCommand(Arguments arguments) {
   Require(ca.Add(authority.encoded), "adding the authority");
   Require(ca.AddCrl(crypt::EncodeCrl(*crl)), "adding the revocation list");
   Require(crypt::ImportCertificateWithKey(exchangeUser.encoded, *exchangeUser.key,
-                                          crypt::AT_KEYEXCHANGE, crypt::MS_ENHANCED_PROV),
+                                          crypt::AT_KEYEXCHANGE, crypt::kEnhancedProvider),
           "importing the first user");
   Require(crypt::ImportCertificateWithKey(signatureUser.encoded, *signatureUser.key,
-                                          crypt::AT_SIGNATURE, crypt::MS_ENHANCED_PROV),
+                                          crypt::AT_SIGNATURE, crypt::kEnhancedProvider),
           "importing the second user");
   auto book = Require(crypt::CertStore::Open(u"AddressBOOK"), "store AddressBOOK");
   Require(book.Add(partner.encoded), "adding the partner");

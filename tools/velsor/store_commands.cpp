@@ -204,7 +204,7 @@ int ImportPfx(Arguments arguments) {
 
   const auto imported =
       Require(crypt::ImportCertificateWithKey(crypt::EncodeCertificate(*certificate), *key,
-                                              options.keySpec, crypt::MS_ENHANCED_PROV),
+                                              options.keySpec, crypt::kEnhancedProvider),
               "importing " + options.file);
   std::printf("imported %s into MY with a%s key\n",
               Utf8(crypt::SubjectText(*imported)).c_str(),

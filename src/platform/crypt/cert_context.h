@@ -76,6 +76,8 @@ class CertContext {
       : encoded_(std::move(encoded)), decoded_(std::move(decoded)) {}
 
  private:
+  // The platform's implementation reaches the fields it fills through this.
+  friend struct CertContextAccess;
   static Result<std::shared_ptr<CertContext>> Parse(ByteView encoded);
 
   Bytes encoded_;

@@ -1,7 +1,5 @@
 #include "platform/crypt/cert_store.h"
 
-#include <array>
-
 #include "platform/base/storage/sqlite_db.h"
 #include "platform/codepage/utf.h"
 #include "platform/crypt/name_records.h"
@@ -11,17 +9,6 @@
 
 namespace velsor::crypt {
 namespace {
-
-struct StoreNameEntry {
-  SystemStore store;
-  std::u16string_view name;
-};
-constexpr std::array kStoreNames{
-    StoreNameEntry{SystemStore::My, u"MY"},
-    StoreNameEntry{SystemStore::Ca, u"CA"},
-    StoreNameEntry{SystemStore::Root, u"ROOT"},
-    StoreNameEntry{SystemStore::AddressBook, u"AddressBOOK"},
-};
 
 // How the store is named in the database.
 std::string Key(SystemStore store) { return codepage::Utf16ToUtf8(SystemStoreName(store)); }
@@ -62,21 +49,6 @@ struct CertStore::Held {
     return nullptr;
   }
 };
-
-std::optional<SystemStore> SystemStoreNamed(std::u16string_view name) {
-  const std::u16string folded = codepage::FoldCase(name);
-  for (const auto& entry : kStoreNames) {
-    if (codepage::FoldCase(entry.name) == folded) return entry.store;
-  }
-  return std::nullopt;
-}
-
-std::u16string_view SystemStoreName(SystemStore store) {
-  for (const auto& entry : kStoreNames) {
-    if (entry.store == store) return entry.name;
-  }
-  return {};
-}
 
 Result<CertStore> CertStore::Open(std::u16string_view name) {
   const auto store = SystemStoreNamed(name);

@@ -42,7 +42,7 @@ EvpPkeyPtr DecodePrivateKey(ByteView pkcs8) {
 }
 
 bool KnownProvider(std::u16string_view provider) {
-  return provider == MS_ENHANCED_PROV || provider == MS_DEF_PROV;
+  return provider == kEnhancedProvider || provider == kBaseProvider;
 }
 
 bool ContainerExists(storage::Database& database, const std::string& name) {
@@ -183,21 +183,6 @@ Result<Done> StoreKey(const CryptProvider& provider, DWORD keySpec, const EVP_PK
     transaction.Commit();
     return Done{};
   });
-}
-
-DefaultContext AcquireDefaultContext(std::u16string_view provider,
-                                     const std::shared_ptr<storage::Database>& database) {
-  // Opening an existing container first gives the same outcome as creating it and falling
-  // back on NTE_EXISTS, without a write on every call.
-  if (CryptProvider::Acquire(std::nullopt, provider, PROV_RSA_FULL, 0, database)) {
-    return DefaultContext::Acquired;
-  }
-  auto created =
-      CryptProvider::Acquire(std::nullopt, provider, PROV_RSA_FULL, CRYPT_NEWKEYSET, database);
-  if (created) return DefaultContext::Acquired;
-  if (created.code() != NTE_EXISTS) return DefaultContext::WithoutContext;
-  auto existing = CryptProvider::Acquire(std::nullopt, provider, PROV_RSA_FULL, 0, database);
-  return existing ? DefaultContext::Acquired : DefaultContext::Unavailable;
 }
 
 Result<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const EVP_PKEY& key,

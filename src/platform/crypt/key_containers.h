@@ -17,14 +17,17 @@
 
 namespace velsor::crypt {
 
+// The system's headers define these as macros of the same values.
+#ifndef CRYPT_NEWKEYSET
 inline constexpr DWORD CRYPT_NEWKEYSET = 0x8;
 inline constexpr DWORD CRYPT_DELETEKEYSET = 0x10;
 inline constexpr DWORD CRYPT_SILENT = 0x40;
 inline constexpr DWORD CRYPT_VERIFYCONTEXT = 0xF0000000;
+#endif
 
-inline constexpr std::u16string_view MS_ENHANCED_PROV =
+inline constexpr std::u16string_view kEnhancedProvider =
     u"Microsoft Enhanced Cryptographic Provider v1.0";
-inline constexpr std::u16string_view MS_DEF_PROV = u"Microsoft Base Cryptographic Provider v1.0";
+inline constexpr std::u16string_view kBaseProvider = u"Microsoft Base Cryptographic Provider v1.0";
 
 #ifndef NTE_PROV_TYPE_NOT_DEF
 inline constexpr HRESULT NTE_PROV_TYPE_NOT_DEF = Hr(0x80090017);

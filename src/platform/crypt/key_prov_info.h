@@ -10,10 +10,19 @@
 
 namespace velsor::crypt {
 
+// The system's headers define these as macros of the same values.
+#ifndef CERT_KEY_PROV_INFO_PROP_ID
 inline constexpr DWORD CERT_KEY_PROV_INFO_PROP_ID = 2;
+#endif
+#ifndef AT_KEYEXCHANGE
 inline constexpr DWORD AT_KEYEXCHANGE = 1;
+#endif
+#ifndef AT_SIGNATURE
 inline constexpr DWORD AT_SIGNATURE = 2;
+#endif
+#ifndef PROV_RSA_FULL
 inline constexpr DWORD PROV_RSA_FULL = 1;
+#endif
 
 struct KeyProvInfo {
   std::u16string containerName;
