@@ -5,7 +5,11 @@
 #include <algorithm>
 #include <string>
 
+#include "fixtures/wine.h"
 #include "platform/crypt/cert_find.h"
+#include "platform/crypt/chain_checks.h"
+#include "platform/crypt/enveloped_message.h"
+#include "platform/crypt/extension_text.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/hash_object.h"
 #include "platform/crypt/key_containers.h"
@@ -37,7 +41,7 @@ class CryptWindowsTest : public ::testing::Test {
     ASSERT_TRUE(CryptAcquireContextW(&provider, container.c_str(), kEnhanced, PROV_RSA_FULL,
                                      CRYPT_NEWKEYSET));
     HCRYPTKEY key = 0;
-    ASSERT_TRUE(CryptGenKey(provider, AT_SIGNATURE, 1024 << 16, &key));
+    ASSERT_TRUE(CryptGenKey(provider, AT_KEYEXCHANGE, 1024 << 16, &key));
     CryptDestroyKey(key);
     BYTE name[512];
     DWORD nameSize = sizeof name;
@@ -48,7 +52,7 @@ class CryptWindowsTest : public ::testing::Test {
     link.pwszContainerName = container.data();
     link.pwszProvName = const_cast<wchar_t*>(kEnhanced);
     link.dwProvType = PROV_RSA_FULL;
-    link.dwKeySpec = AT_SIGNATURE;
+    link.dwKeySpec = AT_KEYEXCHANGE;
     CRYPT_ALGORITHM_IDENTIFIER algorithm{const_cast<char*>(szOID_RSA_SHA1RSA), {}};
     PCCERT_CONTEXT made = CertCreateSelfSignCertificate(provider, &blob, 0, &link, &algorithm,
                                                         nullptr, nullptr, nullptr);
@@ -64,7 +68,7 @@ class CryptWindowsTest : public ::testing::Test {
     KeyProvInfo ours;
     ours.containerName = std::u16string(container.begin(), container.end());
     ours.providerName = u"Microsoft Enhanced Cryptographic Provider v1.0";
-    ours.keySpec = AT_SIGNATURE;
+    ours.keySpec = AT_KEYEXCHANGE;
     ASSERT_TRUE(my->SetProperty(**added, CERT_KEY_PROV_INFO_PROP_ID, EncodeKeyProvInfo(ours)));
   }
   void TearDown() override {
@@ -98,7 +102,7 @@ TEST_F(CryptWindowsTest, TheUsersStoreListsTheCertificateWithItsNamesAndKeyLink)
   EXPECT_EQ(IssuerDisplayName(*mine).find(u"Wine Tester"), 0u);
   const auto link = mine->KeyProviderInfo();
   ASSERT_TRUE(link);
-  EXPECT_EQ(link->keySpec, AT_SIGNATURE);
+  EXPECT_EQ(link->keySpec, AT_KEYEXCHANGE);
   EXPECT_EQ(link->containerName, std::u16string(container.begin(), container.end()));
   EXPECT_NE(std::find(mine->PropertyIds().begin(), mine->PropertyIds().end(),
                       CERT_KEY_PROV_INFO_PROP_ID),
@@ -130,9 +134,9 @@ TEST_F(CryptWindowsTest, RawSignaturesFromTheContainerVerifyWithTheCertificatesK
   auto provider = CryptProvider::Acquire(std::u16string_view(link->containerName),
                                          link->providerName, PROV_RSA_FULL, 0);
   ASSERT_TRUE(provider);
-  auto key = provider->PrivateKey(AT_SIGNATURE);
+  auto key = provider->PrivateKey(AT_KEYEXCHANGE);
   ASSERT_TRUE(key);
-  EXPECT_EQ(provider->PrivateKey(AT_KEYEXCHANGE).code(), NTE_NO_KEY);
+  EXPECT_EQ(provider->PrivateKey(AT_SIGNATURE).code(), NTE_NO_KEY);
 
   auto hash = HashObject::Create(kSha1);
   ASSERT_TRUE(hash);
@@ -181,6 +185,59 @@ TEST_F(CryptWindowsTest, AttachedAndDetachedMessagesRoundTrip) {
   tampered[tampered.size() / 2] ^= 0x01;
   EXPECT_FALSE(VerifyPkcs7(tampered, nullptr));
   EXPECT_EQ(VerifyPkcs7(Bytes{0x30, 0x03, 0x02, 0x01}, nullptr).code(), CRYPT_E_OSS_ERROR);
+}
+
+TEST_F(CryptWindowsTest, EnvelopesForTheUserOpenWithTheUsersKey) {
+  const CertContextPtr mine = Mine();
+  ASSERT_TRUE(mine);
+  auto my = CertStore::Open(u"MY");
+  constexpr char kRc4[] = "1.2.840.113549.3.4";
+  auto sealed = EnvelopePkcs7(*mine, kRc4, View("for the tester"));
+  ASSERT_TRUE(sealed) << std::hex << sealed.code();
+  auto opened = OpenEnvelopePkcs7(*sealed, *my);
+  ASSERT_TRUE(opened) << std::hex << opened.code();
+  EXPECT_EQ(std::string(opened->content.begin(), opened->content.end()), "for the tester");
+  EXPECT_EQ(opened->recipient->encoded(), encoded);
+
+  bool asked = false;
+  const KeyUseApproval refuse = [&](const CertContext&) { return !(asked = true); };
+  EXPECT_EQ(OpenEnvelopePkcs7(*sealed, *my, refuse).code(), HRESULT_ERROR_CANCELLED);
+  EXPECT_TRUE(asked);
+
+  auto signedSealed = SignAndEnvelopePkcs7(*mine, kSha1, *mine, kRc4, View("signed and sealed"));
+  ASSERT_TRUE(signedSealed) << std::hex << signedSealed.code();
+  auto both = OpenSignedEnvelopePkcs7(*signedSealed, *my);
+  ASSERT_TRUE(both) << std::hex << both.code();
+  EXPECT_EQ(std::string(both->content.begin(), both->content.end()), "signed and sealed");
+  EXPECT_EQ(both->signer->encoded(), encoded);
+  EXPECT_EQ(OpenSignedEnvelopePkcs7(*sealed, *my).code(), CRYPT_E_UNEXPECTED_MSG_TYPE)
+      << "an envelope of plain data carries no signature";
+
+  Bytes broken = *sealed;
+  broken[broken.size() - 3] ^= 0x5A;  // inside the encrypted content
+  auto garbled = OpenEnvelopePkcs7(broken, *my);
+  EXPECT_TRUE(!garbled || garbled->content != opened->content);
+
+  // Wine's message encryption knows no AES; Windows does.
+  auto aes = EnvelopePkcs7(*mine, "2.16.840.1.101.3.4.1.42", View("aes"));
+  if (testing::RunningUnderWine()) {
+    EXPECT_EQ(aes.code(), NTE_BAD_ALGID) << "expected Wine failure: no AES in messages";
+  } else {
+    EXPECT_TRUE(aes);
+  }
+}
+
+TEST_F(CryptWindowsTest, ChainChecksOnTheSystemsChainEngine) {
+  const CertContextPtr mine = Mine();
+  ASSERT_TRUE(mine);
+  EXPECT_TRUE(IssuerSignatureVerifies(*mine, *mine)) << "self-signed";
+  EXPECT_TRUE(WithinValidity(*mine, mine->notBefore()));
+  EXPECT_FALSE(WithinValidity(*mine, mine->notAfter() + 1));
+  EXPECT_TRUE(ChainPolicyAccepts(*mine, {}, {mine}, {}));
+  EXPECT_FALSE(ChainPolicyAccepts(*mine, {}, {}, {})) << "no trusted root";
+  auto my = CertStore::Open(u"MY");
+  EXPECT_EQ(RevocationByIssuerCrl(*mine, *mine, *my), Revocation::NoCrl);
+  EXPECT_FALSE(ExtensionText(*mine, "1.3.6.1.4.1.99999.1"));
 }
 
 }  // namespace
