@@ -1,5 +1,6 @@
 #include "certs/cert_text.h"
 
+#include <chrono>
 #include <cstdio>
 #include <new>
 
@@ -8,16 +9,22 @@
 #include "platform/crypt/name_text.h"
 
 namespace velsor::certs {
+// The calendar is computed rather than asked of the C library, whose UTC conversion is
+// spelt differently on each platform.
 std::optional<std::u16string> FormatCertTime(std::time_t utc) {
-  std::tm parts{};
-  if (gmtime_r(&utc, &parts) == nullptr || parts.tm_year + 1900 > 9999 ||
-      parts.tm_year + 1900 < 0) {
-    return std::nullopt;
-  }
+  using namespace std::chrono;
+  const sys_seconds when{seconds{utc}};
+  const sys_days day = floor<days>(when);
+  const year_month_day date{day};
+  const hh_mm_ss time{when - day};
+  const int year = static_cast<int>(date.year());
+  if (year > 9999 || year < 0) return std::nullopt;
   char text[32];
-  const int length =
-      std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02dGMT", parts.tm_year + 1900,
-                    parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+  const int length = std::snprintf(
+      text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02dGMT", year,
+      static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+      static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+      static_cast<int>(time.seconds().count()));
   if (length != 22) return std::nullopt;
   return codepage::AsciiToUtf16(std::string_view(text, static_cast<std::size_t>(length)));
 }

@@ -96,7 +96,7 @@ std::filesystem::path StubDirectory() {
     Raise(status::kNoSaveDirectory, messages::kNoStubPathKey);
   }
   const auto value = registry->QueryValue(registry::Root::LocalMachine, key, u"stubPath");
-  if (!value || (value->type != registry::REG_SZ && value->type != registry::REG_EXPAND_SZ)) {
+  if (!value || !registry::IsTextValue(value->type)) {
     Raise(status::kNoSaveDirectory, messages::kNoStubPathValue);
   }
   return std::filesystem::path(codepage::Utf16ToUtf8(value->data));

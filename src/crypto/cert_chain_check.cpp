@@ -3,7 +3,6 @@
 #include <ctime>
 #include <optional>
 
-#include "platform/base/storage/sqlite_db.h"
 #include "platform/crypt/cert_find.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/chain_checks.h"
@@ -63,8 +62,7 @@ std::int32_t CheckCertChain(const crypt::CertContext& certificate, std::int32_t 
   auto caStore = crypt::CertStore::Open(u"CA");
   if (!caStore) return kIssuerNotFound;
   // Both stores are read in one snapshot, for every test.
-  const auto database = caStore->database();
-  storage::Database::ReadTransaction snapshot(*database);
+  const crypt::StoreSnapshot snapshot(*caStore);
   const auto root = Read(caStore->Sibling(u"ROOT"));
   const auto ca = Read(std::move(caStore));
   if (!ca || !root) return kIssuerNotFound;

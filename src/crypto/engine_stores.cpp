@@ -10,7 +10,9 @@ EngineStores OpenEngineStores(std::u16string_view provider,
   auto database = crypt::OpenCertStoreDatabase();
   std::shared_ptr<storage::Database> connection = database ? *database : nullptr;
   EngineStores opened;
-  if (connection) {
+  // On the platform's own stores there is no database of ours, and the context is opened
+  // all the same; here, only when the database opened.
+  if (database) {
     const auto context = crypt::AcquireDefaultContext(provider, connection);
     if (context == crypt::DefaultContext::Unavailable) return {status::kNoProviderContext};
     opened.withContext = context == crypt::DefaultContext::Acquired;

@@ -7,7 +7,7 @@
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/key_containers_openssl.h"
-#include "platform/ui/gtk/gtk_dialog_host.h"
+#include "platform/ui/desktop_dialog_host.h"
 #include "ui/gtk_driver.h"
 
 namespace velsor::testing {
@@ -21,7 +21,7 @@ constexpr char kCaption[] = "选择测试证书";
 class GtkDialogsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host = ui::MakeGtkDialogHost();
+    host = ui::MakeDesktopDialogHost();
     ASSERT_TRUE(host) << "no display";
     const auto& pki = SharedTestPki();
     for (const Issued* user : {&pki.alice, &pki.bob, &pki.highSerial}) {

@@ -50,6 +50,16 @@ struct CertStore::Held {
   }
 };
 
+struct StoreSnapshot::Held {
+  explicit Held(storage::Database& database) : transaction(database) {}
+  storage::Database::ReadTransaction transaction;
+};
+
+StoreSnapshot::StoreSnapshot(const CertStore& store)
+    : held_(store.database() ? std::make_unique<Held>(*store.database()) : nullptr) {}
+
+StoreSnapshot::~StoreSnapshot() = default;
+
 Result<CertStore> CertStore::Open(std::u16string_view name) {
   const auto store = SystemStoreNamed(name);
   if (!store) return Failure(E_INVALIDARG, "no store named " + codepage::Utf16ToUtf8(name));

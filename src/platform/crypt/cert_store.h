@@ -73,4 +73,18 @@ class CertStore {
   std::shared_ptr<const Held> held_;
 };
 
+// While it lives, the stores opened on `store`'s connection read one state of the user's
+// stores, whatever another process changes meanwhile.
+class StoreSnapshot {
+ public:
+  explicit StoreSnapshot(const CertStore& store);
+  ~StoreSnapshot();
+  StoreSnapshot(const StoreSnapshot&) = delete;
+  StoreSnapshot& operator=(const StoreSnapshot&) = delete;
+
+ private:
+  struct Held;
+  std::unique_ptr<Held> held_;
+};
+
 }  // namespace velsor::crypt

@@ -24,6 +24,10 @@ inline constexpr DWORD REG_SZ = 1;
 inline constexpr DWORD REG_EXPAND_SZ = 2;
 #endif
 
+// A text value, expandable or not; the names above are macros on Windows, so the folders
+// above ask here rather than name them.
+inline bool IsTextValue(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+
 #ifndef ERROR_FILE_NOT_FOUND_HR
 inline constexpr HRESULT ERROR_FILE_NOT_FOUND_HR = Hr(0x80070002);
 #endif

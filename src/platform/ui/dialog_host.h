@@ -124,8 +124,8 @@ class DialogHost {
 // cancelled: 5 minutes, or VELSOR_UI_TIMEOUT seconds when set (tests).
 std::chrono::seconds DialogAnswerTime();
 
-// The backend VELSOR_UI names ("gtk", "none", "scripted"); without it "gtk" when a display
-// is present and a GTK backend is built in, else "none".
+// The backend VELSOR_UI names ("desktop" or its POSIX name "gtk", "none", "scripted");
+// without it the desktop's dialogs when they can be shown, else "none".
 std::unique_ptr<DialogHost> MakeDialogHost();
 
 std::unique_ptr<DialogHost> MakeNoDialogHost();

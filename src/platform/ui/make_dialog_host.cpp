@@ -1,6 +1,5 @@
 // Picks the dialog backend for this session.
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -8,8 +7,9 @@
 #include <iterator>
 #include <string>
 
+#include "platform/base/program_name.h"
 #include "platform/codepage/utf.h"
-#include "platform/ui/gtk/gtk_dialog_host.h"
+#include "platform/ui/desktop_dialog_host.h"
 #include "platform/ui/scripted_dialog_host.h"
 
 namespace velsor::ui {
@@ -36,11 +36,9 @@ std::unique_ptr<DialogHost> MakeBackend() {
   const std::string backend = chosen != nullptr ? chosen : "";
   if (backend == "scripted") return ScriptedFromEnvironment();
   if (backend == "none") return MakeNoDialogHost();
-  // The desktop when a display is there (asked for or not), else no dialogs at all.
-  const bool display =
-      std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
-  if (backend == "gtk" || (backend.empty() && display)) {
-    if (auto desktop = MakeGtkDialogHost()) return desktop;
+  // The desktop's dialogs when they can be shown, else none at all.
+  if (backend.empty() || backend == "gtk" || backend == "desktop") {
+    if (auto desktop = MakeDesktopDialogHost()) return desktop;
   }
   return MakeNoDialogHost();
 }
@@ -54,8 +52,7 @@ std::u16string DialogHost::RequesterLine() const {
 
 std::u16string DialogHost::PinRequesterLine() const {
   if (!requester_.empty()) return RequesterLine();
-  // glibc names the running program; the line tells the user which one wants the token.
-  const std::u16string program = codepage::Utf8ToUtf16(program_invocation_short_name);
+  const std::u16string program = RunningProgramName();
   return u"程序 " + program + u" 请求使用您的令牌 (requested by the program " + program + u")";
 }
 

@@ -49,6 +49,11 @@ void Commit(HCERTSTORE store) {
 
 }  // namespace
 
+// The system's stores are read as they are at each call.
+struct StoreSnapshot::Held {};
+StoreSnapshot::StoreSnapshot(const CertStore&) {}
+StoreSnapshot::~StoreSnapshot() = default;
+
 Result<CertStore> CertStore::Open(std::u16string_view name) { return Open(name, nullptr); }
 
 Result<CertStore> CertStore::Open(std::u16string_view name,

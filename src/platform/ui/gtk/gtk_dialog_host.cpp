@@ -1,4 +1,4 @@
-#include "platform/ui/gtk/gtk_dialog_host.h"
+#include "platform/ui/desktop_dialog_host.h"
 
 #include <cstdlib>
 #include <optional>
@@ -179,7 +179,10 @@ class GtkDialogHost final : public DialogHost {
 
 }  // namespace
 
-std::unique_ptr<DialogHost> MakeGtkDialogHost() {
+std::unique_ptr<DialogHost> MakeDesktopDialogHost() {
+  const bool display =
+      std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
+  if (!display) return nullptr;
   if (!gtk_init_check(nullptr, nullptr)) return nullptr;
   return std::make_unique<GtkDialogHost>();
 }
