@@ -8,15 +8,22 @@
 
 namespace velsor::module {
 
+#ifdef _WIN32
+using ::RECTL;  // the system's own, as hosts pass it
+#else
 struct RECTL {
   LONG left;
   LONG top;
   LONG right;
   LONG bottom;
 };
+#endif
 
+// The system's headers define these as macros of the same values.
+#ifndef TA_CENTER
 inline constexpr UINT TA_CENTER = 6;
 inline constexpr UINT TA_BASELINE = 24;
+#endif
 
 // What the control draws with; a host maps it onto its own drawing surface.
 class Canvas {
@@ -24,7 +31,7 @@ class Canvas {
   // The outline with the current pen, filled with the current brush.
   virtual void Rectangle(const RECTL& bounds) = 0;
   virtual void SetTextAlign(UINT alignment) = 0;
-  virtual void TextOut(LONG x, LONG y, std::u16string_view text) = 0;
+  virtual void WriteText(LONG x, LONG y, std::u16string_view text) = 0;
 
  protected:
   ~Canvas() = default;

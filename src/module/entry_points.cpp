@@ -6,37 +6,46 @@
 #include "module/module_state.h"
 #include "module/registration.h"
 
-using velsor::HRESULT;
+// The work is done inside the namespace, where the names below mean ours on POSIX and the
+// system's macros of the same meaning on Windows.
+namespace velsor::module {
+namespace {
 
-extern "C" {
+HRESULT CanUnloadNow() { return ModuleLockCount() == 0 ? S_OK : S_FALSE; }
 
-__attribute__((visibility("default"))) HRESULT DllCanUnloadNow() {
-  return velsor::module::ModuleLockCount() == 0 ? velsor::S_OK : velsor::S_FALSE;
-}
-
-__attribute__((visibility("default"))) HRESULT DllGetClassObject(velsor::REFCLSID clsid,
-                                                                 velsor::REFIID riid,
-                                                                 void** object) {
-  if (object == nullptr) return velsor::E_POINTER;
+HRESULT GetClassObject(const CLSID& clsid, const IID& riid, void** object) {
+  if (object == nullptr) return E_POINTER;
   *object = nullptr;
-  if (clsid != velsor::CLSID_OmbrelTolvaneVelsor20_64) return velsor::CLASS_E_CLASSNOTAVAILABLE;
-  velsor::IClassFactory* factory = nullptr;
+  if (clsid != CLSID_OmbrelTolvaneVelsor20_64) return CLASS_E_CLASSNOTAVAILABLE;
+  IClassFactory* factory = nullptr;
   try {
-    factory = velsor::module::ControlClassFactory::Create();
+    factory = ControlClassFactory::Create();
   } catch (const std::bad_alloc&) {
-    return velsor::E_OUTOFMEMORY;
+    return E_OUTOFMEMORY;
   }
   const HRESULT hr = factory->QueryInterface(riid, object);
   factory->Release();
   return hr;
 }
 
-__attribute__((visibility("default"))) HRESULT DllRegisterServer() {
+}  // namespace
+}  // namespace velsor::module
+
+#define VELSOR_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
+
+VELSOR_MODULE_EXPORT velsor::HRESULT DllCanUnloadNow() {
+  return velsor::module::CanUnloadNow();
+}
+
+VELSOR_MODULE_EXPORT velsor::HRESULT DllGetClassObject(const velsor::CLSID& clsid,
+                                                       const velsor::IID& riid, void** object) {
+  return velsor::module::GetClassObject(clsid, riid, object);
+}
+
+VELSOR_MODULE_EXPORT velsor::HRESULT DllRegisterServer() {
   return velsor::module::RegisterModule(velsor::module::ModulePath());
 }
 
-__attribute__((visibility("default"))) HRESULT DllUnregisterServer() {
+VELSOR_MODULE_EXPORT velsor::HRESULT DllUnregisterServer() {
   return velsor::module::UnregisterModule(velsor::module::ModulePath());
 }
-
-}  // extern "C"

@@ -1,8 +1,8 @@
 #include "module/module_state.h"
 
-#include <dlfcn.h>
-
 #include <atomic>
+
+#include "platform/com/module_path.h"
 
 namespace velsor::module {
 namespace {
@@ -20,14 +20,6 @@ void LockModule() { ++Locks(); }
 void UnlockModule() { --Locks(); }
 long ModuleLockCount() { return Locks().load(); }
 
-std::filesystem::path ModulePath() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&ModulePath), &info) == 0 || info.dli_fname == nullptr) {
-    return {};
-  }
-  std::error_code ignored;
-  const std::filesystem::path full = std::filesystem::canonical(info.dli_fname, ignored);
-  return full.empty() ? std::filesystem::path(info.dli_fname) : full;
-}
+std::filesystem::path ModulePath() { return ThisModulePath(); }
 
 }  // namespace velsor::module

@@ -77,7 +77,7 @@ class RecordingCanvas final : public Canvas {
  public:
   void Rectangle(const RECTL& bounds) override { rectangles.push_back(bounds); }
   void SetTextAlign(UINT value) override { alignment = value; }
-  void TextOut(LONG x, LONG y, std::u16string_view text) override {
+  void WriteText(LONG x, LONG y, std::u16string_view text) override {
     textX = x;
     textY = y;
     this->text = text;
