@@ -1,11 +1,10 @@
 #include "module/registration.h"
 
-#include <fstream>
-
 #include "control/ombrel_tolvane_velsor.h"
 #include "module/type_library.h"
 #include "platform/base/storage/velsor_home.h"
 #include "platform/codepage/utf.h"
+#include "platform/com/type_library_place.h"
 #include "platform/registry/registrar.h"
 
 namespace velsor::module {
@@ -96,27 +95,11 @@ constexpr std::u16string_view kTypeLibraryScript =
 
 std::u16string Text(const GUID& guid) { return codepage::AsciiToUtf16(GuidToString(guid)); }
 
-constexpr char kTypeLibraryFile[] = "OmbrelVELSORLib20_64.idl";
-
-// Writes the description on registration and removes it on unregistration.
-Result<std::filesystem::path> TypeLibraryFile(bool registering) {
-  auto path = storage::PrivateUserFile(kTypeLibraryFile);
-  if (!path) return path;
-  if (registering) {
-    std::ofstream file(*path, std::ios::binary | std::ios::trunc);
-    file << TypeLibraryDescription();
-    if (!file.flush()) return Failure(E_FAIL, "cannot write the type library");
-  } else {
-    std::error_code ignored;
-    std::filesystem::remove(*path, ignored);
-  }
-  return path;
-}
-
 HRESULT Run(const std::filesystem::path& modulePath, bool registering) {
   auto registry = registry::Registry::Open();
   if (!registry) return registry.code();
-  auto typeLibrary = TypeLibraryFile(registering);
+  auto typeLibrary = PlaceTypeLibrary(modulePath, LIBID_OmbrelVELSORLib20_64,
+                                     TypeLibraryDescription(), registering);
   if (!typeLibrary) return typeLibrary.code();
   std::u16string stubPath;
   if (auto home = storage::VelsorHome()) {
@@ -126,13 +109,15 @@ HRESULT Run(const std::filesystem::path& modulePath, bool registering) {
       {u"MODULE", codepage::Utf8ToUtf16(modulePath.string())},
       {u"MODULEDIR", codepage::Utf8ToUtf16(modulePath.parent_path().string())},
       {u"STUBPATH", stubPath},
-      {u"TYPELIB", codepage::Utf8ToUtf16(typeLibrary->string())},
+      {u"TYPELIB", *typeLibrary ? codepage::Utf8ToUtf16((*typeLibrary)->string()) : u""},
       {u"CLSID", Text(CLSID_OmbrelTolvaneVelsor20_64)},
       {u"LIBID", Text(LIBID_OmbrelVELSORLib20_64)},
       {u"IID", Text(IID_IOmbrelTolvaneVelsor20_64)},
       {u"EVENTSIID", Text(DIID__IOmbrelTolvaneVelsorEvents20_64)},
   };
+  // The system writes the type library's keys itself where it registered the library.
   for (std::u16string_view script : {kClassScript, kTypeLibraryScript}) {
+    if (script == kTypeLibraryScript && !*typeLibrary) continue;
     auto done = registry::RunRegistrationScript(*registry, script, substitutions, registering);
     if (!done) return done.code();
   }

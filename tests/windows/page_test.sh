@@ -49,6 +49,9 @@ wine reg query "HKCR\\CLSID\\$clsid\\InprocServer32" >out 2>&1
 grep -qi "OmbrelVelsor20_64.DLL" out && grep -q "Apartment" out || fail "InprocServer32"
 wine reg query "HKCR\\CLSID\\$clsid\\CtlSettings" /v stubPath >out 2>&1
 grep -q "velsorStub" out || fail "the stub folder"
+libid="{BEB3E6DF-CE79-4386-8001-3DEFEA6DE53B}"
+wine reg query "HKCR\\TypeLib\\$libid\\1.0\\0\\win64" >out 2>&1
+grep -qi "OmbrelVelsor20_64.DLL" out || fail "the type library in the DLL is registered"
 
 # Linux: the same user in a store of its own, the module registered. (Its VELSOR_HOME is
 # given to the Linux programs alone: Wine would hand it on to the DLL.)
@@ -91,6 +94,7 @@ check Windows out
 wine regsvr32 /u /s "$dll" || fail "regsvr32 /u"
 wine reg query "HKCR\\CLSID\\$clsid" >out 2>&1 && fail "the class key stays after unregistering"
 wine reg query "HKCR\\Velsor.TolvaneVelsor20_64.1" >out 2>&1 && fail "the ProgID stays"
+wine reg query "HKCR\\TypeLib\\$libid" >out 2>&1 && fail "the type library stays registered"
 
 [[ $failures -eq 0 ]] && echo "page tests under Wine: ok"
 exit $((failures > 0))
