@@ -172,13 +172,6 @@ Result<CertContextPtr> CertStore::Certificate(std::int64_t id) const {
   });
 }
 
-Result<CertContextPtr> CertStore::Add(ByteView encoded) {
-  const Bytes copy(encoded.begin(), encoded.end());
-  auto added = AddAll(std::span(&copy, 1));
-  if (!added) return added.error();
-  return std::move(added->front());
-}
-
 Result<std::vector<CertContextPtr>> CertStore::AddAll(std::span<const Bytes> encodings) {
   std::vector<CertContextPtr> parsed;
   for (const Bytes& encoded : encodings) {

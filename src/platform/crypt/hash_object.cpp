@@ -113,11 +113,5 @@ std::optional<std::size_t> DigestSize(std::string_view digestOid) {
   return static_cast<std::size_t>(EVP_MD_get_size(digest));
 }
 
-Result<Bytes> HashMessage(std::string_view digestOid, ByteView content) {
-  auto hash = HashObject::Create(digestOid);
-  if (!hash) return hash.error();
-  if (auto updated = hash->Update(content); !updated) return updated.error();
-  return hash->Finish();
-}
 
 }  // namespace velsor::crypt

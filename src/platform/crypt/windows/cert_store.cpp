@@ -121,13 +121,6 @@ Result<CertContextPtr> CertStore::Certificate(std::int64_t id) const {
   return found;
 }
 
-Result<CertContextPtr> CertStore::Add(ByteView encoded) {
-  const Bytes copy(encoded.begin(), encoded.end());
-  auto added = AddAll(std::span(&copy, 1));
-  if (!added) return added.error();
-  return std::move(added->front());
-}
-
 Result<std::vector<CertContextPtr>> CertStore::AddAll(std::span<const Bytes> encodings) {
   // Every encoding is checked before the first is added, so a bad one adds none.
   for (const Bytes& encoded : encodings) {

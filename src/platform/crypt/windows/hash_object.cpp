@@ -159,11 +159,5 @@ Result<KeyHandle> ImportPublicKey(const CertContext& certificate) {
   return KeyHandle(std::make_shared<const KeyHandle::Held>(provider, key, 0));
 }
 
-Result<Bytes> HashMessage(std::string_view digestOid, ByteView content) {
-  auto hash = HashObject::Create(digestOid);
-  if (!hash) return hash.error();
-  if (auto updated = hash->Update(content); !updated) return updated.error();
-  return hash->Finish();
-}
 
 }  // namespace velsor::crypt

@@ -1,4 +1,5 @@
-// The names of the current user's system stores, the same on every platform.
+// What the stores do alike on every platform: the names of the current user's system
+// stores, and adding one certificate as a batch of one.
 
 #include <array>
 
@@ -34,6 +35,13 @@ std::u16string_view SystemStoreName(SystemStore store) {
     if (entry.store == store) return entry.name;
   }
   return {};
+}
+
+Result<CertContextPtr> CertStore::Add(ByteView encoded) {
+  const Bytes copy(encoded.begin(), encoded.end());
+  auto added = AddAll(std::span(&copy, 1));
+  if (!added) return added.error();
+  return std::move(added->front());
 }
 
 }  // namespace velsor::crypt
