@@ -1,11 +1,90 @@
-// The system's own dialogs are not drawn yet on Windows: until they are, a Windows session
-// has no dialogs, as a POSIX one without a display, and every caller fails as it does for a
-// dialog that cannot be shown.
+// The dialog host on the system's dialogs: the chooser as a dialog resource, the common
+// open and save dialogs, message boxes, and the shell's "open" for viewing a certificate.
+// A token's PIN is never asked here: on Windows the card's provider asks it itself.
 
 #include "platform/ui/desktop_dialog_host.h"
 
-namespace velsor::ui {
+#include <windows.h>
+#include <commdlg.h>
+#include <shellapi.h>
 
-std::unique_ptr<DialogHost> MakeDesktopDialogHost() { return nullptr; }
+#include <vector>
+
+#include "win32_dialogs.h"
+
+namespace velsor::ui {
+namespace {
+
+const wchar_t* Wide(const std::u16string& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+// "*.cry" becomes the filter "*.cry\0*.cry\0"; "*.*" is every file.
+std::u16string FilterOf(const std::u16string& pattern) {
+  if (pattern.empty()) return std::u16string(u"*.*\0*.*\0", 8);
+  std::u16string filter = pattern;
+  filter.push_back(u'\0');
+  filter += pattern;
+  filter.push_back(u'\0');
+  return filter;
+}
+
+FileDialogResult RunFileDialog(const FileDialogRequest& request, bool saving) {
+  std::vector<wchar_t> name(32768, L'\0');
+  const std::u16string proposed = saving ? request.proposedName : std::u16string();
+  std::copy(proposed.begin(), proposed.begin() + std::min<std::size_t>(proposed.size(), 32767),
+            name.begin());
+  const std::u16string filter = FilterOf(request.filter);
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.lpstrFilter = Wide(filter);
+  dialog.lpstrFile = name.data();
+  dialog.nMaxFile = static_cast<DWORD>(name.size());
+  dialog.lpstrTitle = request.title.empty() ? nullptr : Wide(request.title);
+  dialog.lpstrDefExt = request.defaultExtension.empty() ? nullptr : Wide(request.defaultExtension);
+  dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR |
+                 (saving ? (request.confirmOverwrite ? OFN_OVERWRITEPROMPT : 0)
+                         : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
+  const BOOL chosen = saving ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+  if (!chosen) {
+    return {CommDlgExtendedError() == 0 ? DialogOutcome::Cancelled : DialogOutcome::Unavailable,
+            {}};
+  }
+  return {DialogOutcome::Done, std::filesystem::path(name.data())};
+}
+
+class Win32DialogHost final : public DialogHost {
+ public:
+  DialogOutcome RunChooser(ChooserHandlers& handlers) override {
+    return RunWin32Chooser(handlers, RequesterLine());
+  }
+  FileDialogResult OpenFile(const FileDialogRequest& request) override {
+    return RunFileDialog(request, false);
+  }
+  FileDialogResult SaveFile(const FileDialogRequest& request) override {
+    return RunFileDialog(request, true);
+  }
+  void ShowMessage(std::u16string_view text, std::u16string_view caption) override {
+    const std::u16string body(text), title(caption);
+    MessageBoxW(nullptr, Wide(body), Wide(title), MB_OK | MB_ICONINFORMATION);
+  }
+  bool OpenWithViewer(const std::filesystem::path& file) override {
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32;  // the shell's success values are above 32
+  }
+  DialogOutcome Confirm(const ConsentRequest& request) override {
+    const std::u16string text = RequesterLine() + u"\n\n" + request.action + u"\n" +
+                                request.certificate;
+    const int answer = MessageBoxW(nullptr, Wide(text), L"Velsor",
+                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    return answer == IDYES ? DialogOutcome::Done : DialogOutcome::Cancelled;
+  }
+  PinAnswer AskPin(const PinRequest&) override { return {PinOutcome::Cancelled, {}}; }
+};
+
+}  // namespace
+
+std::unique_ptr<DialogHost> MakeDesktopDialogHost() { return std::make_unique<Win32DialogHost>(); }
 
 }  // namespace velsor::ui
