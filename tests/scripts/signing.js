@@ -12,7 +12,9 @@ function report(what, result) {
 }
 function signPending(member, args) {
   c.VLSetPlainText("签名原文");
-  var result = c[member].apply(c, args);
+  // Called by name rather than through apply: Windows Script Host's JScript cannot take a
+  // member of a control as a function value.
+  var result = args.length == 2 ? c[member](args[0], args[1]) : c[member](args[0]);
   report(member, result);
   return result;
 }

@@ -1,7 +1,9 @@
 // Puts test certificates into the current user's stores of a Windows (Wine) session:
-//   import_certificates STORE CERT.der            a certificate
-//   import_certificates STORE CERT.der KEY.der    with its RSA key (PKCS#1 DER), imported as
-//                                                 the exchange key of a new container
+//   import_certificates STORE CERT.der                    a certificate
+//   import_certificates STORE CERT.der KEY.der [SPEC]     with its RSA key (PKCS#1 DER) as the
+//                                                         exchange (default) or signature
+//                                                         key of a new container
+//   import_certificates STORE --crl CRL.der               a revocation list
 // The key is imported here rather than through PFXImportCertStore: Wine's PFX import
 // puts a key into a container it has used before and keeps the key it found there.
 
@@ -28,8 +30,8 @@ int Fail(const char* what) {
   return 1;
 }
 
-// A new container of the Enhanced provider holding `keyDer` as its exchange key; its name.
-std::wstring ImportKey(const std::vector<BYTE>& keyDer) {
+// A new container of the Enhanced provider holding `keyDer` as its `keySpec` key; its name.
+std::wstring ImportKey(const std::vector<BYTE>& keyDer, DWORD keySpec) {
   DWORD blobSize = 0;
   if (!CryptDecodeObjectEx(kEncodings, PKCS_RSA_PRIVATE_KEY, keyDer.data(),
                            static_cast<DWORD>(keyDer.size()), 0, nullptr, nullptr, &blobSize)) {
@@ -40,8 +42,8 @@ std::wstring ImportKey(const std::vector<BYTE>& keyDer) {
                            static_cast<DWORD>(keyDer.size()), 0, nullptr, blob.data(), &blobSize)) {
     return {};
   }
-  // The blob comes as a signature key; as the exchange key it also opens envelopes.
-  reinterpret_cast<BLOBHEADER*>(blob.data())->aiKeyAlg = CALG_RSA_KEYX;
+  reinterpret_cast<BLOBHEADER*>(blob.data())->aiKeyAlg =
+      keySpec == AT_SIGNATURE ? CALG_RSA_SIGN : CALG_RSA_KEYX;
   const std::wstring container = L"velsor-import-" + std::to_wstring(GetTickCount()) + L"-" +
                                  std::to_wstring(GetCurrentProcessId());
   HCRYPTPROV provider = 0;
@@ -66,20 +68,32 @@ int wmain(int argc, wchar_t** argv) {
   HCERTSTORE target = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
                                     CERT_SYSTEM_STORE_CURRENT_USER, argv[1]);
   if (target == nullptr) return Fail("opening the store");
+  int status = 0;
+  if (std::wstring(argv[2]) == L"--crl") {
+    std::vector<BYTE> crl = argc > 3 ? Read(argv[3]) : std::vector<BYTE>();
+    if (!CertAddEncodedCRLToStore(target, kEncodings, crl.data(), static_cast<DWORD>(crl.size()),
+                                  CERT_STORE_ADD_ALWAYS, nullptr)) {
+      status = Fail("adding the revocation list");
+    }
+    CertControlStore(target, CERT_STORE_CTRL_COMMIT_FORCE_FLAG, CERT_STORE_CTRL_COMMIT, nullptr);
+    CertCloseStore(target, 0);
+    return status;
+  }
   std::vector<BYTE> bytes = Read(argv[2]);
   PCCERT_CONTEXT added = nullptr;
-  int status = 0;
   if (!CertAddEncodedCertificateToStore(target, kEncodings, bytes.data(),
                                         static_cast<DWORD>(bytes.size()),
                                         CERT_STORE_ADD_REPLACE_EXISTING, &added)) {
     status = Fail("adding the certificate");
   } else if (argc > 3) {
-    std::wstring container = ImportKey(Read(argv[3]));
+    const DWORD keySpec =
+        argc > 4 && std::wstring(argv[4]) == L"signature" ? AT_SIGNATURE : AT_KEYEXCHANGE;
+    std::wstring container = ImportKey(Read(argv[3]), keySpec);
     CRYPT_KEY_PROV_INFO link{};
     link.pwszContainerName = container.data();
     link.pwszProvName = const_cast<wchar_t*>(MS_ENHANCED_PROV_W);
     link.dwProvType = PROV_RSA_FULL;
-    link.dwKeySpec = AT_KEYEXCHANGE;
+    link.dwKeySpec = keySpec;
     if (container.empty() ||
         !CertSetCertificateContextProperty(added, CERT_KEY_PROV_INFO_PROP_ID, 0, &link)) {
       status = Fail("importing the key");

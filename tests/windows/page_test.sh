@@ -41,6 +41,18 @@ openssl rsa -in user.key -traditional -outform DER -out user.key.der 2>/dev/null
 wine "$importer" MY user.der user.key.der || fail "importing the user with the key"
 wine "$importer" AddressBook user.der || fail "the user in AddressBook"
 dll=$windows/src/module/OmbrelVelsor20_64.DLL
+# Exactly the six exports, and nothing but system DLLs to load.
+exports=$(x86_64-w64-mingw32-objdump -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+  sed -n 's/^\s*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
+[[ $exports == "DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer mem_compress mem_uncompress " ]] ||
+  fail "the DLL exports: $exports"
+for imported in $(x86_64-w64-mingw32-objdump -p "$dll" | sed -n 's/^\s*DLL Name: //p' | tr a-z A-Z); do
+  case $imported in
+    ADVAPI32.DLL | COMCTL32.DLL | COMDLG32.DLL | CRYPT32.DLL | KERNEL32.DLL | MSVCRT.DLL | \
+      OLE32.DLL | OLEAUT32.DLL | SHELL32.DLL | USER32.DLL) ;;
+    *) fail "the DLL needs $imported" ;;
+  esac
+done
 clsid="{4C6A3A2C-7B13-4F80-AE23-A7FBA58E20FD}"
 wine regsvr32 /s "$dll" || fail "regsvr32"
 wine reg query "HKCR\\Velsor.TolvaneVelsor20_64.1\\CLSID" >out 2>&1
@@ -65,7 +77,8 @@ quiet on_linux "$linux/tools/velsor-regsvr/velsor-regsvr" "$linux/src/module/Omb
 
 # The example, its other characters written as \u escapes for cscript's ANSI reading.
 python3 -c 'import sys; t = open(sys.argv[1], encoding="utf-8").read()
-print("".join(c if ord(c) < 128 else "\\u%04x" % ord(c) for c in t), end="")' \
+u = t.encode("utf-16-le"); units = [int.from_bytes(u[i:i + 2], "little") for i in range(0, len(u), 2)]
+print("".join(chr(c) if c < 128 else "\\u%04x" % c for c in units), end="")' \
   "$repo/examples/sign-and-verify.js" >sign-and-verify.js
 wine cscript //nologo sign-and-verify.js "$signer" >out 2>&1
 grep -q "^signature:" out && grep -q "^verified: " out || fail "cscript runs the example"
