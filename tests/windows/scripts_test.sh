@@ -25,15 +25,29 @@ failures=0
 wine regsvr32 /s "$repo/build-windows/src/module/OmbrelVelsor20_64.DLL" || exit 1
 
 cd "$work" || exit 1
+windows_work=$(winepath -w "$work")
+# The files the file page works on, and the user's answers to its dialogs (scripted, as on
+# Linux), with the folder as Windows names it.
+printf 'form file content' >a.txt
+: >empty.txt
+export VELSOR_UI=scripted VELSOR_UI_SCRIPT=$windows_work\\dialogs
 for page in "${pages[@]}"; do
+  ui=$repo/tests/scripts/$page.ui
+  if [[ -f $ui ]]; then sed "s|@WORK@|$windows_work|g" "$ui" >dialogs; else : >dialogs; fi
   # ASCII with \u escapes, as cscript reads a script in the ANSI code page.
   python3 -c 'import sys; t = open(sys.argv[1], encoding="utf-8").read()
 u = t.encode("utf-16-le"); units = [int.from_bytes(u[i:i + 2], "little") for i in range(0, len(u), 2)]
 print("".join(chr(c) if c < 128 else "\\u%04x" % c for c in units), end="")' \
     "$repo/tests/scripts/$page.js" >"$page.js"
   mkdir -p saved
-  wine cscript //nologo "$page.js" "$(winepath -w "$work")" "$(cat pki/alice.b64)" 2>&1 |
-    tr -d '\r' | sed "s|$(winepath -w "$work" | sed 's/\\/\\\\/g')|@WORK@|g" >"$page.actual"
+  wine cscript //nologo "$page.js" "$windows_work" "$(cat pki/alice.b64)" 2>&1 | tr -d '\r' \
+    >"$page.actual"
+  # What the page saved: text files with their content, others by name, as on Linux.
+  for saved in saved/*; do
+    [[ -e $saved ]] || continue
+    if [[ $saved == *.txt ]]; then echo "saved ${saved##*/}: $(cat "$saved")"; else echo "saved ${saved##*/}"; fi
+  done >>"$page.actual"
+  rm -f saved/*
   expected=$repo/tests/windows/pages/$page.expected
   if [[ -n ${VELSOR_UPDATE_EXPECTED:-} ]]; then cp "$page.actual" "$expected"; fi
   if ! diff -u "$expected" "$page.actual"; then
