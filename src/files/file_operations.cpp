@@ -14,7 +14,7 @@ constexpr std::size_t kMaxFileSize = std::numeric_limits<std::int32_t>::max() - 
 
 ReadResult ReadPath(const std::filesystem::path& path) {
   const std::string full = path.string();
-  const std::size_t slash = full.rfind('/');
+  const std::size_t slash = full.find_last_of(file::kPathSeparators);
   if (slash == std::string::npos) return {};
   auto data = file::ReadRegularFile(path, kMaxFileSize);
   if (!data) return {};

@@ -104,6 +104,19 @@ on_linux "$linux/tools/velsor-script/velsor-script" "$repo/tests/windows/pages/c
   "$(field envelope windows.made)" "$text" >out 2>&1
 check Windows out
 
+# Windows paths: read with backslashes, saved where the (scripted) save dialog says.
+cp "$repo/tests/windows/pages/file_paths.js" .
+printf 'to encrypt' >a.txt
+mkdir -p saved
+windows_work=$(winepath -w "$work")
+printf 'file %s\\saved\\chosen.cry\n' "$windows_work" >dialogs
+VELSOR_UI=scripted VELSOR_UI_SCRIPT="$windows_work\\dialogs" \
+  wine cscript //nologo file_paths.js "$windows_work" "$(base64 -w0 user.der)" >out 2>&1
+grep -q "^VLAddFile with backslashes: 0" out || fail "a path with backslashes is read"
+grep -q "^VLAddFileForEncrypt with backslashes: 0" out || fail "the file to encrypt is read"
+grep -q "^VLEncryptFileAndSave where the user chose: 0" out && [[ -s saved/chosen.cry ]] ||
+  fail "the encrypted file is saved where the user chose"
+
 wine regsvr32 /u /s "$dll" || fail "regsvr32 /u"
 wine reg query "HKCR\\CLSID\\$clsid" >out 2>&1 && fail "the class key stays after unregistering"
 wine reg query "HKCR\\Velsor.TolvaneVelsor20_64.1" >out 2>&1 && fail "the ProgID stays"

@@ -6,11 +6,20 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <string_view>
 #include <optional>
 
 #include "platform/base/bytes.h"
 
 namespace velsor::file {
+
+// What separates a path's folders from its file name: '/' on POSIX; on Windows '\' as well,
+// which is what its dialogs and pages write.
+#ifdef _WIN32
+inline constexpr std::string_view kPathSeparators = "\\/";
+#else
+inline constexpr std::string_view kPathSeparators = "/";
+#endif
 
 // The whole of a regular file of 1 to `maxSize` bytes; nothing for any other kind of file,
 // an empty or bigger one, or a failed read.
