@@ -50,13 +50,16 @@ struct CertStore::Held {
   }
 };
 
+// The snapshot keeps the connection it reads on: the stores that opened it may go first.
 struct StoreSnapshot::Held {
-  explicit Held(storage::Database& database) : transaction(database) {}
+  explicit Held(std::shared_ptr<storage::Database> connection)
+      : database(std::move(connection)), transaction(*database) {}
+  std::shared_ptr<storage::Database> database;
   storage::Database::ReadTransaction transaction;
 };
 
 StoreSnapshot::StoreSnapshot(const CertStore& store)
-    : held_(store.database() ? std::make_unique<Held>(*store.database()) : nullptr) {}
+    : held_(store.database() ? std::make_unique<Held>(store.database()) : nullptr) {}
 
 StoreSnapshot::~StoreSnapshot() = default;
 
