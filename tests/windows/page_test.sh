@@ -104,18 +104,26 @@ on_linux "$linux/tools/velsor-script/velsor-script" "$repo/tests/windows/pages/c
   "$(field envelope windows.made)" "$text" >out 2>&1
 check Windows out
 
-# Windows paths: read with backslashes, saved where the (scripted) save dialog says.
+# The container and file members with Windows paths: read with backslashes, saved where the
+# (scripted) save dialogs say.
 cp "$repo/tests/windows/pages/file_paths.js" .
 printf 'to encrypt' >a.txt
 mkdir -p saved
 windows_work=$(winepath -w "$work")
-printf 'file %s\\saved\\chosen.cry\n' "$windows_work" >dialogs
-VELSOR_UI=scripted VELSOR_UI_SCRIPT="$windows_work\\dialogs" \
-  wine cscript //nologo file_paths.js "$windows_work" "$(base64 -w0 user.der)" >out 2>&1
-grep -q "^VLAddFile with backslashes: 0" out || fail "a path with backslashes is read"
-grep -q "^VLAddFileForEncrypt with backslashes: 0" out || fail "the file to encrypt is read"
-grep -q "^VLEncryptFileAndSave where the user chose: 0" out && [[ -s saved/chosen.cry ]] ||
-  fail "the encrypted file is saved where the user chose"
+printf 'file %s\\saved\\received.txt\nfile %s\\saved\\chosen.cry\n' "$windows_work" "$windows_work" \
+  >dialogs
+VELSOR_UI=scripted VELSOR_UI_SCRIPT="$windows_work\\dialogs" wine cscript //nologo file_paths.js \
+  "$windows_work" "$(base64 -w0 user.der)" "$signer" >out 2>&1
+for member in VLAddFormItem "VLAddFile with backslashes" "VLAttachedSign of the form" \
+  "VLAttachedVerify of the form" "saved where the user chose" \
+  "VLAddFileForEncrypt with backslashes" "VLEncryptFileAndSave where the user chose"; do
+  grep -q "^$member: 0" out || fail "$member"
+done
+grep -q "^VLGetFormItem: form item" out || fail "the form item comes back"
+grep -q "^VLGetFile: a.txt" out && [[ $(cat saved/received.txt 2>/dev/null) == "to encrypt" ]] ||
+  fail "the form's file is saved where the user chose"
+[[ -s saved/chosen.cry ]] || fail "the encrypted file is saved where the user chose"
+grep -q "^VLAttachedVerifySignedFile of a missing file: -1" out || fail "a missing signed file"
 
 wine regsvr32 /u /s "$dll" || fail "regsvr32 /u"
 wine reg query "HKCR\\CLSID\\$clsid" >out 2>&1 && fail "the class key stays after unregistering"
