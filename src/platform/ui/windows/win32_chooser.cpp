@@ -52,7 +52,8 @@ class Win32ChooserWindow final : public ChooserWindow {
   void AddRow(const ChooserRow& cells, int itemData) override {
     std::u16string first = cells[0];
     LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
+    item.iImage = 0;  // the certificate icon of the list's image list
     item.iItem = ListView_GetItemCount(list_);
     item.pszText = const_cast<wchar_t*>(Wide(first));
     item.lParam = itemData;
@@ -118,7 +119,13 @@ INT_PTR CALLBACK ChooserProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
       state = reinterpret_cast<ChooserState*>(lParam);
       SetWindowLongPtrW(dialog, DWLP_USER, lParam);
       state->window.emplace(dialog);
-      ListView_SetExtendedListViewStyle(GetDlgItem(dialog, IDC_CERT_LIST), LVS_EX_FULLROWSELECT);
+      HWND list = GetDlgItem(dialog, IDC_CERT_LIST);
+      ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+      // One icon for every row; the list destroys its image list with itself.
+      if (HIMAGELIST icons = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1)) {
+        ImageList_AddIcon(icons, LoadIconW(nullptr, IDI_SHIELD));
+        ListView_SetImageList(list, icons, LVSIL_SMALL);
+      }
       SetDlgItemTextW(dialog, IDC_REQUESTER, Wide(state->requesterLine));
       // A dialog a web page caused ends as cancelled when the user leaves it.
       if (!state->requesterLine.empty()) {
