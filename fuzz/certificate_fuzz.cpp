@@ -14,9 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace velsor;
   const ByteView input(data, size);
   if (auto certificate = crypt::CertContext::FromEncoded(input)) {
-    crypt::X500NameText((*certificate)->subject(), crypt::NameSeparator::CrLf);
-    crypt::SimpleNameText((*certificate)->issuer());
-    crypt::SimpleDisplayName((*certificate)->subject());
+    crypt::SubjectText(**certificate, crypt::NameSeparator::CrLf);
+    crypt::IssuerSimpleText(**certificate);
+    crypt::IssuerDisplayName(**certificate);
     certs::CertInfo info;
     certs::ExtractCertInfo(certificate->get(), &info);
     // The encoded issuer and subject lie inside the certificate.

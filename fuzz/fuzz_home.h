@@ -12,7 +12,7 @@
 
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/key_containers.h"
+#include "platform/crypt/key_containers_openssl.h"
 
 namespace velsor::fuzzing {
 
@@ -40,7 +40,7 @@ inline void PrepareFuzzHome() {
         !crypt::CertStore::Open(u"AddressBOOK")->Add(user) ||
         !crypt::ImportCertificateWithKey(
             user, *FromFixture<crypt::EvpPkeyPtr>("user.key", PEM_read_PrivateKey),
-            crypt::AT_KEYEXCHANGE, crypt::MS_ENHANCED_PROV)) {
+            crypt::AT_KEYEXCHANGE, crypt::kEnhancedProvider)) {
       std::abort();
     }
     return true;
