@@ -31,12 +31,16 @@ FormTextContainer PendingContainer(const ControlState& state) {
   return container;
 }
 
-std::string Serialized(const FormTextContainer& container) {
+Bytes SerializedBytes(const FormTextContainer& container) {
   Bytes text;
   if (const std::int32_t status = container.Serialize(text); status != formats::kFormTextOk) {
     Raise(status, messages::kFormTextEncodeFailed);
   }
-  return std::string(AsText(text));
+  return text;
+}
+
+std::string Serialized(const FormTextContainer& container) {
+  return std::string(AsText(SerializedBytes(container)));
 }
 
 // Parses extractedPlainText, and writes back what remains once `keep` has chosen.
@@ -49,7 +53,7 @@ Taken TakeFirst(ControlState& state, bool takeFile) {
     Raise(status::kMissingInput, messages::kSourceEmpty);
   }
   FormTextContainer all;
-  if (all.Parse(AsBytes(*state.extractedPlainText)) != formats::kFormTextOk) {
+  if (all.Parse(*state.extractedPlainText) != formats::kFormTextOk) {
     Raise(formats::kFormTextFailed, messages::kNotFormText);
   }
   Taken taken;
@@ -77,7 +81,7 @@ Taken TakeFirst(ControlState& state, bool takeFile) {
       Raise(status, messages::kAddFileFailed);
     }
   }
-  std::string remaining = Serialized(rest);
+  Bytes remaining = SerializedBytes(rest);
   if (remaining.empty()) {
     state.extractedPlainText.reset();
   } else {

@@ -52,9 +52,10 @@ struct ControlState {
   std::string digestAlgOid = "1.3.14.3.2.26";
   std::string symmetricAlgOid = "1.2.840.113549.3.4";
 
-  // Code-page bytes; absent and held-but-empty are different states.
+  // Code-page bytes; absent and held-but-empty are different states. A verified content
+  // stays in the buffer its message was decoded into, hence bytes.
   std::optional<std::string> pendingPlainText;
-  std::optional<std::string> extractedPlainText;
+  std::optional<Bytes> extractedPlainText;
 
   certs::CertInfo signerCertInfo;
   certs::CertInfo reciptCertInfo;

@@ -143,7 +143,8 @@ HRESULT CTolvaneVelsor::VLSetPlainText(BSTR plainText) {
 HRESULT CTolvaneVelsor::VLGetPlainText(BSTR* pVal) {
   return MethodFrame(state_, {}, pVal).Run([&]() -> Bstr {
     if (!state_.extractedPlainText) return Bstr();
-    return control::FromCodePage(state_, *state_.extractedPlainText, messages::kConversionFailed);
+    return control::FromCodePage(state_, AsText(*state_.extractedPlainText),
+                                 messages::kConversionFailed);
   });
 }
 

@@ -11,6 +11,7 @@
 #include "crypto/envelope_engine.h"
 #include "crypto/raw_engine.h"
 #include "crypto/verify_engine.h"
+#include "platform/codepage/codepage.h"
 
 namespace velsor {
 
@@ -26,16 +27,22 @@ std::string Message(const ControlState& state, BSTR text) {
   return control::ArgumentContent(state, text, messages::kCharsetConversionFailed);
 }
 
-// An attached verification: the signer's details and the content are kept.
+// An attached verification: the signer's details and the content are kept. With
+// `wideChecks` the page's text is read where it lies when it can be; otherwise `verify`
+// takes its conversion.
 template <class Verify>
-HRESULT VerifyAttached(ControlState& state, BSTR signedMsg, Verify&& verify) {
+HRESULT VerifyAttached(ControlState& state, BSTR signedMsg,
+                       std::optional<crypto::VerifyChecks> wideChecks, Verify&& verify) {
   return MethodFrame(state, {CertDetailSets::Signer}, nullptr).Run([&] {
-    std::string message = Message(state, signedMsg);
-    crypto::VerifyResult result = verify(std::move(message));
+    std::optional<crypto::VerifyResult> read;
+    if (wideChecks && codepage::KeepsAscii(state.codePage)) {
+      read = crypto::VerifyWideAttached(BstrView(signedMsg), *wideChecks);
+    }
+    crypto::VerifyResult result = read ? std::move(*read) : verify(Message(state, signedMsg));
     control::RaiseIfEngineFailed(result.status, result.lastError, messages::kVerificationFailed);
     control::StoreCertInfo(state.signerCertInfo, std::move(result.signerInfo));
     state.extractedPlainText.reset();
-    state.extractedPlainText = std::string(AsText(result.content));
+    state.extractedPlainText = std::move(result.content);
   });
 }
 
@@ -55,25 +62,25 @@ HRESULT OpenEnvelope(ControlState& state, BSTR envelope, CertDetailSets fills, O
       control::StoreCertInfo(state.signerCertInfo, std::move(opened.signerInfo));
     }
     control::StoreCertInfo(state.reciptCertInfo, std::move(opened.recipientInfo));
-    state.extractedPlainText = std::string(AsText(opened.content.value_or(Bytes())));
+    state.extractedPlainText = std::move(opened.content).value_or(Bytes());
   });
 }
 
 }  // namespace
 
 HRESULT CTolvaneVelsor::VLAttachedVerify(BSTR signedMsg) {
-  return VerifyAttached(state_, signedMsg, [](std::string&& message) {
+  return VerifyAttached(state_, signedMsg, crypto::VerifyChecks::All, [](std::string&& message) {
     return crypto::VerifyAndReleaseMessage(std::move(message), crypto::VerifyMode::Attached);
   });
 }
 
 HRESULT CTolvaneVelsor::VLAfterwardsVerify(BSTR signedMsg) {
-  return VerifyAttached(state_, signedMsg,
+  return VerifyAttached(state_, signedMsg, crypto::VerifyChecks::Afterwards,
                         [](std::string_view message) { return crypto::VerifyAfterwards(message); });
 }
 
 HRESULT CTolvaneVelsor::VLAdvanceAttachedVerify(BSTR signedMsg) {
-  return VerifyAttached(state_, signedMsg, [](std::string_view message) {
+  return VerifyAttached(state_, signedMsg, std::nullopt, [](std::string_view message) {
     return crypto::AdvanceVerify(message, crypto::VerifyMode::Attached);
   });
 }

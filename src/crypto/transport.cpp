@@ -1,9 +1,12 @@
 #include "crypto/transport.h"
 
+#include <algorithm>
+#include <functional>
 #include <new>
 
 #include "formats/base64.h"
 #include "formats/gzip_member.h"
+#include "formats/wide_base64.h"
 
 namespace velsor::crypto {
 
@@ -52,6 +55,65 @@ UnpackedMessage UnpackMessage(std::string_view base64, std::string* owned) {
     return {kNoMemory, {}};
   }
   return received;
+}
+
+namespace {
+
+// The first pass: the decoded size, the first bytes and the last eight.
+std::optional<formats::MemberOutline> Outline(std::u16string_view base64) {
+  formats::WideBase64Reader reader(base64);
+  formats::MemberOutline outline;
+  for (;;) {
+    const auto piece = reader.Next();
+    if (!piece) return std::nullopt;
+    if (piece->empty()) break;
+    for (std::size_t i = 0; outline.size + i < outline.head.size() && i < piece->size(); ++i) {
+      outline.head[outline.size + i] = (*piece)[i];
+    }
+    // The last eight bytes so far: what is still wanted of the earlier ones, then the piece's.
+    auto& tail = outline.trailer;
+    const std::size_t fresh = std::min(piece->size(), tail.size());
+    std::copy(tail.begin() + static_cast<std::ptrdiff_t>(fresh), tail.end(), tail.begin());
+    std::copy(piece->end() - static_cast<std::ptrdiff_t>(fresh), piece->end(),
+              tail.end() - static_cast<std::ptrdiff_t>(fresh));
+    outline.size += piece->size();
+  }
+  if (reader.Finish() != formats::kBase64Ok || reader.emptied() || outline.size == 0) {
+    return std::nullopt;
+  }
+  return outline;
+}
+
+// What the second pass hands on: the decoded pieces, then an empty one.
+std::function<ByteView()> DecodedPieces(formats::WideBase64Reader& reader) {
+  return [&reader] { return reader.Next().value_or(ByteView()); };
+}
+
+}  // namespace
+
+std::optional<UnpackedMessage> UnpackWideMessage(std::u16string_view base64) {
+  const auto outline = Outline(base64);
+  if (!outline) return std::nullopt;
+  try {
+    formats::WideBase64Reader reader(base64);
+    const auto next = DecodedPieces(reader);
+    const bool member = outline->size > 2 && outline->head[0] == 0x1F && outline->head[1] == 0x8B;
+    if (!member) {
+      Bytes message;
+      message.reserve(outline->size);
+      for (ByteView piece = next(); !piece.empty(); piece = next()) {
+        message.insert(message.end(), piece.begin(), piece.end());
+      }
+      return UnpackedMessage{0, std::move(message)};
+    }
+    const auto inflatedSize = formats::PiecewiseInflatedSize(*outline);
+    if (!inflatedSize) return std::nullopt;
+    Bytes message(*inflatedSize);
+    if (!formats::InflateMemberPieces(*outline, next, message)) return std::nullopt;
+    return UnpackedMessage{0, std::move(message)};
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace velsor::crypto

@@ -4,6 +4,7 @@
 // unpacked when it is a compressed member.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,5 +40,11 @@ UnpackedMessage DecodeMessageText(std::string_view base64);
 // Whether it was compressed is DecompressContent's answer, not a comparison of lengths.
 // A text handed over in `owned` is released once decoded, before the member inflates.
 UnpackedMessage UnpackMessage(std::string_view base64, std::string* owned = nullptr);
+
+// The same for a page's UTF-16 text, read where it lies in two passes (the first learns
+// the decoded size and a compressed member's outline), so that only the message itself
+// takes memory. Nothing when the text is not plain ASCII, does not decode cleanly, or is a
+// member of another shape: UnpackMessage on its code-page conversion then decides.
+std::optional<UnpackedMessage> UnpackWideMessage(std::u16string_view base64);
 
 }  // namespace velsor::crypto

@@ -11,11 +11,8 @@ namespace {
 
 using namespace status;
 
-VerifyResult Verify(std::optional<std::string_view> message, VerifyMode mode,
-                    std::optional<ByteView> content, std::int32_t checks,
-                    std::string* owned = nullptr) {
-  if (!message) return {kMissingInput};
-  UnpackedMessage received = UnpackMessage(*message, owned);
+VerifyResult VerifyUnpacked(UnpackedMessage received, VerifyMode mode,
+                            std::optional<ByteView> content, std::int32_t checks) {
   if (received.status != 0) return {received.status};
   if (mode == VerifyMode::Detached) {
     if (!content) return {kNoDetachedContent};
@@ -34,21 +31,39 @@ VerifyResult Verify(std::optional<std::string_view> message, VerifyMode mode,
   return result;
 }
 
+VerifyResult Verify(std::optional<std::string_view> message, VerifyMode mode,
+                    std::optional<ByteView> content, std::int32_t checks,
+                    std::string* owned = nullptr) {
+  if (!message) return {kMissingInput};
+  return VerifyUnpacked(UnpackMessage(*message, owned), mode, content, checks);
+}
+
+std::int32_t ChecksOf(VerifyChecks checks) {
+  return checks == VerifyChecks::All ? kCheckAll : kCheckSignature | kCheckChain;
+}
+
 }  // namespace
 
 VerifyResult VerifySignedMessage(std::optional<std::string_view> message, VerifyMode mode,
                                  std::optional<ByteView> content) {
-  return Verify(message, mode, content, kCheckAll);
+  return Verify(message, mode, content, ChecksOf(VerifyChecks::All));
 }
 
 VerifyResult VerifyAndReleaseMessage(std::string&& message, VerifyMode mode,
                                      std::optional<ByteView> content) {
   const std::string_view text = message;
-  return Verify(text, mode, content, kCheckAll, &message);
+  return Verify(text, mode, content, ChecksOf(VerifyChecks::All), &message);
 }
 
 VerifyResult VerifyAfterwards(std::optional<std::string_view> message) {
-  return Verify(message, VerifyMode::Attached, std::nullopt, kCheckSignature | kCheckChain);
+  return Verify(message, VerifyMode::Attached, std::nullopt, ChecksOf(VerifyChecks::Afterwards));
+}
+
+std::optional<VerifyResult> VerifyWideAttached(std::u16string_view message, VerifyChecks checks) {
+  auto received = UnpackWideMessage(message);
+  if (!received) return std::nullopt;
+  return VerifyUnpacked(std::move(*received), VerifyMode::Attached, std::nullopt,
+                        ChecksOf(checks));
 }
 
 }  // namespace velsor::crypto

@@ -35,4 +35,11 @@ VerifyResult VerifyAndReleaseMessage(std::string&& message, VerifyMode mode,
 // tested, only the issuer's signature and the chain.
 VerifyResult VerifyAfterwards(std::optional<std::string_view> message);
 
+enum class VerifyChecks { All, Afterwards };
+
+// An attached message as the page's UTF-16 text, read where it lies (UnpackWideMessage)
+// so that a big message is held once. Nothing when the text is not plain ASCII Base64 of
+// a plain shape: the caller then converts it and calls the functions above.
+std::optional<VerifyResult> VerifyWideAttached(std::u16string_view message, VerifyChecks checks);
+
 }  // namespace velsor::crypto

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <new>
@@ -173,31 +174,29 @@ std::int32_t GzipCompress(const std::uint8_t* source, std::int32_t sourceLength,
 
 namespace {
 
-// Inflates the deflate data of a member piece by piece. `roomAt(inflated)` says where the
-// output from that offset may go (a span of at least one byte); `took(piece)` sees each
-// piece once it is written there and may stop the work by answering false. Exactly the
-// trailer must follow the deflate data, and its CRC must match. On success `inflated`
-// holds the whole size.
-template <class RoomAt, class Took>
-std::int32_t InflateMember(ByteView member, RoomAt&& roomAt, Took&& took, std::size_t& inflated) {
-  std::uint32_t crc = crc32(0, nullptr, 0);
+// Inflates deflate data that `next` hands over piece by piece (an empty piece when there
+// is no more). `roomAt(inflated)` says where the output
+// from that offset may go (a span of at least one byte); `took(piece)` sees each piece
+// once it is written there and may stop the work by answering false. On success
+// `inflated` holds the whole size, `crc` the CRC of the output and `unused` the bytes of
+// the last piece that follow the deflate data.
+template <class Next, class RoomAt, class Took>
+std::int32_t InflatePieces(Next&& next, RoomAt&& roomAt, Took&& took, std::size_t& inflated,
+                           std::uint32_t& crc, std::size_t& unused) {
+  crc = crc32(0, nullptr, 0);
   z_stream stream{};
   if (int status = inflateInit2(&stream, -MAX_WBITS); status != Z_OK) return status;
   std::unique_ptr<z_stream, InflateEnd> streamOwner(&stream);
 
-  const auto dataStart = DeflateDataStart(member);
-  if (!dataStart) return kZDataError;
-  std::size_t unread = *dataStart;  // first source byte not yet handed to inflate
-
   inflated = 0;
   for (;;) {
     if (stream.avail_in == 0) {
+      const ByteView piece = next();
       // The source ran out before the deflate data ended.
-      if (unread == member.size()) return kZDataError;
-      const std::size_t piece = std::min(kWorkSize, member.size() - unread);
-      stream.next_in = const_cast<std::uint8_t*>(member.data() + unread);
-      stream.avail_in = static_cast<uInt>(piece);
-      unread += piece;
+      if (piece.empty()) return kZDataError;
+      stream.next_in = const_cast<std::uint8_t*>(piece.data());
+      if (piece.size() > std::numeric_limits<uInt>::max()) return kZDataError;
+      stream.avail_in = static_cast<uInt>(piece.size());
     }
     const std::span<std::uint8_t> room = roomAt(inflated);
     const std::size_t roomSize =
@@ -220,9 +219,30 @@ std::int32_t InflateMember(ByteView member, RoomAt&& roomAt, Took&& took, std::s
     inflated += produced;
     if (status == Z_STREAM_END) break;
   }
+  unused = stream.avail_in;
+  return kZOk;
+}
 
+// A whole member in memory. Exactly the trailer must follow the deflate data, and its CRC
+// must match.
+template <class RoomAt, class Took>
+std::int32_t InflateMember(ByteView member, RoomAt&& roomAt, Took&& took, std::size_t& inflated) {
+  const auto dataStart = DeflateDataStart(member);
+  if (!dataStart) return kZDataError;
+  std::size_t unread = *dataStart;  // first source byte not yet handed to inflate
+  const auto next = [&] {
+    const ByteView piece = member.subspan(unread, std::min(kWorkSize, member.size() - unread));
+    unread += piece.size();
+    return piece;
+  };
+  std::uint32_t crc = 0;
+  std::size_t unused = 0;
+  if (std::int32_t status = InflatePieces(next, roomAt, took, inflated, crc, unused);
+      status != kZOk) {
+    return status;
+  }
   // Exactly the trailer must remain, wherever the pieces ended.
-  if (stream.avail_in + (member.size() - unread) != kTrailerSize) return kZDataError;
+  if (unused + (member.size() - unread) != kTrailerSize) return kZDataError;
   if (ReadLittleEndian(member.data() + member.size() - kTrailerSize) != crc) return kZDataError;
   return kZOk;
 }
@@ -332,6 +352,49 @@ bool DecompressContent(Bytes& content) {
   } catch (const std::bad_alloc&) {
     return false;
   }
+}
+
+std::optional<std::size_t> PiecewiseInflatedSize(const MemberOutline& outline) {
+  // Only the plain header, as every member we write has it; optional fields would have to
+  // be found across pieces.
+  if (outline.size <= kHeaderSize + kTrailerSize || outline.size > kMaxSize ||
+      outline.head[0] != 0x1F || outline.head[1] != 0x8B || outline.head[2] != Z_DEFLATED ||
+      outline.head[3] != 0) {
+    return std::nullopt;
+  }
+  const std::size_t claimed = ReadLittleEndian(outline.trailer.data() + 4);
+  if (claimed > MessageInflationLimit(outline.size)) return std::nullopt;
+  return claimed;
+}
+
+bool InflateMemberPieces(const MemberOutline& outline, const std::function<ByteView()>& next,
+                         std::span<std::uint8_t> out) {
+  std::size_t handedOver = 0;
+  std::size_t headerLeft = kHeaderSize;
+  const auto deflateData = [&]() -> ByteView {
+    for (;;) {
+      ByteView piece = next();
+      if (piece.empty()) return {};
+      handedOver += piece.size();
+      if (handedOver > outline.size) return {};
+      const std::size_t skipped = std::min(headerLeft, piece.size());
+      headerLeft -= skipped;
+      piece = piece.subspan(skipped);
+      if (!piece.empty()) return piece;
+    }
+  };
+  // Output past `out` lands here and fails the member: its size is the trailer's.
+  std::array<std::uint8_t, 16> beyond;
+  const auto roomAt = [&](std::size_t at) {
+    return at < out.size() ? out.subspan(at) : std::span<std::uint8_t>(beyond);
+  };
+  const auto took = [&](ByteView piece) { return piece.empty() || piece.data() != beyond.data(); };
+  std::size_t inflated = 0;
+  std::uint32_t crc = 0;
+  std::size_t unused = 0;
+  if (InflatePieces(deflateData, roomAt, took, inflated, crc, unused) != kZOk) return false;
+  return inflated == out.size() && unused + (outline.size - handedOver) == kTrailerSize &&
+         ReadLittleEndian(outline.trailer.data()) == crc;
 }
 
 }  // namespace velsor::formats

@@ -6,7 +6,11 @@
 // result that does not fit still reports its exact size.
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
 
 #include "platform/base/bytes.h"
 
@@ -39,5 +43,23 @@ std::size_t MessageInflationLimit(std::size_t compressedSize);
 // corrupt and refused before its output takes any memory; so is one whose output differs
 // from the size its trailer gives.
 bool DecompressContent(Bytes& content);
+
+// A member whose bytes arrive in pieces, as when they are decoded from a text on the way:
+// a first pass over the text tells its size, its first bytes and its trailer.
+struct MemberOutline {
+  std::size_t size = 0;
+  std::array<std::uint8_t, 10> head{};
+  std::array<std::uint8_t, 8> trailer{};
+};
+
+// The size the member inflates to when it can be inflated piece by piece: the plain
+// header, and a size within MessageInflationLimit. Nothing otherwise.
+std::optional<std::size_t> PiecewiseInflatedSize(const MemberOutline& outline);
+
+// Inflates the member that `next` hands over from its first byte, piece by piece (an
+// empty piece at the end), into `out`, sized by PiecewiseInflatedSize. True when
+// it holds exactly that many bytes, its CRC matches and exactly the trailer follows.
+bool InflateMemberPieces(const MemberOutline& outline, const std::function<ByteView()>& next,
+                         std::span<std::uint8_t> out);
 
 }  // namespace velsor::formats

@@ -29,8 +29,7 @@ class ContainerMembersTest : public MemberTest {
     return path;
   }
   std::string Pending() { return control->state().pendingPlainText.value_or("<none>"); }
-  void Extracted(std::string text) { control->state().extractedPlainText = std::move(text); }
-  std::u16string StubKey() {
+    std::u16string StubKey() {
     return u"SOFTWARE\\Classes\\CLSID\\" +
            codepage::AsciiToUtf16(GuidToString(CLSID_OmbrelTolvaneVelsor20_64)) + u"\\CtlSettings";
   }
@@ -69,52 +68,52 @@ TEST_F(ContainerMembersTest, AddingItemsAndFiles) {
 }
 
 TEST_F(ContainerMembersTest, TakingItemsOut) {
-  Extracted("0000001100000003abc00000000");
+  SetExtracted("0000001100000003abc00000000");
   EXPECT_EQ(Text16(u"VLGetFormItem", {}), u"abc");
-  EXPECT_FALSE(control->state().extractedPlainText);
+  EXPECT_FALSE(Extracted());
   EXPECT_EQ(Status(u"VLGetFormItem"), S_FALSE);
   EXPECT_EQ(ErrMsg(), u"源数据为空");
 
-  Extracted("00000000000000230000001500000005a.txthi");
+  SetExtracted("00000000000000230000001500000005a.txthi");
   Outcome none = Method(u"VLGetFormItem", {});
   EXPECT_EQ(none.hr, S_OK);
   EXPECT_EQ(none.result.bstrVal, nullptr);
-  EXPECT_EQ(control->state().extractedPlainText, "00000000000000230000001500000005a.txthi");
+  EXPECT_EQ(Extracted(), "00000000000000230000001500000005a.txthi");
 
-  Extracted("an ordinary signed text");
+  SetExtracted("an ordinary signed text");
   EXPECT_EQ(Status(u"VLGetFormItem"), S_FALSE);
   EXPECT_EQ(ErrMsg(), u"不是约定原文，不可分解");
 }
 
 TEST_F(ContainerMembersTest, FilesGoToTheSaveFolderInServerMode) {
   ServerMode(true);
-  Extracted("00000000000000460000001500000005a.txthi0000001500000005b.txtho");
+  SetExtracted("00000000000000460000001500000005a.txthi0000001500000005b.txtho");
   EXPECT_EQ(Status(u"VLGetFile"), S_FALSE);
   EXPECT_EQ(ErrorNum(), -10006);
   EXPECT_EQ(ErrMsg(), u"找不到包含文件保存路径的注册表记录项!");
-  EXPECT_EQ(control->state().extractedPlainText, OneFileText("b.txt", "ho"))
+  EXPECT_EQ(Extracted(), OneFileText("b.txt", "ho"))
       << "the file left the text although it was not saved";
 
   RegisterStubPath(u"");
   ASSERT_TRUE(registry::Registry::Open()->DeleteValue(registry::Root::LocalMachine, StubKey(),
                                                       u"stubPath"));
-  Extracted(OneFileText("b.txt", "ho"));
+  SetExtracted(OneFileText("b.txt", "ho"));
   EXPECT_EQ(Status(u"VLGetFile"), S_FALSE);
   EXPECT_EQ(ErrorNum(), -10006);
   EXPECT_EQ(ErrMsg(), u"在相应注册表记录项中找不到“stubPath”值域!");
 
   const fs::path stub = home.path() / "velsorStub";
   RegisterStubPath(Path16(stub) + u"/");
-  Extracted(OneFileText("b.txt", "ho"));
+  SetExtracted(OneFileText("b.txt", "ho"));
   EXPECT_EQ(Text16(u"VLGetFile", {}), u"b.txt");
   EXPECT_EQ(AsText(ReadFile(stub / "b.txt")), "ho");
   EXPECT_EQ(fs::status(stub).permissions() & fs::perms::all, fs::perms::owner_all);
-  EXPECT_FALSE(control->state().extractedPlainText);
+  EXPECT_FALSE(Extracted());
 
   // Names out of signed content never leave the folder.
   for (const std::string& name :
        {std::string("../evil"), std::string("a/b"), std::string(".."), std::string("x\0y", 3)}) {
-    Extracted(OneFileText(name, "z"));
+    SetExtracted(OneFileText(name, "z"));
     EXPECT_EQ(Status(u"VLGetFile"), S_FALSE) << name;
     EXPECT_EQ(ErrorNum(), -1) << name;
     EXPECT_EQ(ErrMsg(), u"保存文件失败");
@@ -127,19 +126,19 @@ TEST_F(ContainerMembersTest, FilesGoToTheSaveFolderInServerMode) {
   const fs::path linked = home.path() / "linkedStub";
   fs::create_directory_symlink(elsewhere, linked);
   RegisterStubPath(Path16(linked) + u"/");
-  Extracted(OneFileText("c.txt", "hidden"));
+  SetExtracted(OneFileText("c.txt", "hidden"));
   EXPECT_EQ(Status(u"VLGetFile"), S_FALSE);
   EXPECT_EQ(ErrorNum(), -1);
   EXPECT_FALSE(fs::exists(elsewhere / "c.txt"));
 }
 
 TEST_F(ContainerMembersTest, FilesAreSavedWhereTheUserSays) {
-  Extracted("00000000000000230000001500000005a.txthi");
+  SetExtracted("00000000000000230000001500000005a.txthi");
   host->AnswerFileDialog({ui::DialogOutcome::Done, home.path() / "chosen.txt"});
   EXPECT_EQ(Text16(u"VLGetFile", {}), u"a.txt");
   EXPECT_EQ(host->fileDialogs().back().proposedName, u"a.txt");
   EXPECT_EQ(AsText(ReadFile(home.path() / "chosen.txt")), "hi");
-  Extracted("00000000000000230000001500000005a.txthi");
+  SetExtracted("00000000000000230000001500000005a.txthi");
   EXPECT_EQ(Status(u"VLGetFile"), S_FALSE) << "a cancelled save dialog";
   EXPECT_EQ(ErrorNum(), -1);
 }

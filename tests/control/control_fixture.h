@@ -34,6 +34,15 @@ class ControlTest : public ::testing::Test {
     if (owned.get() == nullptr) return std::nullopt;
     return std::u16string(owned.view());
   }
+  // The control's extracted text, held as bytes, written and read as text.
+  void SetExtracted(std::string_view text) {
+    control->state().extractedPlainText = Bytes(text.begin(), text.end());
+  }
+  std::optional<std::string> Extracted() {
+    const auto& held = control->state().extractedPlainText;
+    if (!held) return std::nullopt;
+    return std::string(AsText(*held));
+  }
   LONG MaxCompSize() {
     LONG value = 0;
     EXPECT_EQ(control->get_MaxCompSize(&value), S_OK);

@@ -130,7 +130,7 @@ TEST_F(DispatchTest, OptionMethodsThroughInvoke) {
   EXPECT_EQ(plain.hr, S_OK);
   EXPECT_EQ(plain.result.vt, VT_BSTR);
   EXPECT_EQ(plain.text(), u"");
-  control->state().extractedPlainText = "abc";
+  SetExtracted("abc");
   EXPECT_EQ(Method(u"VLGetPlainText").text(), u"abc");
 }
 

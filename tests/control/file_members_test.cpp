@@ -71,7 +71,7 @@ TEST_F(FileMembersTest, AFileIsEncryptedForACertificateAndOpenedAgain) {
   const std::u16string envelope =
       codepage::Utf8ToUtf16(std::string(AsText(ReadFile(home.path() / "secret.cry"))));
   ASSERT_EQ(Status(u"VLDecryptEnvelop", {Text(envelope)}), S_OK);
-  EXPECT_EQ(control->state().extractedPlainText, std::string("file\0bytes", 10));
+  EXPECT_EQ(Extracted(), std::string("file\0bytes", 10));
 
   ASSERT_EQ(Status(u"VLAddFileForEncrypt", {Text(Path16(home.path() / "secret.bin"))}), S_OK);
   EXPECT_EQ(Status(u"VLEncryptFileAndSave", {Text(certificate)}), S_FALSE);
@@ -95,7 +95,7 @@ TEST_F(FileMembersTest, AFileIsEncryptedForACertificateAndOpenedAgain) {
 // Hostile input through dispatch: every call gives its defined code, and what the object
 // holds survives.
 TEST_F(FileMembersTest, HostileInputSweep) {
-  control->state().extractedPlainText = "kept extracted text";
+  SetExtracted("kept extracted text");
   SetPlainText(u"kept pending text");
   const std::u16string huge(4 << 20, u'A');
   const std::u16string withZeros(u"ab\0cd", 5);
@@ -127,7 +127,7 @@ TEST_F(FileMembersTest, HostileInputSweep) {
   EXPECT_EQ(Method(u"VLAttachedVerify", {Kind(VT_DISPATCH)}).hr, DISP_E_TYPEMISMATCH);
   EXPECT_EQ(Method(u"VLDetachedVerify", {Text(u"x")}).hr, DISP_E_BADPARAMCOUNT);
   EXPECT_EQ(Method(u"VLGetSignerCertInfo", {Number(-1)}).hr, DISP_E_OVERFLOW);
-  EXPECT_EQ(control->state().extractedPlainText, "kept extracted text");
+  EXPECT_EQ(Extracted(), "kept extracted text");
   EXPECT_EQ(control->state().pendingPlainText, "kept pending text");
 }
 

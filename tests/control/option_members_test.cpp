@@ -174,14 +174,14 @@ TEST_F(ControlTest, GetPlainText) {
   EXPECT_EQ(text, std::nullopt);
   EXPECT_EQ(ErrorNum(), 0);
 
-  control->state().extractedPlainText = "\xD6\xD0\0\xCE\xC4"s;
+  SetExtracted("\xD6\xD0\0\xCE\xC4"s);
   std::tie(hr, text) = GetPlainText();
   EXPECT_EQ(hr, S_OK);
   EXPECT_EQ(text, std::u16string(u"中\0文", 3)) << "zero bytes are kept";
-  EXPECT_TRUE(control->state().extractedPlainText) << "reading does not consume it";
+  EXPECT_TRUE(Extracted()) << "reading does not consume it";
 
   control->VLSetCodePage(65001);
-  control->state().extractedPlainText = "";
+  SetExtracted("");
   std::tie(hr, text) = GetPlainText();
   EXPECT_EQ(hr, S_FALSE);
   EXPECT_EQ(text, std::nullopt);

@@ -1,5 +1,11 @@
 #include "control/member_fixture.h"
 
+#include <random>
+
+#include "fixtures/peak_memory.h"
+#include "formats/base64.h"
+#include "platform/codepage/utf.h"
+
 namespace velsor::testing {
 namespace {
 
@@ -28,6 +34,45 @@ TEST_F(SigningMembersTest, AttachedSignatureLifecycle) {
   EXPECT_EQ(ErrMsg(), u"验证错误");
   EXPECT_EQ(GetPlainText().second, u"签名原文") << "a failed verification keeps the text";
   EXPECT_EQ(SignerDetail(1), u"");
+}
+
+// The page's text of an attached message is read where it lies, so a big message is held
+// once more than the page holds it; where it cannot be (a character outside ASCII, a code
+// page that spells ASCII otherwise, a member read piecewise would refuse) the converted
+// text decides, as it always has.
+TEST_F(SigningMembersTest, AttachedVerificationReadsThePageTextWhereItCan) {
+  ServerMode(true);
+  if (kPeaksMeasurable) {
+    // Past the allocator's largest mapping threshold, so every big buffer shows.
+    std::mt19937 random(5);
+    std::u16string content(36 << 20, u' ');
+    for (char16_t& c : content) c = static_cast<char16_t>(u' ' + random() % 95);
+    ASSERT_EQ(SetPlainText(content), S_OK);
+    const VARIANT signature = Text(Text16(u"VLAttachedSign", {Text(kAliceDn)}));
+    const long growth = PeakGrowthBytes(
+        [&] { EXPECT_EQ(Status(u"VLAttachedVerify", {signature}), S_OK); });
+    EXPECT_LT(growth, static_cast<long>(content.size() * 13 / 10));
+    EXPECT_TRUE(GetPlainText().second == content);
+  }
+
+  ASSERT_EQ(SetPlainText(u"read where it lies"), S_OK);
+  const std::u16string signature = Text16(u"VLAttachedSign", {Text(kAliceDn)});
+  const std::u16string withChinese = signature.substr(0, 64) + u"中" + signature.substr(64);
+  EXPECT_EQ(Status(u"VLAttachedVerify", {Text(withChinese)}), S_OK);
+  EXPECT_EQ(GetPlainText().second, u"read where it lies");
+  EXPECT_EQ(Status(u"VLSetCodePage", {Number(65000)}), S_OK);
+  EXPECT_EQ(Status(u"VLAttachedVerify", {Text(signature)}), S_OK);
+  EXPECT_EQ(Status(u"VLSetCodePage", {Number(936)}), S_OK);
+
+  ASSERT_EQ(SetPlainText(std::u16string(60000, u'z')), S_OK);
+  const std::u16string packed = Text16(u"VLAttachedSign", {Text(kAliceDn)});
+  Bytes member = *formats::Base64DecodeText(codepage::Utf16ToUtf8(packed));
+  ASSERT_EQ(member[0], 0x1F);
+  member[member.size() - 6] ^= 1;  // the CRC: the member stays as it came, not a message
+  EXPECT_EQ(Status(u"VLAttachedVerify",
+                   {Text(codepage::Utf8ToUtf16(formats::Base64EncodeText(member)))}),
+            S_FALSE);
+  EXPECT_EQ(ErrorNum(), -10007);
 }
 
 TEST_F(SigningMembersTest, ServerModeAndTheChooser) {

@@ -13,6 +13,7 @@
 #include "fixtures/test_files.h"
 #include "fixtures/test_pki.h"
 #include "formats/base64.h"
+#include "platform/crypt/attached_content.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/ui/scripted_dialog_host.h"
 
@@ -214,6 +215,39 @@ TEST_F(SigningTest, InteropWithTheOpensslCommandLine) {
                                 VerifyMode::Attached)
                 .status,
             0);
+}
+
+TEST_F(SigningTest, AnAttachedMessageIsCheckedAgainstItsContentWhereItLies) {
+  const std::string content = "content checked in place";
+  const Bytes attached = Decoded(Sign(content, kAlice).base64);
+  const Bytes detached = Decoded(Sign(content, kAlice, true).base64);
+  const auto split = crypt::SplitAttachedContent(attached);
+  ASSERT_TRUE(split);
+  // PKCS#1 v1.5 signatures are deterministic: the message without its content is exactly
+  // the detached signature of the same content.
+  EXPECT_EQ(split->detached, detached);
+  EXPECT_EQ(AsText(ByteView(attached).subspan(split->contentOffset, split->contentSize)), content);
+  EXPECT_FALSE(crypt::SplitAttachedContent(detached));
+  Bytes notData = attached;
+  const Bytes dataOid{0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x07, 0x01};
+  const auto inner = std::search(notData.begin(), notData.end(), dataOid.begin(), dataOid.end());
+  ASSERT_NE(inner, notData.end());
+  inner[8] = 0x05;  // another content type: only data is read in place
+  EXPECT_FALSE(crypt::SplitAttachedContent(notData));
+
+  // Indefinite lengths, as a streaming signer writes them, take the whole-message way.
+  const fs::path dir = home.path();
+  WritePem(dir / "alice.pem", SharedTestPki().alice);
+  WriteFile(dir / "content.txt", View(content));
+  ASSERT_EQ(Shell("openssl cms -sign -nodetach -stream -binary -noattr -md sha1 -outform DER "
+                  "-signer " + (dir / "alice.pem").string() + " -in " +
+                  (dir / "content.txt").string() + " -out " + (dir / "streamed.p7").string()),
+            0);
+  const Bytes streamed = ReadFile(dir / "streamed.p7");
+  EXPECT_FALSE(crypt::SplitAttachedContent(streamed));
+  const VerifyResult result = VerifySignedMessage(Encoded(streamed), VerifyMode::Attached);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(AsText(result.content), content);
 }
 
 // A certificate context for the chain tests.

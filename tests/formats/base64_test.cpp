@@ -1,4 +1,5 @@
 #include "formats/base64.h"
+#include "formats/wide_base64.h"
 
 #include <gtest/gtest.h>
 
@@ -137,6 +138,45 @@ TEST(Base64, RoundTripsEveryLength) {
     ASSERT_EQ(AsText(*decoded), data) << n;
     data.push_back(static_cast<char>(n * 37));
   }
+}
+
+}  // namespace
+}  // namespace velsor::formats
+
+namespace velsor::formats {
+namespace {
+
+// Everything a reader decodes, or nothing when it declined the text.
+std::optional<std::string> ReadWide(std::u16string_view text) {
+  WideBase64Reader reader(text);
+  std::string all;
+  for (;;) {
+    const auto piece = reader.Next();
+    if (!piece) return std::nullopt;
+    if (piece->empty()) break;
+    all += AsText(*piece);
+  }
+  if (reader.Finish() != kBase64Ok || reader.emptied()) return std::nullopt;
+  return all;
+}
+
+TEST(WideBase64, DecodesAsTheNarrowDecoderAcrossPieces) {
+  std::string data;
+  for (int i = 0; i < 40000; ++i) data.push_back(static_cast<char>(i * 7 + i / 300));
+  const std::string text = Encode(data, true);
+  ASSERT_GT(text.size(), 2 * WideBase64Reader::kUnitsAPiece);
+  const std::u16string wide(text.begin(), text.end());
+  EXPECT_EQ(ReadWide(wide), data);
+  EXPECT_EQ(ReadWide(u" YW\tJj \r\n"), "abc");
+
+  // A zero would end a converted text and anything outside ASCII is the code page's to
+  // judge: the reader declines both, wherever they stand.
+  std::u16string late = wide;
+  late[late.size() - 3] = u'中';
+  EXPECT_FALSE(ReadWide(late));
+  EXPECT_FALSE(ReadWide(std::u16string(u"YW\0Jj", 5)));
+  EXPECT_FALSE(ReadWide(u"YWJ")) << "a text that ends inside a group";
+  EXPECT_FALSE(ReadWide(u"Y=Jj")) << "a misplaced pad";
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -313,6 +314,79 @@ TEST(GzipInterop, WeReadWhatGzipWrites) {
   }
   const Bytes named = ReadFile(dir / "data.gz");
   EXPECT_TRUE(named[3] & 0x08) << "gzip -c keeps the file name";
+}
+
+}  // namespace
+}  // namespace velsor::formats
+
+namespace velsor::formats {
+namespace {
+
+// A member handed over in pieces of the given sizes, in turn, then an empty one.
+std::function<ByteView()> Pieces(const Bytes& member, std::vector<std::size_t> sizes) {
+  return [&member, sizes, at = std::size_t{0}, turn = std::size_t{0}]() mutable {
+    const std::size_t size = std::min(sizes[turn++ % sizes.size()], member.size() - at);
+    const ByteView piece = ByteView(member).subspan(at, size);
+    at += size;
+    return piece;
+  };
+}
+
+MemberOutline OutlineOf(const Bytes& member) {
+  MemberOutline outline;
+  outline.size = member.size();
+  std::copy_n(member.begin(), outline.head.size(), outline.head.begin());
+  std::copy(member.end() - 8, member.end(), outline.trailer.begin());
+  return outline;
+}
+
+// What InflateMemberPieces gives in a buffer of the size the outline allows.
+std::optional<Bytes> InflatedInPieces(const Bytes& member, std::vector<std::size_t> sizes) {
+  const MemberOutline outline = OutlineOf(member);
+  const auto size = PiecewiseInflatedSize(outline);
+  if (!size) return std::nullopt;
+  Bytes out(*size);
+  if (!InflateMemberPieces(outline, Pieces(member, std::move(sizes)), out)) return std::nullopt;
+  return out;
+}
+
+TEST(MemberPieces, AnyCutOfTheMemberInflatesToTheSameContent) {
+  const Bytes source = Sample(70000, 3);
+  const Bytes member = Pack(source);
+  for (const auto& sizes : std::vector<std::vector<std::size_t>>{
+           {1}, {3, 7}, {10, 16384}, {9, 2}, {16384}, {member.size()}}) {
+    EXPECT_EQ(InflatedInPieces(member, sizes), source) << sizes.front();
+  }
+}
+
+TEST(MemberPieces, RefusesWhatTheWholeMemberPathWouldRefuse) {
+  const Bytes member = Pack(Sample(5000));
+  Bytes badCrc = member;
+  badCrc[badCrc.size() - 6] ^= 1;
+  EXPECT_FALSE(InflatedInPieces(badCrc, {100}));
+  Bytes shortClaim = member;
+  shortClaim[shortClaim.size() - 4] -= 1;  // the output overruns the trailer's size
+  EXPECT_FALSE(InflatedInPieces(shortClaim, {100}));
+  Bytes longClaim = member;
+  longClaim[longClaim.size() - 4] += 1;
+  EXPECT_FALSE(InflatedInPieces(longClaim, {100}));
+  Bytes trailing = member;
+  trailing.push_back(0);
+  std::copy(member.end() - 8, member.end(), trailing.end() - 8);
+  EXPECT_FALSE(InflatedInPieces(trailing, {100})) << "exactly the trailer follows the data";
+  const Bytes cut(member.begin(), member.end() - 20);
+  MemberOutline outline = OutlineOf(member);
+  outline.size = cut.size();
+  Bytes out(5000);
+  EXPECT_FALSE(InflateMemberPieces(outline, Pieces(cut, {64}), out));
+
+  // Only the plain header; members with optional fields go the whole-member way.
+  Bytes named = member;
+  named[3] = 0x08;
+  EXPECT_FALSE(PiecewiseInflatedSize(OutlineOf(named)));
+  Bytes bomb = member;
+  bomb[bomb.size() - 1] = 0x7F;
+  EXPECT_FALSE(PiecewiseInflatedSize(OutlineOf(bomb)));
 }
 
 }  // namespace

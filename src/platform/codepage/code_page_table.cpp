@@ -87,6 +87,11 @@ std::optional<std::string_view> ConverterName(std::uint32_t codePage) {
   return entry->converter;
 }
 
+bool KeepsAscii(std::uint32_t codePage) {
+  const auto name = ConverterName(codePage);
+  return name && *name != "UTF-7";
+}
+
 std::optional<std::uint32_t> CodePageOfCharset(std::string_view charset) {
   const std::string normal = NormaliseCharset(charset);
   for (const auto& entry : kCodePages) {

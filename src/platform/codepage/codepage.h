@@ -28,6 +28,10 @@ std::optional<std::u16string> FromCodePage(std::uint32_t codePage, std::string_v
 bool FromCodePageInto(std::uint32_t codePage, std::string_view bytes,
                       const std::function<char16_t*(std::size_t)>& allocate);
 
+// Whether ASCII text without zero characters converts to the same bytes, as it does in
+// every supported code page but UTF-7 (which spells some characters in Base64 runs).
+bool KeepsAscii(std::uint32_t codePage);
+
 // The name of the conversion table for a code page number (0 resolved first).
 std::optional<std::string_view> ConverterName(std::uint32_t codePage);
 

@@ -7,11 +7,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 #include <string>
 
 #include "platform/codepage/utf.h"
 #include "platform/crypt/algorithm_oids.h"
+#include "platform/crypt/attached_content.h"
 #include "platform/crypt/key_containers.h"
 #include "platform/crypt/key_handle_openssl.h"
 #include "platform/crypt/openssl_error.h"
@@ -110,7 +112,32 @@ Result<Bytes> EncodePkcs7(PKCS7& message) {
   return encoded;
 }
 
+namespace {
+
+// An attached message checked as a detached one against its content where it lies; the
+// content then moves to the front of the message's buffer and becomes the result, so a big
+// message never has its content copied. Nothing when the message has another shape or
+// fails: the whole message's parse then decides, with the failures it has always given.
+std::optional<VerifiedMessage> VerifyContentInPlace(Bytes& message) {
+  const auto split = SplitAttachedContent(message);
+  if (!split) return std::nullopt;
+  const auto parsed = DecodePkcs7(split->detached);
+  if (!parsed) return std::nullopt;
+  const ByteView content = ByteView(message).subspan(split->contentOffset, split->contentSize);
+  auto verified = VerifyDecodedPkcs7(**parsed, &content);
+  if (!verified) return std::nullopt;
+  std::memmove(message.data(), content.data(), content.size());
+  message.resize(content.size());
+  verified->content = std::move(message);
+  return std::move(*verified);
+}
+
+}  // namespace
+
 Result<VerifiedMessage> VerifyPkcs7(Bytes message, const ByteView* detachedContent) {
+  if (detachedContent == nullptr) {
+    if (auto verified = VerifyContentInPlace(message)) return std::move(*verified);
+  }
   auto parsed = DecodePkcs7(message);
   // The parsed form holds all the message holds; the encoding goes before the content is
   // read out a second time.

@@ -1,0 +1,109 @@
+#include "platform/crypt/attached_content.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <limits>
+
+#include "platform/base/der.h"
+#include "platform/crypt/der_reader.h"
+
+namespace velsor::crypt {
+namespace {
+
+constexpr int kOctetString = 4;
+constexpr int kObjectIdentifier = 6;
+constexpr int kSequence = 16;
+constexpr int kSet = 17;
+constexpr int kInteger = 2;
+constexpr std::uint8_t kUniversal = 0;
+
+// 1.2.840.113549.1.7.2 and 1.2.840.113549.1.7.1
+constexpr std::uint8_t kSignedDataOid[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x07, 0x02};
+constexpr std::uint8_t kDataOid[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x07, 0x01};
+
+bool Is(const std::optional<DerElement>& element, int tag, std::uint8_t tagClass,
+        bool constructed) {
+  return element && element->tag == tag && element->tagClass == tagClass &&
+         element->constructed == constructed;
+}
+
+bool IsOid(const std::optional<DerElement>& element, ByteView oid) {
+  return Is(element, kObjectIdentifier, kUniversal, false) &&
+         std::ranges::equal(element->content, oid);
+}
+
+// One constructed element around `parts`, which are already encoded.
+std::optional<Bytes> Wrap(std::uint8_t classByte, int tag, std::initializer_list<ByteView> parts) {
+  std::size_t length = 0;
+  for (ByteView part : parts) length += part.size();
+  if (length > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    return std::nullopt;
+  }
+  Bytes out;
+  out.reserve(length + 8);
+  if (!der::AppendIdentifier(out, classByte | der::kConstructed, tag) ||
+      !der::AppendLength(out, static_cast<std::int32_t>(length))) {
+    return std::nullopt;
+  }
+  for (ByteView part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
+
+}  // namespace
+
+std::optional<SplitMessage> SplitAttachedContent(ByteView message) {
+  ByteView input = message;
+  const auto contentInfo = ReadDerElement(input);
+  if (!Is(contentInfo, kSequence, kUniversal, true)) return std::nullopt;
+  ByteView info = contentInfo->content;
+  const auto type = ReadDerElement(info);
+  const auto explicitSignedData = ReadDerElement(info);
+  if (!IsOid(type, kSignedDataOid) || !Is(explicitSignedData, 0, der::kContextSpecific, true) ||
+      !info.empty()) {
+    return std::nullopt;
+  }
+  ByteView holder = explicitSignedData->content;
+  const auto signedData = ReadDerElement(holder);
+  if (!Is(signedData, kSequence, kUniversal, true) || !holder.empty()) return std::nullopt;
+
+  ByteView fields = signedData->content;
+  const auto version = ReadDerElement(fields);
+  const auto digestAlgorithms = ReadDerElement(fields);
+  const auto encapsulated = ReadDerElement(fields);
+  if (!Is(version, kInteger, kUniversal, false) ||
+      !Is(digestAlgorithms, kSet, kUniversal, true) ||
+      !Is(encapsulated, kSequence, kUniversal, true)) {
+    return std::nullopt;
+  }
+  // Certificates, CRLs and signer infos stay as they are encoded.
+  const ByteView rest = fields;
+
+  ByteView inner = encapsulated->content;
+  const auto innerType = ReadDerElement(inner);
+  const auto explicitContent = ReadDerElement(inner);
+  if (!IsOid(innerType, kDataOid) || !Is(explicitContent, 0, der::kContextSpecific, true) ||
+      !inner.empty()) {
+    return std::nullopt;
+  }
+  ByteView octets = explicitContent->content;
+  const auto content = ReadDerElement(octets);
+  if (!Is(content, kOctetString, kUniversal, false) || !octets.empty() ||
+      content->content.empty()) {
+    return std::nullopt;
+  }
+
+  const auto typeOnly = Wrap(kUniversal, kSequence, {innerType->whole});
+  if (!typeOnly) return std::nullopt;
+  const auto body = Wrap(kUniversal, kSequence,
+                         {version->whole, digestAlgorithms->whole, *typeOnly, rest});
+  if (!body) return std::nullopt;
+  const auto explicitBody = Wrap(der::kContextSpecific, 0, {*body});
+  if (!explicitBody) return std::nullopt;
+  auto detached = Wrap(kUniversal, kSequence, {type->whole, *explicitBody});
+  if (!detached) return std::nullopt;
+  return SplitMessage{std::move(*detached),
+                      static_cast<std::size_t>(content->content.data() - message.data()),
+                      content->content.size()};
+}
+
+}  // namespace velsor::crypt
