@@ -4,6 +4,9 @@
 // Run by scripts/memory, which reads the process's peak memory.
 var mib = WScript.Arguments.length > 0 ? parseInt(WScript.Arguments(0), 10) : 64;
 var signer = WScript.Arguments.length > 1 ? WScript.Arguments(1) : "CN=张三 Demo";
+// "uncompressed" signs with compression off: the message's Base64 is then a third longer
+// than the content instead of about a tenth.
+var uncompressed = WScript.Arguments.length > 2 && WScript.Arguments(2) == "uncompressed";
 // 64 KiB of random printable characters, repeated: repeats further apart than deflate's
 // window leave nothing for compression to find beyond the characters' own entropy.
 var block = [];
@@ -16,6 +19,7 @@ var sample = text.substring(0, 64);
 
 var control = new ActiveXObject("Velsor.TolvaneVelsor20_64.1");
 control.VLServerMode = 1;
+if (uncompressed) control.MaxCompSize = 2147483647;
 control.VLSetPlainText(text);
 text = null;
 var signature = control.VLAttachedSign(signer);
