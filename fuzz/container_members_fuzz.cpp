@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const fs::path folder = PrepareStub();
   auto control = CTolvaneVelsor::Create();
   control->put_VLServerMode(1);
-  control->state().extractedPlainText = std::string(reinterpret_cast<const char*>(data), size);
+  control->state().extractedPlainText = Bytes(data, data + size);
   // Each member takes one piece a call; at most 64 calls, as a page would loop.
   for (auto take : {&CTolvaneVelsor::VLGetFormItem, &CTolvaneVelsor::VLGetFile}) {
     for (int taken = 0; taken < 64; ++taken) {

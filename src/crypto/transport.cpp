@@ -106,11 +106,9 @@ std::optional<UnpackedMessage> UnpackWideMessage(std::u16string_view base64) {
       }
       return UnpackedMessage{0, std::move(message)};
     }
-    const auto inflatedSize = formats::PiecewiseInflatedSize(*outline);
-    if (!inflatedSize) return std::nullopt;
-    Bytes message(*inflatedSize);
-    if (!formats::InflateMemberPieces(*outline, next, message)) return std::nullopt;
-    return UnpackedMessage{0, std::move(message)};
+    auto message = formats::InflateMemberPieces(*outline, next);
+    if (!message) return std::nullopt;
+    return UnpackedMessage{0, std::move(*message)};
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }

@@ -321,6 +321,32 @@ std::size_t MessageInflationLimit(std::size_t compressedSize) {
   return std::min(kMaxSize, std::max(kMaxMessageInflation, compressedSize * kMaxMessageRatio));
 }
 
+namespace {
+
+// The output of `inflate(roomAt, took)` gathered into one allocation of the size the
+// trailer claims: a false size fails as soon as the output passes it, and the allocation
+// takes memory only as the output fills it.
+template <class Inflate>
+std::optional<Bytes> InflateToClaimedSize(std::size_t claimed, Inflate&& inflate) {
+  try {
+    Bytes inflated;
+    inflated.reserve(claimed);
+    std::array<std::uint8_t, kWorkSize> work;
+    const auto roomAt = [&](std::size_t) { return std::span(work); };
+    const auto took = [&](ByteView piece) {
+      if (piece.size() > claimed - inflated.size()) return false;
+      inflated.insert(inflated.end(), piece.begin(), piece.end());
+      return true;
+    };
+    if (!inflate(roomAt, took) || inflated.size() != claimed) return std::nullopt;
+    return inflated;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
 bool DecompressContent(Bytes& content) {
   if (content.empty() || content.size() > kMaxSize) return false;
   // What does not start like a member would be refused at once.
@@ -329,32 +355,20 @@ bool DecompressContent(Bytes& content) {
     return false;
   }
   // The trailer tells the size, and a member that inflates to anything else is corrupt: a
-  // size past the limit is refused before any memory is taken, a false one as soon as
-  // the output passes it, and a true one is the one allocation the output needs.
+  // size past the limit is refused before any memory is taken.
   const std::size_t claimed = ReadLittleEndian(content.data() + content.size() - 4);
   if (claimed > MessageInflationLimit(content.size())) return false;
-  try {
-    Bytes inflated;
-    inflated.reserve(claimed);
-    std::array<std::uint8_t, kWorkSize> work;
+  auto inflated = InflateToClaimedSize(claimed, [&](auto& roomAt, auto& took) {
     std::size_t size = 0;
-    const std::int32_t status = InflateMember(
-        content, [&](std::size_t) { return std::span(work); },
-        [&](ByteView piece) {
-          if (piece.size() > claimed - inflated.size()) return false;
-          inflated.insert(inflated.end(), piece.begin(), piece.end());
-          return true;
-        },
-        size);
-    if (status != kZOk || size != claimed) return false;
-    content = std::move(inflated);
-    return true;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+    return InflateMember(content, roomAt, took, size) == kZOk;
+  });
+  if (!inflated) return false;
+  content = std::move(*inflated);
+  return true;
 }
 
-std::optional<std::size_t> PiecewiseInflatedSize(const MemberOutline& outline) {
+std::optional<Bytes> InflateMemberPieces(const MemberOutline& outline,
+                                         const std::function<ByteView()>& next) {
   // Only the plain header, as every member we write has it; optional fields would have to
   // be found across pieces.
   if (outline.size <= kHeaderSize + kTrailerSize || outline.size > kMaxSize ||
@@ -364,11 +378,7 @@ std::optional<std::size_t> PiecewiseInflatedSize(const MemberOutline& outline) {
   }
   const std::size_t claimed = ReadLittleEndian(outline.trailer.data() + 4);
   if (claimed > MessageInflationLimit(outline.size)) return std::nullopt;
-  return claimed;
-}
 
-bool InflateMemberPieces(const MemberOutline& outline, const std::function<ByteView()>& next,
-                         std::span<std::uint8_t> out) {
   std::size_t handedOver = 0;
   std::size_t headerLeft = kHeaderSize;
   const auto deflateData = [&]() -> ByteView {
@@ -383,18 +393,14 @@ bool InflateMemberPieces(const MemberOutline& outline, const std::function<ByteV
       if (!piece.empty()) return piece;
     }
   };
-  // Output past `out` lands here and fails the member: its size is the trailer's.
-  std::array<std::uint8_t, 16> beyond;
-  const auto roomAt = [&](std::size_t at) {
-    return at < out.size() ? out.subspan(at) : std::span<std::uint8_t>(beyond);
-  };
-  const auto took = [&](ByteView piece) { return piece.empty() || piece.data() != beyond.data(); };
-  std::size_t inflated = 0;
-  std::uint32_t crc = 0;
-  std::size_t unused = 0;
-  if (InflatePieces(deflateData, roomAt, took, inflated, crc, unused) != kZOk) return false;
-  return inflated == out.size() && unused + (outline.size - handedOver) == kTrailerSize &&
-         ReadLittleEndian(outline.trailer.data()) == crc;
+  return InflateToClaimedSize(claimed, [&](auto& roomAt, auto& took) {
+    std::size_t inflated = 0;
+    std::uint32_t crc = 0;
+    std::size_t unused = 0;
+    return InflatePieces(deflateData, roomAt, took, inflated, crc, unused) == kZOk &&
+           unused + (outline.size - handedOver) == kTrailerSize &&
+           ReadLittleEndian(outline.trailer.data()) == crc;
+  });
 }
 
 }  // namespace velsor::formats

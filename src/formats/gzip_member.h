@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <span>
 
 #include "platform/base/bytes.h"
 
@@ -52,14 +51,12 @@ struct MemberOutline {
   std::array<std::uint8_t, 8> trailer{};
 };
 
-// The size the member inflates to when it can be inflated piece by piece: the plain
-// header, and a size within MessageInflationLimit. Nothing otherwise.
-std::optional<std::size_t> PiecewiseInflatedSize(const MemberOutline& outline);
-
 // Inflates the member that `next` hands over from its first byte, piece by piece (an
-// empty piece at the end), into `out`, sized by PiecewiseInflatedSize. True when
-// it holds exactly that many bytes, its CRC matches and exactly the trailer follows.
-bool InflateMemberPieces(const MemberOutline& outline, const std::function<ByteView()>& next,
-                         std::span<std::uint8_t> out);
+// empty piece at the end), under DecompressContent's rules: the size its trailer gives,
+// within MessageInflationLimit, its CRC, exactly the trailer after the data. Nothing when
+// it breaks one, or when its header has optional fields (which would have to be found
+// across pieces; every member we write has the plain header).
+std::optional<Bytes> InflateMemberPieces(const MemberOutline& outline,
+                                         const std::function<ByteView()>& next);
 
 }  // namespace velsor::formats
