@@ -5,8 +5,8 @@
 // the capacity of `dest` on entry and the size of the whole result on return, and a
 // result that does not fit still reports its exact size.
 
-#include <cstddef>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>

@@ -34,8 +34,9 @@ struct VerifiedMessage {
 };
 
 // Checks the first signer's signature. `detachedContent` is the signed content of a
-// detached message; without it the content is the one inside the message. The encoded
-// message is released once it is parsed.
+// detached message; without it the content is the one inside the message, returned where
+// it can be in the message's own buffer (never a second copy), else read out of the parse.
+// The encoded message is released once it is parsed.
 Result<VerifiedMessage> VerifyPkcs7(Bytes message, const ByteView* detachedContent);
 
 }  // namespace velsor::crypt
