@@ -84,19 +84,17 @@ std::optional<formats::MemberOutline> Outline(std::u16string_view base64) {
   return outline;
 }
 
-// What the second pass hands on: the decoded pieces, then an empty one.
-std::function<ByteView()> DecodedPieces(formats::WideBase64Reader& reader) {
-  return [&reader] { return reader.Next().value_or(ByteView()); };
-}
-
 }  // namespace
 
 std::optional<UnpackedMessage> UnpackWideMessage(std::u16string_view base64) {
   const auto outline = Outline(base64);
   if (!outline) return std::nullopt;
   try {
+    // The second pass: the decoded pieces, then an empty one (the first pass read them all).
     formats::WideBase64Reader reader(base64);
-    const auto next = DecodedPieces(reader);
+    const std::function<ByteView()> next = [&reader] {
+      return reader.Next().value_or(ByteView());
+    };
     const bool member = outline->size > 2 && outline->head[0] == 0x1F && outline->head[1] == 0x8B;
     if (!member) {
       Bytes message;
