@@ -10,8 +10,9 @@ repo=$1
 linux=$repo/build
 windows=$repo/build-windows
 work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap 'wineserver -k 2>/dev/null; [[ -n ${KEEP_WORK:-} ]] || rm -rf "$work"' EXIT
+source "$repo/tests/windows/wine_prefix.sh"
+use_wine_prefix "$work"
+trap 'stop_wine_prefix; [[ -n ${KEEP_WORK:-} ]] || rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAILED: $1"; [[ -f $work/out ]] && head -c 2000 "$work/out"; failures=$((failures + 1)); }
 quiet() { "$@" >/dev/null 2>&1; }

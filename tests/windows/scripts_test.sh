@@ -9,8 +9,9 @@ shift
 pages=("$@")
 [[ ${#pages[@]} -eq 0 ]] && pages=(options signing envelopes)
 work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+source "$repo/tests/windows/wine_prefix.sh"
+use_wine_prefix "$work"
+trap 'stop_wine_prefix; rm -rf "$work"' EXIT
 failures=0
 
 "$repo/build/tests/scripts/install_test_pki" --export "$work/pki" || exit 1
