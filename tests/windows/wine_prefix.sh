@@ -13,17 +13,17 @@ stop_wine_prefix() { wineserver -k 2>/dev/null; }
 
 # Wine's loader has been seen, once in many runs, to fail to start a program at all
 # ("ShellExecuteEx failed: Internal error") before any of the program's code ran; such a
-# start is tried once more. The program's output and error output come back together.
+# start is tried up to twice more. The program's output and error output come back together.
 wine() {
-  local output status
+  local output status attempt
   output=$(mktemp)
-  command wine "$@" >"$output" 2>&1
-  status=$?
-  if grep -q '^ShellExecuteEx failed' "$output"; then
-    echo "Wine did not start $1; starting it again" >&2
+  for attempt in 1 2 3; do
     command wine "$@" >"$output" 2>&1
     status=$?
-  fi
+    grep -q '^ShellExecuteEx failed' "$output" || break
+    echo "Wine did not start $1 (attempt $attempt)" >&2
+    sleep 2
+  done
   cat "$output"
   rm -f "$output"
   return $status
