@@ -32,6 +32,22 @@ bool IsOid(const std::optional<DerElement>& element, ByteView oid) {
          std::ranges::equal(element->content, oid);
 }
 
+// A ContentInfo's fields: the type `oid`, then its content in [0] EXPLICIT, and nothing after.
+struct TypedContent {
+  ByteView typeElement;
+  ByteView content;
+};
+
+std::optional<TypedContent> ReadTypedContent(ByteView fields, ByteView oid) {
+  const auto type = ReadDerElement(fields);
+  const auto explicitContent = ReadDerElement(fields);
+  if (!IsOid(type, oid) || !Is(explicitContent, 0, der::kContextSpecific, true) ||
+      !fields.empty()) {
+    return std::nullopt;
+  }
+  return TypedContent{type->whole, explicitContent->content};
+}
+
 // One constructed element around `parts`, which are already encoded.
 std::optional<Bytes> Wrap(std::uint8_t classByte, int tag, std::initializer_list<ByteView> parts) {
   std::size_t length = 0;
@@ -55,14 +71,9 @@ std::optional<SplitMessage> SplitAttachedContent(ByteView message) {
   ByteView input = message;
   const auto contentInfo = ReadDerElement(input);
   if (!Is(contentInfo, kSequence, kUniversal, true)) return std::nullopt;
-  ByteView info = contentInfo->content;
-  const auto type = ReadDerElement(info);
-  const auto explicitSignedData = ReadDerElement(info);
-  if (!IsOid(type, kSignedDataOid) || !Is(explicitSignedData, 0, der::kContextSpecific, true) ||
-      !info.empty()) {
-    return std::nullopt;
-  }
-  ByteView holder = explicitSignedData->content;
+  const auto signedInfo = ReadTypedContent(contentInfo->content, kSignedDataOid);
+  if (!signedInfo) return std::nullopt;
+  ByteView holder = signedInfo->content;
   const auto signedData = ReadDerElement(holder);
   if (!Is(signedData, kSequence, kUniversal, true) || !holder.empty()) return std::nullopt;
 
@@ -78,28 +89,23 @@ std::optional<SplitMessage> SplitAttachedContent(ByteView message) {
   // Certificates, CRLs and signer infos stay as they are encoded.
   const ByteView rest = fields;
 
-  ByteView inner = encapsulated->content;
-  const auto innerType = ReadDerElement(inner);
-  const auto explicitContent = ReadDerElement(inner);
-  if (!IsOid(innerType, kDataOid) || !Is(explicitContent, 0, der::kContextSpecific, true) ||
-      !inner.empty()) {
-    return std::nullopt;
-  }
-  ByteView octets = explicitContent->content;
+  const auto data = ReadTypedContent(encapsulated->content, kDataOid);
+  if (!data) return std::nullopt;
+  ByteView octets = data->content;
   const auto content = ReadDerElement(octets);
   if (!Is(content, kOctetString, kUniversal, false) || !octets.empty() ||
       content->content.empty()) {
     return std::nullopt;
   }
 
-  const auto typeOnly = Wrap(kUniversal, kSequence, {innerType->whole});
+  const auto typeOnly = Wrap(kUniversal, kSequence, {data->typeElement});
   if (!typeOnly) return std::nullopt;
   const auto body = Wrap(kUniversal, kSequence,
                          {version->whole, digestAlgorithms->whole, *typeOnly, rest});
   if (!body) return std::nullopt;
   const auto explicitBody = Wrap(der::kContextSpecific, 0, {*body});
   if (!explicitBody) return std::nullopt;
-  auto detached = Wrap(kUniversal, kSequence, {type->whole, *explicitBody});
+  auto detached = Wrap(kUniversal, kSequence, {signedInfo->typeElement, *explicitBody});
   if (!detached) return std::nullopt;
   return SplitMessage{std::move(*detached),
                       static_cast<std::size_t>(content->content.data() - message.data()),
