@@ -95,8 +95,7 @@ std::optional<UnpackedMessage> UnpackWideMessage(std::u16string_view base64) {
     const std::function<ByteView()> next = [&reader] {
       return reader.Next().value_or(ByteView());
     };
-    const bool member = outline->size > 2 && outline->head[0] == 0x1F && outline->head[1] == 0x8B;
-    if (!member) {
+    if (!formats::LooksLikeMember(outline->head, outline->size)) {
       Bytes message;
       message.reserve(outline->size);
       for (ByteView piece = next(); !piece.empty(); piece = next()) {

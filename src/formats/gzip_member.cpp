@@ -347,13 +347,13 @@ std::optional<Bytes> InflateToClaimedSize(std::size_t claimed, Inflate&& inflate
 
 }  // namespace
 
+bool LooksLikeMember(ByteView start, std::size_t size) {
+  return size > kHeaderSize + kTrailerSize && start.size() >= 3 && start[0] == 0x1F &&
+         start[1] == 0x8B && start[2] == Z_DEFLATED;
+}
+
 bool DecompressContent(Bytes& content) {
-  if (content.empty() || content.size() > kMaxSize) return false;
-  // What does not start like a member would be refused at once.
-  if (content.size() <= kHeaderSize + kTrailerSize || content[0] != 0x1F || content[1] != 0x8B ||
-      content[2] != Z_DEFLATED) {
-    return false;
-  }
+  if (content.size() > kMaxSize || !LooksLikeMember(content, content.size())) return false;
   // The trailer tells the size, and a member that inflates to anything else is corrupt: a
   // size past the limit is refused before any memory is taken.
   const std::size_t claimed = ReadLittleEndian(content.data() + content.size() - 4);
@@ -371,8 +371,7 @@ std::optional<Bytes> InflateMemberPieces(const MemberOutline& outline,
                                          const std::function<ByteView()>& next) {
   // Only the plain header, as every member we write has it; optional fields would have to
   // be found across pieces.
-  if (outline.size <= kHeaderSize + kTrailerSize || outline.size > kMaxSize ||
-      outline.head[0] != 0x1F || outline.head[1] != 0x8B || outline.head[2] != Z_DEFLATED ||
+  if (outline.size > kMaxSize || !LooksLikeMember(outline.head, outline.size) ||
       outline.head[3] != 0) {
     return std::nullopt;
   }

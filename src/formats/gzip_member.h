@@ -37,6 +37,11 @@ inline constexpr std::size_t kMaxMessageInflation = std::size_t{256} << 20;
 inline constexpr std::size_t kMaxMessageRatio = 64;
 std::size_t MessageInflationLimit(std::size_t compressedSize);
 
+// Whether `size` bytes that begin with `start` have a member's shape: its magic, the
+// deflate method, and room for the header and the trailer. Anything else is a message
+// taken as it stands.
+bool LooksLikeMember(ByteView start, std::size_t size);
+
 // Replaces a gzip member by what it holds; false when it left the content as it was
 // (not a member, corrupt, or any failure). A member whose size passes the limit above is
 // corrupt and refused before its output takes any memory; so is one whose output differs
