@@ -13,10 +13,7 @@ namespace velsor::crypto {
 namespace {
 
 constexpr std::int32_t kGrowth = 8192;
-constexpr std::int32_t kSequence = 16;
-constexpr std::int32_t kSet = 17;
-constexpr std::uint8_t kConstructed = 0x20;
-constexpr std::uint8_t kContextConstructed = 0xA0;
+constexpr std::uint8_t kContextConstructed = der::kContextSpecific | der::kConstructed;
 constexpr std::size_t kMaxArcs = 50;
 constexpr std::size_t kMaxHexDigits = 256;
 // A gap for an element's header: its identifier and up to five length octets.
@@ -229,13 +226,13 @@ namespace {
 
 using Handler = bool (*)(DerLetterStep&);
 
-bool OpenSequence(DerLetterStep& step) { return step.Open(step.TagOr(kSequence)); }
-bool OpenSet(DerLetterStep& step) { return step.Open(step.TagOr(kSet)); }
+bool OpenSequence(DerLetterStep& step) { return step.Open(step.TagOr(der::kTagSequence)); }
+bool OpenSet(DerLetterStep& step) { return step.Open(step.TagOr(der::kTagSet)); }
 bool OpenTagged(DerLetterStep& step) {
   const auto tag = step.Number();
   return tag && *tag != -1 && step.Open(*tag);
 }
-bool CloseConstructed(DerLetterStep& step) { return step.Close(kConstructed); }
+bool CloseConstructed(DerLetterStep& step) { return step.Close(der::kConstructed); }
 bool CloseContextConstructed(DerLetterStep& step) { return step.Close(kContextConstructed); }
 bool Encoded(DerLetterStep& step) {
   const auto bytes = step.SizedBytes();

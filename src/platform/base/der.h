@@ -13,6 +13,14 @@ namespace velsor::der {
 inline constexpr std::uint8_t kClassMask = 0xC0;
 inline constexpr std::uint8_t kConstructed = 0x20;
 inline constexpr std::uint8_t kContextSpecific = 0x80;
+inline constexpr std::uint8_t kUniversal = 0x00;
+
+// Universal tag numbers.
+inline constexpr std::int32_t kTagInteger = 2;
+inline constexpr std::int32_t kTagOctetString = 4;
+inline constexpr std::int32_t kTagObjectIdentifier = 6;
+inline constexpr std::int32_t kTagSequence = 16;
+inline constexpr std::int32_t kTagSet = 17;
 
 struct Header {
   std::int32_t tag = 0;

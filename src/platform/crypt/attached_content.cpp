@@ -10,12 +10,12 @@
 namespace velsor::crypt {
 namespace {
 
-constexpr int kOctetString = 4;
-constexpr int kObjectIdentifier = 6;
-constexpr int kSequence = 16;
-constexpr int kSet = 17;
-constexpr int kInteger = 2;
-constexpr std::uint8_t kUniversal = 0;
+using der::kTagInteger;
+using der::kTagObjectIdentifier;
+using der::kTagOctetString;
+using der::kTagSequence;
+using der::kTagSet;
+using der::kUniversal;
 
 // 1.2.840.113549.1.7.2 and 1.2.840.113549.1.7.1
 constexpr std::uint8_t kSignedDataOid[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x07, 0x02};
@@ -28,7 +28,7 @@ bool Is(const std::optional<DerElement>& element, int tag, std::uint8_t tagClass
 }
 
 bool IsOid(const std::optional<DerElement>& element, ByteView oid) {
-  return Is(element, kObjectIdentifier, kUniversal, false) &&
+  return Is(element, kTagObjectIdentifier, kUniversal, false) &&
          std::ranges::equal(element->content, oid);
 }
 
@@ -70,20 +70,20 @@ std::optional<Bytes> Wrap(std::uint8_t classByte, int tag, std::initializer_list
 std::optional<SplitMessage> SplitAttachedContent(ByteView message) {
   ByteView input = message;
   const auto contentInfo = ReadDerElement(input);
-  if (!Is(contentInfo, kSequence, kUniversal, true)) return std::nullopt;
+  if (!Is(contentInfo, kTagSequence, kUniversal, true)) return std::nullopt;
   const auto signedInfo = ReadTypedContent(contentInfo->content, kSignedDataOid);
   if (!signedInfo) return std::nullopt;
   ByteView holder = signedInfo->content;
   const auto signedData = ReadDerElement(holder);
-  if (!Is(signedData, kSequence, kUniversal, true) || !holder.empty()) return std::nullopt;
+  if (!Is(signedData, kTagSequence, kUniversal, true) || !holder.empty()) return std::nullopt;
 
   ByteView fields = signedData->content;
   const auto version = ReadDerElement(fields);
   const auto digestAlgorithms = ReadDerElement(fields);
   const auto encapsulated = ReadDerElement(fields);
-  if (!Is(version, kInteger, kUniversal, false) ||
-      !Is(digestAlgorithms, kSet, kUniversal, true) ||
-      !Is(encapsulated, kSequence, kUniversal, true)) {
+  if (!Is(version, kTagInteger, kUniversal, false) ||
+      !Is(digestAlgorithms, kTagSet, kUniversal, true) ||
+      !Is(encapsulated, kTagSequence, kUniversal, true)) {
     return std::nullopt;
   }
   // Certificates, CRLs and signer infos stay as they are encoded.
@@ -93,19 +93,19 @@ std::optional<SplitMessage> SplitAttachedContent(ByteView message) {
   if (!data) return std::nullopt;
   ByteView octets = data->content;
   const auto content = ReadDerElement(octets);
-  if (!Is(content, kOctetString, kUniversal, false) || !octets.empty() ||
+  if (!Is(content, kTagOctetString, kUniversal, false) || !octets.empty() ||
       content->content.empty()) {
     return std::nullopt;
   }
 
-  const auto typeOnly = Wrap(kUniversal, kSequence, {data->typeElement});
+  const auto typeOnly = Wrap(kUniversal, kTagSequence, {data->typeElement});
   if (!typeOnly) return std::nullopt;
-  const auto body = Wrap(kUniversal, kSequence,
+  const auto body = Wrap(kUniversal, kTagSequence,
                          {version->whole, digestAlgorithms->whole, *typeOnly, rest});
   if (!body) return std::nullopt;
   const auto explicitBody = Wrap(der::kContextSpecific, 0, {*body});
   if (!explicitBody) return std::nullopt;
-  auto detached = Wrap(kUniversal, kSequence, {signedInfo->typeElement, *explicitBody});
+  auto detached = Wrap(kUniversal, kTagSequence, {signedInfo->typeElement, *explicitBody});
   if (!detached) return std::nullopt;
   return SplitMessage{std::move(*detached),
                       static_cast<std::size_t>(content->content.data() - message.data()),

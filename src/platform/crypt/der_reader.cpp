@@ -3,14 +3,6 @@
 #include "platform/base/der.h"
 
 namespace velsor::crypt {
-namespace {
-
-constexpr int kInteger = 2;
-constexpr int kSequence = 16;
-constexpr int kUniversal = 0;
-
-}  // namespace
-
 std::optional<DerElement> ReadDerElement(ByteView& input) {
   der::Cursor cursor(input);
   der::Header header;
@@ -27,16 +19,16 @@ std::optional<DerElement> ReadDerElement(ByteView& input) {
 
 std::optional<TbsFields> ReadTbsFields(ByteView certificate) {
   auto certificateElement = ReadDerElement(certificate);
-  if (!certificateElement || certificateElement->tag != kSequence) return std::nullopt;
+  if (!certificateElement || certificateElement->tag != der::kTagSequence) return std::nullopt;
   ByteView inside = certificateElement->content;
   auto tbs = ReadDerElement(inside);
-  if (!tbs || tbs->tag != kSequence) return std::nullopt;
+  if (!tbs || tbs->tag != der::kTagSequence) return std::nullopt;
   ByteView fields = tbs->content;
   auto next = ReadDerElement(fields);
   if (next && next->tagClass == der::kContextSpecific && next->tag == 0) {
     next = ReadDerElement(fields);  // past the version
   }
-  if (!next || next->tag != kInteger || next->tagClass != kUniversal) {
+  if (!next || next->tag != der::kTagInteger || next->tagClass != der::kUniversal) {
     return std::nullopt;
   }
   TbsFields result;
