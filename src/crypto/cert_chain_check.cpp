@@ -29,21 +29,38 @@ std::optional<StoreContents> Read(Result<crypt::CertStore> store) {
   return StoreContents{std::move(*store), std::move(*certificates)};
 }
 
-// The first certificate of "CA", then "ROOT", whose subject equals the issuer name exactly;
-// candidates come from a search for the issuer's display name.
+// Among the certificates of "CA", then "ROOT", whose subject equals the issuer name exactly
+// (candidates come from a search for the issuer's display name), the issuer is the one whose
+// key identifier matches the certificate's authority key identifier and whose key verifies the
+// certificate, else the first whose key verifies it, else the first of them (whose signature
+// test then fails). An authority that renewed its key has two certificates of one name, and
+// the first in store order need not be the one that signed.
 std::optional<FoundIssuer> FindIssuer(const crypt::CertContext& certificate,
                                       std::u16string_view displayName,
                                       std::initializer_list<const StoreContents*> stores) {
   const std::u16string issuerName =
       crypt::IssuerText(certificate, crypt::NameSeparator::CrLf);
+  std::vector<FoundIssuer> named;
   for (const StoreContents* contents : stores) {
     for (const auto& candidate : crypt::FindBySubjectString(contents->certificates, displayName)) {
       if (crypt::SubjectText(*candidate, crypt::NameSeparator::CrLf) == issuerName) {
-        return FoundIssuer{candidate, &contents->store};
+        named.push_back(FoundIssuer{candidate, &contents->store});
       }
     }
   }
-  return std::nullopt;
+  if (named.empty()) return std::nullopt;
+  const auto signedIt = [&](const FoundIssuer& found) {
+    return crypt::IssuerSignatureVerifies(certificate, *found.certificate);
+  };
+  for (const FoundIssuer& found : named) {
+    if (crypt::KeyIdentifierMatches(certificate, *found.certificate) && signedIt(found)) {
+      return found;
+    }
+  }
+  for (const FoundIssuer& found : named) {
+    if (signedIt(found)) return found;
+  }
+  return named.front();
 }
 
 std::vector<Bytes> AllCrls(std::initializer_list<const StoreContents*> stores) {

@@ -13,6 +13,10 @@ namespace velsor::crypt {
 
 bool IssuerSignatureVerifies(const CertContext& certificate, const CertContext& issuer);
 
+// Whether the certificate's authority key identifier names `issuer`'s key (true when the
+// certificate carries none: nothing then tells the candidates apart).
+bool KeyIdentifierMatches(const CertContext& certificate, const CertContext& issuer);
+
 bool WithinValidity(const CertContext& certificate, std::time_t now);
 
 enum class Revocation { NotRevoked, Revoked, NoCrl };

@@ -5,6 +5,8 @@
 
 #include "platform/crypt/chain_checks.h"
 
+#include <algorithm>
+
 #include "system_cert.h"
 
 namespace velsor::crypt {
@@ -49,7 +51,42 @@ bool Listed(PCCERT_CONTEXT certificate, PCCRL_CONTEXT crl) {
   return CertFindCertificateInCRL(certificate, crl, 0, nullptr, &entry) && entry != nullptr;
 }
 
+struct LocalFree {
+  void operator()(void* memory) const { ::LocalFree(memory); }
+};
+
+// The decoded value of the certificate's extension `oid` as `structType`, or nothing.
+template <typename T>
+std::unique_ptr<T, LocalFree> DecodedExtension(PCCERT_CONTEXT certificate, const char* oid,
+                                               LPCSTR structType) {
+  const CERT_INFO* info = certificate->pCertInfo;
+  PCERT_EXTENSION extension = CertFindExtension(oid, info->cExtension, info->rgExtension);
+  void* decoded = nullptr;
+  DWORD size = 0;
+  if (extension == nullptr ||
+      !CryptDecodeObjectEx(X509_ASN_ENCODING, structType, extension->Value.pbData,
+                           extension->Value.cbData, CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded,
+                           &size)) {
+    return nullptr;
+  }
+  return std::unique_ptr<T, LocalFree>(static_cast<T*>(decoded));
+}
+
+bool SameBlob(const CRYPT_DATA_BLOB& first, const CRYPT_DATA_BLOB& second) {
+  return first.cbData == second.cbData &&
+         std::equal(first.pbData, first.pbData + first.cbData, second.pbData);
+}
+
 }  // namespace
+
+bool KeyIdentifierMatches(const CertContext& certificate, const CertContext& issuer) {
+  const auto named = DecodedExtension<CERT_AUTHORITY_KEY_ID2_INFO>(
+      SystemContextOf(certificate), szOID_AUTHORITY_KEY_IDENTIFIER2, X509_AUTHORITY_KEY_ID2);
+  if (!named || named->KeyId.cbData == 0) return true;
+  const auto held = DecodedExtension<CRYPT_DATA_BLOB>(
+      SystemContextOf(issuer), szOID_SUBJECT_KEY_IDENTIFIER, szOID_SUBJECT_KEY_IDENTIFIER);
+  return held && SameBlob(named->KeyId, *held);
+}
 
 bool IssuerSignatureVerifies(const CertContext& certificate, const CertContext& issuer) {
   return CryptVerifyCertificateSignatureEx(
