@@ -339,6 +339,59 @@ TEST(ChainIssuerLookup, OnlyTheExactSubjectIsTheIssuer) {
   EXPECT_EQ(CheckCertChain(*Context(pki.alice.encoded), kCheckAll), 0);
 }
 
+// An authority that renewed its key holds two certificates of one name; each user is judged
+// against the one that signed it, and each CRL counts only for the key that signed it,
+// whichever certificate the store lists first.
+TEST(ChainIssuerLookup, KeyRolloverFindsTheSigningAuthority) {
+  const std::time_t now = std::time(nullptr);
+  const auto& pki = SharedTestPki();
+  const auto name = [](std::string_view cn) {
+    return std::vector<NameAttribute>{NameAttribute::Utf8("O", "Velsor"),
+                                      NameAttribute::Utf8("CN", cn)};
+  };
+  const Issued oldCa = IssueBy(pki.root, name("Rollover CA"), now - 100, now + 10000, true);
+  const Issued newCa = IssueBy(pki.root, name("Rollover CA"), now - 100, now + 10000, true);
+  const Issued underOld = IssueBy(oldCa, name("Old Key User"), now - 10, now + 1000);
+  const Issued underNew = IssueBy(newCa, name("New Key User"), now - 10, now + 1000);
+  const Issued revokedByNew = IssueBy(newCa, name("Revoked By New"), now - 10, now + 1000);
+  const Issued impostor = SelfSigned(name("Rollover CA"));
+  const Issued forged = IssueBy(impostor, name("Forged User"), now - 10, now + 1000);
+  const auto crlOf = [&](const Issued& ca, const std::vector<crypt::RevokedSerial>& revoked) {
+    return crypt::EncodeCrl(**crypt::IssueCrl(*ca.certificate, *ca.key, revoked, now - 50,
+                                              now + 5000));
+  };
+  const auto serialOf = [](const Issued& issued) {
+    const ASN1_INTEGER* serial = X509_get0_serialNumber(issued.certificate.get());
+    return Bytes(serial->data, serial->data + serial->length);
+  };
+  // The old key's CRL lists the user the new key revoked: it must not count for that user.
+  const Bytes oldCrl = crlOf(oldCa, {{serialOf(revokedByNew), now - 20}});
+  const Bytes newCrl = crlOf(newCa, {{serialOf(revokedByNew), now - 20}});
+  const Bytes oldCrlListingOldUser = crlOf(oldCa, {{serialOf(underOld), now - 20}});
+
+  for (const bool oldFirst : {true, false}) {
+    SCOPED_TRACE(oldFirst ? "old key listed first" : "new key listed first");
+    ScopedVelsorHome home;
+    pki.Install();
+    auto ca = crypt::CertStore::Open(u"CA");
+    ASSERT_TRUE(ca);
+    ASSERT_TRUE(ca->Add(oldFirst ? oldCa.encoded : newCa.encoded));
+    ASSERT_TRUE(ca->Add(oldFirst ? newCa.encoded : oldCa.encoded));
+    ASSERT_TRUE(ca->AddCrl(oldFirst ? oldCrl : newCrl));
+    EXPECT_EQ(CheckCertChain(*Context(underOld.encoded), kCheckAll), 0);
+    EXPECT_EQ(CheckCertChain(*Context(underNew.encoded), kCheckAll), 0);
+    EXPECT_EQ(CheckCertChain(*Context(forged.encoded), kCheckAll), kBadIssuerSignature)
+        << "a name alone makes no issuer";
+    ASSERT_TRUE(ca->AddCrl(oldFirst ? newCrl : oldCrl));
+    EXPECT_EQ(CheckCertChain(*Context(revokedByNew.encoded), kCheckAll), kRevoked);
+    EXPECT_EQ(CheckCertChain(*Context(revokedByNew.encoded), kCheckSignature | kCheckChain),
+              kChainRejected);
+    EXPECT_EQ(CheckCertChain(*Context(underOld.encoded), kCheckAll), 0);
+    ASSERT_TRUE(ca->AddCrl(oldCrlListingOldUser));
+    EXPECT_EQ(CheckCertChain(*Context(underOld.encoded), kCheckAll), kRevoked);
+  }
+}
+
 TEST_F(SigningTest, ExpiredAndRevokedSignersThroughTheEngines) {
   const std::u16string expired = u"C=CN, O=Velsor, OU=Testing, CN=Expired User";
   const SignResult byExpired = Sign("old", expired);
