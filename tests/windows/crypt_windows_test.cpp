@@ -3,6 +3,7 @@
 #include <wincrypt.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "fixtures/wine.h"
@@ -238,6 +239,31 @@ TEST_F(CryptWindowsTest, ChainChecksOnTheSystemsChainEngine) {
   auto my = CertStore::Open(u"MY");
   EXPECT_EQ(RevocationByIssuerCrl(*mine, *mine, *my), Revocation::NoCrl);
   EXPECT_FALSE(ExtensionText(*mine, "1.3.6.1.4.1.99999.1"));
+}
+
+// A certificate of the path-validation suite that Debian installs, read through Wine's Z:.
+CertContextPtr SuiteCertificate(const std::string& name) {
+  const std::string path =
+      "Z:\\usr\\lib\\python3\\dist-packages\\cryptography_vectors\\x509\\PKITS_data\\certs\\" +
+      name;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return nullptr;
+  Bytes encoded;
+  for (int byte; (byte = std::fgetc(file)) != EOF;) encoded.push_back(static_cast<std::uint8_t>(byte));
+  std::fclose(file);
+  auto certificate = CertContext::FromEncoded(encoded);
+  return certificate ? *certificate : nullptr;
+}
+
+TEST(CryptWindowsKeyIdentifiers, TheAuthorityKeyIdentifierNamesTheSigningKey) {
+  const CertContextPtr anchor = SuiteCertificate("TrustAnchorRootCertificate.crt");
+  const CertContextPtr good = SuiteCertificate("GoodCACert.crt");
+  const CertContextPtr user = SuiteCertificate("ValidCertificatePathTest1EE.crt");
+  ASSERT_TRUE(anchor && good && user);
+  EXPECT_TRUE(KeyIdentifierMatches(*good, *anchor));
+  EXPECT_TRUE(KeyIdentifierMatches(*user, *good));
+  EXPECT_FALSE(KeyIdentifierMatches(*user, *anchor)) << "same name chain, other key";
+  EXPECT_FALSE(KeyIdentifierMatches(*good, *good));
 }
 
 }  // namespace
