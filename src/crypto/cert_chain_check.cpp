@@ -49,18 +49,13 @@ std::optional<FoundIssuer> FindIssuer(const crypt::CertContext& certificate,
     }
   }
   if (named.empty()) return std::nullopt;
-  const auto signedIt = [&](const FoundIssuer& found) {
-    return crypt::IssuerSignatureVerifies(certificate, *found.certificate);
-  };
+  const FoundIssuer* firstVerifying = nullptr;
   for (const FoundIssuer& found : named) {
-    if (crypt::KeyIdentifierMatches(certificate, *found.certificate) && signedIt(found)) {
-      return found;
-    }
+    if (!crypt::IssuerSignatureVerifies(certificate, *found.certificate)) continue;
+    if (crypt::KeyIdentifierMatches(certificate, *found.certificate)) return found;
+    if (firstVerifying == nullptr) firstVerifying = &found;
   }
-  for (const FoundIssuer& found : named) {
-    if (signedIt(found)) return found;
-  }
-  return named.front();
+  return firstVerifying != nullptr ? *firstVerifying : named.front();
 }
 
 std::vector<Bytes> AllCrls(std::initializer_list<const StoreContents*> stores) {

@@ -1,6 +1,6 @@
 #pragma once
 // Judges a signer certificate against its issuer, found by exact name in "CA" and then
-// "ROOT". Each bit asks for one test; they run in the order 2, 4, 1, 8 and the first
+// "ROOT" and, among several of that name, by the key that signed it. Each bit asks for one test; they run in the order 2, 4, 1, 8 and the first
 // failure decides.
 
 #include <cstdint>

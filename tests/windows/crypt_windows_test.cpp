@@ -3,9 +3,9 @@
 #include <wincrypt.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
+#include "fixtures/test_files.h"
 #include "fixtures/wine.h"
 #include "platform/crypt/cert_find.h"
 #include "platform/crypt/chain_checks.h"
@@ -243,15 +243,9 @@ TEST_F(CryptWindowsTest, ChainChecksOnTheSystemsChainEngine) {
 
 // A certificate of the path-validation suite that Debian installs, read through Wine's Z:.
 CertContextPtr SuiteCertificate(const std::string& name) {
-  const std::string path =
+  auto certificate = CertContext::FromEncoded(testing::ReadFile(
       "Z:\\usr\\lib\\python3\\dist-packages\\cryptography_vectors\\x509\\PKITS_data\\certs\\" +
-      name;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return nullptr;
-  Bytes encoded;
-  for (int byte; (byte = std::fgetc(file)) != EOF;) encoded.push_back(static_cast<std::uint8_t>(byte));
-  std::fclose(file);
-  auto certificate = CertContext::FromEncoded(encoded);
+      name));
   return certificate ? *certificate : nullptr;
 }
 
@@ -262,7 +256,7 @@ TEST(CryptWindowsKeyIdentifiers, TheAuthorityKeyIdentifierNamesTheSigningKey) {
   ASSERT_TRUE(anchor && good && user);
   EXPECT_TRUE(KeyIdentifierMatches(*good, *anchor));
   EXPECT_TRUE(KeyIdentifierMatches(*user, *good));
-  EXPECT_FALSE(KeyIdentifierMatches(*user, *anchor)) << "same name chain, other key";
+  EXPECT_FALSE(KeyIdentifierMatches(*user, *anchor)) << "the key of its issuer's issuer";
   EXPECT_FALSE(KeyIdentifierMatches(*good, *good));
 }
 
