@@ -29,16 +29,19 @@ Frame FrameReader::Next() {
   std::memcpy(&length, header, sizeof length);
 
   if (length > limit_) {
-    // Drop the announced bytes in small pieces so the stream stays in step.
+    // Drop the announced bytes in small pieces so the stream stays in step; only the
+    // first few are kept, for the id of the refusal.
     std::array<char, 64 * 1024> sink;
+    std::string head;
     for (std::uint64_t left = length; left > 0;) {
       const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(left, sink.size()));
       if (const auto status = Fill(fd_, sink.data(), piece); status != Frame::Status::Message) {
         return {status, {}, length};
       }
+      if (head.empty()) head.assign(sink.data(), std::min(piece, kOversizedHeadKept));
       left -= piece;
     }
-    return {Frame::Status::Oversized, {}, length};
+    return {Frame::Status::Oversized, std::move(head), length};
   }
   Frame frame{Frame::Status::Message, std::string(length, '\0'), length};
   if (const auto status = Fill(fd_, frame.text.data(), length); status != Frame::Status::Message) {

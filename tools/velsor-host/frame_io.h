@@ -12,17 +12,20 @@ namespace velsor::bridge {
 
 inline constexpr std::size_t kMaxIncomingFrame = 64u << 20;
 inline constexpr std::size_t kMaxOutgoingFrame = 1u << 20;
+// What an oversized frame leaves in Frame::text: its first bytes, where its id may stand.
+inline constexpr std::size_t kOversizedHeadKept = 4096;
 
 struct Frame {
   enum class Status {
     Message,    // `text` holds the message
     End,        // the browser closed the connection between two messages
-    Oversized,  // a length over the limit: its bytes were read and dropped, nothing held
+    Oversized,  // a length over the limit: its bytes were read and dropped, only the
+                // first kOversizedHeadKept held
     Truncated,  // the connection ended inside a frame
     Failed,     // reading failed
   };
   Status status = Status::End;
-  std::string text{};
+  std::string text{};  // the message, or an oversized one's first bytes
   std::uint64_t announced = 0;  // the length the frame claimed
 };
 

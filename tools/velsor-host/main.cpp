@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
   };
   Session session(std::move(settings));
 
-  FrameReader reader(STDIN_FILENO);
+  FrameReader reader(STDIN_FILENO, kMaxRequest);
   for (;;) {
     Frame frame = reader.Next();
     std::vector<std::string> replies;
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
         replies = session.Answer(frame.text);
         break;
       case Frame::Status::Oversized:
-        replies = session.RefuseOversized(frame.announced);
+        replies = session.RefuseOversized(frame.announced, frame.text);
         break;
       case Frame::Status::End:
         return 0;
@@ -78,6 +78,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (const std::string& reply : replies) {
+      // Replies are cut to fit; one that does not is dropped, never the connection.
+      if (reply.size() > kMaxOutgoingFrame) {
+        std::fprintf(stderr, "velsor-host: a reply of %zu bytes was too big to send\n",
+                     reply.size());
+        continue;
+      }
       if (!WriteFrame(toBrowser, reply)) return 1;
     }
   }

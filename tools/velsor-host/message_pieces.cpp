@@ -28,9 +28,9 @@ json PieceOf(const json& id, std::size_t index, std::size_t count, std::string_v
 std::vector<std::string> SplitIntoFrames(const std::string& message, const json& id,
                                          std::size_t frameLimit) {
   if (message.size() <= frameLimit) return {message};
-  // Room for the piece's own fields; a text that escaping grows past the rest is cut
-  // shorter.
-  const std::size_t room = frameLimit > 256 ? frameLimit - 128 : frameLimit / 2;
+  // Room for the piece's own fields (a usable id takes at most 66 bytes); a text that
+  // escaping grows past the rest is cut shorter.
+  const std::size_t room = frameLimit > 320 ? frameLimit - 160 : frameLimit / 2;
   std::vector<std::string_view> texts;
   std::vector<std::string> frames;
   std::string_view rest = message;
@@ -49,6 +49,12 @@ std::vector<std::string> SplitIntoFrames(const std::string& message, const json&
     frames.push_back(Dump(PieceOf(id, i, texts.size(), texts[i])));
   }
   return frames;
+}
+
+std::string TooBigRefusal(std::uint64_t size) {
+  return "a request of " + std::to_string(size) +
+         " bytes is over the 32 MiB one call may carry; a page passes bigger data as a file "
+         "the user picks";
 }
 
 bool IsPiece(const json& message) { return message.is_object() && message.contains("piece"); }
@@ -84,9 +90,9 @@ PieceJoiner::Outcome PieceJoiner::Add(const json& piece) {
     return {std::nullopt, "a piece arrived out of its series"};
   }
   const auto& part = text->get_ref<const std::string&>();
-  if (joined_.size() + part.size() > kMaxJoinedRequest) {
+  if (joined_.size() + part.size() > kMaxRequest) {
     reset();
-    return {std::nullopt, "the joined request would be larger than 256 MiB"};
+    return {std::nullopt, TooBigRefusal(joined_.size() + part.size())};
   }
   joined_ += part;
   next_ = static_cast<std::size_t>(at) + 1;

@@ -13,16 +13,21 @@
 
 namespace velsor::bridge {
 
-// Requests joined from pieces may not pass this size, nor come in more pieces.
-inline constexpr std::size_t kMaxJoinedRequest = 256u << 20;
+// A request, whole or joined from pieces, may not pass this size: what the host holds
+// for one request is a few times its size (the text, its parsed form, its UTF-16 form for
+// the control), and a page that wants to sign more passes a file the user picks.
+inline constexpr std::size_t kMaxRequest = 32u << 20;
 inline constexpr std::size_t kMaxPieces = 4096;
 
 // The frames that carry `message`: itself when it fits in `frameLimit` bytes, else pieces
-// that each fit.
+// that each fit. Each piece repeats `id`, which must be a usable one (message_id.h).
 std::vector<std::string> SplitIntoFrames(const std::string& message, const nlohmann::json& id,
                                          std::size_t frameLimit);
 
 bool IsPiece(const nlohmann::json& message);
+
+// Why a request of `size` bytes (or more) is not taken.
+std::string TooBigRefusal(std::uint64_t size);
 
 // Joins pieces as they arrive, one message at a time.
 class PieceJoiner {

@@ -1,15 +1,11 @@
 #include "request.h"
 
+#include "message_id.h"
+
 namespace velsor::bridge {
 namespace {
 
 using nlohmann::json;
-
-// Ids are echoed back, so only small plain values are taken.
-bool IsUsableId(const json& id) {
-  return id.is_number_integer() ||
-         (id.is_string() && id.get_ref<const std::string&>().size() <= 64);
-}
 
 bool IsMemberName(const std::string& name) {
   if (name.empty() || name.size() > kMaxMemberName) return false;
@@ -44,7 +40,7 @@ ParsedRequest ParseRequest(json message) {
     return parsed;
   }
   const auto id = message.find("id");
-  if (id == message.end() || !IsUsableId(*id)) {
+  if (id == message.end() || UsableId(*id).is_null()) {
     parsed.refusal = "a request needs an id: an integer or a short string";
     return parsed;
   }

@@ -6,6 +6,7 @@
 #include "platform/codepage/utf.h"
 #include "platform/com/bstr.h"
 #include "platform/com/dispatch_call.h"
+#include "message_id.h"
 
 namespace velsor::bridge {
 namespace {
@@ -82,26 +83,36 @@ Session::Session(SessionSettings settings) : settings_(std::move(settings)) {}
 Session::~Session() = default;
 
 std::vector<std::string> Session::Frames(const json& reply) {
-  return SplitIntoFrames(Dump(reply), reply.value("id", json()), settings_.frameLimit);
+  return SplitIntoFrames(Dump(reply), UsableId(reply.value("id", json())), settings_.frameLimit);
 }
 
-std::vector<std::string> Session::RefuseOversized(std::uint64_t length) {
-  return Frames(Refusal(nullptr, "a message of " + std::to_string(length) +
-                                     " bytes is over the 64 MiB a browser may send"));
+std::vector<std::string> Session::RefuseOversized(std::uint64_t length, std::string_view head) {
+  return Frames(Refusal(ReadableId(head), TooBigRefusal(length)));
 }
 
 std::vector<std::string> Session::Answer(std::string_view frame) {
   auto message = ParseJson(frame);
-  if (!message) return Frames(Refusal(nullptr, "the message is not UTF-8 JSON"));
+  if (!message) {
+    return Frames(Refusal(ReadableId(frame),
+                          "the message is not UTF-8 JSON (does a text hold half a character?)"));
+  }
   std::optional<json> pieceOrigin;
   if (IsPiece(*message)) {
-    const json id = message->value("id", json());
+    const json id = UsableId(message->value("id", json()));
+    if (id.is_null()) {
+      return Frames(Refusal(nullptr, "a piece's id must be an integer or a string of at most " +
+                                         std::to_string(kMaxIdLength) + " bytes"));
+    }
     pieceOrigin = message->value("origin", json());
     PieceJoiner::Outcome joined = joiner_.Add(*message);
     if (!joined.refusal.empty()) return Frames(Refusal(id, joined.refusal));
     if (!joined.whole) return {};
-    message = ParseJson(*joined.whole);
-    if (!message) return Frames(Refusal(id, "the joined message is not UTF-8 JSON"));
+    const std::string whole = std::move(*joined.whole);
+    message = ParseJson(whole);
+    if (!message) {
+      return Frames(Refusal(id, "the joined message is not UTF-8 JSON (does a text hold half a "
+                                "character?)"));
+    }
   }
   ParsedRequest parsed = ParseRequest(std::move(*message));
   if (!parsed.request) return Frames(Refusal(parsed.id, parsed.refusal));

@@ -39,8 +39,8 @@ class Session {
 
   // The frames that answer one frame from the browser (none while pieces are arriving).
   std::vector<std::string> Answer(std::string_view frame);
-  // The answer to a frame that was too big to read.
-  std::vector<std::string> RefuseOversized(std::uint64_t length);
+  // The answer to a frame that was too big to read, of which `head` was kept.
+  std::vector<std::string> RefuseOversized(std::uint64_t length, std::string_view head);
 
  private:
   nlohmann::json Serve(const Request& request);

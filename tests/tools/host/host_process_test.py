@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """velsor-host as a browser starts it: frames on its standard streams, a frame announced
-over 64 MiB refused (its bytes drained, never held), the connection kept, and a clean exit
+over the 32 MiB a request may carry refused with its id (its bytes drained, never held), a
+piece with a huge id refused without ending the host, the connection kept, and a clean exit
 at the end of input. Usage: host_process_test.py VELSOR_HOST"""
 import json
 import os
@@ -26,14 +27,22 @@ with tempfile.TemporaryDirectory() as work:
         assert length <= 1 << 20, f"a reply of {length} bytes is over the browsers' limit"
         return json.loads(process.stdout.read(length))
 
-    oversized = 65 << 20
+    oversized = 33 << 20
     process.stdin.write(struct.pack("=I", oversized))
+    head = b'{"id": 1, "origin": "https://bank.example", "args": ["'
+    process.stdin.write(head)
     chunk = b"x" * (1 << 20)
-    for _ in range(oversized // len(chunk)):
+    for _ in range(oversized // len(chunk) - 1):
         process.stdin.write(chunk)
+    process.stdin.write(b"x" * (len(chunk) - len(head)))
     process.stdin.flush()
     refused = receive()
-    assert "64 MiB" in refused.get("refused", ""), refused
+    assert refused["id"] == 1 and "32 MiB" in refused.get("refused", ""), refused
+
+    send(json.dumps({"id": "7" * 2_100_000, "origin": "https://bank.example", "piece": 0,
+                     "pieces": 2, "text": "{"}).encode())
+    refused = receive()
+    assert refused["id"] is None and "at most 64 bytes" in refused["refused"], refused
 
     send(b'{"id": 2, "origin": "https://bank.example", "member": "getVersion", "access": "call"}')
     reply = receive()

@@ -115,8 +115,8 @@ TEST_F(SessionTest, BadInputIsRefusedAndTheSessionKeepsServing) {
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_TRUE(json::parse(frames.front()).contains("refused")) << bad;
   }
-  const auto oversized = session.RefuseOversized(100u << 20);
-  EXPECT_NE(oversized.front().find("64 MiB"), std::string::npos);
+  const auto oversized = session.RefuseOversized(100u << 20, "");
+  EXPECT_NE(oversized.front().find("32 MiB"), std::string::npos);
   EXPECT_TRUE(Ask(session, Call("getVersion")).contains("result"));
 }
 
@@ -153,6 +153,40 @@ TEST_F(SessionTest, BigRepliesLeaveInPiecesAndSplitRequestsAreJoined) {
       {"id", 1}, {"origin", "https://evil.example"}, {"piece", 0}, {"pieces", 1}, {"text", forged}}
                                           .dump());
   EXPECT_TRUE(json::parse(refused.front()).contains("refused"));
+}
+
+TEST_F(SessionTest, ARefusalAnswersTheIdItCanReadAndAlwaysFitsItsFrames) {
+  Session session = MakeSession(4096);
+  const auto refusalOf = [](const std::vector<std::string>& frames) {
+    EXPECT_EQ(frames.size(), 1u);
+    for (const std::string& frame : frames) EXPECT_LE(frame.size(), 4096u);
+    return frames.empty() ? json() : json::parse(frames.front());
+  };
+  // A piece whose id is huge: refused without it, in one small frame.
+  const json huge = refusalOf(session.Answer(
+      json{{"id", std::string(2'100'000, '7')}, {"origin", kBank}, {"piece", 0}, {"pieces", 2},
+           {"text", "{"}}.dump()));
+  EXPECT_TRUE(huge["id"].is_null());
+  EXPECT_NE(huge["refused"].get<std::string>().find("at most 64 bytes"), std::string::npos);
+
+  // Half a surrogate pair, where a browser sorts the arguments before the id, and in a
+  // piece cut between the halves: the refusal still answers the id.
+  const json lone = refusalOf(session.Answer(
+      R"({"access":"call","args":["ab\ud83d"],"id":7,"member":"VLSetPlainText","origin":"https://bank.example"})"));
+  EXPECT_EQ(lone["id"], 7);
+  EXPECT_NE(lone["refused"].get<std::string>().find("half a character"), std::string::npos);
+  const json cut = refusalOf(session.Answer(
+      R"({"id":"call-8","origin":"https://bank.example","piece":0,"pieces":2,"text":"\ude00xyz"})"));
+  EXPECT_EQ(cut["id"], "call-8");
+  const json brokenUtf8 = refusalOf(session.Answer("{\"args\":[\"\xed\xa0\xbd\"],\"id\":9}"));
+  EXPECT_EQ(brokenUtf8["id"], 9);
+
+  // Too big to read: the id stands in the head that was kept.
+  const json big = refusalOf(session.RefuseOversized(
+      40u << 20, R"({"id":12,"origin":"https://bank.example","member":"VLSetPlainText","args":["xxxx)"));
+  EXPECT_EQ(big["id"], 12);
+  EXPECT_NE(big["refused"].get<std::string>().find("32 MiB"), std::string::npos);
+  EXPECT_TRUE(Ask(session, Call("getVersion")).contains("result"));
 }
 
 }  // namespace
