@@ -1,38 +1,66 @@
 // Joins each page port to a velsor-host process of its own. The origin the host is told is
 // the one the browser reports for the sending page, never anything the page says; only a
-// page's top frame is served.
+// page's top frame is served, and never a document whose origin is opaque (sandboxed, or
+// opened from a sandbox): its URL names a site that did not vouch for what runs in it.
 const api = globalThis.browser ?? globalThis.chrome;
 const HOST = "velsor.host";
 // What one message to the host may hold before it goes in pieces (the browser allows
 // 64 MiB; a character may take three bytes).
 const PIECE_CHARACTERS = 8 * 1024 * 1024;
+// The host takes at most 32 MiB in one request; more characters than that never fit.
+const REQUEST_CHARACTERS = 32 * 1024 * 1024;
+// Each control is a host process of its own; a page gets this many at once.
+const CONTROLS_PER_PAGE = 8;
+const controlsOpen = new Map();  // tab id -> ports open
 
+const OPAQUE = "a sandboxed document (its origin is opaque) may not use your certificates";
+
+// The page's origin; "" when it has none a site answers for.
 function originOf(sender) {
-  if (typeof sender.origin === "string" && sender.origin !== "null") return sender.origin;
+  if (sender.origin === "null") return "";
+  if (typeof sender.origin === "string") return sender.origin;
   try {
-    return new URL(sender.url).origin;
+    const origin = new URL(sender.url).origin;
+    return origin === "null" ? "" : origin;
   } catch {
     return "";
   }
 }
 
+// The end of a piece that starts at `start`: never between the two halves of a surrogate
+// pair, which would leave each piece holding half a character.
+function pieceEnd(text, start) {
+  const end = Math.min(text.length, start + PIECE_CHARACTERS);
+  if (end < text.length && end > start + 1) {
+    const last = text.charCodeAt(end - 1);
+    if (last >= 0xd800 && last <= 0xdbff) return end - 1;
+  }
+  return end;
+}
+
+// Sends `message` whole or in pieces; the refusal that answers it when it is too big.
 function sendToHost(native, message) {
   const text = JSON.stringify(message);
+  if (text.length > REQUEST_CHARACTERS) {
+    return `a request of ${text.length} characters is over the 32 MiB one call may carry; ` +
+      "a page passes bigger data as a file the user picks";
+  }
   if (text.length <= PIECE_CHARACTERS) {
     native.postMessage(message);
-    return;
+    return "";
   }
-  const pieces = Math.ceil(text.length / PIECE_CHARACTERS);
-  for (let piece = 0; piece < pieces; ++piece) {
-    const start = piece * PIECE_CHARACTERS;
+  const ends = [];
+  for (let start = 0; start < text.length; start = ends[ends.length - 1]) ends.push(pieceEnd(text, start));
+  ends.forEach((end, piece) => {
     native.postMessage({
       id: message.id,
       origin: message.origin,
       piece,
-      pieces,
-      text: text.slice(start, start + PIECE_CHARACTERS),
+      pieces: ends.length,
+      text: text.slice(piece === 0 ? 0 : ends[piece - 1], end),
     });
-  }
+  });
+  return "";
 }
 
 // Replies over the host's frame limit arrive in numbered pieces; the page gets them whole.
@@ -57,6 +85,12 @@ function joiner(deliver) {
   };
 }
 
+// Refuses the page's port for good: the page library fails the control with `why`.
+function refuse(port, why) {
+  port.postMessage({ id: null, refused: why });
+  port.disconnect();
+}
+
 api.runtime.onConnect.addListener((port) => {
   const sender = port.sender;
   if (port.name !== "velsor" || !sender || sender.frameId !== 0 || !sender.tab) {
@@ -64,16 +98,38 @@ api.runtime.onConnect.addListener((port) => {
     return;
   }
   const origin = originOf(sender);
+  if (origin === "") {
+    refuse(port, OPAQUE);
+    return;
+  }
+  const tab = sender.tab.id;
+  const open = controlsOpen.get(tab) ?? 0;
+  if (open >= CONTROLS_PER_PAGE) {
+    refuse(port, `a page may have at most ${CONTROLS_PER_PAGE} Velsor controls open at once; ` +
+      "close one (control.close()) before making another");
+    return;
+  }
+  controlsOpen.set(tab, open + 1);
+  let released = false;
+  const release = () => {
+    if (released) return;
+    released = true;
+    const left = (controlsOpen.get(tab) ?? 1) - 1;
+    if (left > 0) controlsOpen.set(tab, left);
+    else controlsOpen.delete(tab);
+  };
   let native;
   try {
     native = api.runtime.connectNative(HOST);
   } catch (error) {
+    release();
     port.postMessage({ id: null, closed: String(error?.message ?? error) });
     port.disconnect();
     return;
   }
   native.onMessage.addListener(joiner((reply) => port.postMessage(reply)));
   native.onDisconnect.addListener(() => {
+    release();
     const why = api.runtime.lastError?.message ?? native.error?.message ?? "velsor-host ended";
     try {
       port.postMessage({ id: null, closed: why });
@@ -89,10 +145,14 @@ api.runtime.onConnect.addListener((port) => {
       return;
     }
     try {
-      sendToHost(native, { ...request, origin });
+      const refusal = sendToHost(native, { ...request, origin });
+      if (refusal) port.postMessage({ id: request.id ?? null, refused: refusal });
     } catch (error) {
       port.postMessage({ id: request.id ?? null, failed: String(error?.message ?? error) });
     }
   });
-  port.onDisconnect.addListener(() => native.disconnect());
+  port.onDisconnect.addListener(() => {
+    release();
+    native.disconnect();
+  });
 });

@@ -1,9 +1,13 @@
 // Relays between the page and the extension. Only messages the page's own window posts to
 // itself are taken; each control object the page makes gets a port of its own, which the
-// background joins to a velsor-host process of its own.
+// background joins to a velsor-host process of its own. A document whose origin is opaque
+// (sandboxed, or opened from a sandbox) is refused here as well as in the background: not
+// every browser tells the background that its origin is opaque.
 (() => {
   const api = globalThis.browser ?? globalThis.chrome;
   const ports = new Map();
+  const opaque = window.origin === "null";
+  const OPAQUE = "a sandboxed document (its origin is opaque) may not use your certificates";
 
   function toPage(message) {
     window.postMessage({ velsor: "extension", ...message }, window.location.origin);
@@ -29,6 +33,12 @@
       return;
     }
     if (typeof data.object !== "number") return;
+    if (opaque) {
+      // Only this window gets it; an opaque origin cannot be named as the target.
+      window.postMessage({ velsor: "extension", object: data.object,
+                           reply: { id: null, refused: OPAQUE } }, "*");
+      return;
+    }
     if (data.kind === "close") {
       ports.get(data.object)?.disconnect();
       ports.delete(data.object);

@@ -3,12 +3,15 @@
 export declare class Velsor {
   /** Connects to the control through the extension; rejects with "Velsor is not
    *  installed ..." when the extension or its host is missing. */
-  static create(options?: { timeoutMs?: number }): Promise<Velsor>;
+  static create(options?: { timeoutMs?: number; callTimeoutMs?: number }): Promise<Velsor>;
 
   /** The values of the last reply, as the control reported them. */
   readonly errorNum: number;
   readonly errorCode: number;
   readonly errMsg: string;
+
+  /** How long a call waits for its answer before it is rejected (10 minutes). */
+  callTimeoutMs: number;
 
   /** Closes the connection; the control object goes with it. */
   close(): void;

@@ -1,6 +1,8 @@
 // The page library: the control's members as promise-returning methods, through the
 // Velsor extension and its native host. After every reply, errorNum, errorCode and errMsg
-// hold that reply's values, so a page can keep reading them after each call.
+// hold that reply's values, so a page can keep reading them after each call. A call the
+// host refuses, or does not answer within callTimeoutMs (10 minutes unless the page sets
+// it: calls may wait on the user's dialogs), is rejected and the next call goes ahead.
 //
 //   import { Velsor } from "./velsor.js";
 //   const c = await Velsor.create();
@@ -12,6 +14,9 @@ import { METHODS, PROPERTIES } from "./velsor-members.js";
 
 const NOT_INSTALLED =
   "Velsor is not installed in this browser: add the Velsor extension and run 'velsor bridge install'";
+
+const OPAQUE = "a sandboxed document (its origin is opaque) may not use your certificates";
+const CALL_TIMEOUT_MS = 10 * 60 * 1000;
 
 let nextObject = 1;
 
@@ -45,6 +50,7 @@ export class Velsor {
   errorNum = 0;
   errorCode = 0;
   errMsg = "";
+  callTimeoutMs = CALL_TIMEOUT_MS;
 
   constructor(token) {
     if (token !== Velsor.#token) throw new TypeError("use Velsor.create()");
@@ -53,9 +59,11 @@ export class Velsor {
   }
   static #token = Symbol("Velsor");
 
-  static async create({ timeoutMs = 1500 } = {}) {
+  static async create({ timeoutMs = 1500, callTimeoutMs = CALL_TIMEOUT_MS } = {}) {
+    if (window.origin === "null") throw new Error(`Velsor refused: ${OPAQUE}`);
     if (!(await extensionPresent(timeoutMs))) throw new Error(NOT_INSTALLED);
     const control = new Velsor(Velsor.#token);
+    control.callTimeoutMs = callTimeoutMs;
     try {
       await control.getVersion();
     } catch (error) {
@@ -89,6 +97,11 @@ export class Velsor {
       return;
     }
     const reply = data.reply;
+    // Refused with no id: the extension refused this control as a whole.
+    if (reply?.id === null && "refused" in reply) {
+      this.#fail(new Error(`Velsor refused: ${reply.refused}`));
+      return;
+    }
     const pending = this.#waiting.get(reply?.id);
     if (!pending) return;
     this.#waiting.delete(reply.id);
@@ -118,7 +131,16 @@ export class Velsor {
         return;
       }
       const id = this.#nextId++;
-      this.#waiting.set(id, { resolve, reject });
+      const seconds = Math.round(this.callTimeoutMs / 100) / 10;
+      const timer = setTimeout(() => {
+        this.#waiting.delete(id);
+        reject(new Error(`Velsor did not answer ${member} within ${seconds} s`));
+      }, this.callTimeoutMs);
+      const settle = (then) => (value) => {
+        clearTimeout(timer);
+        then(value);
+      };
+      this.#waiting.set(id, { resolve: settle(resolve), reject: settle(reject) });
       window.postMessage(
         { velsor: "page", kind: "send", object: this.#object, request: { id, member, access, args } },
         window.location.origin);

@@ -9,6 +9,8 @@ import path from "node:path";
 export const PAGE_READY = "window.velsorReady === true";
 
 // Files under /web/ and /examples/ come from the repository, the rest from the test page.
+// Everything may be read by any origin, so that a sandboxed document (origin "null") can
+// load its scripts; sandboxed.html is served sandboxed.
 function serve(repo, port, address) {
   const types = { ".html": "text/html", ".js": "text/javascript", ".mjs": "text/javascript" };
   const server = http.createServer(async (request, response) => {
@@ -19,7 +21,10 @@ function serve(repo, port, address) {
     if (!file.startsWith(root)) return response.writeHead(403).end();
     try {
       const body = await readFile(file);
-      response.writeHead(200, { "content-type": types[path.extname(file)] ?? "text/plain" }).end(body);
+      const headers = { "content-type": types[path.extname(file)] ?? "text/plain",
+                        "access-control-allow-origin": "*" };
+      if (url.pathname === "/sandboxed.html") headers["content-security-policy"] = "sandbox allow-scripts";
+      response.writeHead(200, headers).end(body);
     } catch {
       response.writeHead(404).end();
     }
@@ -81,6 +86,29 @@ export async function runChecks(browser, { allowedPort, otherPort, recordFile, m
       envelope.denied.errorNum === -10004 && envelope.denied.errorCode === 0x800704C7 - 2 ** 32, envelope);
     const afterEnvelope = await readFile(recordFile, "utf8");
     check("the confirmation named the requesting origin", afterEnvelope.includes(`confirm\t网页 http://127.0.0.1:${allowedPort} `), afterEnvelope);
+
+    const choosers = async () => (await readFile(recordFile, "utf8")).split("\n").filter((line) => line.startsWith("chooser")).length;
+    const choosersBefore = await choosers();
+    const sandboxed = await open(`http://127.0.0.1:${allowedPort}/sandboxed.html`);
+    const opaque = await step(sandboxed, "velsorSteps.opaqueOrigin()");
+    check("a sandboxed document of an allowed origin is refused by the page library",
+      opaque.origin === "null" && opaque.library.includes("origin is opaque"), opaque);
+    check("a sandboxed document talking to the extension straight is refused and served nothing",
+      opaque.replies.length > 0 && opaque.replies.every((reply) => reply.refused?.includes("origin is opaque")) &&
+      await choosers() === choosersBefore, { opaque, choosers: await choosers() });
+
+    const surrogates = await step(page, "velsorSteps.surrogates()");
+    check("texts with a surrogate pair on the piece boundary arrive whole",
+      surrogates.same.every((same) => same === true), surrogates);
+    check("half a surrogate pair is answered and the next call goes ahead",
+      surrogates.lone !== "no answer" && typeof surrogates.after === "string", surrogates);
+    const timeout = await step(page, "velsorSteps.callTimeout()");
+    check("a call not answered in the page's time is rejected and the next call goes ahead",
+      timeout.late.includes("did not answer VLBase64Encode") && typeof timeout.next === "string" &&
+      timeout.next !== "no answer", timeout);
+    const controls = await step(page, "velsorSteps.controlsPerPage()");
+    check("a page gets at most 8 controls at once, and another once it closes one",
+      controls.ninth.includes("at most 8 Velsor controls") && controls.again === "", controls);
 
     const otherAnswer = await step(page, "velsorSteps.otherExtension()");
     check("an extension the host manifest does not name cannot start the host",

@@ -50,11 +50,14 @@ std::string Declarations() {
       "export declare class Velsor {\n"
       "  /** Connects to the control through the extension; rejects with \"Velsor is not\n"
       "   *  installed ...\" when the extension or its host is missing. */\n"
-      "  static create(options?: { timeoutMs?: number }): Promise<Velsor>;\n\n"
+      "  static create(options?: { timeoutMs?: number; callTimeoutMs?: number }): "
+      "Promise<Velsor>;\n\n"
       "  /** The values of the last reply, as the control reported them. */\n"
       "  readonly errorNum: number;\n"
       "  readonly errorCode: number;\n"
       "  readonly errMsg: string;\n\n"
+      "  /** How long a call waits for its answer before it is rejected (10 minutes). */\n"
+      "  callTimeoutMs: number;\n\n"
       "  /** Closes the connection; the control object goes with it. */\n"
       "  close(): void;\n\n";
   std::string reads;
