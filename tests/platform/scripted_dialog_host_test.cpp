@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 namespace velsor::ui {
 namespace {
 
@@ -45,6 +48,43 @@ TEST(ScriptedDialogHost, ScriptTextDrivesTheHandlers) {
   EXPECT_EQ(host.SaveFile({}).outcome, DialogOutcome::Cancelled) << "no answer left: cancelled";
   EXPECT_EQ(host.fileDialogs().size(), 3u);
   EXPECT_FALSE(ScriptedDialogHost().LoadScript("press the red button"));
+}
+
+// Sets a caption a page chose, as VLSetDialogPrompt lets it.
+class CaptionHandlers final : public ChooserHandlers {
+ public:
+  explicit CaptionHandlers(std::u16string caption) : caption_(std::move(caption)) {}
+  void OnInitDialog(ChooserWindow& window) override { window.SetCaption(caption_); }
+  void OnOk(ChooserWindow& window) override { window.Close(); }
+  void OnCancel(ChooserWindow& window) override { window.Close(); }
+  void OnView(ChooserWindow&) override {}
+  void OnColumnClick(ChooserWindow&, std::size_t) override {}
+  void OnDoubleClick(ChooserWindow&) override {}
+
+ private:
+  std::u16string caption_;
+};
+
+TEST(ScriptedDialogHost, TheRecordKeepsOneLineADialogWhateverThePageWrites) {
+  const auto record = std::filesystem::path(::testing::TempDir()) / "velsor-dialog-record";
+  std::filesystem::remove(record);
+  ScriptedDialogHost host;
+  host.RecordTo(record);
+  host.SetRequester(u"https://bank.example");
+  CaptionHandlers forger(u"选择\t0\nchooser\t网页 https://evil.example 请求\tx\\y\x01");
+  host.RunChooser(forger);
+  host.OpenFile({.title = u"打开\nsave"});
+
+  std::ifstream in(record);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0],
+            "chooser\t网页 https://bank.example 请求使用您的证书 (requested by https://bank.example)\t"
+            "选择\\t0\\nchooser\\t网页 https://evil.example 请求\\tx\\\\y\\x01\t0");
+  EXPECT_TRUE(lines[1].starts_with("open\t网页 https://bank.example ")) << lines[1];
+  EXPECT_TRUE(lines[1].ends_with("\t打开\\nsave")) << lines[1];
+  std::filesystem::remove(record);
 }
 
 TEST(NoDialogHost, ShowsNothing) {

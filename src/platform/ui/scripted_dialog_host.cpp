@@ -87,6 +87,29 @@ std::optional<int> NumberAfter(std::string_view line, std::string_view command) 
 
 }  // namespace
 
+std::string EscapedForRecord(std::string_view field) {
+  std::string escaped;
+  escaped.reserve(field.size());
+  for (const char c : field) {
+    switch (c) {
+      case '\\': escaped += "\\\\"; break;
+      case '\t': escaped += "\\t"; break;
+      case '\n': escaped += "\\n"; break;
+      case '\r': escaped += "\\r"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          static constexpr char kHex[] = "0123456789abcdef";
+          escaped += "\\x";
+          escaped += kHex[(c >> 4) & 0xF];
+          escaped += kHex[c & 0xF];
+        } else {
+          escaped += c;
+        }
+    }
+  }
+  return escaped;
+}
+
 ScriptedDialogHost& ScriptedDialogHost::Then(ChooserAction action) {
   actions_.push_back(std::move(action));
   return *this;
@@ -242,13 +265,15 @@ void ScriptedDialogHost::Record(std::initializer_list<std::u16string_view> field
   std::string line;
   for (const std::u16string_view field : fields) {
     if (!line.empty()) line += '\t';
-    line += codepage::Utf16ToUtf8(field);
+    line += EscapedForRecord(codepage::Utf16ToUtf8(field));
   }
   std::ofstream(recordFile_, std::ios::app) << line << '\n';
 }
 
-FileDialogResult ScriptedDialogHost::AnswerFor(const FileDialogRequest& request) {
+FileDialogResult ScriptedDialogHost::AnswerFor(std::u16string_view kind,
+                                               const FileDialogRequest& request) {
   fileDialogs_.push_back(request);
+  Record({kind, RequesterLine(), request.title});
   if (fileAnswers_.empty()) return {DialogOutcome::Cancelled, {}};
   FileDialogResult answer = std::move(fileAnswers_.front());
   fileAnswers_.pop_front();
@@ -256,11 +281,11 @@ FileDialogResult ScriptedDialogHost::AnswerFor(const FileDialogRequest& request)
 }
 
 FileDialogResult ScriptedDialogHost::OpenFile(const FileDialogRequest& request) {
-  return AnswerFor(request);
+  return AnswerFor(u"open", request);
 }
 
 FileDialogResult ScriptedDialogHost::SaveFile(const FileDialogRequest& request) {
-  return AnswerFor(request);
+  return AnswerFor(u"save", request);
 }
 
 void ScriptedDialogHost::ShowMessage(std::u16string_view text, std::u16string_view) {

@@ -58,6 +58,11 @@ struct ShownPinDialog {
   PinOutcome outcome;
 };
 
+// A record field as one line's field: backslash, tab, line ends and other control
+// characters written as \\, \t, \n, \r and \xHH, so that no text a page sets can
+// start a field or a line of its own.
+std::string EscapedForRecord(std::string_view field);
+
 class ScriptedDialogHost final : public DialogHost {
  public:
   // Queue a user's actions, in order.
@@ -81,8 +86,9 @@ class ScriptedDialogHost final : public DialogHost {
   ScriptedDialogHost& AnswerConsent(ConsentAnswer answer);
   // Answers for the next PIN dialogs; without one the user does not answer in time.
   ScriptedDialogHost& AnswerPin(PinOutcome outcome, std::string pin = {});
-  // Appends a line for every chooser and confirmation shown to `file`, so that a test
-  // outside this process can read what the user was shown (VELSOR_UI_RECORD).
+  // Appends a line for every chooser, confirmation, PIN and file dialog shown to `file`,
+  // so that a test outside this process can read what the user was shown
+  // (VELSOR_UI_RECORD): tab-separated fields, each escaped by EscapedForRecord.
   void RecordTo(std::filesystem::path file) { recordFile_ = std::move(file); }
 
   // One action a line: select N, select-text TEXT, ok, cancel, escape, close, view,
@@ -107,7 +113,7 @@ class ScriptedDialogHost final : public DialogHost {
   PinAnswer AskPin(const PinRequest& request) override;
 
  private:
-  FileDialogResult AnswerFor(const FileDialogRequest& request);
+  FileDialogResult AnswerFor(std::u16string_view kind, const FileDialogRequest& request);
   void Record(std::initializer_list<std::u16string_view> fields) const;
 
   std::deque<ChooserAction> actions_;
