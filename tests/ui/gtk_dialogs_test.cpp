@@ -121,21 +121,39 @@ TEST_F(GtkDialogsTest, EscapeCloseAndOkWithoutARowChooseNothing) {
   EXPECT_FALSE(Choose({{kCaption, [](GtkWidget* dialog) { ClickMiddle(Button(dialog, "好")); }}}));
 }
 
-// Whether a label under `widget` shows `text`.
-bool ShowsLabel(GtkWidget* widget, const std::string& text) {
+// The label under `widget` that shows `text`, if any.
+GtkWidget* LabelShowing(GtkWidget* widget, const std::string& text) {
   if (GTK_IS_LABEL(widget) &&
       std::string(gtk_label_get_text(GTK_LABEL(widget))).find(text) != std::string::npos) {
-    return true;
+    return widget;
   }
-  if (!GTK_IS_CONTAINER(widget)) return false;
+  if (!GTK_IS_CONTAINER(widget)) return nullptr;
   GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-  bool found = false;
-  for (GList* at = children; at != nullptr && !found; at = at->next) {
-    found = ShowsLabel(GTK_WIDGET(at->data), text);
+  GtkWidget* found = nullptr;
+  for (GList* at = children; at != nullptr && found == nullptr; at = at->next) {
+    found = LabelShowing(GTK_WIDGET(at->data), text);
   }
   g_list_free(children);
   return found;
 }
+
+bool ShowsLabel(GtkWidget* widget, const std::string& text) {
+  return LabelShowing(widget, text) != nullptr;
+}
+
+// Whether the whole of `widget` lies on the screen.
+bool WhollyOnScreen(GtkWidget* widget) {
+  GdkRectangle screen;
+  gdk_monitor_get_geometry(gdk_display_get_primary_monitor(gdk_display_get_default()), &screen);
+  GtkAllocation area;
+  gtk_widget_get_allocation(widget, &area);
+  const auto [left, top] = OnScreen(widget, 0, 0);
+  return left >= screen.x && top >= screen.y && left + area.width <= screen.x + screen.width &&
+         top + area.height <= screen.y + screen.height;
+}
+
+// Thousands of no-break spaces: text that cannot be wrapped at a word.
+std::u16string NoBreakSpaces(std::size_t count) { return std::u16string(count, u'\u00A0'); }
 
 TEST_F(GtkDialogsTest, ForAWebPageDialogsNameItAndEndAsCancelledWhenLeftUnanswered) {
   // Long enough for the steps below to run on a loaded machine, short for the test.
@@ -155,6 +173,43 @@ TEST_F(GtkDialogsTest, ForAWebPageDialogsNameItAndEndAsCancelledWhenLeftUnanswer
       {{"Velsor", [](GtkWidget* dialog) { ClickMiddle(Button(dialog, "允许 (Allow)")); }}});
   EXPECT_EQ(host->Confirm(request), ui::DialogOutcome::Done);
   EXPECT_EQ(host->Confirm(request), ui::DialogOutcome::Cancelled) << "unanswered";
+  unsetenv("VELSOR_UI_TIMEOUT");
+}
+
+TEST_F(GtkDialogsTest, APagesLongTextsLeaveTheLineNamingItWhollyOnTheScreen) {
+  setenv("VELSOR_UI_TIMEOUT", "3", 1);
+  host->SetRequester(u"https://bank.example");
+  texts[1] = NoBreakSpaces(5000) + u"网页 https://evil.example 请求";
+  texts[5] = NoBreakSpaces(3000);
+  bool originShown = false, dialogShown = false;
+  EXPECT_FALSE(Choose({{kCaption, [&](GtkWidget* dialog) {
+                          GtkWidget* origin = LabelShowing(dialog, "https://bank.example");
+                          originShown = origin != nullptr && WhollyOnScreen(origin);
+                          dialogShown = WhollyOnScreen(dialog);
+                          SaveScreenshot(dialog,
+                                         fs::path(VELSOR_TEST_OUTPUT) / "chooser-long-texts.png");
+                          Keys(dialog, "Escape");
+                        }}}));
+  EXPECT_TRUE(originShown);
+  EXPECT_TRUE(dialogShown);
+
+  // The confirmation, however long the certificate's name; and a message left unanswered
+  // ends by itself.
+  originShown = dialogShown = false;
+  UserSteps deny({{"Velsor", [&](GtkWidget* dialog) {
+                     GtkWidget* origin = LabelShowing(dialog, "https://bank.example");
+                     originShown = origin != nullptr && WhollyOnScreen(origin);
+                     dialogShown = WhollyOnScreen(dialog);
+                     ClickMiddle(Button(dialog, "拒绝 (Deny)"));
+                   }}});
+  EXPECT_EQ(host->Confirm({u"decrypt data sent to you", u"CN=" + NoBreakSpaces(5000)}),
+            ui::DialogOutcome::Cancelled);
+  EXPECT_TRUE(originShown);
+  EXPECT_TRUE(dialogShown);
+  dialogShown = false;
+  UserSteps look({{"Velsor message", [&](GtkWidget* box) { dialogShown = WhollyOnScreen(box); }}});
+  host->ShowMessage(NoBreakSpaces(5000), u"Velsor message");
+  EXPECT_TRUE(dialogShown);
   unsetenv("VELSOR_UI_TIMEOUT");
 }
 
@@ -221,6 +276,27 @@ TEST_F(GtkDialogsTest, ViewWithoutARowSaysSoAndKeepsTheDialogOpen) {
   });
   EXPECT_FALSE(chosen);
   EXPECT_EQ(message, "No certificate selected.");
+}
+
+TEST_F(GtkDialogsTest, ForAWebPageFileDialogsNameItAndTheReplaceQuestionEndsWhenLeft) {
+  setenv("VELSOR_UI_TIMEOUT", "3", 1);
+  host->SetRequester(u"https://bank.example");
+  const fs::path existing = home.path() / "kept.cry";
+  WriteFile(existing, AsBytes(std::string_view("kept")));
+  bool named = false;
+  UserSteps user({{"Save", [&](GtkWidget* dialog) {
+                     named = ShowsLabel(dialog, "https://bank.example");
+                     Keys(dialog, "ctrl+a");
+                   }},
+                  {"Save", [&](GtkWidget* dialog) { Type(dialog, existing.string()); }},
+                  {"Save", [&](GtkWidget* dialog) { Keys(dialog, "Return"); }}});
+  // Nobody answers whether to replace the file: the save ends as cancelled.
+  const ui::FileDialogResult saved =
+      host->SaveFile({.title = u"Save", .filter = u"*.cry", .confirmOverwrite = true});
+  EXPECT_EQ(saved.outcome, ui::DialogOutcome::Cancelled);
+  EXPECT_TRUE(named);
+  EXPECT_EQ(ReadFile(existing), (Bytes{'k', 'e', 'p', 't'}));
+  unsetenv("VELSOR_UI_TIMEOUT");
 }
 
 TEST_F(GtkDialogsTest, OpenAndSaveDialogs) {

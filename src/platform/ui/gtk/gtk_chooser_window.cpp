@@ -5,6 +5,7 @@
 
 #include "platform/codepage/utf.h"
 #include "platform/ui/gtk/chooser_icons.h"
+#include "platform/ui/gtk/page_texts.h"
 
 namespace velsor::ui::gtk {
 namespace {
@@ -84,12 +85,10 @@ void GtkChooserWindow::Build() {
   gtk_widget_set_size_request(fixed, units.X(391), units.Y(209));
   GtkBox* content = GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(dialog_.get())));
   if (!requesterLine_.empty()) {
-    // A label of its own, in bold, outside the area whose texts the page sets.
-    GtkWidget* requester = gtk_label_new(nullptr);
-    GString markup(g_markup_printf_escaped("<b>%s</b>", Utf8(requesterLine_).c_str()));
-    gtk_label_set_markup(GTK_LABEL(requester), markup.get());
-    gtk_label_set_line_wrap(GTK_LABEL(requester), TRUE);
+    // A label of its own, in bold, first and outside the area whose texts the page sets.
+    GtkWidget* requester = BoldLabel(Utf8(requesterLine_));
     gtk_widget_set_margin_top(requester, 8);
+    gtk_widget_set_margin_start(requester, units.X(12));
     gtk_box_pack_start(content, requester, FALSE, FALSE, 0);
   }
   gtk_box_pack_start(content, fixed, TRUE, TRUE, 0);
@@ -102,6 +101,8 @@ void GtkChooserWindow::Build() {
   Place(fixed, cancel_, units, 326, 49, 54, 14);
   prompt_ = gtk_label_new("请在列表中选择证书:");
   gtk_label_set_xalign(GTK_LABEL(prompt_), 0);
+  OneLineLabel(prompt_);
+  gtk_widget_set_size_request(prompt_, units.X(305), -1);
   gtk_fixed_put(GTK_FIXED(fixed), prompt_, units.X(12), units.Y(6));
 
   rows_ = gtk_list_store_new(kColumnCount, GDK_TYPE_PIXBUF, G_TYPE_STRING, G_TYPE_STRING,
@@ -170,9 +171,13 @@ void GtkChooserWindow::SetPrompt(std::u16string_view prompt) {
 
 void GtkChooserWindow::SetButtonTexts(std::u16string_view ok, std::u16string_view cancel,
                                       std::u16string_view view) {
-  gtk_button_set_label(GTK_BUTTON(ok_), Utf8(ok).c_str());
-  gtk_button_set_label(GTK_BUTTON(cancel_), Utf8(cancel).c_str());
-  gtk_button_set_label(GTK_BUTTON(view_), Utf8(view).c_str());
+  for (const auto& [button, text] : {std::pair{ok_, ok}, {cancel_, cancel}, {view_, view}}) {
+    gtk_button_set_label(GTK_BUTTON(button), Utf8(text).c_str());
+    // The button keeps its place in the layout, however long the page's label.
+    if (GtkWidget* label = gtk_bin_get_child(GTK_BIN(button)); GTK_IS_LABEL(label)) {
+      OneLineLabel(label);
+    }
+  }
 }
 
 void GtkChooserWindow::SetCopyright(std::u16string_view text) {
@@ -266,7 +271,7 @@ std::u16string GtkChooserWindow::CellText(int itemData, std::size_t column) cons
 }
 
 void GtkChooserWindow::ShowMessage(std::u16string_view text, std::u16string_view caption) {
-  RunMessageBox(GTK_WINDOW(dialog_.get()), Utf8(text), Utf8(caption));
+  RunMessageBox(GTK_WINDOW(dialog_.get()), Utf8(text), Utf8(caption), !requesterLine_.empty());
 }
 
 void GtkChooserWindow::Close() {

@@ -6,6 +6,7 @@
 #include "platform/codepage/utf.h"
 #include "platform/ui/gtk/gtk_chooser_window.h"
 #include "platform/ui/gtk/gtk_handles.h"
+#include "platform/ui/gtk/page_texts.h"
 
 namespace velsor::ui {
 namespace {
@@ -21,12 +22,6 @@ std::string Pattern(std::u16string_view filter) {
   return pattern == "*.*" ? "*" : pattern;
 }
 
-bool Confirm(const std::string& question, GtkWindow* parent) {
-  TopLevel dialog(gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION,
-                                         GTK_BUTTONS_YES_NO, "%s", question.c_str()));
-  return gtk_dialog_run(GTK_DIALOG(dialog.get())) == GTK_RESPONSE_YES;
-}
-
 // Answers a dialog with "cancel" when the user leaves it past the answer time; only for
 // dialogs a web page caused.
 void CancelWhenLeft(std::optional<gtk::AnswerDeadline>& deadline, GtkDialog* dialog) {
@@ -40,6 +35,7 @@ DialogOutcome RunConsent(const ConsentRequest& request, const std::u16string& re
   gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog.get()), "%s\n\n%s",
                                            Utf8(request.action).c_str(),
                                            Utf8(request.certificate).c_str());
+  gtk::BoundMessageLabels(GTK_MESSAGE_DIALOG(dialog.get()), 6);
   gtk_window_set_title(GTK_WINDOW(dialog.get()), "Velsor");
   gtk_dialog_add_buttons(GTK_DIALOG(dialog.get()), "拒绝 (Deny)", GTK_RESPONSE_CANCEL,
                          "允许 (Allow)", GTK_RESPONSE_ACCEPT, nullptr);
@@ -48,14 +44,6 @@ DialogOutcome RunConsent(const ConsentRequest& request, const std::u16string& re
   CancelWhenLeft(deadline, GTK_DIALOG(dialog.get()));
   return gtk_dialog_run(GTK_DIALOG(dialog.get())) == GTK_RESPONSE_ACCEPT ? DialogOutcome::Done
                                                                          : DialogOutcome::Cancelled;
-}
-
-GtkWidget* BoldLabel(const std::string& text) {
-  GtkWidget* label = gtk_label_new(nullptr);
-  const GString markup(g_markup_printf_escaped("<b>%s</b>", text.c_str()));
-  gtk_label_set_markup(GTK_LABEL(label), markup.get());
-  gtk_label_set_xalign(GTK_LABEL(label), 0);
-  return label;
 }
 
 // The token's PIN, hidden as it is typed. Unanswered past the answer time it counts as
@@ -67,14 +55,15 @@ PinAnswer RunPinDialog(const PinRequest& request, const std::u16string& requeste
   GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dialog.get()));
   gtk_container_set_border_width(GTK_CONTAINER(area), 12);
   gtk_box_set_spacing(GTK_BOX(area), 8);
-  gtk_box_pack_start(GTK_BOX(area), BoldLabel(Utf8(requesterLine)), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(area), gtk::BoldLabel(Utf8(requesterLine)), FALSE, FALSE, 0);
   const std::string token = Utf8(request.token);
   const std::string ask = "请输入令牌 “" + token + "” 的 PIN (enter the PIN of the token “" + token + "”)";
   GtkWidget* question = gtk_label_new(ask.c_str());
   gtk_label_set_xalign(GTK_LABEL(question), 0);
+  gtk::BoundLabel(question, 4);
   gtk_box_pack_start(GTK_BOX(area), question, FALSE, FALSE, 0);
   if (!request.notice.empty()) {
-    gtk_box_pack_start(GTK_BOX(area), BoldLabel(Utf8(request.notice)), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(area), gtk::BoldLabel(Utf8(request.notice)), FALSE, FALSE, 0);
   }
   GtkWidget* entry = gtk_entry_new();
   gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
@@ -97,24 +86,29 @@ PinAnswer RunPinDialog(const PinRequest& request, const std::u16string& requeste
   return answer;
 }
 
+// The open or save dialog; for a web page it names the page and counts as cancelled when
+// left past the answer time, the question about replacing a file included.
 FileDialogResult RunFileChooser(const FileDialogRequest& request, GtkFileChooserAction action,
-                                bool forWebPage) {
+                                const std::u16string& requesterLine) {
   const bool saving = action == GTK_FILE_CHOOSER_ACTION_SAVE;
+  const bool forWebPage = !requesterLine.empty();
   TopLevel dialog(gtk_file_chooser_dialog_new(
       Utf8(request.title).c_str(), nullptr, action, "_Cancel", GTK_RESPONSE_CANCEL,
       saving ? "_Save" : "_Open", GTK_RESPONSE_ACCEPT, nullptr));
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog.get());
+  if (forWebPage) {
+    GtkWidget* requester = gtk::BoldLabel(Utf8(requesterLine));
+    gtk_widget_show(requester);
+    gtk_file_chooser_set_extra_widget(chooser, requester);
+  }
   if (!request.filter.empty()) {
     GtkFileFilter* filter = gtk_file_filter_new();  // the chooser takes it
     gtk_file_filter_set_name(filter, Utf8(request.filter).c_str());
     gtk_file_filter_add_pattern(filter, Pattern(request.filter).c_str());
     gtk_file_chooser_add_filter(chooser, filter);
   }
-  if (saving) {
-    gtk_file_chooser_set_do_overwrite_confirmation(chooser, request.confirmOverwrite);
-    if (!request.proposedName.empty()) {
-      gtk_file_chooser_set_current_name(chooser, Utf8(request.proposedName).c_str());
-    }
+  if (saving && !request.proposedName.empty()) {
+    gtk_file_chooser_set_current_name(chooser, Utf8(request.proposedName).c_str());
   }
   gtk_dialog_set_default_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_ACCEPT);
   std::optional<gtk::AnswerDeadline> deadline;
@@ -126,19 +120,26 @@ FileDialogResult RunFileChooser(const FileDialogRequest& request, GtkFileChooser
     const GString chosen(gtk_file_chooser_get_filename(chooser));
     if (!chosen) continue;
     std::filesystem::path path(chosen.get());
-    if (!saving || request.defaultExtension.empty() || path.has_extension()) {
+    if (!saving) return {DialogOutcome::Done, path};
+    // A name typed without an extension takes the default one.
+    if (!request.defaultExtension.empty() && !path.has_extension()) {
+      path += ".";
+      path += Utf8(request.defaultExtension);
+    }
+    // Asked here rather than by the dialog, which would ask about the name as typed and
+    // without a deadline.
+    if (!request.confirmOverwrite || !std::filesystem::exists(path)) {
       return {DialogOutcome::Done, path};
     }
-    // A name typed without an extension takes the default one; the dialog confirmed
-    // replacing the name as typed, so a file under the completed name is asked about here.
-    path += ".";
-    path += Utf8(request.defaultExtension);
-    if (!request.confirmOverwrite || !std::filesystem::exists(path) ||
-        Confirm(std::string("“")
-                    .append(path.filename().string())
-                    .append("” already exists. Replace it?"),
-                GTK_WINDOW(dialog.get()))) {
-      return {DialogOutcome::Done, path};
+    const std::string question =
+        std::string("“").append(path.filename().string()).append("” already exists. Replace it?");
+    switch (gtk::AskYesNo(GTK_WINDOW(dialog.get()), question, forWebPage)) {
+      case gtk::Answer::Yes:
+        return {DialogOutcome::Done, path};
+      case gtk::Answer::TimedOut:
+        return {DialogOutcome::Cancelled, {}};
+      case gtk::Answer::No:
+        break;
     }
   }
 }
@@ -151,13 +152,13 @@ class GtkDialogHost final : public DialogHost {
     return DialogOutcome::Done;
   }
   FileDialogResult OpenFile(const FileDialogRequest& request) override {
-    return RunFileChooser(request, GTK_FILE_CHOOSER_ACTION_OPEN, !Requester().empty());
+    return RunFileChooser(request, GTK_FILE_CHOOSER_ACTION_OPEN, RequesterLine());
   }
   FileDialogResult SaveFile(const FileDialogRequest& request) override {
-    return RunFileChooser(request, GTK_FILE_CHOOSER_ACTION_SAVE, !Requester().empty());
+    return RunFileChooser(request, GTK_FILE_CHOOSER_ACTION_SAVE, RequesterLine());
   }
   void ShowMessage(std::u16string_view text, std::u16string_view caption) override {
-    gtk::RunMessageBox(nullptr, Utf8(text), Utf8(caption));
+    gtk::RunMessageBox(nullptr, Utf8(text), Utf8(caption), !Requester().empty());
   }
   // $VELSOR_CERT_VIEWER when set, else the desktop's handler for the file's type. The
   // viewer runs on its own; it is not waited for.

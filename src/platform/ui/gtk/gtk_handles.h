@@ -58,12 +58,4 @@ class AnswerDeadline {
   guint source_ = 0;
 };
 
-// A modal message with an OK button, over `parent` when there is one.
-inline void RunMessageBox(GtkWindow* parent, const std::string& text, const std::string& caption) {
-  TopLevel box(gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK,
-                                      "%s", text.c_str()));
-  gtk_window_set_title(GTK_WINDOW(box.get()), caption.c_str());
-  gtk_dialog_run(GTK_DIALOG(box.get()));
-}
-
 }  // namespace velsor::ui::gtk
