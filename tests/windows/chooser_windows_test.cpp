@@ -46,12 +46,34 @@ class RecordingHandlers final : public ChooserHandlers {
   bool cancelled = false;
 };
 
-HWND WaitForDialog() {
+HWND WaitForDialog(const wchar_t* caption = kCaption) {
   for (int attempt = 0; attempt < 200; ++attempt) {
-    if (HWND dialog = FindWindowW(L"#32770", kCaption)) return dialog;
+    if (HWND dialog = FindWindowW(L"#32770", caption)) return dialog;
     Sleep(50);
   }
   return nullptr;
+}
+
+// What a message box shows: its text (the static of id 0xFFFF) and whether it lies on the
+// screen.
+struct ShownBox {
+  std::wstring text;
+  bool onScreen = false;
+};
+
+ShownBox LookAtBox(const wchar_t* caption) {
+  ShownBox shown;
+  if (HWND box = WaitForDialog(caption)) {
+    std::wstring text(8192, L'\0');
+    text.resize(static_cast<std::size_t>(GetDlgItemTextW(box, 0xFFFF, text.data(), 8192)));
+    shown.text = text;
+    RECT area{};
+    GetWindowRect(box, &area);
+    shown.onScreen = area.left >= 0 && area.top >= 0 &&
+                     area.right <= GetSystemMetrics(SM_CXSCREEN) &&
+                     area.bottom <= GetSystemMetrics(SM_CYSCREEN);
+  }
+  return shown;
 }
 
 LPARAM ItemDataAt(HWND list, int row) {
@@ -110,6 +132,29 @@ TEST(ChooserWindowsTest, ForAWebPageTheChooserEndsAsCancelledWhenLeftAlone) {
   _wputenv(L"VELSOR_UI_TIMEOUT=");
   EXPECT_TRUE(handlers.cancelled);
   EXPECT_NE(requesterLine.find(L"https://bank.example"), std::wstring::npos);
+}
+
+TEST(ChooserWindowsTest, ForAWebPageMessagesKeepItsLineFirstAndAnswerThemselvesWhenLeft) {
+  _wputenv(L"VELSOR_UI_TIMEOUT=1");
+  auto host = MakeDesktopDialogHost();
+  host->SetRequester(u"https://bank.example");
+  const std::u16string noBreakSpaces(5000, u'\u00A0');
+  ShownBox confirm, message;
+  std::thread user([&] {
+    confirm = LookAtBox(L"Velsor");
+    message = LookAtBox(L"Wine message test");
+  });
+  EXPECT_EQ(host->Confirm({u"decrypt data sent to you", u"CN=" + noBreakSpaces}),
+            DialogOutcome::Cancelled);
+  host->ShowMessage(noBreakSpaces, u"Wine message test");  // returns by itself
+  user.join();
+  _wputenv(L"VELSOR_UI_TIMEOUT=");
+  EXPECT_EQ(confirm.text.rfind(L"网页 https://bank.example", 0), 0u);
+  EXPECT_LT(confirm.text.size(), 450u) << "the certificate's name cut";
+  EXPECT_TRUE(confirm.onScreen);
+  std::erase(message.text, L'\n');
+  EXPECT_EQ(message.text.size(), 601u) << "cut to 600, with an ellipsis";
+  EXPECT_TRUE(message.onScreen);
 }
 
 }  // namespace

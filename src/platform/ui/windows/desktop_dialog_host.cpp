@@ -29,7 +29,9 @@ std::u16string FilterOf(const std::u16string& pattern) {
   return filter;
 }
 
-FileDialogResult RunFileDialog(const FileDialogRequest& request, bool saving) {
+// For a web page the title names it first; what the page asked for follows, cut.
+FileDialogResult RunFileDialog(const FileDialogRequest& request, bool saving,
+                               const std::u16string& requesterLine) {
   std::vector<wchar_t> name(32768, L'\0');
   const std::u16string proposed = saving ? request.proposedName : std::u16string();
   std::copy(proposed.begin(), proposed.begin() + std::min<std::size_t>(proposed.size(), 32767),
@@ -40,7 +42,9 @@ FileDialogResult RunFileDialog(const FileDialogRequest& request, bool saving) {
   dialog.lpstrFilter = Wide(filter);
   dialog.lpstrFile = name.data();
   dialog.nMaxFile = static_cast<DWORD>(name.size());
-  dialog.lpstrTitle = request.title.empty() ? nullptr : Wide(request.title);
+  std::u16string title = CutForDialog(request.title, kMaxCaptionUnits);
+  if (!requesterLine.empty()) title = requesterLine + (title.empty() ? u"" : u": " + title);
+  dialog.lpstrTitle = title.empty() ? nullptr : Wide(title);
   dialog.lpstrDefExt = request.defaultExtension.empty() ? nullptr : Wide(request.defaultExtension);
   dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR |
                  (saving ? (request.confirmOverwrite ? OFN_OVERWRITEPROMPT : 0)
@@ -59,14 +63,13 @@ class Win32DialogHost final : public DialogHost {
     return RunWin32Chooser(handlers, RequesterLine());
   }
   FileDialogResult OpenFile(const FileDialogRequest& request) override {
-    return RunFileDialog(request, false);
+    return RunFileDialog(request, false, RequesterLine());
   }
   FileDialogResult SaveFile(const FileDialogRequest& request) override {
-    return RunFileDialog(request, true);
+    return RunFileDialog(request, true, RequesterLine());
   }
   void ShowMessage(std::u16string_view text, std::u16string_view caption) override {
-    const std::u16string body(text), title(caption);
-    MessageBoxW(nullptr, Wide(body), Wide(title), MB_OK | MB_ICONINFORMATION);
+    RunMessageBox(nullptr, text, caption, MB_OK | MB_ICONINFORMATION, !Requester().empty(), IDOK);
   }
   bool OpenWithViewer(const std::filesystem::path& file) override {
     const auto result = reinterpret_cast<INT_PTR>(
@@ -74,10 +77,11 @@ class Win32DialogHost final : public DialogHost {
     return result > 32;  // the shell's success values are above 32
   }
   DialogOutcome Confirm(const ConsentRequest& request) override {
+    // The page's line first, so that cutting the rest never hides it.
     const std::u16string text = RequesterLine() + u"\n\n" + request.action + u"\n" +
-                                request.certificate;
-    const int answer = MessageBoxW(nullptr, Wide(text), L"Velsor",
-                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+                                CutForDialog(request.certificate, 300);
+    const int answer = RunMessageBox(nullptr, text, u"Velsor",
+                                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, true, IDNO);
     return answer == IDYES ? DialogOutcome::Done : DialogOutcome::Cancelled;
   }
   PinAnswer AskPin(const PinRequest&) override { return {PinOutcome::Cancelled, {}}; }

@@ -22,8 +22,8 @@ const wchar_t* Wide(const std::u16string& text) {
 
 class Win32ChooserWindow final : public ChooserWindow {
  public:
-  explicit Win32ChooserWindow(HWND dialog)
-      : dialog_(dialog), list_(GetDlgItem(dialog, IDC_CERT_LIST)) {}
+  Win32ChooserWindow(HWND dialog, bool forWebPage)
+      : dialog_(dialog), list_(GetDlgItem(dialog, IDC_CERT_LIST)), forWebPage_(forWebPage) {}
 
   void SetCaption(std::u16string_view caption) override {
     SetWindowTextW(dialog_, Wide(std::u16string(caption)));
@@ -86,8 +86,7 @@ class Win32ChooserWindow final : public ChooserWindow {
     return std::u16string(reinterpret_cast<const char16_t*>(text));
   }
   void ShowMessage(std::u16string_view text, std::u16string_view caption) override {
-    const std::u16string body(text), title(caption);
-    MessageBoxW(dialog_, Wide(body), Wide(title), MB_OK | MB_ICONINFORMATION);
+    RunMessageBox(dialog_, text, caption, MB_OK | MB_ICONINFORMATION, forWebPage_, IDOK);
   }
   void Close() override { EndDialog(dialog_, IDOK); }
 
@@ -104,6 +103,7 @@ class Win32ChooserWindow final : public ChooserWindow {
 
   HWND dialog_;
   HWND list_;
+  bool forWebPage_;
 };
 
 struct ChooserState {
@@ -118,7 +118,7 @@ INT_PTR CALLBACK ChooserProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     case WM_INITDIALOG: {
       state = reinterpret_cast<ChooserState*>(lParam);
       SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-      state->window.emplace(dialog);
+      state->window.emplace(dialog, !state->requesterLine.empty());
       HWND list = GetDlgItem(dialog, IDC_CERT_LIST);
       ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
       // One icon for every row; the list destroys its image list with itself.
