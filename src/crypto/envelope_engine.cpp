@@ -18,7 +18,13 @@ SealedEnvelope EncryptionFailure(HRESULT error) {
   return FailedWith<SealedEnvelope>(MapMessageError(error, kEncryptionFailed), error);
 }
 
-OpenedEnvelopeResult DecryptionFailure(HRESULT error) {
+OpenedEnvelopeResult DecryptionFailure(HRESULT error, const KeyUse& keyUse) {
+  // The user is asked, as when a key exists; only once they allow it does the page
+  // learn that none does.
+  if (error == CRYPT_E_NO_DECRYPT_CERT && keyUse.approveWithoutKey &&
+      !keyUse.approveWithoutKey()) {
+    error = HRESULT_ERROR_CANCELLED;
+  }
   const std::int32_t status = error == HRESULT_ERROR_CANCELLED
                                   ? kUserCancelled
                                   : MapMessageError(error, kDecryptionFailed, true);
@@ -46,13 +52,19 @@ OpenedEnvelopeResult Unseal(std::optional<std::string_view> message, Open&& open
 }  // namespace
 
 KeyUse KeyUseThrough(ui::DialogHost& dialogs) {
-  KeyUse use{{}, PinPromptOf(dialogs)};
+  KeyUse use{.pin = PinPromptOf(dialogs)};
   if (dialogs.Requester().empty()) return use;
-  use.approve = [&dialogs](const crypt::CertContext& recipient) {
+  const auto ask = [&dialogs](std::u16string certificate) {
     const ui::ConsentRequest request{
         u"用以下证书的私钥解密发给您的数据 (decrypt data sent to you with the private key of):",
-        certs::GetCertText(&recipient, certs::CertDetail::Subject).text};
+        std::move(certificate)};
     return dialogs.Confirm(request) == ui::DialogOutcome::Done;
+  };
+  use.approve = [ask](const crypt::CertContext& recipient) {
+    return ask(certs::GetCertText(&recipient, certs::CertDetail::Subject).text);
+  };
+  use.approveWithoutKey = [ask] {
+    return ask(u"（您的证书都不能打开此数据）(none of your certificates opens this message)");
   };
   return use;
 }
@@ -113,7 +125,7 @@ OpenedEnvelopeResult DecryptEnvelope(std::optional<std::string_view> message,
                                      const KeyUse& keyUse) {
   return Unseal(message, [&](ByteView received, const crypt::CertStore& personal) {
     auto envelope = crypt::OpenEnvelopePkcs7(received, personal, keyUse.approve, keyUse.pin);
-    if (!envelope) return DecryptionFailure(envelope.code());
+    if (!envelope) return DecryptionFailure(envelope.code(), keyUse);
     OpenedEnvelopeResult result{0, std::move(envelope->content)};
     certs::ExtractCertInfo(envelope->recipient.get(), &result.recipientInfo);
     return result;
@@ -125,7 +137,7 @@ OpenedEnvelopeResult DecryptAndVerifyEnvelope(std::optional<std::string_view> me
   return Unseal(message, [&](ByteView received, const crypt::CertStore& personal) {
     auto envelope =
         crypt::OpenSignedEnvelopePkcs7(received, personal, keyUse.approve, keyUse.pin);
-    if (!envelope) return DecryptionFailure(envelope.code());
+    if (!envelope) return DecryptionFailure(envelope.code(), keyUse);
     OpenedEnvelopeResult result{0, std::move(envelope->content)};
     if (!envelope->signer) return OpenedEnvelopeResult{kNoSignerCertificate, result.content};
     result.status = CheckCertChain(*envelope->signer, kCheckAll);

@@ -4,6 +4,7 @@
 // are never compressed.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,12 +63,16 @@ SealedEnvelope EncryptFileForCertificate(std::optional<ByteView> content,
 // What opening an envelope may ask the user: the consent to use the key and a token's PIN.
 struct KeyUse {
   crypt::KeyUseApproval approve{};
+  // Asked instead when the user holds no key for the message: a page must not learn
+  // whether the user holds one before the user allows it.
+  std::function<bool()> approveWithoutKey{};
   PinPrompt pin{};
 };
 
 // When the dialogs serve a web page, the user confirms each use of a private key, naming
-// the page and the certificate; nothing is asked for a program on this machine. A token's
-// PIN is asked through the same dialogs.
+// the page and the certificate, and is asked alike when no key of theirs opens the
+// message (refused, both give the user-cancelled code); nothing is asked for a program on
+// this machine. A token's PIN is asked through the same dialogs.
 KeyUse KeyUseThrough(ui::DialogHost& dialogs);
 
 // A use of the key that the approval refuses gives the user-cancelled code.

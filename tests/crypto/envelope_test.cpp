@@ -320,9 +320,19 @@ TEST_F(EnvelopeTest, ForAWebPageTheUserConfirmsEachOpeningBeforeTheKeyIsUsed) {
   EXPECT_NE(host.consents()[0].requesterLine.find(u"https://bank.example"), std::u16string::npos);
   EXPECT_EQ(host.consents()[0].request.certificate, u"C=CN, O=Velsor, OU=Testing, CN=Alice Zhang");
   EXPECT_EQ(host.consents()[2].answer, ui::ConsentAnswer::NoAnswer);
-  // A message the user holds no key for asks nothing.
-  EXPECT_EQ(DecryptEnvelope(Encrypt("x", kPartner).base64, KeyUseThrough(host)).status, -10015);
-  EXPECT_EQ(host.consents().size(), 3u);
+  // A message the user holds no key for is asked about alike: refused, the page cannot
+  // tell it from one the user holds a key for; allowed, it learns that none opens it.
+  const std::string forPartner = Encrypt("x", kPartner).base64;
+  host.AnswerConsent(ui::ConsentAnswer::Deny).AnswerConsent(ui::ConsentAnswer::Allow);
+  EXPECT_EQ(DecryptEnvelope(forPartner, KeyUseThrough(host)).status, -10004);
+  EXPECT_EQ(DecryptEnvelope(forPartner, KeyUseThrough(host)).status, -10015);
+  ASSERT_EQ(host.consents().size(), 5u);
+  EXPECT_NE(host.consents()[3].request.certificate.find(u"none of your certificates"),
+            std::u16string::npos);
+  // A program on this machine is still asked nothing.
+  host.SetRequester(u"");
+  EXPECT_EQ(DecryptEnvelope(forPartner, KeyUseThrough(host)).status, -10015);
+  EXPECT_EQ(host.consents().size(), 5u);
 }
 
 }  // namespace
