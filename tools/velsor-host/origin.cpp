@@ -45,6 +45,13 @@ ParsedOrigin ParseOrigin(std::string_view text) {
   }
   std::string_view rest = text.substr(separator + 3);
   if (!rest.empty() && rest.back() == '/') rest.remove_suffix(1);
+  // What a URL may hold beyond an origin, named before the port is looked for.
+  if (rest.find('@') != std::string_view::npos) {
+    return {std::nullopt, "an origin holds no user name or password (write scheme://host)"};
+  }
+  if (rest.find_first_of("/?#") != std::string_view::npos) {
+    return {std::nullopt, "an origin holds no path, query or fragment (write scheme://host)"};
+  }
   std::string_view host = rest;
   std::string_view port;
   bool hasPort = false;

@@ -33,6 +33,11 @@ TEST(OriginTest, AnythingBeyondSchemeHostAndPortIsRefused) {
     EXPECT_FALSE(ParseOrigin(text).origin) << text;
   }
   EXPECT_FALSE(ParseOrigin("https://" + std::string(400, 'a')).origin);
+  // The reason names what is wrong, not the port a user name's colon seems to start.
+  EXPECT_EQ(ParseOrigin("https://user:pw@bank.example").problem,
+            "an origin holds no user name or password (write scheme://host)");
+  EXPECT_EQ(ParseOrigin("https://bank.example:8443/login").problem,
+            "an origin holds no path, query or fragment (write scheme://host)");
 }
 
 TEST(OriginTest, PlainHttpIsServedOnlyOnLoopback) {
