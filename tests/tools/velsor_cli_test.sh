@@ -82,6 +82,7 @@ echo "just text" >"$work/text.pem"
 refuse "not a certificate" "holds no certificate" "$velsor" store add CA "$work/text.pem"
 refuse "not a CRL" "not a DER certificate revocation list" "$velsor" store add-crl CA "$work/text.pem"
 refuse "not a PKCS#12 file" "not a PKCS#12 file" "$velsor" store import-pfx "$work/text.pem"
+
 refuse "bad index" "no certificate at index 9" "$velsor" store remove MY 9
 refuse "unknown command" "unknown store command" "$velsor" store frobnicate
 # Which web origins may use the control, and the browsers' host manifests.
@@ -114,6 +115,29 @@ check "Firefox reads allowed_extensions" grep -q '"bridge@velsor"' "$work/user/.
 check "uninstall" "$velsor" bridge uninstall --browser chromium --profile "$work/profile"
 check "the manifest is gone" test ! -e "$manifest"
 refuse "an unknown browser" "chromium, chrome, firefox or all" "$velsor" bridge install --browser opera
+
+# PKCS#12 files as users have them, from a public corpus: a legacy export (RC2-40 certificate
+# bag, 3DES key bag), and the 13 files made without a password, given an empty one or none.
+corpus=/usr/lib/python3/dist-packages/cryptography_vectors/pkcs12
+check "a legacy-protected PKCS#12 file" env PFX_PASSWORD=cryptography \
+  "$velsor" store import-pfx "$corpus/cert-rc2-key-3des.p12" --password-env PFX_PASSWORD
+expect_line "the legacy file's certificate" "^imported C=US, CN=cryptography CA into MY"
+refuse "a legacy file with a wrong password" "wrong password" env PFX_PASSWORD=nope \
+  "$velsor" store import-pfx "$corpus/cert-rc2-key-3des.p12" --password-env PFX_PASSWORD
+unprotected=0
+for file in "$corpus"/*no-pwd*.p12 "$corpus/no-password.p12"; do
+  unprotected=$((unprotected + 1))
+  for how in "--password-env EMPTY_PASSWORD" ""; do
+    # shellcheck disable=SC2086
+    env EMPTY_PASSWORD= "$velsor" store import-pfx "$file" $how >"$work/out" 2>"$work/err"
+    if grep -q -e "wrong password" -e "cannot read" "$work/err" ||
+       ! grep -q -e "^imported" -e "holds no certificate with its key" "$work/out" "$work/err"; then
+      echo "FAILED: $(basename "$file") ${how:-without a password}:"; cat "$work/out" "$work/err"
+      failures=$((failures + 1))
+    fi
+  done
+done
+[[ $unprotected == 13 ]] || { echo "FAILED: $unprotected files without a password"; failures=$((failures + 1)); }
 
 chmod 777 "$VELSOR_HOME"
 refuse "home writable by others" "others can write" "$velsor" store list

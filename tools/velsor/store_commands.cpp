@@ -194,6 +194,8 @@ int ImportPfx(Arguments arguments) {
         throw CommandError("wrong password for " + options.file);
       case Pkcs12Failure::Unreadable:
         throw CommandError("cannot read " + options.file + " (wrong password?)");
+      case Pkcs12Failure::LegacyProtection:
+        throw CommandError(options.file + " uses a legacy protection that cannot be read");
       case Pkcs12Failure::NoKeyOrCertificate:
         throw CommandError(options.file + " holds no certificate with its key");
     }

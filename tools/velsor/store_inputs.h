@@ -25,14 +25,24 @@ struct Pkcs12Contents {
   crypt::X509StackPtr chain;
 };
 
-enum class Pkcs12Failure { NotPkcs12, WrongPassword, Unreadable, NoKeyOrCertificate };
+// LegacyProtection: the password was right (the MAC verified) but the bags are protected in
+// a way that cannot be read even with OpenSSL's legacy ciphers.
+enum class Pkcs12Failure {
+  NotPkcs12,
+  WrongPassword,
+  Unreadable,
+  LegacyProtection,
+  NoKeyOrCertificate
+};
 
 struct Pkcs12Read {
   std::optional<Pkcs12Contents> contents;
   Pkcs12Failure failure = Pkcs12Failure::NotPkcs12;
 };
 
-// Without a password, the empty one and none at all are both tried.
+// Without a password, or with an empty one, the empty one and none at all are both tried.
+// Files protected with legacy ciphers (RC2-40, RC4, DES) are read through OpenSSL's legacy
+// provider, loaded for that reading only.
 Pkcs12Read Pkcs12In(ByteView file, const std::optional<std::string>& password);
 
 }  // namespace velsor::cli
