@@ -11,9 +11,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velsor;
   const ByteView file(data, size);
-  // What OpenSSL's PEM reader takes may still be refused when it is added; both ways are
-  // read here.
-  for (const Bytes& encoded : cli::CertificatesIn(file)) crypt::CertContext::FromEncoded(encoded);
+  const cli::CertificatesRead certificates = cli::CertificatesIn(file, "input");
+  for (const Bytes& encoded : certificates.certificates) {
+    if (!crypt::CertContext::FromEncoded(encoded)) std::abort();  // taken, yet not readable
+  }
   cli::CrlIn(file);
   for (const auto& password : {std::optional<std::string>(), std::optional<std::string>("pw")}) {
     const cli::Pkcs12Read read = cli::Pkcs12In(file, password);

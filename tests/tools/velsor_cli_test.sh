@@ -139,6 +139,26 @@ for file in "$corpus"/*no-pwd*.p12 "$corpus/no-password.p12"; do
 done
 [[ $unprotected == 13 ]] || { echo "FAILED: $unprotected files without a password"; failures=$((failures + 1)); }
 
+
+# Malformed certificates from the same corpus are refused naming which and why, alike as PEM
+# and as DER, and nothing of the file is added.
+x509=/usr/lib/python3/dist-packages/cryptography_vectors/x509
+for case in "custom/invalid_utf8_common_name:invalid utf8string" \
+            "custom/long-form-name-attribute:mstring not universal" \
+            "badasn1time:a validity time cannot be read"; do
+  file=${case%%:*} why=${case#*:}
+  sed '/-----/d' "$x509/$file.pem" | base64 -d >"$work/malformed.der"
+  refuse "$file as PEM" "certificate 1 of $x509/$file.pem is malformed (.*$why)" \
+    "$velsor" store add CA "$x509/$file.pem"
+  refuse "$file as DER" "the certificate in $work/malformed.der is malformed (.*$why)" \
+    "$velsor" store add CA "$work/malformed.der"
+done
+cat "$x509/cryptography.io.pem" "$x509/custom/invalid_utf8_common_name.pem" >"$work/mixed.pem"
+refuse "a file with one bad certificate" "certificate 2 of .* nothing was added" \
+  "$velsor" store add AddressBOOK "$work/mixed.pem"
+check "list after the refusal" "$velsor" store list AddressBOOK
+grep -q "cryptography.io" "$work/out" && { echo "FAILED: a certificate of a refused file was added"; failures=$((failures + 1)); }
+
 chmod 777 "$VELSOR_HOME"
 refuse "home writable by others" "others can write" "$velsor" store list
 

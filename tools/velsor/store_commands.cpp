@@ -99,9 +99,11 @@ int List(Arguments arguments) {
 int Add(Arguments arguments) {
   if (arguments.size() != 2) throw CommandError("usage: velsor store add STORE FILE");
   CertStore store = OpenStore(arguments[0]);
-  const auto certificates = CertificatesIn(ReadFile(std::string(arguments[1])));
-  if (certificates.empty()) throw CommandError(std::string(arguments[1]) + " holds no certificate");
-  for (const auto& added : Require(store.AddAll(certificates), "adding the certificates")) {
+  const std::string file(arguments[1]);
+  const CertificatesRead read = CertificatesIn(ReadFile(file), file);
+  if (!read.problem.empty()) throw CommandError(read.problem + "; nothing was added");
+  if (read.certificates.empty()) throw CommandError(file + " holds no certificate");
+  for (const auto& added : Require(store.AddAll(read.certificates), "adding the certificates")) {
     std::printf("added %s\n", Utf8(crypt::SubjectText(*added)).c_str());
   }
   return 0;

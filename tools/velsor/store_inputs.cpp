@@ -127,18 +127,50 @@ std::optional<Pkcs12Contents> ParseWithLegacyCiphers(PKCS12& pfx, const char* pa
   return encoded ? Decoded(*encoded) : std::nullopt;
 }
 
+void FreeOpenSsl(void* memory) { OPENSSL_free(memory); }
+
 }  // namespace
 
-std::vector<Bytes> CertificatesIn(ByteView file) {
-  std::vector<Bytes> found;
+CertificatesRead CertificatesIn(ByteView file, std::string_view name) {
+  CertificatesRead read;
+  // Every certificate, PEM or DER, is judged by the same decoding that adding it uses, so
+  // both encodings of one certificate are refused alike.
+  const auto take = [&](ByteView encoded, const std::string& which) {
+    auto decoded = crypt::CertContext::FromEncoded(encoded);
+    if (!decoded) {
+      read.problem = which + " is malformed (" + decoded.error().detail + ")";
+      return false;
+    }
+    read.certificates.emplace_back(encoded.begin(), encoded.end());
+    return true;
+  };
   crypt::BioPtr bio = MemoryBio(file);
-  if (!bio) return found;
-  while (crypt::X509Ptr certificate{PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr)}) {
-    found.push_back(crypt::EncodeCertificate(*certificate));
+  if (!bio) {
+    read.problem = std::string(name) + " is too big";
+    return read;
   }
-  if (found.empty() && crypt::CertContext::FromEncoded(file))
-    found.emplace_back(file.begin(), file.end());
-  return found;
+  int blocks = 0;
+  for (;;) {
+    char* rawName = nullptr;
+    char* rawHeader = nullptr;
+    unsigned char* rawData = nullptr;
+    long length = 0;
+    if (PEM_read_bio(bio.get(), &rawName, &rawHeader, &rawData, &length) != 1) break;
+    const std::unique_ptr<char, decltype(&FreeOpenSsl)> blockName(rawName, &FreeOpenSsl);
+    const std::unique_ptr<char, decltype(&FreeOpenSsl)> header(rawHeader, &FreeOpenSsl);
+    const std::unique_ptr<unsigned char, decltype(&FreeOpenSsl)> data(rawData, &FreeOpenSsl);
+    const std::string_view kind(rawName);
+    if (kind != "CERTIFICATE" && kind != "X509 CERTIFICATE") continue;
+    ++blocks;
+    const std::string which =
+        "certificate " + std::to_string(blocks) + " of " + std::string(name);
+    if (!take(ByteView(rawData, static_cast<std::size_t>(length)), which)) return read;
+  }
+  ERR_clear_error();  // the end of the blocks is reported as an error
+  if (blocks == 0 && !file.empty() && static_cast<std::uint8_t>(file.front()) == 0x30) {
+    take(file, "the certificate in " + std::string(name));
+  }
+  return read;
 }
 
 Bytes CrlIn(ByteView file) {

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/base/bytes.h"
@@ -12,8 +13,14 @@
 
 namespace velsor::cli {
 
-// The DER encodings of the certificates in the file; none when it holds none.
-std::vector<Bytes> CertificatesIn(ByteView file);
+struct CertificatesRead {
+  std::vector<Bytes> certificates;  // DER, in the file's order
+  std::string problem;              // which certificate is malformed and why; "" when none is
+};
+
+// The certificates in a PEM file (its CERTIFICATE blocks) or a DER one, each checked as
+// adding it would check it; `name` names the file in the problem.
+CertificatesRead CertificatesIn(ByteView file, std::string_view name);
 
 // The DER encoding of a revocation list given as PEM, or the file as it is (a DER list is
 // checked when it is added).

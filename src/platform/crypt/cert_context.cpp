@@ -1,6 +1,7 @@
 #include "platform/crypt/cert_context.h"
 
 #include <openssl/asn1.h>
+#include <openssl/err.h>
 
 #include <algorithm>
 
@@ -21,16 +22,27 @@ std::optional<std::time_t> SecondsOf(const ASN1_TIME* time) {
 
 Result<std::shared_ptr<CertContext>> CertContext::Parse(ByteView encoded) {
   const unsigned char* cursor = encoded.data();
+  ERR_clear_error();
   X509Ptr x509(d2i_X509(nullptr, &cursor, static_cast<long>(encoded.size())));
-  if (!x509 || cursor != encoded.data() + encoded.size()) {
-    return Failure(CRYPT_E_OSS_ERROR, "not a DER certificate");
+  if (!x509) {
+    // The first reason OpenSSL queued is the innermost: what in the encoding is wrong
+    // ("wrong tag", "invalid utf8string", ...).
+    const unsigned long error = ERR_peek_error();
+    const char* reason = error != 0 ? ERR_reason_error_string(error) : nullptr;
+    ERR_clear_error();
+    return Failure(CRYPT_E_OSS_ERROR,
+                   std::string("not a DER certificate") + (reason ? std::string(": ") + reason : ""));
+  }
+  if (cursor != encoded.data() + encoded.size()) {
+    return Failure(CRYPT_E_OSS_ERROR, "not a DER certificate: bytes follow its end");
   }
   Bytes copy(encoded.begin(), encoded.end());
   const auto fields = ReadTbsFields(copy);
   const auto notBefore = SecondsOf(X509_get0_notBefore(x509.get()));
   const auto notAfter = SecondsOf(X509_get0_notAfter(x509.get()));
-  if (!fields || !notBefore || !notAfter) {
-    return Failure(CRYPT_E_OSS_ERROR, "malformed certificate");
+  if (!fields) return Failure(CRYPT_E_OSS_ERROR, "malformed certificate: its fields cannot be read");
+  if (!notBefore || !notAfter) {
+    return Failure(CRYPT_E_OSS_ERROR, "malformed certificate: a validity time cannot be read");
   }
   const std::size_t issuerAt = static_cast<std::size_t>(fields->issuer.data() - copy.data());
   const std::size_t subjectAt = static_cast<std::size_t>(fields->subject.data() - copy.data());
