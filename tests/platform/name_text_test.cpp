@@ -2,6 +2,9 @@
 #include "platform/crypt/name_text_openssl.h"
 
 #include <gtest/gtest.h>
+#include <openssl/pem.h>
+
+#include "fixtures/test_files.h"
 
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_context.h"
@@ -90,6 +93,20 @@ TEST(NameText, UniversalStringsAndTeletexAsLatin1) {
   ASN1_STRING_set(teletex, truncated, sizeof truncated);
   EXPECT_EQ(AttributeValueText(teletex), u"c\u00C3");
   ASN1_STRING_free(teletex);
+}
+
+TEST(NameText, AValueThatIsNotAStringIsWrittenAsHexOfItsEncoding) {
+  // A real certificate whose subject carries a BIT STRING x500UniqueIdentifier (with a NUL
+  // among its bits), from a public corpus.
+  const auto file = testing::ReadFile(
+      "/usr/lib/python3/dist-packages/cryptography_vectors/x509/scottishpower-bitstring-dn.pem");
+  BioPtr bio(BIO_new_mem_buf(file.data(), static_cast<int>(file.size())));
+  X509Ptr x509(PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr));
+  ASSERT_TRUE(x509);
+  auto certificate = CertContext::FromEncoded(EncodeCertificate(*x509));
+  ASSERT_TRUE(certificate);
+  EXPECT_EQ(SubjectText(**certificate), u"CN=ScottishPower, OU=02, OID.2.5.4.45=#03090070B3D51F305F0001");
+  EXPECT_EQ(SubjectSimpleText(**certificate), u"ScottishPower, 02, #03090070B3D51F305F0001");
 }
 
 TEST(NameText, SimpleDisplayNameFallsBackInOrder) {

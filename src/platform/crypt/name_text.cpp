@@ -1,8 +1,10 @@
 #include "platform/crypt/name_text.h"
 
+#include <openssl/asn1.h>
 #include <openssl/objects.h>
 
 #include <array>
+#include <memory>
 #include <string_view>
 
 #include "platform/codepage/utf.h"
@@ -86,6 +88,46 @@ std::u16string FromCodePoints(const unsigned char* data, int length, int unitSiz
 
 // Walks a name RDN by RDN: `visit(attributeIndexInRdn, entry)` for each attribute, and
 // `newRdn()` between RDNs.
+bool IsStringValue(const ASN1_STRING* value) {
+  switch (ASN1_STRING_type(value)) {
+    case V_ASN1_UTF8STRING:
+    case V_ASN1_BMPSTRING:
+    case V_ASN1_UNIVERSALSTRING:
+    case V_ASN1_T61STRING:
+    case V_ASN1_PRINTABLESTRING:
+    case V_ASN1_IA5STRING:
+    case V_ASN1_NUMERICSTRING:
+    case V_ASN1_VISIBLESTRING:
+    case V_ASN1_VIDEOTEXSTRING:
+    case V_ASN1_GENERALSTRING:
+    case V_ASN1_GRAPHICSTRING:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// "#" and the hex of the value's DER, as names are written for values that are not text (a
+// BIT STRING unique identifier, say): their bytes read as characters would be nonsense,
+// NULs included.
+std::u16string HexValueText(const ASN1_STRING* value) {
+  using TypePtr = std::unique_ptr<ASN1_TYPE, decltype(&ASN1_TYPE_free)>;
+  TypePtr any(ASN1_TYPE_new(), &ASN1_TYPE_free);
+  unsigned char* der = nullptr;
+  const int length = any && ASN1_TYPE_set1(any.get(), ASN1_STRING_type(value), value) == 1
+                         ? i2d_ASN1_TYPE(any.get(), &der)
+                         : -1;
+  if (length <= 0) return u"#";
+  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+  std::u16string text = u"#";
+  for (int i = 0; i < length; ++i) {
+    text += kHex[der[i] >> 4];
+    text += kHex[der[i] & 0xF];
+  }
+  OPENSSL_free(der);
+  return text;
+}
+
 template <class Visit, class NewRdn>
 void WalkName(const X509_NAME* name, Visit&& visit, NewRdn&& newRdn) {
   const int count = X509_NAME_entry_count(name);
@@ -108,10 +150,10 @@ std::u16string NameText(const X509_NAME* name, std::u16string_view separator, bo
         if (withKeys) {
           text += KeyOf(X509_NAME_ENTRY_get_object(entry));
           text += u'=';
-          text += Quoted(AttributeValueText(X509_NAME_ENTRY_get_data(entry)));
-        } else {
-          text += Quoted(AttributeValueText(X509_NAME_ENTRY_get_data(entry)));
         }
+        const ASN1_STRING* value = X509_NAME_ENTRY_get_data(entry);
+        // A value written as "#" and hex is never quoted: the "#" is what marks it.
+        text += IsStringValue(value) ? Quoted(AttributeValueText(value)) : AttributeValueText(value);
       },
       [&] { text += separator; });
   return text;
@@ -125,6 +167,7 @@ std::u16string_view SeparatorText(NameSeparator separator) {
 
 std::u16string AttributeValueText(const ASN1_STRING* value) {
   if (value == nullptr) return {};
+  if (!IsStringValue(value)) return HexValueText(value);
   const unsigned char* data = ASN1_STRING_get0_data(value);
   const int length = ASN1_STRING_length(value);
   switch (ASN1_STRING_type(value)) {
@@ -143,7 +186,7 @@ std::u16string AttributeValueText(const ASN1_STRING* value) {
       }
       return FromCodePoints(data, length, 1);
     default:
-      // Printable, IA5, Numeric, Visible: one byte a character.
+      // Printable, IA5, Numeric, Visible and the other one-byte strings.
       return FromCodePoints(data, length, 1);
   }
 }

@@ -14,7 +14,8 @@ std::u16string X500NameText(const X509_NAME* name, NameSeparator separator = Nam
 std::u16string SimpleNameText(const X509_NAME* name);
 // The first CN, else OU, else O, else E, else the first attribute's value.
 std::u16string SimpleDisplayName(const X509_NAME* name);
-// The value of an attribute as text, decoded from its string type.
+// The value of an attribute as text, decoded from its string type; a value that is not a
+// string (a BIT STRING, say) as "#" and the hex of its DER.
 std::u16string AttributeValueText(const ASN1_STRING* value);
 
 }  // namespace velsor::crypt
