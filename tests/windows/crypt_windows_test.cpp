@@ -7,6 +7,7 @@
 
 #include "fixtures/test_files.h"
 #include "fixtures/wine.h"
+#include "platform/codepage/utf.h"
 #include "platform/crypt/cert_find.h"
 #include "platform/crypt/chain_checks.h"
 #include "platform/crypt/enveloped_message.h"
@@ -258,6 +259,29 @@ TEST(CryptWindowsKeyIdentifiers, TheAuthorityKeyIdentifierNamesTheSigningKey) {
   EXPECT_TRUE(KeyIdentifierMatches(*user, *good));
   EXPECT_FALSE(KeyIdentifierMatches(*user, *anchor)) << "the key of its issuer's issuer";
   EXPECT_FALSE(KeyIdentifierMatches(*good, *good));
+}
+
+TEST(CryptWindowsNames, AValueThatIsNotAStringIsWrittenAsHexOfItsEncoding) {
+  // A BIT STRING x500UniqueIdentifier, from the public corpus Debian installs.
+  const Bytes pem = testing::ReadFile(
+      "Z:\\usr\\lib\\python3\\dist-packages\\cryptography_vectors\\x509\\"
+      "scottishpower-bitstring-dn.pem");
+  DWORD size = 0;
+  const auto* text = reinterpret_cast<const char*>(pem.data());
+  ASSERT_TRUE(CryptStringToBinaryA(text, static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER,
+                                   nullptr, &size, nullptr, nullptr));
+  Bytes der(size);
+  ASSERT_TRUE(CryptStringToBinaryA(text, static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER,
+                                   der.data(), &size, nullptr, nullptr));
+  auto certificate = CertContext::FromEncoded(der);
+  ASSERT_TRUE(certificate);
+  // The key of a type with no short name is the system's ("OID.2.5.4.45" on Windows, Wine
+  // leaves out "OID.").
+  const std::u16string subject = SubjectText(**certificate);
+  EXPECT_TRUE(subject.starts_with(u"CN=ScottishPower, OU=02, ")) << codepage::Utf16ToUtf8(subject);
+  EXPECT_TRUE(subject.ends_with(u"2.5.4.45=#03090070B3D51F305F0001"))
+      << codepage::Utf16ToUtf8(subject);
+  EXPECT_EQ(SubjectSimpleText(**certificate), u"ScottishPower, 02, #03090070B3D51F305F0001");
 }
 
 }  // namespace

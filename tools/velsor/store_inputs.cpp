@@ -1,14 +1,13 @@
 #include "store_inputs.h"
 
-#include "pkcs12_reading.h"
-
-#include <openssl/pem.h>
 #include <openssl/err.h>
+#include <openssl/pem.h>
 #include <openssl/pkcs12.h>
 
 #include <limits>
 #include <memory>
 
+#include "pkcs12_reading.h"
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_context.h"
 

@@ -3,20 +3,105 @@
 
 #include "platform/crypt/name_text.h"
 
+#include <string_view>
 #include <vector>
+
+#include "platform/base/der.h"
 
 #include "system_cert.h"
 
 namespace velsor::crypt {
 namespace {
 
-std::u16string NameText(const CERT_NAME_BLOB& name, DWORD form) {
-  CERT_NAME_BLOB copy = name;
-  const DWORD length = CertNameToStrW(X509_ASN_ENCODING, &copy, form, nullptr, 0);
+std::u16string SystemNameText(ByteView name, DWORD form) {
+  CERT_NAME_BLOB blob{static_cast<DWORD>(name.size()), const_cast<BYTE*>(name.data())};
+  const DWORD length = CertNameToStrW(X509_ASN_ENCODING, &blob, form, nullptr, 0);
   if (length <= 1) return {};
   std::vector<wchar_t> text(length);
-  CertNameToStrW(X509_ASN_ENCODING, &copy, form, text.data(), length);
+  CertNameToStrW(X509_ASN_ENCODING, &blob, form, text.data(), length);
   return FromWide(text.data());
+}
+
+bool IsStringTag(std::int32_t tag) {
+  switch (tag) {
+    case 12: case 18: case 19: case 20: case 21: case 22: case 25: case 26: case 27: case 28:
+    case 30:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A name of one attribute: SEQUENCE { SET { SEQUENCE { type, value } } }.
+Bytes OneAttributeName(ByteView type, ByteView value) {
+  Bytes attribute(type.begin(), type.end());
+  attribute.insert(attribute.end(), value.begin(), value.end());
+  Bytes wrapped = attribute;
+  for (const std::int32_t tag : {der::kTagSequence, der::kTagSet, der::kTagSequence}) {
+    Bytes outer;
+    der::AppendIdentifier(outer, der::kConstructed, tag);
+    der::AppendLength(outer, static_cast<std::int32_t>(wrapped.size()));
+    outer.insert(outer.end(), wrapped.begin(), wrapped.end());
+    wrapped = std::move(outer);
+  }
+  return wrapped;
+}
+
+// One attribute as the system writes it; a value that is not a string, which the system
+// writes as "#" and its DER in hex (Wine writes nothing for the whole name), is written so
+// here, after the key the system gives its type.
+std::u16string AttributeText(ByteView type, ByteView value, std::int32_t valueTag, DWORD form) {
+  const bool withKey = (form & CERT_X500_NAME_STR) != 0;
+  if (IsStringTag(valueTag)) return SystemNameText(OneAttributeName(type, value), form);
+  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+  std::u16string hex = u"#";
+  for (const std::uint8_t byte : value) {
+    hex += kHex[byte >> 4];
+    hex += kHex[byte & 0xF];
+  }
+  if (!withKey) return hex;
+  const std::uint8_t placeholder[] = {0x13, 0x01, 'x'};  // PrintableString "x"
+  std::u16string keyed = SystemNameText(OneAttributeName(type, placeholder), form);
+  if (keyed.size() < 2 || !keyed.ends_with(u"=x")) return hex;
+  keyed.resize(keyed.size() - 1);
+  return keyed + hex;
+}
+
+// The name attribute by attribute, for a name the system does not write whole.
+std::u16string NameTextByAttribute(ByteView name, DWORD form) {
+  const std::u16string_view separator =
+      (form & CERT_NAME_STR_CRLF_FLAG) != 0 ? u"\r\n" : u", ";
+  der::Cursor outer(name);
+  der::Header header;
+  const auto rdns = outer.ReadElement(header);
+  if (!rdns || header.tag != der::kTagSequence) return {};
+  std::u16string text;
+  der::Cursor sets(*rdns);
+  while (sets.remaining() > 0) {
+    const auto set = sets.ReadElement(header);
+    if (!set || header.tag != der::kTagSet) return {};
+    if (!text.empty()) text += separator;
+    der::Cursor attributes(*set);
+    for (bool first = true; attributes.remaining() > 0; first = false) {
+      const auto attribute = attributes.ReadElement(header);
+      if (!attribute || header.tag != der::kTagSequence) return {};
+      der::Cursor parts(*attribute);
+      ByteView type, value;
+      if (!parts.ReadElement(header, &type) || header.tag != der::kTagObjectIdentifier ||
+          !parts.ReadElement(header, &value)) {
+        return {};
+      }
+      if (!first) text += u" + ";
+      text += AttributeText(type, value, header.tag, form);
+    }
+  }
+  return text;
+}
+
+std::u16string NameText(const CERT_NAME_BLOB& name, DWORD form) {
+  const ByteView encoded(name.pbData, name.cbData);
+  std::u16string text = SystemNameText(encoded, form);
+  return text.empty() ? NameTextByAttribute(encoded, form) : text;
 }
 
 DWORD X500Form(NameSeparator separator) {
