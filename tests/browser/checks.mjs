@@ -50,7 +50,8 @@ export async function runChecks(browser, { allowedPort, otherPort, recordFile, m
   const open = async (url, ready = PAGE_READY) => {
     const page = await browser.load(url);
     for (let tries = 0; tries < 200; ++tries) {
-      if (await step(page, ready) === true) return page;
+      // Until the page has a document to run in, asking fails; that is asked again too.
+      if (await step(page, ready).catch(() => false) === true) return page;
       await new Promise((resolve) => setTimeout(resolve, 50));
     }
     throw new Error(`the page ${url} did not load`);
