@@ -3,21 +3,19 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/base/hex.h"
+
 namespace velsor::bridge {
 namespace {
 
 using nlohmann::json;
-
-bool IsHex(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
 
 // The surrogate a \uXXXX escape at `at` names: 1 for a high half, 2 for a low one, 0 for
 // any other escape or none.
 int SurrogateEscapeAt(std::string_view text, std::size_t at) {
   if (at + 6 > text.size() || text[at] != '\\' || text[at + 1] != 'u') return 0;
   for (std::size_t i = at + 2; i < at + 6; ++i) {
-    if (!IsHex(text[i])) return 0;
+    if (!HexDigitValue(static_cast<unsigned char>(text[i]))) return 0;
   }
   if ((text[at + 2] | 0x20) != 'd') return 0;
   switch (text[at + 3] | 0x20) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/base/hex.h"
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_context_openssl.h"
 #include "platform/crypt/name_text_openssl.h"
@@ -118,12 +119,8 @@ std::u16string HexValueText(const ASN1_STRING* value) {
                          ? i2d_ASN1_TYPE(any.get(), &der)
                          : -1;
   if (length <= 0) return u"#";
-  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
   std::u16string text = u"#";
-  for (int i = 0; i < length; ++i) {
-    text += kHex[der[i] >> 4];
-    text += kHex[der[i] & 0xF];
-  }
+  for (int i = 0; i < length; ++i) AppendHexByte(text, der[i], HexCase::Upper);
   OPENSSL_free(der);
   return text;
 }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <fstream>
 
+#include "platform/base/hex.h"
 #include "platform/codepage/utf.h"
 
 namespace velsor::ui {
@@ -98,10 +99,8 @@ std::string EscapedForRecord(std::string_view field) {
       case '\r': escaped += "\\r"; break;
       default:
         if (static_cast<unsigned char>(c) < 0x20) {
-          static constexpr char kHex[] = "0123456789abcdef";
           escaped += "\\x";
-          escaped += kHex[(c >> 4) & 0xF];
-          escaped += kHex[c & 0xF];
+          AppendHexByte(escaped, static_cast<std::uint8_t>(c), HexCase::Lower);
         } else {
           escaped += c;
         }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/base/der.h"
+#include "platform/base/hex.h"
 
 #include "system_cert.h"
 
@@ -53,12 +54,8 @@ Bytes OneAttributeName(ByteView type, ByteView value) {
 std::u16string AttributeText(ByteView type, ByteView value, std::int32_t valueTag, DWORD form) {
   const bool withKey = (form & CERT_X500_NAME_STR) != 0;
   if (IsStringTag(valueTag)) return SystemNameText(OneAttributeName(type, value), form);
-  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
   std::u16string hex = u"#";
-  for (const std::uint8_t byte : value) {
-    hex += kHex[byte >> 4];
-    hex += kHex[byte & 0xF];
-  }
+  for (const std::uint8_t byte : value) AppendHexByte(hex, byte, HexCase::Upper);
   if (!withKey) return hex;
   const std::uint8_t placeholder[] = {0x13, 0x01, 'x'};  // PrintableString "x"
   std::u16string keyed = SystemNameText(OneAttributeName(type, placeholder), form);
