@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/base/hex.h"
+#include "platform/codepage/utf.h"
 
 namespace velsor::bridge {
 namespace {
@@ -28,54 +29,33 @@ int SurrogateEscapeAt(std::string_view text, std::size_t at) {
   }
 }
 
-// The length of the well-formed UTF-8 sequence at `at`, or 0.
-std::size_t Utf8SequenceAt(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  if (lead < 0x80) return 1;
-  std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-  if (length == 0 || at + length > text.size()) return 0;
-  for (std::size_t i = at + 1; i < at + length; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) return 0;
-  }
-  const unsigned char next = byte(at + 1);
-  if ((lead == 0xE0 && next < 0xA0) || (lead == 0xED && next >= 0xA0) ||
-      (lead == 0xF0 && next < 0x90) || (lead == 0xF4 && next >= 0x90)) {
-    return 0;
-  }
-  return length;
-}
-
-// `message` with every half character replaced by "?", so that the rest can be read.
+// `message` with every half character replaced, so that the rest can be read: a lone
+// surrogate escape by "?", a broken UTF-8 sequence by U+FFFD (the code-page round trip).
 std::string WithoutHalfCharacters(std::string_view message) {
   std::string mended;
   mended.reserve(message.size());
   for (std::size_t at = 0; at < message.size();) {
-    if (message[at] == '\\') {
-      const int half = SurrogateEscapeAt(message, at);
-      if (half == 1 && SurrogateEscapeAt(message, at + 6) == 2) {
-        mended.append(message.substr(at, 12));
-        at += 12;
-      } else if (half != 0) {
-        mended += '?';
-        at += 6;
-      } else {
-        // Any other escape, the escaped character included.
-        mended.append(message.substr(at, std::min<std::size_t>(2, message.size() - at)));
-        at += 2;
-      }
-      continue;
+    const std::size_t escape = message.find('\\', at);
+    if (escape == std::string_view::npos) {
+      mended.append(message.substr(at));
+      break;
     }
-    const std::size_t length = Utf8SequenceAt(message, at);
-    if (length == 0) {
+    mended.append(message.substr(at, escape - at));
+    at = escape;
+    const int half = SurrogateEscapeAt(message, at);
+    if (half == 1 && SurrogateEscapeAt(message, at + 6) == 2) {
+      mended.append(message.substr(at, 12));
+      at += 12;
+    } else if (half != 0) {
       mended += '?';
-      ++at;
+      at += 6;
     } else {
-      mended.append(message.substr(at, length));
-      at += length;
+      // Any other escape, the escaped character included.
+      mended.append(message.substr(at, std::min<std::size_t>(2, message.size() - at)));
+      at += 2;
     }
   }
-  return mended;
+  return codepage::Utf16ToUtf8(codepage::Utf8ToUtf16(mended));
 }
 
 // Reads values as they stream past and stops at the top level's "id", so a message cut

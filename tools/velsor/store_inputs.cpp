@@ -21,8 +21,6 @@ crypt::BioPtr MemoryBio(ByteView file) {
       BIO_new_mem_buf(file.empty() ? &kNothing : file.data(), static_cast<int>(file.size())));
 }
 
-void FreeOpenSsl(void* memory) { OPENSSL_free(memory); }
-
 }  // namespace
 
 CertificatesRead CertificatesIn(ByteView file, std::string_view name) {
@@ -50,9 +48,9 @@ CertificatesRead CertificatesIn(ByteView file, std::string_view name) {
     unsigned char* rawData = nullptr;
     long length = 0;
     if (PEM_read_bio(bio.get(), &rawName, &rawHeader, &rawData, &length) != 1) break;
-    const std::unique_ptr<char, decltype(&FreeOpenSsl)> blockName(rawName, &FreeOpenSsl);
-    const std::unique_ptr<char, decltype(&FreeOpenSsl)> header(rawHeader, &FreeOpenSsl);
-    const std::unique_ptr<unsigned char, decltype(&FreeOpenSsl)> data(rawData, &FreeOpenSsl);
+    const crypt::OpenSslMemoryPtr<char> blockName(rawName);
+    const crypt::OpenSslMemoryPtr<char> header(rawHeader);
+    const crypt::OpenSslMemoryPtr<unsigned char> data(rawData);
     const std::string_view kind(rawName);
     if (kind != "CERTIFICATE" && kind != "X509 CERTIFICATE") continue;
     ++blocks;

@@ -11,6 +11,7 @@
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_context_openssl.h"
 #include "platform/crypt/name_text_openssl.h"
+#include "platform/crypt/openssl_ptr.h"
 
 namespace velsor::crypt {
 namespace {
@@ -112,16 +113,15 @@ bool IsStringValue(const ASN1_STRING* value) {
 // BIT STRING unique identifier, say): their bytes read as characters would be nonsense,
 // NULs included.
 std::u16string HexValueText(const ASN1_STRING* value) {
-  using TypePtr = std::unique_ptr<ASN1_TYPE, decltype(&ASN1_TYPE_free)>;
-  TypePtr any(ASN1_TYPE_new(), &ASN1_TYPE_free);
-  unsigned char* der = nullptr;
+  using TypePtr = std::unique_ptr<ASN1_TYPE, OpenSslFree<ASN1_TYPE_free>>;
+  TypePtr any(ASN1_TYPE_new());
+  unsigned char* raw = nullptr;
   const int length = any && ASN1_TYPE_set1(any.get(), ASN1_STRING_type(value), value) == 1
-                         ? i2d_ASN1_TYPE(any.get(), &der)
+                         ? i2d_ASN1_TYPE(any.get(), &raw)
                          : -1;
-  if (length <= 0) return u"#";
+  const OpenSslMemoryPtr<unsigned char> der(raw);
   std::u16string text = u"#";
-  for (int i = 0; i < length; ++i) AppendHexByte(text, der[i], HexCase::Upper);
-  OPENSSL_free(der);
+  for (int i = 0; i < length; ++i) AppendHexByte(text, der.get()[i], HexCase::Upper);
   return text;
 }
 

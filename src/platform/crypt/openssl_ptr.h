@@ -2,6 +2,7 @@
 // Owning pointers for the OpenSSL objects the platform layer holds.
 
 #include <openssl/bio.h>
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/pkcs12.h>
 #include <openssl/pkcs7.h>
@@ -19,6 +20,11 @@ struct OpenSslFree {
     Free(object);
   }
 };
+
+// Memory OpenSSL hands out (PEM block names and data, i2d output): OPENSSL_free is a macro.
+inline void FreeOpenSslMemory(void* memory) { OPENSSL_free(memory); }
+template <class T>
+using OpenSslMemoryPtr = std::unique_ptr<T, OpenSslFree<FreeOpenSslMemory>>;
 
 using X509Ptr = std::unique_ptr<X509, OpenSslFree<X509_free>>;
 using X509NamePtr = std::unique_ptr<X509_NAME, OpenSslFree<X509_NAME_free>>;
