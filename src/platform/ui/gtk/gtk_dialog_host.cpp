@@ -22,12 +22,6 @@ std::string Pattern(std::u16string_view filter) {
   return pattern == "*.*" ? "*" : pattern;
 }
 
-// Answers a dialog with "cancel" when the user leaves it past the answer time; only for
-// dialogs a web page caused.
-void CancelWhenLeft(std::optional<gtk::AnswerDeadline>& deadline, GtkDialog* dialog) {
-  deadline.emplace([dialog] { gtk_dialog_response(dialog, GTK_RESPONSE_CANCEL); });
-}
-
 // Allow or Deny, with the page named in the first line; Deny is the default.
 DialogOutcome RunConsent(const ConsentRequest& request, const std::u16string& requesterLine) {
   TopLevel dialog(gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION,
@@ -40,10 +34,9 @@ DialogOutcome RunConsent(const ConsentRequest& request, const std::u16string& re
   gtk_dialog_add_buttons(GTK_DIALOG(dialog.get()), "拒绝 (Deny)", GTK_RESPONSE_CANCEL,
                          "允许 (Allow)", GTK_RESPONSE_ACCEPT, nullptr);
   gtk_dialog_set_default_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_CANCEL);
-  std::optional<gtk::AnswerDeadline> deadline;
-  CancelWhenLeft(deadline, GTK_DIALOG(dialog.get()));
-  return gtk_dialog_run(GTK_DIALOG(dialog.get())) == GTK_RESPONSE_ACCEPT ? DialogOutcome::Done
-                                                                         : DialogOutcome::Cancelled;
+  return gtk::RunDialog(GTK_DIALOG(dialog.get()), true).response == GTK_RESPONSE_ACCEPT
+             ? DialogOutcome::Done
+             : DialogOutcome::Cancelled;
 }
 
 // The token's PIN, hidden as it is typed. Unanswered past the answer time it counts as
@@ -72,14 +65,9 @@ PinAnswer RunPinDialog(const PinRequest& request, const std::u16string& requeste
   gtk_box_pack_start(GTK_BOX(area), entry, FALSE, FALSE, 0);
   gtk_dialog_set_default_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_ACCEPT);
   gtk_widget_show_all(area);
-  bool timedOut = false;
-  gtk::AnswerDeadline deadline([&timedOut, dialog = GTK_DIALOG(dialog.get())] {
-    timedOut = true;
-    gtk_dialog_response(dialog, GTK_RESPONSE_CANCEL);
-  });
-  const gint response = gtk_dialog_run(GTK_DIALOG(dialog.get()));
-  if (timedOut) return {PinOutcome::TimedOut, {}};
-  if (response != GTK_RESPONSE_ACCEPT) return {PinOutcome::Cancelled, {}};
+  const gtk::DialogRun run = gtk::RunDialog(GTK_DIALOG(dialog.get()), true);
+  if (run.timedOut) return {PinOutcome::TimedOut, {}};
+  if (run.response != GTK_RESPONSE_ACCEPT) return {PinOutcome::Cancelled, {}};
   const std::string_view typed = gtk_entry_get_text(GTK_ENTRY(entry));
   PinAnswer answer{PinOutcome::Entered, SecretBytes(typed.begin(), typed.end())};
   gtk_entry_set_text(GTK_ENTRY(entry), "");
@@ -111,8 +99,13 @@ FileDialogResult RunFileChooser(const FileDialogRequest& request, GtkFileChooser
     gtk_file_chooser_set_current_name(chooser, Utf8(request.proposedName).c_str());
   }
   gtk_dialog_set_default_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_ACCEPT);
+  // One deadline for the dialog however often it is run (a name refused is asked again).
   std::optional<gtk::AnswerDeadline> deadline;
-  if (forWebPage) CancelWhenLeft(deadline, GTK_DIALOG(dialog.get()));
+  if (forWebPage) {
+    deadline.emplace([chooser = GTK_DIALOG(dialog.get())] {
+      gtk_dialog_response(chooser, GTK_RESPONSE_CANCEL);
+    });
+  }
   for (;;) {
     if (gtk_dialog_run(GTK_DIALOG(dialog.get())) != GTK_RESPONSE_ACCEPT) {
       return {DialogOutcome::Cancelled, {}};

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/ui/dialog_host.h"
@@ -57,5 +58,25 @@ class AnswerDeadline {
   std::function<void()> expire_;
   guint source_ = 0;
 };
+
+struct DialogRun {
+  gint response = GTK_RESPONSE_NONE;
+  bool timedOut = false;
+};
+
+// Runs `dialog` modally. With `withDeadline`, a dialog left past DialogAnswerTime() is
+// answered "cancel" and the run says it timed out.
+inline DialogRun RunDialog(GtkDialog* dialog, bool withDeadline) {
+  DialogRun run;
+  std::optional<AnswerDeadline> deadline;
+  if (withDeadline) {
+    deadline.emplace([dialog, &run] {
+      run.timedOut = true;
+      gtk_dialog_response(dialog, GTK_RESPONSE_CANCEL);
+    });
+  }
+  run.response = gtk_dialog_run(dialog);
+  return run;
+}
 
 }  // namespace velsor::ui::gtk

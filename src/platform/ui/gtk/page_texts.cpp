@@ -1,26 +1,8 @@
 #include "platform/ui/gtk/page_texts.h"
 
-#include <optional>
-
 #include "platform/ui/gtk/gtk_handles.h"
 
 namespace velsor::ui::gtk {
-namespace {
-
-// Runs `dialog` modally; for a web page it counts as cancelled when left too long.
-gint RunWithDeadline(GtkDialog* dialog, bool forWebPage, bool& timedOut) {
-  timedOut = false;
-  std::optional<AnswerDeadline> deadline;
-  if (forWebPage) {
-    deadline.emplace([dialog, &timedOut] {
-      timedOut = true;
-      gtk_dialog_response(dialog, GTK_RESPONSE_CANCEL);
-    });
-  }
-  return gtk_dialog_run(dialog);
-}
-
-}  // namespace
 
 void BoundLabel(GtkWidget* label, int lines, int characters) {
   GtkLabel* text = GTK_LABEL(label);
@@ -63,18 +45,16 @@ void RunMessageBox(GtkWindow* parent, const std::string& text, const std::string
                                       "%s", text.c_str()));
   BoundMessageLabels(GTK_MESSAGE_DIALOG(box.get()), 8);
   gtk_window_set_title(GTK_WINDOW(box.get()), caption.c_str());
-  bool timedOut = false;
-  RunWithDeadline(GTK_DIALOG(box.get()), forWebPage, timedOut);
+  RunDialog(GTK_DIALOG(box.get()), forWebPage);
 }
 
 Answer AskYesNo(GtkWindow* parent, const std::string& question, bool forWebPage) {
   TopLevel dialog(gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION,
                                          GTK_BUTTONS_YES_NO, "%s", question.c_str()));
   BoundMessageLabels(GTK_MESSAGE_DIALOG(dialog.get()), 8);
-  bool timedOut = false;
-  const gint response = RunWithDeadline(GTK_DIALOG(dialog.get()), forWebPage, timedOut);
-  if (timedOut) return Answer::TimedOut;
-  return response == GTK_RESPONSE_YES ? Answer::Yes : Answer::No;
+  const DialogRun run = RunDialog(GTK_DIALOG(dialog.get()), forWebPage);
+  if (run.timedOut) return Answer::TimedOut;
+  return run.response == GTK_RESPONSE_YES ? Answer::Yes : Answer::No;
 }
 
 }  // namespace velsor::ui::gtk
