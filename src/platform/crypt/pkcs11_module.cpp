@@ -15,14 +15,9 @@ constexpr CK_ULONG kMostAttributeBytes = 1 << 20;
 constexpr CK_ULONG kFindBatch = 64;
 constexpr std::size_t kMostObjects = 4096;
 
-struct MallocText {
-  void operator()(char* text) const { std::free(text); }
-};
-using OwnedText = std::unique_ptr<char, MallocText>;
-
 }  // namespace
 
-Result<std::shared_ptr<Pkcs11Module>> Pkcs11Module::Load(const std::string& path) {
+Result<std::shared_ptr<Pkcs11Module>> Pkcs11Module::Start(const std::string& path) {
   CK_FUNCTION_LIST* functions = p11_kit_module_load(path.c_str(), 0);
   if (functions == nullptr) return Failure(E_FAIL, "cannot load the token module " + path);
   if (const CK_RV rv = p11_kit_module_initialize(functions); rv != CKR_OK) {
@@ -36,18 +31,6 @@ Result<std::shared_ptr<Pkcs11Module>> Pkcs11Module::Load(const std::string& path
 Pkcs11Module::~Pkcs11Module() {
   p11_kit_module_finalize(functions_);
   p11_kit_module_release(functions_);
-}
-
-std::vector<std::string> Pkcs11Module::RegisteredPaths() {
-  std::vector<std::string> paths;
-  CK_FUNCTION_LIST** modules = p11_kit_modules_load(nullptr, 0);
-  if (modules == nullptr) return paths;
-  for (CK_FUNCTION_LIST** module = modules; *module != nullptr; ++module) {
-    if (p11_kit_module_get_flags(*module) & P11_KIT_MODULE_TRUSTED) continue;
-    if (OwnedText file(p11_kit_module_get_filename(*module)); file) paths.emplace_back(file.get());
-  }
-  p11_kit_modules_release(modules);
-  return paths;
 }
 
 std::vector<CK_SLOT_ID> Pkcs11Module::SlotsWithToken() const {

@@ -1,8 +1,10 @@
 #pragma once
 // A token's PKCS#11 module, loaded and initialised through p11-kit, which counts
 // initialisations per module, so that two holders in one process never finalise it under
-// each other. The module stays loaded while anything holds it: a key on a token keeps its
-// module, so a session outlives the store that found it.
+// each other. A process loads each module once, at its first use, and keeps it until the
+// process ends or this library is unloaded: loading and starting a module (OpenSC reads
+// its configuration and reaches for the card service) costs far more than a signature.
+// A key on a token keeps its module, so a session outlives even that.
 
 #include <p11-kit/pkcs11.h>
 
@@ -18,18 +20,26 @@ namespace velsor::crypt {
 
 class Pkcs11Module {
  public:
-  // E_FAIL naming the path when the module cannot be loaded or initialised.
+  // The process's instance of the module at `path`. E_FAIL naming the path when it cannot
+  // be loaded or initialised; that answer stands until the file changes.
   static Result<std::shared_ptr<Pkcs11Module>> Load(const std::string& path);
 
   // The modules p11-kit's configuration registers for this program, as paths; trust
-  // modules (which hold authorities, never a user's keys) are left out.
+  // modules (which hold authorities, never a user's keys) are left out. The configuration
+  // is read again only when one of its files or folders changes.
   static std::vector<std::string> RegisteredPaths();
+
+  // One name for every spelling of a module's file (a link, a relative part).
+  static std::string SameFileKey(const std::string& path);
 
   CK_FUNCTION_LIST& functions() const { return *functions_; }
   const std::string& path() const { return path_; }
 
   // The slots that hold a token now.
   std::vector<CK_SLOT_ID> SlotsWithToken() const;
+
+  // Loads and initialises the module itself; the process keeps what Load answers.
+  static Result<std::shared_ptr<Pkcs11Module>> Start(const std::string& path);
 
   Pkcs11Module(std::string path, CK_FUNCTION_LIST* functions)
       : path_(std::move(path)), functions_(functions) {}

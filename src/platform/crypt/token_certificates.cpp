@@ -13,11 +13,7 @@ namespace velsor::crypt {
 namespace {
 
 // Two spellings of one module (a link, a relative part) count as one.
-std::string SameFileKey(const std::string& path) {
-  std::error_code error;
-  const auto canonical = std::filesystem::weakly_canonical(path, error);
-  return error ? path : canonical.string();
-}
+std::string SameFileKey(const std::string& path) { return Pkcs11Module::SameFileKey(path); }
 
 struct KeyUses {
   bool sign = false;
