@@ -14,6 +14,7 @@
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/key_containers_openssl.h"
+#include "platform/crypt/user_data.h"
 #include "platform/ui/dialog_host.h"
 
 namespace {
@@ -65,8 +66,15 @@ std::string SignWithVelsor(const Bytes& content) {
   return crypto::SignMessage(content, true, u"CN=Bench User", u"|", settings).base64;
 }
 
+// The engines run as a control object's calls do: on the user data the object keeps open.
+crypt::UserSession& ControlSession() {
+  static crypt::UserSession session;
+  return session;
+}
+
 void Sign_Velsor(benchmark::State& state) {
   SharedPki();
+  const crypt::UserSessionScope scope(ControlSession());
   const Bytes content = Content(state);
   for (auto _ : state) benchmark::DoNotOptimize(SignWithVelsor(content));
 }
@@ -119,6 +127,7 @@ void SignStored_Velsor(benchmark::State& state) { Sign_Velsor(state); }
 
 void Verify_Velsor(benchmark::State& state) {
   SharedPki();
+  const crypt::UserSessionScope scope(ControlSession());
   const std::string message = SignWithVelsor(Content(state));
   for (auto _ : state) {
     benchmark::DoNotOptimize(crypto::VerifySignedMessage(message, crypto::VerifyMode::Attached));

@@ -9,6 +9,7 @@
 #include "certs/cert_info.h"
 #include "crypto/transport.h"
 #include "platform/base/win_types.h"
+#include "platform/crypt/user_data.h"
 #include "platform/ui/dialog_host.h"
 
 namespace velsor::control {
@@ -64,6 +65,9 @@ struct ControlState {
 
   // The dialogs the object shows; made on first use from VELSOR_UI unless set before.
   std::shared_ptr<ui::DialogHost> dialogHost;
+
+  // The user's data stays open from the first call that reads it to the object's end.
+  crypt::UserSession userData;
 };
 
 }  // namespace velsor::control

@@ -59,6 +59,7 @@ class MethodFrame {
   // for an absent result) or, for a method without a result, nothing at all.
   template <class Steps>
   HRESULT Run(Steps&& steps) {
+    const crypt::UserSessionScope userData(state_.userData);
     try {
       if constexpr (std::is_void_v<std::invoke_result_t<Steps>>) {
         steps();

@@ -165,6 +165,7 @@ HRESULT CTolvaneVelsor::VLEnumCertsDNByIssers(BSTR IssersDN, BSTR* CertsDN) {
       state_.errMsg = std::u16string(messages::kDnInvalid);
       return S_OK;
     }
+    const crypt::UserSessionScope userData(state_.userData);
     auto opened = crypt::CertStore::Open(u"MY");
     if (!opened) {
       if (CertsDN != nullptr) *CertsDN = nullptr;

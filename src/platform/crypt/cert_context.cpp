@@ -8,6 +8,7 @@
 #include "platform/base/storage/sqlite_db.h"
 #include "platform/crypt/cert_context_openssl.h"
 #include "platform/crypt/der_reader.h"
+#include "platform/crypt/session_caches.h"
 
 namespace velsor::crypt {
 namespace {
@@ -20,7 +21,9 @@ std::optional<std::time_t> SecondsOf(const ASN1_TIME* time) {
 
 }  // namespace
 
-Result<std::shared_ptr<CertContext>> CertContext::Parse(ByteView encoded) {
+namespace {
+
+Result<X509Ptr> DecodeX509(ByteView encoded) {
   const unsigned char* cursor = encoded.data();
   ERR_clear_error();
   X509Ptr x509(d2i_X509(nullptr, &cursor, static_cast<long>(encoded.size())));
@@ -36,38 +39,67 @@ Result<std::shared_ptr<CertContext>> CertContext::Parse(ByteView encoded) {
   if (cursor != encoded.data() + encoded.size()) {
     return Failure(CRYPT_E_OSS_ERROR, "not a DER certificate: bytes follow its end");
   }
-  Bytes copy(encoded.begin(), encoded.end());
-  const auto fields = ReadTbsFields(copy);
-  const auto notBefore = SecondsOf(X509_get0_notBefore(x509.get()));
-  const auto notAfter = SecondsOf(X509_get0_notAfter(x509.get()));
-  if (!fields) return Failure(CRYPT_E_OSS_ERROR, "malformed certificate: its fields cannot be read");
-  if (!notBefore || !notAfter) {
-    return Failure(CRYPT_E_OSS_ERROR, "malformed certificate: a validity time cannot be read");
-  }
-  const std::size_t issuerAt = static_cast<std::size_t>(fields->issuer.data() - copy.data());
-  const std::size_t subjectAt = static_cast<std::size_t>(fields->subject.data() - copy.data());
-  const Bytes serial(fields->serialContent.rbegin(), fields->serialContent.rend());
-  const std::size_t issuerSize = fields->issuer.size();
-  const std::size_t subjectSize = fields->subject.size();
-  auto decoded = std::make_shared<const Decoded>(Decoded{std::move(x509)});
-  auto context = std::make_shared<CertContext>(Key{}, std::move(copy), std::move(decoded));
-  context->issuerAt_ = issuerAt;
-  context->issuerSize_ = issuerSize;
-  context->subjectAt_ = subjectAt;
-  context->subjectSize_ = subjectSize;
-  context->serialBlob_ = serial;
-  context->notBefore_ = *notBefore;
-  context->notAfter_ = *notAfter;
-  return context;
+  return x509;
 }
 
+}  // namespace
+
+// Builds a context around a certificate OpenSSL decoded from `encoded`.
+struct CertContextAccess {
+  static Result<std::shared_ptr<CertContext>> FromDecoded(ByteView encoded, X509Ptr x509) {
+    Bytes copy(encoded.begin(), encoded.end());
+    const auto fields = ReadTbsFields(copy);
+    const auto notBefore = SecondsOf(X509_get0_notBefore(x509.get()));
+    const auto notAfter = SecondsOf(X509_get0_notAfter(x509.get()));
+    if (!fields) return Failure(CRYPT_E_OSS_ERROR, "malformed certificate: its fields cannot be read");
+    if (!notBefore || !notAfter) {
+      return Failure(CRYPT_E_OSS_ERROR, "malformed certificate: a validity time cannot be read");
+    }
+    const std::size_t issuerAt = static_cast<std::size_t>(fields->issuer.data() - copy.data());
+    const std::size_t subjectAt = static_cast<std::size_t>(fields->subject.data() - copy.data());
+    const Bytes serial(fields->serialContent.rbegin(), fields->serialContent.rend());
+    const std::size_t issuerSize = fields->issuer.size();
+    const std::size_t subjectSize = fields->subject.size();
+    auto decoded =
+        std::make_shared<const CertContext::Decoded>(CertContext::Decoded{std::move(x509)});
+    auto context =
+        std::make_shared<CertContext>(CertContext::Key{}, std::move(copy), std::move(decoded));
+    context->issuerAt_ = issuerAt;
+    context->issuerSize_ = issuerSize;
+    context->subjectAt_ = subjectAt;
+    context->subjectSize_ = subjectSize;
+    context->serialBlob_ = serial;
+    context->notBefore_ = *notBefore;
+    context->notAfter_ = *notAfter;
+    return context;
+  }
+};
+
+// A certificate seen before in this session is copied rather than decoded again.
+Result<std::shared_ptr<CertContext>> CertContext::Parse(ByteView encoded) {
+  SessionCaches* caches = ActiveSessionCaches();
+  if (caches != nullptr) {
+    if (auto known = caches->certificates.Find(encoded)) return std::make_shared<CertContext>(*known);
+  }
+  auto x509 = DecodeX509(encoded);
+  if (!x509) return x509.error();
+  auto parsed = CertContextAccess::FromDecoded(encoded, std::move(*x509));
+  if (parsed && caches != nullptr) caches->certificates.Keep(std::make_shared<CertContext>(**parsed));
+  return parsed;
+}
+
+// The certificate a message carried is already decoded: only its encoding is taken.
 Result<CertContextPtr> CertContextFromX509(const X509& certificate) {
   unsigned char* der = nullptr;
   const int length = i2d_X509(&certificate, &der);
   if (length <= 0) return Failure(CRYPT_E_OSS_ERROR, "the certificate cannot be encoded");
-  const Bytes encoded(der, der + length);
-  OPENSSL_free(der);
-  return CertContext::FromEncoded(encoded);
+  const OpenSslMemoryPtr<unsigned char> owned(der);
+  X509* shared = const_cast<X509*>(&certificate);
+  if (X509_up_ref(shared) != 1) return Failure(CRYPT_E_OSS_ERROR, "the certificate cannot be held");
+  auto parsed = CertContextAccess::FromDecoded(ByteView(der, static_cast<std::size_t>(length)),
+                                               X509Ptr(shared));
+  if (!parsed) return parsed.error();
+  return CertContextPtr(std::move(*parsed));
 }
 
 Result<CertContextPtr> CertContext::FromEncoded(ByteView encoded) {

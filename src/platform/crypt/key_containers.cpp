@@ -14,6 +14,7 @@
 #include "platform/crypt/key_containers_openssl.h"
 #include "platform/crypt/key_handle_openssl.h"
 #include "platform/crypt/name_records.h"
+#include "platform/crypt/session_caches.h"
 #include "platform/crypt/token_key.h"
 #include "platform/crypt/user_data.h"
 
@@ -119,6 +120,12 @@ Result<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_view> 
   const std::string key = codepage::Utf16ToUtf8(name);
   return storage::GuardDatabase([&]() -> Result<CryptProvider> {
     storage::Database& db = **database;
+    // Only creating and deleting write; opening reads, so that processes that open
+    // contexts all day never wait for each other.
+    if (!(flags & (CRYPT_NEWKEYSET | CRYPT_DELETEKEYSET))) {
+      if (!ContainerExists(db, key)) return Failure(NTE_BAD_KEYSET, "no such key container");
+      return CryptProvider(std::u16string(provider), name, std::move(*database));
+    }
     storage::Database::Transaction transaction(db);
     const bool exists = ContainerExists(db, key);
     if (flags & CRYPT_DELETEKEYSET) {
@@ -130,13 +137,9 @@ Result<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_view> 
       transaction.Commit();
       return CryptProvider(std::u16string(provider), std::nullopt, std::move(*database));
     }
-    if (flags & CRYPT_NEWKEYSET) {
-      if (exists) return Failure(NTE_EXISTS, "the key container exists");
-      db.Prepare("INSERT INTO key_containers (name) VALUES (?1)").Bind(1, key).Run();
-      transaction.Commit();
-    } else if (!exists) {
-      return Failure(NTE_BAD_KEYSET, "no such key container");
-    }
+    if (exists) return Failure(NTE_EXISTS, "the key container exists");
+    db.Prepare("INSERT INTO key_containers (name) VALUES (?1)").Bind(1, key).Run();
+    transaction.Commit();
     return CryptProvider(std::u16string(provider), name, std::move(*database));
   });
 }
@@ -154,8 +157,13 @@ Result<KeyHandle> CryptProvider::PrivateKey(DWORD keySpec, const PinPrompt& pin)
     query.Bind(1, codepage::Utf16ToUtf8(*container_)).Bind(2, std::int64_t{keySpec});
     if (!query.Step()) return Failure(NTE_NO_KEY, "the container holds no such key");
     const SecretBytes pkcs8 = query.SecretBlob(0);
+    SessionCaches* caches = ActiveSessionCaches();
+    if (caches != nullptr) {
+      if (EvpPkeyPtr known = caches->keys.Find(pkcs8)) return HoldKey(std::move(known));
+    }
     EvpPkeyPtr key = DecodePrivateKey(pkcs8);
     if (!key) return Failure(NTE_BAD_KEYSET, "the stored key cannot be read");
+    if (caches != nullptr) caches->keys.Keep(pkcs8, *key);
     return HoldKey(std::move(key));
   });
 }

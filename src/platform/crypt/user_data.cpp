@@ -1,8 +1,12 @@
 #include "platform/crypt/user_data.h"
 
+#include <cstdlib>
+#include <string>
+
 #include "platform/base/storage/sqlite_db.h"
 #include "platform/base/storage/velsor_home.h"
 #include "platform/crypt/name_records.h"
+#include "platform/crypt/session_caches.h"
 
 namespace velsor::crypt {
 namespace {
@@ -58,12 +62,60 @@ CREATE TABLE IF NOT EXISTS token_modules (
 // recorded again. Version 3 adds the user's token modules.
 constexpr std::int64_t kSchemaVersion = 3;
 
-}  // namespace
-
-Result<std::shared_ptr<storage::Database>> OpenCertStoreDatabase() {
+Result<std::shared_ptr<storage::Database>> OpenNewConnection() {
   auto path = storage::PrivateUserFile(kCertStoreFile);
   if (!path) return path.error();
   return storage::Database::Open(*path, kSchema, kSchemaVersion, RecordAllCertNames);
+}
+
+// The variables that choose the user's data folder: a session whose folder they no longer
+// name opens the new one.
+std::string DataFolderChoice() {
+  std::string choice;
+  for (const char* variable : {"VELSOR_HOME", "XDG_DATA_HOME", "HOME"}) {
+    const char* value = std::getenv(variable);
+    choice += value != nullptr ? value : "";
+    choice += '\0';
+  }
+  return choice;
+}
+
+// The session of the scope active on this thread: a plain pointer, since a thread-local
+// object with a destructor would keep this library from ever being unloaded.
+thread_local UserSession* activeSession = nullptr;
+
+}  // namespace
+
+struct UserSession::Held {
+  std::string folderChoice;
+  std::shared_ptr<storage::Database> connection;
+  SessionCaches caches;
+};
+
+SessionCaches* ActiveSessionCaches() {
+  return activeSession != nullptr ? &activeSession->held().caches : nullptr;
+}
+
+UserSession::UserSession() : held_(std::make_unique<Held>()) {}
+UserSession::~UserSession() = default;
+
+UserSessionScope::UserSessionScope(UserSession& session) : previous_(activeSession) {
+  activeSession = &session;
+}
+
+UserSessionScope::~UserSessionScope() { activeSession = previous_; }
+
+Result<std::shared_ptr<storage::Database>> OpenCertStoreDatabase() {
+  if (activeSession == nullptr) return OpenNewConnection();
+  UserSession::Held& held = activeSession->held();
+  std::string choice = DataFolderChoice();
+  if (!held.connection || held.folderChoice != choice) {
+    auto opened = OpenNewConnection();
+    if (!opened) return opened.error();
+    held.connection = std::move(*opened);
+    held.folderChoice = std::move(choice);
+  }
+  return held.connection;
 }
 
 }  // namespace velsor::crypt

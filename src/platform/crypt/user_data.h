@@ -1,6 +1,11 @@
 #pragma once
 // The current user's certificate database: the system stores with their certificates,
 // properties and CRLs, and the key containers with their keys.
+//
+// A control object keeps its connection across its calls in a UserSession: while a
+// UserSessionScope on it lives, the thread's stores and containers are opened on that
+// connection instead of a new one. Nothing is read ahead or kept between calls but the
+// connection itself, so every call still sees what other objects and processes changed.
 
 #include <memory>
 
@@ -14,6 +19,34 @@ namespace velsor::crypt {
 
 inline constexpr char kCertStoreFile[] = "certstore.db";
 
+// The session's connection while a scope is active on this thread, else a new one.
 Result<std::shared_ptr<storage::Database>> OpenCertStoreDatabase();
+
+class UserSession {
+ public:
+  UserSession();
+  ~UserSession();
+  UserSession(const UserSession&) = delete;
+  UserSession& operator=(const UserSession&) = delete;
+
+  // What the platform keeps, defined by the service's implementation.
+  struct Held;
+  Held& held() { return *held_; }
+
+ private:
+  std::unique_ptr<Held> held_;
+};
+
+// Scopes nest: the innermost session serves until its scope ends.
+class UserSessionScope {
+ public:
+  explicit UserSessionScope(UserSession& session);
+  ~UserSessionScope();
+  UserSessionScope(const UserSessionScope&) = delete;
+  UserSessionScope& operator=(const UserSessionScope&) = delete;
+
+ private:
+  UserSession* previous_;
+};
 
 }  // namespace velsor::crypt

@@ -1,6 +1,7 @@
 #include "platform/base/storage/sqlite_db.h"
 
 #include <cstring>
+#include <new>
 
 namespace velsor::storage {
 namespace {
@@ -13,6 +14,33 @@ constexpr int kBusyTimeoutMs = 15000;
 }
 
 }  // namespace
+
+StatementCache::~StatementCache() {
+  for (auto& [text, statements] : idle_) {
+    for (sqlite3_stmt* statement : statements) sqlite3_finalize(statement);
+  }
+}
+
+StatementCache::Idle& StatementCache::IdleOf(std::string_view sql) {
+  const auto found = idle_.find(sql);
+  if (found != idle_.end()) return found->second;
+  return idle_.try_emplace(std::string(sql)).first->second;
+}
+
+// A statement kept for later must hold no lock and no value of this use: it is reset
+// (which ends its read) and its bindings cleared.
+void Statement::Release::operator()(sqlite3_stmt* statement) const {
+  if (auto kept = cache.lock(); kept && idle != nullptr) {
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    try {
+      idle->push_back(statement);
+      return;
+    } catch (const std::bad_alloc&) {
+    }
+  }
+  sqlite3_finalize(statement);
+}
 
 Statement& Statement::Bind(int index, std::int64_t value) {
   if (sqlite3_bind_int64(statement_.get(), index, value) != SQLITE_OK) {
@@ -121,12 +149,18 @@ Result<std::shared_ptr<Database>> Database::Open(const std::filesystem::path& pa
 }
 
 Statement Database::Prepare(std::string_view sql) {
+  StatementCache::Idle& idle = statements_->IdleOf(sql);
+  if (!idle.empty()) {
+    sqlite3_stmt* kept = idle.back();
+    idle.pop_back();
+    return Statement(kept, statements_, &idle);
+  }
   sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(handle_.get(), sql.data(), static_cast<int>(sql.size()), &statement,
-                         nullptr) != SQLITE_OK) {
+  if (sqlite3_prepare_v3(handle_.get(), sql.data(), static_cast<int>(sql.size()),
+                         SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK) {
     Fail();
   }
-  return Statement(statement);
+  return Statement(statement, statements_, &idle);
 }
 
 void Database::Execute(std::string_view sql) {

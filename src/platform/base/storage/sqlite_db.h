@@ -1,6 +1,8 @@
 #pragma once
 // A thin owner of SQLite connections and statements. Writers take the database lock at
-// the start of their transaction and wait for other processes rather than fail.
+// the start of their transaction and wait for other processes rather than fail. A
+// connection compiles each statement once: a statement that is done with is reset and
+// kept for the next Prepare of the same text.
 
 #include <sqlite3.h>
 
@@ -10,6 +12,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/base/bytes.h"
 #include "platform/base/result.h"
@@ -17,9 +21,35 @@
 
 namespace velsor::storage {
 
+// A connection's compiled statements that no one is using, by their text.
+class StatementCache {
+ public:
+  using Idle = std::vector<sqlite3_stmt*>;
+
+  StatementCache() = default;
+  ~StatementCache();
+  StatementCache(const StatementCache&) = delete;
+  StatementCache& operator=(const StatementCache&) = delete;
+
+  // The idle statements of that text; the list stays where it is while the cache lives.
+  Idle& IdleOf(std::string_view sql);
+
+ private:
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>{}(text);
+    }
+  };
+  std::unordered_map<std::string, Idle, TextHash, std::equal_to<>> idle_;
+};
+
 class Statement {
  public:
-  explicit Statement(sqlite3_stmt* statement) : statement_(statement) {}
+  // Finalised when dropped, or reset and put back among `idle` while `cache` lives.
+  explicit Statement(sqlite3_stmt* statement, std::weak_ptr<StatementCache> cache = {},
+                     StatementCache::Idle* idle = nullptr)
+      : statement_(statement, Release{std::move(cache), idle}) {}
 
   Statement& Bind(int index, std::int64_t value);
   Statement& Bind(int index, std::string_view text);
@@ -39,10 +69,12 @@ class Statement {
   std::u16string Utf16Blob(int column) const;
 
  private:
-  struct Finalize {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+  struct Release {
+    std::weak_ptr<StatementCache> cache;
+    StatementCache::Idle* idle = nullptr;
+    void operator()(sqlite3_stmt* statement) const;
   };
-  std::unique_ptr<sqlite3_stmt, Finalize> statement_;
+  std::unique_ptr<sqlite3_stmt, Release> statement_;
 };
 
 // A failure of the database itself: busy past the timeout, full disk, corrupt file.
@@ -56,7 +88,8 @@ class Database {
   struct Key {
     explicit Key() = default;
   };
-  Database(Key, sqlite3* handle) : handle_(handle) {}
+  Database(Key, sqlite3* handle)
+      : handle_(handle), statements_(std::make_shared<StatementCache>()) {}
 
   // Opens (creating) the file. When the file's schema is older than `version`, `schema`
   // (statements that create what is missing) is applied, then `upgrade` fills what the
@@ -108,6 +141,8 @@ class Database {
   [[noreturn]] void Fail() const;
 
   std::unique_ptr<sqlite3, Close> handle_;
+  // Declared after the handle, so that its statements are finalised before the close.
+  std::shared_ptr<StatementCache> statements_;
 };
 
 // Runs `work`, turning database failures into an error result.

@@ -1,0 +1,36 @@
+#include "platform/crypt/session_caches.h"
+
+#include <algorithm>
+
+namespace velsor::crypt {
+
+std::shared_ptr<const CertContext> DecodedCertificates::Find(ByteView encoded) const {
+  const auto found = parsed_.find(KeyOf(encoded));
+  return found != parsed_.end() ? found->second : nullptr;
+}
+
+void DecodedCertificates::Keep(std::shared_ptr<const CertContext> parsed) {
+  if (parsed_.size() >= kMost) parsed_.clear();
+  const std::string_view key = KeyOf(parsed->encoded());
+  // An entry already there stays: its key views its own bytes.
+  parsed_.try_emplace(key, std::move(parsed));
+}
+
+EvpPkeyPtr DecodedKeys::Find(ByteView pkcs8) const {
+  for (const auto& [form, key] : keys_) {
+    if (std::equal(form.begin(), form.end(), pkcs8.begin(), pkcs8.end()) &&
+        EVP_PKEY_up_ref(key.get()) == 1) {
+      return EvpPkeyPtr(key.get());
+    }
+  }
+  return nullptr;
+}
+
+void DecodedKeys::Keep(ByteView pkcs8, const EVP_PKEY& key) {
+  EVP_PKEY* shared = const_cast<EVP_PKEY*>(&key);
+  if (EVP_PKEY_up_ref(shared) != 1) return;
+  if (keys_.size() >= kMost) keys_.erase(keys_.begin());
+  keys_.emplace_back(SecretBytes(pkcs8.begin(), pkcs8.end()), EvpPkeyPtr(shared));
+}
+
+}  // namespace velsor::crypt
