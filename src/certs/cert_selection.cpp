@@ -54,13 +54,20 @@ std::optional<std::vector<Candidate>> Candidates(std::span<const crypt::CertStor
                                                  KeyFamily family) {
   std::vector<Candidate> candidates;
   bool unreadableLink = false;
+  // Without a key link a certificate qualifies only among several stores in the plain
+  // family, so otherwise the others need not be read at all.
+  const auto which = family == KeyFamily::Plain && stores.size() != 1
+                         ? crypt::CertStore::Visit::All
+                         : crypt::CertStore::Visit::WithKeyLink;
   for (const crypt::CertStore& store : stores) {
-    store.VisitNames([&](const crypt::StoredCertNames& names) {
-      const auto qualifies = Qualifies(names, family, stores.size());
-      if (!qualifies) unreadableLink = true;
-      if (qualifies && *qualifies) candidates.push_back({&store, names});
-      return !unreadableLink;
-    });
+    store.VisitNames(
+        [&](const crypt::StoredCertNames& names) {
+          const auto qualifies = Qualifies(names, family, stores.size());
+          if (!qualifies) unreadableLink = true;
+          if (qualifies && *qualifies) candidates.push_back({&store, names});
+          return !unreadableLink;
+        },
+        which);
     if (unreadableLink) return std::nullopt;
   }
   return candidates;

@@ -49,6 +49,8 @@ class OutputCursor {
     }
     offset_ += length;
   }
+  // Output that is already in place, or that would not have fitted: only counted.
+  void Advance(std::size_t length) { offset_ += length; }
   void AppendLittleEndian(std::uint32_t value) {
     for (int i = 0; i < 4; ++i, value >>= 8) {
       if (offset_ < capacity_) dest_[offset_] = static_cast<std::uint8_t>(value);
@@ -62,18 +64,6 @@ class OutputCursor {
   std::size_t capacity_;
   std::size_t offset_;
 };
-
-struct WorkBuffers {
-  std::unique_ptr<std::uint8_t[]> input;
-  std::unique_ptr<std::uint8_t[]> output;
-};
-
-std::optional<WorkBuffers> TakeWorkBuffers() {
-  WorkBuffers buffers{std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[kWorkSize]),
-                      std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[kWorkSize])};
-  if (!buffers.input || !buffers.output) return std::nullopt;
-  return buffers;
-}
 
 std::size_t Capacity(const std::uint8_t* dest, const std::int32_t* destLength) {
   return dest != nullptr && *destLength > 0 ? static_cast<std::size_t>(*destLength) : 0;
@@ -132,38 +122,31 @@ std::int32_t GzipCompress(const std::uint8_t* source, std::int32_t sourceLength,
   if (writeHeader) std::memcpy(dest, kHeader, kHeaderSize);
   OutputCursor out(writeHeader ? dest : nullptr, capacity, kHeaderSize);
 
-  auto buffers = TakeWorkBuffers();
-  if (!buffers) return kZMemError;
-  stream.next_out = buffers->output.get();
-  stream.avail_out = kWorkSize;
-  const auto drainIfFull = [&] {
-    if (stream.avail_out != 0) return;
-    out.Append(buffers->output.get(), kWorkSize);
-    stream.next_out = buffers->output.get();
-    stream.avail_out = kWorkSize;
-  };
+  // zlib reads the caller's data where it lies and writes straight into the caller's
+  // buffer while it has room (but for the trailer's); past that, output passes through a
+  // work buffer only to be counted.
+  std::unique_ptr<std::uint8_t[]> overflow(new (std::nothrow) std::uint8_t[kWorkSize]);
+  if (!overflow) return kZMemError;
+  const std::size_t directRoom = writeHeader ? capacity - kHeaderSize - kTrailerSize : 0;
+  std::size_t written = 0;  // bytes zlib put into the caller's buffer
 
-  for (std::size_t done = 0; done < length;) {
-    const std::size_t piece = std::min(kWorkSize, length - done);
-    std::memcpy(buffers->input.get(), source + done, piece);
-    crc = crc32(crc, buffers->input.get(), static_cast<uInt>(piece));
-    stream.next_in = buffers->input.get();
-    stream.avail_in = static_cast<uInt>(piece);
-    while (stream.avail_in > 0) {
-      if (int status = deflate(&stream, Z_NO_FLUSH); status != Z_OK && status != Z_BUF_ERROR) {
-        return status;
-      }
-      drainIfFull();
-    }
-    done += piece;
-  }
+  crc = crc32(crc, source, static_cast<uInt>(length));
+  stream.next_in = const_cast<std::uint8_t*>(source);
+  stream.avail_in = static_cast<uInt>(length);
   for (;;) {
+    const bool direct = written < directRoom;
+    const std::size_t roomSize =
+        direct ? std::min<std::size_t>(directRoom - written, std::numeric_limits<uInt>::max())
+               : kWorkSize;
+    stream.next_out = direct ? dest + kHeaderSize + written : overflow.get();
+    stream.avail_out = static_cast<uInt>(roomSize);
     const int status = deflate(&stream, Z_FINISH);
+    const std::size_t produced = roomSize - stream.avail_out;
+    out.Advance(produced);
+    if (direct) written += produced;
     if (status == Z_STREAM_END) break;
     if (status != Z_OK && status != Z_BUF_ERROR) return status;
-    drainIfFull();
   }
-  out.Append(buffers->output.get(), kWorkSize - stream.avail_out);
   out.AppendLittleEndian(crc);
   out.AppendLittleEndian(static_cast<std::uint32_t>(length));
 

@@ -4,6 +4,7 @@
 #include "platform/codepage/utf.h"
 #include "platform/crypt/name_records.h"
 #include "platform/crypt/openssl_ptr.h"
+#include "platform/crypt/session_caches.h"
 #include "platform/crypt/token_certificates.h"
 #include "platform/crypt/user_data.h"
 
@@ -117,29 +118,71 @@ Result<std::vector<CertContextPtr>> CertStore::Certificates(
   });
 }
 
-Result<Done> CertStore::VisitNames(const std::function<bool(const StoredCertNames&)>& visit) const {
+namespace {
+
+constexpr char kAllNames[] =
+    "SELECT c.id, n.subject, n.issuer, n.subject_simple, n.issuer_simple, n.serial, "
+    "n.encoded_issuer, p.value FROM certificates c "
+    "JOIN certificate_names n ON n.certificate = c.id "
+    "LEFT JOIN certificate_properties p ON p.certificate = c.id AND p.property = ?2 "
+    "WHERE c.store = ?1 ORDER BY c.id";
+// The linked ones are found from the key links, the few rows there are, rather than by
+// walking the store ("CROSS JOIN" keeps SQLite's planner to that order).
+constexpr char kLinkedNames[] =
+    "SELECT c.id, n.subject, n.issuer, n.subject_simple, n.issuer_simple, n.serial, "
+    "n.encoded_issuer, p.value FROM certificate_properties p "
+    "CROSS JOIN certificates c ON c.id = p.certificate "
+    "JOIN certificate_names n ON n.certificate = c.id "
+    "WHERE p.property = ?2 AND c.store = ?1 ORDER BY c.id";
+
+void ReadNames(const storage::Statement& query, StoredCertNames& names) {
+  names.id = query.Integer(0);
+  names.subject = query.Utf16Blob(1);
+  names.issuer = query.Utf16Blob(2);
+  names.subjectSimple = query.Utf16Blob(3);
+  names.issuerSimple = query.Utf16Blob(4);
+  names.serialBlob = query.Blob(5);
+  names.encodedIssuer = query.Blob(6);
+  names.keyProvInfo = query.OptionalBlob(7);
+}
+
+}  // namespace
+
+// A control's session keeps the names of a store once read: while nothing was committed
+// since, a search walks them in memory rather than reading thousands of rows again.
+Result<Done> CertStore::VisitNames(const std::function<bool(const StoredCertNames&)>& visit,
+                                   Visit which) const {
   return storage::GuardDatabase([&]() -> Result<Done> {
-    auto query = database_->Prepare(
-        "SELECT c.id, n.subject, n.issuer, n.subject_simple, n.issuer_simple, n.serial, "
-        "n.encoded_issuer, p.value FROM certificates c "
-        "JOIN certificate_names n ON n.certificate = c.id "
-        "LEFT JOIN certificate_properties p ON p.certificate = c.id AND p.property = ?2 "
-        "WHERE c.store = ?1 ORDER BY c.id");
-    query.Bind(1, Key(store_)).Bind(2, std::int64_t{CERT_KEY_PROV_INFO_PROP_ID});
-    StoredCertNames names;
-    while (query.Step()) {
-      names.id = query.Integer(0);
-      names.subject = query.Utf16Blob(1);
-      names.issuer = query.Utf16Blob(2);
-      names.subjectSimple = query.Utf16Blob(3);
-      names.issuerSimple = query.Utf16Blob(4);
-      names.serialBlob = query.Blob(5);
-      names.encodedIssuer = query.Blob(6);
-      names.keyProvInfo = query.OptionalBlob(7);
-      if (!visit(names)) return Done{};
+    const std::string key = Key(store_);
+    bool going = true;
+    if (SessionCaches* caches = ActiveSessionCaches()) {
+      const StoredNamesCache::DatabaseState state{database_->DataVersion(),
+                                                  database_->TotalChanges()};
+      auto names = caches->storedNames.Find(database_, key, state);
+      if (!names) {
+        auto read = std::make_shared<std::vector<StoredCertNames>>();
+        auto query = database_->Prepare(kAllNames);
+        query.Bind(1, key).Bind(2, std::int64_t{CERT_KEY_PROV_INFO_PROP_ID});
+        while (query.Step()) ReadNames(query, read->emplace_back());
+        names = std::move(read);
+        caches->storedNames.Keep(database_, key, state, names);
+      }
+      for (const StoredCertNames& entry : *names) {
+        if (which == Visit::WithKeyLink && !entry.keyProvInfo) continue;
+        if (!(going = visit(entry))) break;
+      }
+    } else {
+      auto query = database_->Prepare(which == Visit::All ? kAllNames : kLinkedNames);
+      query.Bind(1, key).Bind(2, std::int64_t{CERT_KEY_PROV_INFO_PROP_ID});
+      StoredCertNames names;
+      while (going && query.Step()) {
+        ReadNames(query, names);
+        going = visit(names);
+      }
     }
-    if (held_) {
+    if (going && held_) {
       for (const TokenEntry& entry : held_->tokens) {
+        if (which == Visit::WithKeyLink && !entry.names.keyProvInfo) continue;
         if (!visit(entry.names)) break;
       }
     }

@@ -41,8 +41,12 @@ class CertStore {
   Result<std::vector<CertContextPtr>> Certificates(
       std::vector<std::int64_t>* undecodable = nullptr) const;
   // Visits the names of the store's certificates in enumeration order, without decoding
-  // them, until `visit` answers false.
-  Result<Done> VisitNames(const std::function<bool(const StoredCertNames&)>& visit) const;
+  // them, until `visit` answers false. WithKeyLink visits only those linked to a key,
+  // without reading the rest: a search for a signer costs what the user's keys cost, not
+  // what a store of thousands of other certificates does.
+  enum class Visit { All, WithKeyLink };
+  Result<Done> VisitNames(const std::function<bool(const StoredCertNames&)>& visit,
+                          Visit which = Visit::All) const;
   // The certificates whose names `matches` accepts, in enumeration order, at most `most`
   // of them; only these are decoded. None when the store cannot be read.
   std::vector<CertContextPtr> Matching(const std::function<bool(const StoredCertNames&)>& matches,

@@ -33,4 +33,25 @@ void DecodedKeys::Keep(ByteView pkcs8, const EVP_PKEY& key) {
   keys_.emplace_back(SecretBytes(pkcs8.begin(), pkcs8.end()), EvpPkeyPtr(shared));
 }
 
+StoredNamesCache::Names StoredNamesCache::Find(const std::shared_ptr<storage::Database>& connection,
+                                               std::string_view store,
+                                               DatabaseState state) const {
+  for (const Entry& entry : entries_) {
+    if (entry.store == store && entry.connection.lock() == connection) {
+      return entry.state == state ? entry.names : nullptr;
+    }
+  }
+  return nullptr;
+}
+
+void StoredNamesCache::Keep(const std::shared_ptr<storage::Database>& connection,
+                            std::string_view store, DatabaseState state, Names names) {
+  // Entries of connections that are gone, and the store's older one, make way.
+  std::erase_if(entries_, [&](const Entry& entry) {
+    const auto held = entry.connection.lock();
+    return !held || (held == connection && entry.store == store);
+  });
+  entries_.push_back({connection, std::string(store), state, std::move(names)});
+}
+
 }  // namespace velsor::crypt

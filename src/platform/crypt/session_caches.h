@@ -15,6 +15,11 @@
 #include "platform/base/secret_bytes.h"
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/openssl_ptr.h"
+#include "platform/crypt/stored_names.h"
+
+namespace velsor::storage {
+class Database;
+}
 
 namespace velsor::crypt {
 
@@ -45,9 +50,38 @@ class DecodedKeys {
   std::vector<std::pair<SecretBytes, EvpPkeyPtr>> keys_;
 };
 
+// The names of a store's certificates as one connection last read them, and the state of
+// the database they were read in: any commit, by this connection or another, is a new
+// state, and the names are read again.
+class StoredNamesCache {
+ public:
+  struct DatabaseState {
+    std::int64_t otherCommits = 0;  // SQLite's data version: moves with other connections
+    std::int64_t ownChanges = 0;    // rows this connection changed
+    bool operator==(const DatabaseState&) const = default;
+  };
+  using Names = std::shared_ptr<const std::vector<StoredCertNames>>;
+  // Null when this connection did not read the store in this state. What it answers stays
+  // valid while held, even when the names are read again meanwhile.
+  Names Find(const std::shared_ptr<storage::Database>& connection, std::string_view store,
+             DatabaseState state) const;
+  void Keep(const std::shared_ptr<storage::Database>& connection, std::string_view store,
+            DatabaseState state, Names names);
+
+ private:
+  struct Entry {
+    std::weak_ptr<storage::Database> connection;
+    std::string store;
+    DatabaseState state;
+    Names names;
+  };
+  std::vector<Entry> entries_;
+};
+
 struct SessionCaches {
   DecodedCertificates certificates;
   DecodedKeys keys;
+  StoredNamesCache storedNames;
 };
 
 // The caches of the session whose scope is active on this thread; null outside one, when

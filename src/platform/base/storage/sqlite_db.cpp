@@ -175,6 +175,11 @@ std::int64_t Database::SchemaVersion() {
   return query.Step() ? query.Integer(0) : 0;
 }
 
+std::int64_t Database::DataVersion() {
+  auto query = Prepare("PRAGMA data_version");
+  return query.Step() ? query.Integer(0) : 0;
+}
+
 Database::Transaction::Transaction(Database& database) : database_(database) {
   database_.Execute("BEGIN IMMEDIATE");
 }

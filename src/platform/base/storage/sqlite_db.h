@@ -130,6 +130,10 @@ class Database {
   };
 
   std::int64_t SchemaVersion();
+  // Changes when another connection commits; unchanged by this one's own commits.
+  std::int64_t DataVersion();
+  // Rows this connection inserted, changed or deleted since it opened.
+  std::int64_t TotalChanges() const { return sqlite3_total_changes64(handle_.get()); }
   std::int64_t LastInsertId() const { return sqlite3_last_insert_rowid(handle_.get()); }
   // Rows the last statement inserted, changed or deleted.
   int Changes() const { return sqlite3_changes(handle_.get()); }

@@ -88,10 +88,13 @@ Result<std::vector<CertContextPtr>> CertStore::Certificates(
   return certificates;
 }
 
-Result<Done> CertStore::VisitNames(const std::function<bool(const StoredCertNames&)>& visit) const {
+Result<Done> CertStore::VisitNames(const std::function<bool(const StoredCertNames&)>& visit,
+                                   Visit which) const {
   EachCertificate(held_->store, [&](PCCERT_CONTEXT owned, std::int64_t index) {
     auto context = ContextFromSystem(owned, store_, index);
-    return !context || visit(NamesOf(**context, index));
+    if (!context) return true;
+    const StoredCertNames names = NamesOf(**context, index);
+    return (which == Visit::WithKeyLink && !names.keyProvInfo) || visit(names);
   });
   return Done{};
 }
