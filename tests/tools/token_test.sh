@@ -73,4 +73,28 @@ if grep -q "softhsm2" /usr/share/p11-kit/modules/*.module 2>/dev/null; then
 fi
 "$velsor" token remove demo >"$work/out" 2>&1 && fail "removing twice"
 
+# A page's process starts a module once, however many calls it makes, asks it for its
+# tokens at every call, and finalises it once when it ends. OpenSC's spy records what a
+# module (here a copy of SoftHSM2's, so that it is an instance of its own) is asked.
+spy=/usr/lib/x86_64-linux-gnu/pkcs11/pkcs11-spy.so
+cp "$(readlink -f /usr/lib/softhsm/libsofthsm2.so)" "$work/spied-softhsm2.so"
+export PKCS11SPY=$work/spied-softhsm2.so PKCS11SPY_OUTPUT=$work/spy.log
+"$velsor" token add "$spy" --label spy >/dev/null || fail "adding the spied module"
+: >"$work/spy.log"
+cat >"$work/calls.js" <<'PAGE'
+var c = new ActiveXObject("Velsor.TolvaneVelsor20_64.1");
+c.VLServerMode = 1; c.VLSetCodePage(65001);
+for (var i = 0; i < 5; ++i) {
+  c.VLSetPlainText("call " + i); c.VLAttachedSign("CN=李四 Demo");
+  if (c.errorNum != 0) WScript.Echo("failed: " + c.errorNum);
+}
+PAGE
+"$build/tools/velsor-script/velsor-script" "$work/calls.js" >"$work/out" 2>&1 || fail "five calls"
+grep -q failed "$work/out" && fail "five signatures"
+[[ $(grep -c ': C_Initialize$' "$work/spy.log") == 1 ]] || fail "the module is started once"
+[[ $(grep -c ': C_Finalize$' "$work/spy.log") == 1 ]] || fail "the module is finalised once"
+[[ $(grep -c ': C_GetSlotList$' "$work/spy.log") -ge 10 ]] ||
+  fail "the module is asked for its tokens at every call"
+unset PKCS11SPY PKCS11SPY_OUTPUT
+
 exit $((failures > 0))
