@@ -4,6 +4,7 @@
 #include <openssl/x509v3.h>
 
 #include "platform/crypt/cert_context_openssl.h"
+#include "platform/crypt/session_caches.h"
 
 namespace velsor::crypt {
 namespace {
@@ -72,9 +73,20 @@ bool MayCover(const X509_CRL* crl, const X509* certificate) {
 
 }  // namespace
 
+// A session remembers the pairs whose signature it verified: the same signer's message
+// verified again costs no second verification of its certificate.
 bool IssuerSignatureVerifies(const CertContext& certificate, const CertContext& issuer) {
+  SessionCaches* caches = ActiveSessionCaches();
+  if (caches != nullptr && caches->signatures.Verified(certificate.encoded(), issuer.encoded())) {
+    return true;
+  }
   EVP_PKEY* key = X509_get0_pubkey(X509Of(issuer));
-  return key != nullptr && X509_verify(const_cast<X509*>(X509Of(certificate)), key) == 1;
+  const bool verifies =
+      key != nullptr && X509_verify(const_cast<X509*>(X509Of(certificate)), key) == 1;
+  if (verifies && caches != nullptr) {
+    caches->signatures.Keep(certificate.encoded(), issuer.encoded());
+  }
+  return verifies;
 }
 
 bool KeyIdentifierMatches(const CertContext& certificate, const CertContext& issuer) {

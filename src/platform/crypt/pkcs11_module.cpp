@@ -3,7 +3,6 @@
 #include <p11-kit/p11-kit.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace velsor::crypt {
 namespace {

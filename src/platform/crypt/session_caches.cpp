@@ -33,6 +33,23 @@ void DecodedKeys::Keep(ByteView pkcs8, const EVP_PKEY& key) {
   keys_.emplace_back(SecretBytes(pkcs8.begin(), pkcs8.end()), EvpPkeyPtr(shared));
 }
 
+// The certificate's length first, so that no two pairs make one key.
+std::string VerifiedSignatures::KeyOf(ByteView certificate, ByteView issuer) {
+  std::string key = std::to_string(certificate.size()) + ':';
+  key.append(reinterpret_cast<const char*>(certificate.data()), certificate.size());
+  key.append(reinterpret_cast<const char*>(issuer.data()), issuer.size());
+  return key;
+}
+
+bool VerifiedSignatures::Verified(ByteView certificate, ByteView issuer) const {
+  return pairs_.contains(KeyOf(certificate, issuer));
+}
+
+void VerifiedSignatures::Keep(ByteView certificate, ByteView issuer) {
+  if (pairs_.size() >= kMost) pairs_.clear();
+  pairs_.insert(KeyOf(certificate, issuer));
+}
+
 StoredNamesCache::Names StoredNamesCache::Find(const std::shared_ptr<storage::Database>& connection,
                                                std::string_view store,
                                                DatabaseState state) const {

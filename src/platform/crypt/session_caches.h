@@ -7,7 +7,9 @@
 
 #include <memory>
 #include <string_view>
+#include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -50,6 +52,19 @@ class DecodedKeys {
   std::vector<std::pair<SecretBytes, EvpPkeyPtr>> keys_;
 };
 
+// The certificates whose signature was found to verify with an issuer's key, each pair by
+// both encodings (the signature is part of one, the key of the other).
+class VerifiedSignatures {
+ public:
+  bool Verified(ByteView certificate, ByteView issuer) const;
+  void Keep(ByteView certificate, ByteView issuer);
+
+ private:
+  static constexpr std::size_t kMost = 1024;
+  static std::string KeyOf(ByteView certificate, ByteView issuer);
+  std::unordered_set<std::string> pairs_;
+};
+
 // The names of a store's certificates as one connection last read them, and the state of
 // the database they were read in: any commit, by this connection or another, is a new
 // state, and the names are read again.
@@ -81,6 +96,7 @@ class StoredNamesCache {
 struct SessionCaches {
   DecodedCertificates certificates;
   DecodedKeys keys;
+  VerifiedSignatures signatures;
   StoredNamesCache storedNames;
 };
 

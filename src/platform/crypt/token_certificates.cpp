@@ -12,9 +12,6 @@
 namespace velsor::crypt {
 namespace {
 
-// Two spellings of one module (a link, a relative part) count as one.
-std::string SameFileKey(const std::string& path) { return Pkcs11Module::SameFileKey(path); }
-
 struct KeyUses {
   bool sign = false;
   bool decrypt = false;
@@ -112,7 +109,7 @@ Result<Done> AddTokenModule(storage::Database& database, const std::string& path
   auto configured = ConfiguredTokenModules(database);
   if (!configured) return configured.error();
   for (const TokenModuleEntry& entry : *configured) {
-    if (SameFileKey(entry.path) == SameFileKey(path)) {
+    if (Pkcs11Module::SameFileKey(entry.path) == Pkcs11Module::SameFileKey(path)) {
       return Failure(NTE_EXISTS, "the module is configured already: " + entry.path);
     }
   }
@@ -150,11 +147,11 @@ TokenSurvey SurveyTokens(storage::Database& database) {
   std::vector<std::string> seen;
   auto configured = ConfiguredTokenModules(database);
   for (const TokenModuleEntry& entry : configured ? *configured : std::vector<TokenModuleEntry>{}) {
-    seen.push_back(SameFileKey(entry.path));
+    seen.push_back(Pkcs11Module::SameFileKey(entry.path));
     survey.modules.push_back(SurveyModule(entry.path, entry.label, false));
   }
   for (const std::string& path : Pkcs11Module::RegisteredPaths()) {
-    const std::string key = SameFileKey(path);
+    const std::string key = Pkcs11Module::SameFileKey(path);
     if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
     seen.push_back(key);
     survey.modules.push_back(SurveyModule(path, {}, true));
