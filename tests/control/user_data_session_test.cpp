@@ -28,8 +28,8 @@ class UserDataSessionTest : public MemberTest {
   }
   static void ImportPartner() {
     const Issued& partner = SharedTestPki().partner;
-    ASSERT_TRUE(crypt::ImportCertificateWithKey(partner.encoded, *partner.key,
-                                                crypt::AT_SIGNATURE, crypt::kEnhancedProvider));
+    ASSERT_TRUE(crypt::ImportCertificateWithKey(partner.encoded, *partner.key, crypt::AT_SIGNATURE,
+                                                crypt::kEnhancedProvider));
   }
   static void RemoveFromMy(const Issued& issued) {
     auto personal = crypt::CertStore::Open(u"MY");

@@ -51,7 +51,9 @@ struct CertContextAccess {
     const auto fields = ReadTbsFields(copy);
     const auto notBefore = SecondsOf(X509_get0_notBefore(x509.get()));
     const auto notAfter = SecondsOf(X509_get0_notAfter(x509.get()));
-    if (!fields) return Failure(CRYPT_E_OSS_ERROR, "malformed certificate: its fields cannot be read");
+    if (!fields) {
+      return Failure(CRYPT_E_OSS_ERROR, "malformed certificate: its fields cannot be read");
+    }
     if (!notBefore || !notAfter) {
       return Failure(CRYPT_E_OSS_ERROR, "malformed certificate: a validity time cannot be read");
     }
@@ -79,12 +81,16 @@ struct CertContextAccess {
 Result<std::shared_ptr<CertContext>> CertContext::Parse(ByteView encoded) {
   SessionCaches* caches = ActiveSessionCaches();
   if (caches != nullptr) {
-    if (auto known = caches->certificates.Find(encoded)) return std::make_shared<CertContext>(*known);
+    if (auto known = caches->certificates.Find(encoded)) {
+      return std::make_shared<CertContext>(*known);
+    }
   }
   auto x509 = DecodeX509(encoded);
   if (!x509) return x509.error();
   auto parsed = CertContextAccess::FromDecoded(encoded, std::move(*x509));
-  if (parsed && caches != nullptr) caches->certificates.Keep(std::make_shared<CertContext>(**parsed));
+  if (parsed && caches != nullptr) {
+    caches->certificates.Keep(std::make_shared<CertContext>(**parsed));
+  }
   return parsed;
 }
 

@@ -51,8 +51,7 @@ void VerifiedSignatures::Keep(ByteView certificate, ByteView issuer) {
 }
 
 StoredNamesCache::Names StoredNamesCache::Find(const std::shared_ptr<storage::Database>& connection,
-                                               std::string_view store,
-                                               DatabaseState state) const {
+                                               std::string_view store, DatabaseState state) const {
   for (const Entry& entry : entries_) {
     if (entry.store == store && entry.connection.lock() == connection) {
       return entry.state == state ? entry.names : nullptr;

@@ -6,8 +6,8 @@
 // this object or another or another process, is simply a form not seen before.
 
 #include <memory>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
