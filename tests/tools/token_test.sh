@@ -79,6 +79,9 @@ fi
 spy=/usr/lib/x86_64-linux-gnu/pkcs11/pkcs11-spy.so
 cp "$(readlink -f /usr/lib/softhsm/libsofthsm2.so)" "$work/spied-softhsm2.so"
 export PKCS11SPY=$work/spied-softhsm2.so PKCS11SPY_OUTPUT=$work/spy.log
+# The spy keeps 16 bytes of its own to the end; the sanitizer run is not about its memory.
+echo "leak:pkcs11-spy.so" >"$work/lsan.supp"
+export LSAN_OPTIONS=suppressions=$work/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}
 "$velsor" token add "$spy" --label spy >/dev/null || fail "adding the spied module"
 : >"$work/spy.log"
 cat >"$work/calls.js" <<'PAGE'
@@ -95,6 +98,6 @@ grep -q failed "$work/out" && fail "five signatures"
 [[ $(grep -c ': C_Finalize$' "$work/spy.log") == 1 ]] || fail "the module is finalised once"
 [[ $(grep -c ': C_GetSlotList$' "$work/spy.log") -ge 10 ]] ||
   fail "the module is asked for its tokens at every call"
-unset PKCS11SPY PKCS11SPY_OUTPUT
+unset PKCS11SPY PKCS11SPY_OUTPUT LSAN_OPTIONS
 
 exit $((failures > 0))
