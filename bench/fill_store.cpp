@@ -4,10 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
-#include "platform/crypt/cert_builder.h"
+#include "filler_certificates.h"
 #include "platform/crypt/cert_store.h"
 
 int main(int argc, char** argv) {
@@ -17,24 +15,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: fill_store COUNT (1 to 100000)\n");
     return 2;
   }
-  const auto key = crypt::GenerateRsaKey(1024);
-  crypt::CertificateRequest request;
-  request.subject = {crypt::NameAttribute::Utf8("CN", "Filler Authority")};
-  request.serial = {0x01};
-  request.notBefore = std::time(nullptr) - 1000;
-  request.notAfter = request.notBefore + 10000000;
+  const auto key = crypt::GenerateRsaKey(2048);
+  auto request = bench::ScaleRequest("Filler Authority", {0x01});
   request.certificateAuthority = true;
   const auto authority = crypt::IssueCertificate(request, *key, nullptr, *key);
-  request.certificateAuthority = false;
-  std::vector<Bytes> fillers;
-  for (int i = 0; i < count; ++i) {
-    request.subject = {crypt::NameAttribute::Printable("C", "CN"),
-                       crypt::NameAttribute::Utf8("CN", "Stranger " + std::to_string(i))};
-    request.serial = {0x10, static_cast<std::uint8_t>(i >> 16), static_cast<std::uint8_t>(i >> 8),
-                      static_cast<std::uint8_t>(i)};
-    fillers.push_back(
-        crypt::EncodeCertificate(**crypt::IssueCertificate(request, *key, authority->get(), *key)));
-  }
+  const auto fillers =
+      bench::FillerCertificates(static_cast<std::size_t>(count), **authority, *key);
   auto personal = crypt::CertStore::Open(u"MY");
   if (!personal || !personal->AddAll(fillers)) {
     std::fprintf(stderr, "fill_store: cannot add to MY\n");

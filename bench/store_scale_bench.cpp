@@ -12,6 +12,7 @@
 #include <string>
 
 #include "control/tolvane_velsor.h"
+#include "filler_certificates.h"
 #include "platform/com/bstr.h"
 #include "platform/crypt/cert_builder.h"
 #include "platform/crypt/cert_store.h"
@@ -25,40 +26,23 @@ constexpr char16_t kSignerDn[] = u"C=CN, O=Scale, CN=Scale Signer";
 
 struct Authority {
   crypt::EvpPkeyPtr key = crypt::GenerateRsaKey(2048);
-  crypt::EvpPkeyPtr fillerKey = crypt::GenerateRsaKey(1024);
   crypt::X509Ptr certificate;
   crypt::EvpPkeyPtr signerKey = crypt::GenerateRsaKey(2048);
   Bytes signer;
   std::vector<Bytes> fillers;
 };
 
-crypt::CertificateRequest Request(std::string commonName, Bytes serial) {
-  crypt::CertificateRequest request;
-  request.subject = {crypt::NameAttribute::Printable("C", "CN"),
-                     crypt::NameAttribute::Utf8("O", "Scale"),
-                     crypt::NameAttribute::Utf8("CN", commonName)};
-  request.serial = std::move(serial);
-  request.notBefore = std::time(nullptr) - 1000;
-  request.notAfter = request.notBefore + 10000000;
-  return request;
-}
-
 Authority& SharedAuthority() {
   static Authority made = [] {
     Authority authority;
-    auto root = Request("Scale Root", {0x01});
+    auto root = bench::ScaleRequest("Scale Root", {0x01});
     root.certificateAuthority = true;
     authority.certificate =
         std::move(*crypt::IssueCertificate(root, *authority.key, nullptr, *authority.key));
     authority.signer = crypt::EncodeCertificate(
-        **crypt::IssueCertificate(Request("Scale Signer", {0x02}), *authority.signerKey,
+        **crypt::IssueCertificate(bench::ScaleRequest("Scale Signer", {0x02}), *authority.signerKey,
                                   authority.certificate.get(), *authority.key));
-    for (int i = 0; i < 10000; ++i) {
-      const Bytes serial{0x10, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)};
-      authority.fillers.push_back(crypt::EncodeCertificate(**crypt::IssueCertificate(
-          Request("Filler " + std::to_string(i), serial), *authority.fillerKey,
-          authority.certificate.get(), *authority.key)));
-    }
+    authority.fillers = bench::FillerCertificates(10000, *authority.certificate, *authority.key);
     return authority;
   }();
   return made;
