@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "control/dispatcher.h"
+#include "control/ombrel_tolvane_velsor.h"
 #include "platform/base/hresult.h"
+#include "platform/com/type_info.h"
 
 namespace velsor {
 
@@ -45,14 +47,21 @@ ULONG CTolvaneVelsor::Release() {
 
 HRESULT CTolvaneVelsor::GetTypeInfoCount(UINT* count) {
   if (count == nullptr) return E_POINTER;
-  *count = 0;
+  *count = 1;
   return S_OK;
 }
 
-HRESULT CTolvaneVelsor::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) {
+// The dual interface's description in the registered type library, whatever the locale.
+HRESULT CTolvaneVelsor::GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo) {
   if (typeInfo == nullptr) return E_POINTER;
   *typeInfo = nullptr;
-  return DISP_E_BADINDEX;
+  if (index != 0) return DISP_E_BADINDEX;
+  Result<ComPtr<ITypeInfo>> info =
+      RegisteredTypeInfo(LIBID_OmbrelVELSORLib20_64, 1, 0, IID_IOmbrelTolvaneVelsor20_64);
+  if (!info) return info.code();
+  (*info)->AddRef();
+  *typeInfo = info->get();
+  return S_OK;
 }
 
 HRESULT CTolvaneVelsor::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT nameCount, LCID,

@@ -1,13 +1,19 @@
 #include "module/class_info.h"
 
 #include "control/ombrel_tolvane_velsor.h"
+#include "platform/com/type_info.h"
 
 namespace velsor::module {
 
 HRESULT ClassInfo::GetClassInfo(ITypeInfo** typeInfo) {
   if (typeInfo == nullptr) return E_POINTER;
   *typeInfo = nullptr;
-  return E_NOTIMPL;
+  Result<ComPtr<ITypeInfo>> info =
+      RegisteredTypeInfo(LIBID_OmbrelVELSORLib20_64, 1, 0, CLSID_OmbrelTolvaneVelsor20_64);
+  if (!info) return info.code();
+  (*info)->AddRef();
+  *typeInfo = info->get();
+  return S_OK;
 }
 
 HRESULT ClassInfo::GetGUID(DWORD kind, GUID* guid) {

@@ -1,7 +1,6 @@
 #pragma once
-// Which outgoing interface the class fires events on. The class information itself, as a
-// type-information object, is not offered on this platform: the type library is a
-// description registered beside the module (see type_library.h).
+// The class's description in the registered type library, and which outgoing interface
+// the class fires events on.
 
 #include "module/delegating_part.h"
 #include "platform/com/connection_points.h"

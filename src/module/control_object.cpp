@@ -1,5 +1,7 @@
 #include "module/control_object.h"
 
+#include <utility>
+
 #include "module/module_state.h"
 
 namespace velsor::module {
@@ -16,28 +18,40 @@ ControlObject::~ControlObject() { UnlockModule(); }
 
 HRESULT ControlObject::QueryInterface(REFIID riid, void** object) {
   if (object == nullptr) return E_POINTER;
-  if (riid == IID_IUnknown) {
-    *object = static_cast<IUnknown*>(this);
-  } else if (riid == IID_IDispatch || riid == IID_IOmbrelTolvaneVelsor20_64) {
-    *object = static_cast<IOmbrelTolvaneVelsor20_64*>(control_.get());
-  } else if (riid == IID_IObjectSafety) {
-    *object = static_cast<IObjectSafety*>(&safety_);
-  } else if (riid == IID_IPersist || riid == IID_IPersistStreamInit) {
-    *object = static_cast<IPersistStreamInit*>(&streamPersistence_);
-  } else if (riid == IID_IPersistStorage) {
-    *object = static_cast<IPersistStorage*>(&storagePersistence_);
-  } else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2) {
-    *object = static_cast<IProvideClassInfo2*>(&classInfo_);
-  } else if (riid == IID_IConnectionPointContainer) {
-    *object = static_cast<IConnectionPointContainer*>(&connectionPoints_);
-  } else if (riid == IID_IVelsorView) {
-    *object = static_cast<IVelsorView*>(&view_);
-  } else {
-    *object = nullptr;
-    return E_NOINTERFACE;
+  // Each interface with the part that answers for it; the derived ones first, as a part
+  // answers for its bases too.
+  const std::pair<const IID&, IUnknown*> parts[] = {
+      {IID_IUnknown, this},
+      {IID_IOmbrelTolvaneVelsor20_64, static_cast<IOmbrelTolvaneVelsor20_64*>(control_.get())},
+      {IID_IDispatch, static_cast<IOmbrelTolvaneVelsor20_64*>(control_.get())},
+      {IID_IViewObjectEx, &view_},
+      {IID_IViewObject2, &view_},
+      {IID_IViewObject, &view_},
+      {IID_IOleInPlaceObjectWindowless, &inPlaceObject_},
+      {IID_IOleInPlaceObject, &inPlaceObject_},
+      {IID_IOleWindow, &inPlaceObject_},
+      {IID_IOleInPlaceActiveObject, &activeObject_},
+      {IID_IOleControl, &oleControl_},
+      {IID_IOleObject, &oleObject_},
+      {IID_IPersistStreamInit, &streamPersistence_},
+      {IID_IPersist, &streamPersistence_},
+      {IID_IPersistStorage, &storagePersistence_},
+      {IID_ISpecifyPropertyPages, &propertyPages_},
+      {IID_IQuickActivate, &quickActivation_},
+      {IID_IDataObject, &data_},
+      {IID_IProvideClassInfo2, &classInfo_},
+      {IID_IProvideClassInfo, &classInfo_},
+      {IID_IConnectionPointContainer, &connectionPoints_},
+      {IID_IObjectSafety, &safety_},
+  };
+  for (const auto& [iid, part] : parts) {
+    if (riid != iid) continue;
+    *object = part;
+    part->AddRef();
+    return S_OK;
   }
-  static_cast<IUnknown*>(*object)->AddRef();
-  return S_OK;
+  *object = nullptr;
+  return E_NOINTERFACE;
 }
 
 ULONG ControlObject::AddRef() { return ++references_; }

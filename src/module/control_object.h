@@ -1,17 +1,23 @@
 #pragma once
-// The control as the module serves it: the scripting part together with object safety,
-// persistence of its extent, its class information, a connection point for property
-// notifications and its drawing. It can be aggregated by an outer object, to which every
-// interface but the inner IUnknown then delegates.
+// The control as the module serves it: the scripting part together with the OLE control
+// interfaces (embedding, in-place activation, drawing, quick activation, data), object
+// safety, persistence of its extent, its class information and its connection points. It
+// can be aggregated by an outer object, to which every interface but the inner IUnknown
+// then delegates.
 
 #include <memory>
 
 #include "control/tolvane_velsor.h"
 #include "module/class_info.h"
-#include "module/control_view.h"
+#include "module/connection_points.h"
+#include "module/control_site.h"
+#include "module/data_object.h"
 #include "module/extent_persistence.h"
+#include "module/in_place_object.h"
 #include "module/object_safety.h"
-#include "module/property_notify_point.h"
+#include "module/ole_object.h"
+#include "module/quick_activate.h"
+#include "module/view_object.h"
 
 namespace velsor::module {
 
@@ -42,7 +48,16 @@ class ControlObject final : public IUnknown {
   StoragePersistence storagePersistence_{Controlling(), persisted_};
   ClassInfo classInfo_{Controlling()};
   ConnectionPoints connectionPoints_{Controlling()};
-  ControlView view_{Controlling()};
+  // Made before the site it is given, which only keeps its address until then.
+  InPlaceActiveObject activeObject_{Controlling(), site_};
+  ControlSite site_{persisted_, activeObject_};
+  OleObject oleObject_{Controlling(), site_};
+  InPlaceObject inPlaceObject_{Controlling(), site_};
+  OleControl oleControl_{Controlling(), site_};
+  ViewObject view_{Controlling(), site_};
+  DataObject data_{Controlling(), site_};
+  QuickActivation quickActivation_{Controlling(), site_, connectionPoints_};
+  PropertyPages propertyPages_{Controlling()};
 };
 
 }  // namespace velsor::module

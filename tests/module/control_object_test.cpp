@@ -7,6 +7,8 @@
 #include "control/ombrel_tolvane_velsor.h"
 #include "module/memory_storage.h"
 #include "module/type_library.h"
+#include "platform/com/canvas.h"
+#include "platform/com/view_object.h"
 #include "platform/com/com_ptr.h"
 
 namespace velsor::module {
@@ -103,13 +105,25 @@ class Sink final : public IPropertyNotifySink {
 TEST_F(ControlObjectTest, DrawingClassInfoAndNotifications) {
   RecordingCanvas canvas;
   const RECTL bounds{10, 20, 110, 70};
-  ASSERT_EQ(Query<IVelsorView>(object.get(), IID_IVelsorView)->Draw(&canvas, &bounds), S_OK);
+  // On POSIX the device context a host passes is the canvas.
+  auto view = Query<IViewObject>(object.get(), IID_IViewObject);
+  ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, &canvas, &bounds, nullptr,
+                       nullptr, 0),
+            S_OK);
   ASSERT_EQ(canvas.rectangles.size(), 1u);
   EXPECT_EQ(canvas.rectangles[0].right, 110);
   EXPECT_EQ(canvas.alignment, 30u);
   EXPECT_EQ(canvas.textX, 60);
   EXPECT_EQ(canvas.textY, 45);
   EXPECT_EQ(canvas.text, u"Welcome to Ombrel TolvaneVelsor20_64");
+  EXPECT_EQ(view->Draw(2, -1, nullptr, nullptr, nullptr, &canvas, &bounds, nullptr, nullptr, 0),
+            DV_E_DVASPECT)
+      << "only the content aspect";
+  EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, &canvas, nullptr, nullptr,
+                       nullptr, 0),
+            E_INVALIDARG)
+      << "no bounds while not active in place";
+  EXPECT_EQ(canvas.rectangles.size(), 1u);
 
   GUID source{};
   auto classInfo = Query<IProvideClassInfo2>(object.get(), IID_IProvideClassInfo2);
@@ -120,6 +134,9 @@ TEST_F(ControlObjectTest, DrawingClassInfoAndNotifications) {
   auto container = Query<IConnectionPointContainer>(object.get(), IID_IConnectionPointContainer);
   ComPtr<IConnectionPoint> point;
   EXPECT_EQ(container->FindConnectionPoint(IID_IDispatch, point.Receive()), CONNECT_E_NOCONNECTION);
+  ASSERT_EQ(container->FindConnectionPoint(DIID__IOmbrelTolvaneVelsorEvents20_64, point.Receive()),
+            S_OK)
+      << "the default source";
   ASSERT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, point.Receive()), S_OK);
   IID iid{};
   point->GetConnectionInterface(&iid);

@@ -2,8 +2,11 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <oleauto.h>
+#include <ocidl.h>
+#include <ole2.h>
 
 #include "platform/com/bstr.h"
+#include "platform/com/ole_types.h"
 #include "platform/com/variant.h"
 
 namespace velsor {
@@ -29,6 +32,26 @@ TEST(ComWindowsTest, OurStringsAndVariantsAreTheSystemsOwn) {
   mirror.bstrVal = SysAllocString(u"cleared by oleaut32");
   EXPECT_EQ(::VariantClear(&value), S_OK);
   EXPECT_EQ(value.vt, ::VT_EMPTY);
+}
+
+// The records the OLE interfaces pass are ours, so their layout must be the system's.
+#define VELSOR_SAME_LAYOUT(type, first, last)                   \
+  EXPECT_EQ(sizeof(velsor::type), sizeof(::type)) << #type;     \
+  EXPECT_EQ(offsetof(velsor::type, first), offsetof(::type, first)) << #type; \
+  EXPECT_EQ(offsetof(velsor::type, last), offsetof(::type, last)) << #type
+
+TEST(ComWindowsTest, TheOleRecordsAreLaidOutAsTheSystems) {
+  VELSOR_SAME_LAYOUT(FORMATETC, cfFormat, tymed);
+  VELSOR_SAME_LAYOUT(STGMEDIUM, tymed, pUnkForRelease);
+  VELSOR_SAME_LAYOUT(STATDATA, formatetc, dwConnection);
+  VELSOR_SAME_LAYOUT(OLEVERB, lVerb, grfAttribs);
+  VELSOR_SAME_LAYOUT(CONTROLINFO, cb, dwFlags);
+  VELSOR_SAME_LAYOUT(OLEINPLACEFRAMEINFO, cb, cAccelEntries);
+  VELSOR_SAME_LAYOUT(DVEXTENTINFO, cb, sizelProposed);
+  VELSOR_SAME_LAYOUT(CAUUID, cElems, pElems);
+  VELSOR_SAME_LAYOUT(QACONTAINER, cbSize, pServiceProvider);
+  VELSOR_SAME_LAYOUT(QACONTAINER, pUnkEventSink, hpal);
+  VELSOR_SAME_LAYOUT(QACONTROL, cbSize, dwPointerActivationPolicy);
 }
 
 }  // namespace
