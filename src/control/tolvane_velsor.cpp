@@ -5,7 +5,7 @@
 #include "control/dispatcher.h"
 #include "control/ombrel_tolvane_velsor.h"
 #include "platform/base/hresult.h"
-#include "platform/com/type_info.h"
+#include "control/type_description.h"
 
 namespace velsor {
 
@@ -56,12 +56,10 @@ HRESULT CTolvaneVelsor::GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo) {
   if (typeInfo == nullptr) return E_POINTER;
   *typeInfo = nullptr;
   if (index != 0) return DISP_E_BADINDEX;
-  Result<ComPtr<ITypeInfo>> info =
-      RegisteredTypeInfo(LIBID_OmbrelVELSORLib20_64, 1, 0, IID_IOmbrelTolvaneVelsor20_64);
-  if (!info) return info.code();
-  (*info)->AddRef();
-  *typeInfo = info->get();
-  return S_OK;
+  return HandOutTypeInfo(
+      RegisteredTypeInfo(LIBID_OmbrelVELSORLib20_64, 1, 0, IID_IOmbrelTolvaneVelsor20_64,
+                         &control::ScriptingInterfaceDescription),
+      typeInfo);
 }
 
 HRESULT CTolvaneVelsor::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT nameCount, LCID,

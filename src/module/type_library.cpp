@@ -4,6 +4,7 @@
 #include <array>
 
 #include "control/member_table.h"
+#include "control/type_description.h"
 #include "platform/com/guid.h"
 
 namespace velsor::module {
@@ -63,17 +64,17 @@ std::string TypeLibraryDescription() {
          "),\n  version(1.0),\n  helpstring(\"OmbrelVelsor 2.0 64bit Type Library\")\n]\n";
   idl += "library OmbrelVELSORLib20_64\n{\n  importlib(\"stdole2.tlb\");\n\n";
   idl += "  [\n    object,\n    uuid(" + Uuid(IID_IOmbrelTolvaneVelsor20_64) +
-         "),\n    dual,\n    oleautomation,\n    helpstring(\"IOmbrelTolvaneVelsor20_64 "
-         "Interface\"),\n    pointer_default(unique)\n  ]\n";
+         "),\n    dual,\n    oleautomation,\n    helpstring(\"" +
+         std::string(control::kInterfaceHelp) + "\"),\n    pointer_default(unique)\n  ]\n";
   idl += "  interface IOmbrelTolvaneVelsor20_64 : IDispatch\n  {\n";
   for (const control::MemberInfo& member : control::Members()) idl += Member(member);
   idl += "  };\n\n";
   idl += "  [\n    uuid(" + Uuid(DIID__IOmbrelTolvaneVelsorEvents20_64) +
-         "),\n    helpstring(\"_IOmbrelTolvaneVelsorEvents20_64 Interface\")\n  ]\n";
+         "),\n    helpstring(\"" + std::string(control::kEventInterfaceHelp) + "\")\n  ]\n";
   idl +=
       "  dispinterface _IOmbrelTolvaneVelsorEvents20_64\n  {\n  properties:\n  methods:\n  };\n\n";
   idl += "  [\n    uuid(" + Uuid(CLSID_OmbrelTolvaneVelsor20_64) +
-         "),\n    helpstring(\"Ombrel TolvaneVelsor20_64 Class\")\n  ]\n";
+         "),\n    helpstring(\"" + std::string(control::kClassHelp) + "\")\n  ]\n";
   idl +=
       "  coclass OmbrelTolvaneVelsor20_64\n  {\n"
       "    [default] interface IOmbrelTolvaneVelsor20_64;\n"

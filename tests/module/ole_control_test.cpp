@@ -9,11 +9,13 @@
 #include "control/ombrel_tolvane_velsor.h"
 #include "module/control_object.h"
 #include "module/memory_storage.h"
+#include "platform/com/bstr.h"
 #include "platform/com/canvas.h"
 #include "platform/com/class_factory.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/control_window.h"
 #include "platform/com/persistence.h"
+#include "platform/com/type_info.h"
 #include "platform/com/view_object.h"
 
 namespace velsor::module {
@@ -390,13 +392,88 @@ TEST_F(OleControlTest, ControlInterfaceAndTypeInformation) {
   EXPECT_EQ(control->FreezeEvents(0), S_OK);
   EXPECT_EQ(control->OnAmbientPropertyChange(-1), S_OK);
 
-  auto dispatch = Query<IDispatch>(object.get(), IID_IDispatch);
-  UINT count = 0;
-  ASSERT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
-  EXPECT_EQ(count, 1u);
   CLSID clsid{};
   ASSERT_EQ(ole->GetUserClassID(&clsid), S_OK);
   EXPECT_EQ(clsid, CLSID_OmbrelTolvaneVelsor20_64);
+
+  // The interface as the type library describes it, answering for its members.
+  auto dispatch = Query<IDispatch>(object.get(), IID_IDispatch);
+  UINT count = 0;
+  ASSERT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
+  ASSERT_EQ(count, 1u);
+  ComPtr<ITypeInfo> type;
+  EXPECT_EQ(dispatch->GetTypeInfo(1, 0, type.Receive()), DISP_E_BADINDEX);
+  ASSERT_EQ(dispatch->GetTypeInfo(0, 0, type.Receive()), S_OK);
+  TYPEATTR* attributes = nullptr;
+  ASSERT_EQ(type->GetTypeAttr(&attributes), S_OK);
+  EXPECT_EQ(attributes->guid, IID_IOmbrelTolvaneVelsor20_64);
+  EXPECT_EQ(attributes->typekind, kTypeKindDispatch);
+  EXPECT_EQ(attributes->cFuncs, 59u);
+  EXPECT_NE(attributes->wTypeFlags & kTypeFlagDual, 0);
+  type->ReleaseTypeAttr(attributes);
+  LPOLESTR names[] = {const_cast<LPOLESTR>(u"isCertExists"), const_cast<LPOLESTR>(u"DN")};
+  MEMBERID ids[2]{};
+  ASSERT_EQ(type->GetIDsOfNames(names, 2, ids), S_OK);
+  EXPECT_EQ(ids[0], 33);
+  EXPECT_EQ(ids[1], 0) << "the first parameter";
+  LPOLESTR unknown[] = {const_cast<LPOLESTR>(u"NoSuchMember")};
+  EXPECT_EQ(type->GetIDsOfNames(unknown, 1, ids), DISP_E_UNKNOWNNAME);
+  BSTR help = nullptr;
+  ASSERT_EQ(type->GetDocumentation(52, nullptr, &help, nullptr, nullptr), S_OK);
+  EXPECT_EQ(BstrView(help), u"方法VLSetCopyRightInfo");
+  SysFreeString(help);
+  // A member's record: each function once, its inputs typed, the retval as its result.
+  bool sawIsCertExists = false;
+  for (UINT i = 0; i < 59; ++i) {
+    FUNCDESC* function = nullptr;
+    ASSERT_EQ(type->GetFuncDesc(i, &function), S_OK);
+    if (function->memid == 33) {
+      sawIsCertExists = true;
+      EXPECT_EQ(function->invkind, kInvokeFunc);
+      ASSERT_EQ(function->cParams, 1);
+      EXPECT_EQ(function->lprgelemdescParam[0].tdesc.vt, VT_BSTR);
+      EXPECT_EQ(function->elemdescFunc.tdesc.vt, VT_UI4);
+    }
+    type->ReleaseFuncDesc(function);
+  }
+  EXPECT_TRUE(sawIsCertExists);
+  FUNCDESC* none = nullptr;
+  EXPECT_EQ(type->GetFuncDesc(59, &none), TYPE_E_ELEMENTNOTFOUND);
+  BSTR memberNames[3]{};
+  UINT named = 0;
+  ASSERT_EQ(type->GetNames(33, memberNames, 3, &named), S_OK);
+  ASSERT_EQ(named, 2u);
+  EXPECT_EQ(BstrView(memberNames[0]), u"IsCertExists");
+  EXPECT_EQ(BstrView(memberNames[1]), u"DN");
+  for (UINT i = 0; i < named; ++i) SysFreeString(memberNames[i]);
+  // Invoked through the type information, a member runs on the instance.
+  VARIANT result{};
+  DISPPARAMS noArguments{nullptr, nullptr, 0, 0};
+  ASSERT_EQ(type->Invoke(static_cast<IUnknown*>(dispatch.get()), 3, DISPATCH_PROPERTYGET,
+                         &noArguments, &result, nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(result.vt, VT_I4);
+
+  // The class: its scripting interface by default, its events as the default source.
+  ComPtr<ITypeInfo> classType;
+  ASSERT_EQ(Query<IProvideClassInfo>(object.get(), IID_IProvideClassInfo)
+                ->GetClassInfo(classType.Receive()),
+            S_OK);
+  ASSERT_EQ(classType->GetTypeAttr(&attributes), S_OK);
+  EXPECT_EQ(attributes->typekind, kTypeKindCoClass);
+  EXPECT_EQ(attributes->cImplTypes, 2u);
+  classType->ReleaseTypeAttr(attributes);
+  INT flags = 0;
+  HREFTYPE reference = 0;
+  ASSERT_EQ(classType->GetImplTypeFlags(1, &flags), S_OK);
+  EXPECT_EQ(flags, kImplTypeDefault | kImplTypeSource);
+  ASSERT_EQ(classType->GetRefTypeOfImplType(1, &reference), S_OK);
+  ComPtr<ITypeInfo> events;
+  ASSERT_EQ(classType->GetRefTypeInfo(reference, events.Receive()), S_OK);
+  ASSERT_EQ(events->GetTypeAttr(&attributes), S_OK);
+  EXPECT_EQ(attributes->guid, DIID__IOmbrelTolvaneVelsorEvents20_64);
+  EXPECT_EQ(attributes->cFuncs, 0u);
+  events->ReleaseTypeAttr(attributes);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "platform/com/bstr.h"
 #include "platform/com/ole_types.h"
+#include "platform/com/type_info.h"
 #include "platform/com/variant.h"
 
 namespace velsor {
@@ -52,6 +53,12 @@ TEST(ComWindowsTest, TheOleRecordsAreLaidOutAsTheSystems) {
   VELSOR_SAME_LAYOUT(QACONTAINER, cbSize, pServiceProvider);
   VELSOR_SAME_LAYOUT(QACONTAINER, pUnkEventSink, hpal);
   VELSOR_SAME_LAYOUT(QACONTROL, cbSize, dwPointerActivationPolicy);
+  VELSOR_SAME_LAYOUT(TYPEDESC, vt, vt);
+  VELSOR_SAME_LAYOUT(ELEMDESC, tdesc, paramdesc);
+  VELSOR_SAME_LAYOUT(TYPEATTR, guid, idldescType);
+  VELSOR_SAME_LAYOUT(TYPEATTR, typekind, wTypeFlags);
+  VELSOR_SAME_LAYOUT(FUNCDESC, memid, wFuncFlags);
+  VELSOR_SAME_LAYOUT(FUNCDESC, invkind, elemdescFunc);
 }
 
 }  // namespace

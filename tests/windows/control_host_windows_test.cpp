@@ -486,6 +486,85 @@ TEST_F(HostedControlTest, AContainerActivatesItInPlaceDrawsItAndCallsIt) {
   DestroyWindow(frame);
 }
 
+// An event sink as a page's script engine makes one: a dispatch object that answers for the
+// control's default source interface.
+class EventSink final : public IDispatch {
+ public:
+  explicit EventSink(const IID& events) : events_(events) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    *object = riid == IID_IUnknown || riid == IID_IDispatch || riid == events_ ? this : nullptr;
+    if (*object == nullptr) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    ++fired;
+    return S_OK;
+  }
+  ULONG references = 1;
+  int fired = 0;
+
+ private:
+  IID events_;
+};
+
+TEST_F(HostedControlTest, APageReadsItsTypeInformationAndBindsItsEvents) {
+  Ref<IUnknown> control = CreateControl();
+  ASSERT_TRUE(control);
+  Ref<IDispatch> dispatch;
+  ASSERT_EQ(control->QueryInterface(IID_IDispatch, dispatch.ReceiveVoid()), S_OK);
+  UINT count = 0;
+  ASSERT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
+  ASSERT_EQ(count, 1u);
+  Ref<ITypeInfo> type;
+  ASSERT_EQ(dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, type.Receive()), S_OK);
+  BSTR name = nullptr;
+  ASSERT_EQ(type->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_STREQ(name, L"IOmbrelTolvaneVelsor20_64");
+  SysFreeString(name);
+  OLECHAR* member = const_cast<OLECHAR*>(L"VLBase64Encode");
+  MEMBERID id = 0;
+  ASSERT_EQ(type->GetIDsOfNames(&member, 1, &id), S_OK);
+  DISPID dispatchId = 0;
+  ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, &member, 1, LOCALE_USER_DEFAULT, &dispatchId), S_OK);
+  EXPECT_EQ(id, dispatchId) << "the library and the object agree";
+
+  // The class: the default source interface, whose connection point a page advises.
+  Ref<IProvideClassInfo2> classInfo;
+  ASSERT_EQ(control->QueryInterface(IID_IProvideClassInfo2, classInfo.ReceiveVoid()), S_OK);
+  Ref<ITypeInfo> classType;
+  ASSERT_EQ(classInfo->GetClassInfo(classType.Receive()), S_OK);
+  TYPEATTR* attributes = nullptr;
+  ASSERT_EQ(classType->GetTypeAttr(&attributes), S_OK);
+  EXPECT_EQ(attributes->typekind, TKIND_COCLASS);
+  EXPECT_EQ(attributes->cImplTypes, 2);
+  classType->ReleaseTypeAttr(attributes);
+  GUID source{};
+  ASSERT_EQ(classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
+  Ref<IConnectionPointContainer> points;
+  ASSERT_EQ(control->QueryInterface(IID_IConnectionPointContainer, points.ReceiveVoid()), S_OK);
+  Ref<IConnectionPoint> point;
+  ASSERT_EQ(points->FindConnectionPoint(source, point.Receive()), S_OK);
+  EventSink sink(source);
+  DWORD cookie = 0;
+  ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+  EXPECT_EQ(EncodeThroughScripting(control.get(), L"x"), L"eA==\n");
+  EXPECT_EQ(sink.fired, 0) << "the interface has no events to fire";
+  EXPECT_EQ(point->Unadvise(cookie), S_OK);
+  EXPECT_EQ(sink.references, 1u);
+}
+
 TEST_F(HostedControlTest, WinesAtlContainerHostsItAndShowsIt) {
   HMODULE atl = LoadLibraryW(L"atl.dll");
   ASSERT_NE(atl, nullptr);

@@ -30,6 +30,8 @@ class ComPtr {
   Interface* get() const { return object_; }
   Interface* operator->() const { return object_; }
   explicit operator bool() const { return object_ != nullptr; }
+  // Gives the reference to the caller, as an out parameter hands it on.
+  Interface* Detach() { return std::exchange(object_, nullptr); }
   // For out parameters that hand over a reference.
   Interface** Receive() {
     *this = ComPtr();

@@ -1,4 +1,5 @@
 // Through the system's registration of the library: LoadRegTypeLib reads its TypeLib key.
+// The description is what the registered library holds already.
 
 #include "platform/com/type_info.h"
 
@@ -20,7 +21,8 @@ namespace {
 }  // namespace
 
 Result<ComPtr<ITypeInfo>> RegisteredTypeInfo(const GUID& libid, WORD major, WORD minor,
-                                             const GUID& type) {
+                                             const GUID& type,
+                                             const std::function<TypeDescription()>&) {
   ::ITypeLib* library = nullptr;
   HRESULT hr = LoadRegTypeLib(SystemGuid(libid), major, minor, LOCALE_NEUTRAL, &library);
   if (FAILED(hr)) return Failure(hr, "the type library is not registered");
