@@ -9,6 +9,7 @@
 
 #include "module/module_state.h"
 #include "platform/com/com_ptr.h"
+#include "platform/com/heap_object.h"
 #include "platform/com/view_object.h"
 
 namespace velsor::module {
@@ -23,29 +24,12 @@ struct EnumeratedList {
 };
 
 template <class Interface, class Item>
-class ListEnumerator final : public Interface {
+class ListEnumerator final : public HeapObject<ListEnumerator<Interface, Item>, Interface> {
  public:
   using List = EnumeratedList<Item>;
 
   static Interface* Create(const IID& iid, std::shared_ptr<const List> list) {
     return std::unique_ptr<ListEnumerator>(new ListEnumerator(iid, std::move(list), 0)).release();
-  }
-
-  HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (riid != IID_IUnknown && riid != iid_) {
-      *object = nullptr;
-      return E_NOINTERFACE;
-    }
-    *object = static_cast<Interface*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG AddRef() override { return ++references_; }
-  ULONG Release() override {
-    const ULONG remaining = --references_;
-    if (remaining == 0) std::unique_ptr<ListEnumerator> last{this};
-    return remaining;
   }
 
   HRESULT Next(ULONG count, Item* items, ULONG* fetched) override {
@@ -76,16 +60,16 @@ class ListEnumerator final : public Interface {
 
  private:
   ListEnumerator(const IID& iid, std::shared_ptr<const List> list, std::size_t position)
-      : iid_(iid), list_(std::move(list)), position_(position) {
+      : HeapObject<ListEnumerator, Interface>(iid), iid_(iid), list_(std::move(list)),
+        position_(position) {
     LockModule();
   }
   ~ListEnumerator() { UnlockModule(); }
   friend struct std::default_delete<ListEnumerator>;
 
-  IID iid_;
+  IID iid_;  // for its clones
   std::shared_ptr<const List> list_;
   std::size_t position_;
-  ULONG references_ = 1;
 };
 
 }  // namespace velsor::module

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/com/bstr.h"
+#include "platform/com/heap_object.h"
 
 namespace velsor {
 namespace {
@@ -43,29 +44,12 @@ bool SameName(std::u16string_view a, std::u16string_view b) {
                     [&](char16_t x, char16_t y) { return lower(x) == lower(y); });
 }
 
-class DescribedTypeInfo final : public ITypeInfo {
+class DescribedTypeInfo final : public HeapObject<DescribedTypeInfo, ITypeInfo> {
  public:
   static ITypeInfo* Create(std::shared_ptr<const TypeDescription> type, WORD major, WORD minor) {
     return std::unique_ptr<DescribedTypeInfo>(
                new DescribedTypeInfo(std::move(type), major, minor))
         .release();
-  }
-
-  HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (riid != IID_IUnknown && riid != IID_ITypeInfo) {
-      *object = nullptr;
-      return E_NOINTERFACE;
-    }
-    *object = static_cast<ITypeInfo*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG AddRef() override { return ++references_; }
-  ULONG Release() override {
-    const ULONG remaining = --references_;
-    if (remaining == 0) std::unique_ptr<DescribedTypeInfo> last{this};
-    return remaining;
   }
 
   HRESULT GetTypeAttr(TYPEATTR** attributes) override {
@@ -256,7 +240,7 @@ class DescribedTypeInfo final : public ITypeInfo {
 
  private:
   DescribedTypeInfo(std::shared_ptr<const TypeDescription> type, WORD major, WORD minor)
-      : type_(std::move(type)), major_(major), minor_(minor) {}
+      : HeapObject(IID_ITypeInfo), type_(std::move(type)), major_(major), minor_(minor) {}
   ~DescribedTypeInfo() = default;
   friend struct std::default_delete<DescribedTypeInfo>;
 
@@ -270,7 +254,6 @@ class DescribedTypeInfo final : public ITypeInfo {
   std::shared_ptr<const TypeDescription> type_;
   WORD major_;
   WORD minor_;
-  ULONG references_ = 1;
 };
 
 }  // namespace
