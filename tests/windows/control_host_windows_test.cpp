@@ -323,13 +323,17 @@ class HostedControlTest : public ::testing::Test {
   void SetUp() override { ASSERT_EQ(OleInitialize(nullptr), S_OK); }
   void TearDown() override {
     // Every object and enumerator released: the module may go.
-    HMODULE module = GetModuleHandleW(L"OmbrelVelsor20_64.DLL");
-    if (module != nullptr) {
-      auto canUnload = Exported<EntryPoint>(module, "DllCanUnloadNow");
-      EXPECT_EQ(canUnload(), S_OK);
+    if (GetModuleHandleW(kModuleName) != nullptr) {
+      EXPECT_EQ(ModuleCanUnloadNow(), S_OK);
     }
     OleUninitialize();
   }
+  // The loaded module's answer; E_FAIL when COM has not loaded it.
+  static HRESULT ModuleCanUnloadNow() {
+    HMODULE module = GetModuleHandleW(kModuleName);
+    return module != nullptr ? Exported<EntryPoint>(module, "DllCanUnloadNow")() : E_FAIL;
+  }
+  static constexpr wchar_t kModuleName[] = L"OmbrelVelsor20_64.DLL";
 };
 
 TEST_F(HostedControlTest, EveryInterfaceAnswersAlsoWhenAggregated) {
@@ -470,6 +474,7 @@ TEST_F(HostedControlTest, AContainerActivatesItInPlaceDrawsItAndCallsIt) {
 
   // A scripting member on the hosted instance.
   EXPECT_EQ(EncodeThroughScripting(control.get(), L"hosted"), L"aG9zdGVk\n");
+  EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE) << "an object lives";
 
   ASSERT_EQ(inPlace->InPlaceDeactivate(), S_OK);
   EXPECT_EQ(site.deactivations, 1);
@@ -483,6 +488,7 @@ TEST_F(HostedControlTest, AContainerActivatesItInPlaceDrawsItAndCallsIt) {
   safety.Reset();
   control.Reset();
   EXPECT_EQ(site.references, 1u) << "the control holds nothing of the site";
+  EXPECT_EQ(ModuleCanUnloadNow(), S_OK);
   DestroyWindow(frame);
 }
 

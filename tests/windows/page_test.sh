@@ -49,7 +49,7 @@ exports=$(x86_64-w64-mingw32-objdump -p "$dll" | sed -n '/\[Ordinal\/Name Pointe
   fail "the DLL exports: $exports"
 for imported in $(x86_64-w64-mingw32-objdump -p "$dll" | sed -n 's/^\s*DLL Name: //p' | tr a-z A-Z); do
   case $imported in
-    ADVAPI32.DLL | COMCTL32.DLL | COMDLG32.DLL | CRYPT32.DLL | KERNEL32.DLL | MSVCRT.DLL | \
+    ADVAPI32.DLL | COMCTL32.DLL | COMDLG32.DLL | CRYPT32.DLL | GDI32.DLL | KERNEL32.DLL | MSVCRT.DLL | \
       OLE32.DLL | OLEAUT32.DLL | SHELL32.DLL | USER32.DLL) ;;
     *) fail "the DLL needs $imported" ;;
   esac
