@@ -7,6 +7,7 @@
 #include "control/tolvane_velsor.h"
 #include "files/file_operations.h"
 #include "formats/form_text_container.h"
+#include "platform/base/storage/velsor_home.h"
 #include "platform/codepage/utf.h"
 #include "platform/com/guid.h"
 #include "platform/file/file_service.h"
@@ -103,7 +104,15 @@ std::filesystem::path StubDirectory() {
   if (!value || !registry::IsTextValue(value->type)) {
     Raise(status::kNoSaveDirectory, messages::kNoStubPathValue);
   }
-  return std::filesystem::path(codepage::Utf16ToUtf8(value->data));
+  std::string directory = codepage::Utf16ToUtf8(value->data);
+  // Registered for every user: the user's own folder.
+  const std::string_view variable = storage::kUserFolderVariable;
+  if (directory.starts_with(variable)) {
+    auto home = storage::VelsorHome();
+    if (!home) Raise(status::kNoSaveDirectory, messages::kNoStubPathValue);
+    directory.replace(0, variable.size(), home->string());
+  }
+  return std::filesystem::path(directory);
 }
 
 void SaveTakenFile(ControlState& state, std::u16string_view name, ByteView content) {

@@ -2,6 +2,7 @@
 
 #include "control/ombrel_tolvane_velsor.h"
 #include "module/type_library.h"
+#include "platform/base/storage/machine_data.h"
 #include "platform/base/storage/velsor_home.h"
 #include "platform/codepage/utf.h"
 #include "platform/com/type_library_place.h"
@@ -101,9 +102,13 @@ HRESULT Run(const std::filesystem::path& modulePath, bool registering) {
   auto typeLibrary = PlaceTypeLibrary(modulePath, LIBID_OmbrelVELSORLib20_64,
                                      TypeLibraryDescription(), registering);
   if (!typeLibrary) return typeLibrary.code();
-  std::u16string stubPath;
-  if (auto home = storage::VelsorHome()) {
-    stubPath = codepage::Utf8ToUtf16((*home / "velsorStub").string()) + u"/";
+  // Registered for the machine, each user's files go to the user's own folder, named when
+  // they are saved.
+  std::u16string stubPath = codepage::Utf8ToUtf16(storage::kUserFolderVariable) + u"/velsorStub/";
+  if (!storage::MachineWide()) {
+    if (auto home = storage::VelsorHome()) {
+      stubPath = codepage::Utf8ToUtf16((*home / "velsorStub").string()) + u"/";
+    }
   }
   const registry::Substitutions substitutions{
       {u"MODULE", codepage::Utf8ToUtf16(modulePath.string())},

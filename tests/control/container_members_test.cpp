@@ -110,6 +110,13 @@ TEST_F(ContainerMembersTest, FilesGoToTheSaveFolderInServerMode) {
   EXPECT_EQ(fs::status(stub).permissions() & fs::perms::all, fs::perms::owner_all);
   EXPECT_FALSE(Extracted());
 
+  // Registered for the machine, the folder is each user's own.
+  RegisterStubPath(u"%VELSOR_HOME%/velsorStub/");
+  SetExtracted(OneFileText("m.txt", "mine"));
+  EXPECT_EQ(Text16(u"VLGetFile", {}), u"m.txt");
+  EXPECT_EQ(AsText(ReadFile(fs::path(std::getenv("VELSOR_HOME")) / "velsorStub" / "m.txt")),
+            "mine");
+
   // Names out of signed content never leave the folder.
   for (const std::string& name :
        {std::string("../evil"), std::string("a/b"), std::string(".."), std::string("x\0y", 3)}) {

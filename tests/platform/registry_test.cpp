@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include "fixtures/test_pki.h"
 
 namespace velsor::registry {
@@ -41,6 +45,54 @@ TEST(Registry, KeysValuesAndTrees) {
             ERROR_FILE_NOT_FOUND_HR);
   EXPECT_EQ(registry->DeleteTree(Root::ClassesRoot, clsid).code(), ERROR_FILE_NOT_FOUND_HR);
   EXPECT_EQ(RootNamed(u"HKCR"), Root::ClassesRoot);
+}
+
+// What root registers for the machine every user reads; a user's own key wins, and only a
+// machine-wide registration changes the machine's.
+TEST(Registry, TheMachinesKeysServeEveryUserAndTheUsersOwnWin) {
+  const std::filesystem::path machine = testing::MakeTemporaryFolder("velsor-machine") / "lib";
+  testing::ScopedEnvironment machineHome("VELSOR_MACHINE_HOME", machine.string());
+  const std::u16string server = u"CLSID\\{1234}\\InprocServer32";
+  {
+    testing::ScopedEnvironment wide("VELSOR_MACHINE_WIDE", "1");
+    testing::ScopedVelsorHome rootsHome;
+    auto registry = Registry::Open();
+    ASSERT_TRUE(registry);
+    ASSERT_TRUE(registry->SetValue(Root::ClassesRoot, server, u"", {REG_SZ, u"/usr/lib/m.so"}));
+    ASSERT_TRUE(registry->SetValue(Root::ClassesRoot, server, u"ThreadingModel",
+                                   {REG_SZ, u"Apartment"}));
+    ASSERT_TRUE(registry->SetValue(Root::CurrentUser, u"Software\\Root", u"", {REG_SZ, u"mine"}));
+  }
+  struct stat status {};
+  ASSERT_EQ(::stat((machine / "registry.db").c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0644u) << "every user reads it";
+
+  testing::ScopedVelsorHome usersHome;
+  auto registry = Registry::Open();
+  ASSERT_TRUE(registry);
+  ASSERT_TRUE(registry->KeyExists(Root::ClassesRoot, server));
+  EXPECT_EQ(registry->QueryValue(Root::LocalMachine, u"Software\\Classes\\" + server, u"")->data,
+            u"/usr/lib/m.so");
+  EXPECT_FALSE(registry->KeyExists(Root::CurrentUser, u"Software\\Root")) << "root's own";
+  // The user's registration wins where both have the value; the rest stays the machine's.
+  ASSERT_TRUE(registry->SetValue(Root::ClassesRoot, server, u"", {REG_SZ, u"/home/u/m.so"}));
+  ASSERT_TRUE(registry->CreateKey(Root::ClassesRoot, u"CLSID\\{5678}"));
+  EXPECT_EQ(registry->QueryValue(Root::ClassesRoot, server, u"")->data, u"/home/u/m.so");
+  EXPECT_EQ(registry->QueryValue(Root::ClassesRoot, server, u"ThreadingModel")->data,
+            u"Apartment");
+  EXPECT_EQ(*registry->SubKeys(Root::ClassesRoot, u"CLSID"),
+            (std::vector<std::u16string>{u"{1234}", u"{5678}"}));
+  // Removing its own key leaves the machine's; the machine's is not the user's to remove.
+  ASSERT_TRUE(registry->DeleteTree(Root::ClassesRoot, u"CLSID\\{1234}"));
+  EXPECT_EQ(registry->QueryValue(Root::ClassesRoot, server, u"")->data, u"/usr/lib/m.so");
+  EXPECT_EQ(registry->DeleteTree(Root::ClassesRoot, u"CLSID\\{1234}").code(), E_ACCESSDENIED);
+
+  // A machine registry others may write is not read at all.
+  ASSERT_EQ(::chmod(machine.c_str(), 0777), 0);
+  auto distrusting = Registry::Open();
+  ASSERT_TRUE(distrusting);
+  EXPECT_FALSE(distrusting->KeyExists(Root::ClassesRoot, server));
+  std::filesystem::remove_all(machine.parent_path());
 }
 
 }  // namespace

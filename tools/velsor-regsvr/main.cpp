@@ -1,7 +1,9 @@
-// velsor-regsvr [-u] MODULE: registers a COM server module, or unregisters it with -u, by
-// calling its DllRegisterServer or DllUnregisterServer.
+// velsor-regsvr [-u] [--machine] MODULE: registers a COM server module, or unregisters it
+// with -u, by calling its DllRegisterServer or DllUnregisterServer; with --machine, for
+// every user of the machine (root's business, as the package's scripts do it).
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -13,7 +15,7 @@ namespace {
 using Entry = velsor::HRESULT (*)();
 
 int Usage() {
-  std::fprintf(stderr, "usage: velsor-regsvr [-u] MODULE\n");
+  std::fprintf(stderr, "usage: velsor-regsvr [-u] [--machine] MODULE\n");
   return 2;
 }
 
@@ -37,6 +39,9 @@ int main(int argc, char** argv) {
     const std::string argument = argv[i];
     if (argument == "-u") {
       unregister = true;
+    } else if (argument == "--machine") {
+      // The module's own registration reads it: its keys go to the machine's registry.
+      setenv("VELSOR_MACHINE_WIDE", "1", 1);
     } else if (path.empty() && !argument.empty() && argument[0] != '-') {
       path = argument;
     } else {

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "platform/base/storage/machine_data.h"
 #include "platform/base/storage/velsor_home.h"
 
 namespace velsor {
@@ -14,7 +15,9 @@ Result<std::optional<std::filesystem::path>> PlaceTypeLibrary(const std::filesys
                                                               const GUID&,
                                                               std::string_view description,
                                                               bool registering) {
-  auto path = storage::PrivateUserFile(kTypeLibraryFile);
+  // Registered for every user, the description lies where every user reads it.
+  auto path = storage::MachineWide() ? storage::MachineFileToWrite(kTypeLibraryFile)
+                                     : storage::PrivateUserFile(kTypeLibraryFile);
   if (!path) return path.error();
   if (registering) {
     std::ofstream file(*path, std::ios::binary | std::ios::trunc);

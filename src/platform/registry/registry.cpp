@@ -1,7 +1,9 @@
 #include "platform/registry/registry.h"
 
+#include <algorithm>
 #include <array>
 
+#include "platform/base/storage/machine_data.h"
 #include "platform/base/storage/sqlite_db.h"
 #include "platform/base/storage/velsor_home.h"
 #include "platform/codepage/utf.h"
@@ -81,51 +83,95 @@ Error NotFound(const std::string& what) {
 }
 
 // Compares without ASCII case, as the database does.
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+template <class Text>
+bool StartsWithIgnoringCase(Text text, Text prefix) {
   if (text.size() < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+    const auto lower = [](auto c) { return (c >= 'A' && c <= 'Z') ? decltype(c)(c - 'A' + 'a') : c; };
     if (lower(text[i]) != lower(prefix[i])) return false;
   }
   return true;
 }
 
+bool SameIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() && StartsWithIgnoringCase<std::u16string_view>(a, b);
+}
+
 }  // namespace
 
+// The user's registry.db holds HKEY_CURRENT_USER and the user's own keys under the other
+// roots; the machine's holds what was registered for every user. Reading, the user's key
+// wins; writing goes to the user's file, or to the machine's for a machine-wide
+// registration.
 struct Registry::Store {
-  std::shared_ptr<storage::Database> database;
+  std::shared_ptr<storage::Database> user;
+  std::shared_ptr<storage::Database> machine;  // none when nothing is registered for all
+  bool machineWide = false;
+
+  storage::Database& Writer(Root root) const {
+    return root != Root::CurrentUser && machineWide ? *machine : *user;
+  }
+  std::vector<storage::Database*> Readers(Root root) const {
+    if (root == Root::CurrentUser) return {user.get()};
+    if (machineWide) return {machine.get()};
+    std::vector<storage::Database*> readers{user.get()};
+    if (machine) readers.push_back(machine.get());
+    return readers;
+  }
 };
 
 Result<Registry> Registry::Open() {
   auto path = storage::PrivateUserFile(kRegistryFile);
   if (!path) return path.error();
-  auto database = storage::Database::Open(*path, kSchema);
-  if (!database) return database.error();
-  return Registry(std::make_shared<Store>(Store{std::move(*database)}));
+  auto user = storage::Database::Open(*path, kSchema);
+  if (!user) return user.error();
+  auto store = std::make_shared<Store>(Store{std::move(*user), nullptr, storage::MachineWide()});
+  if (store->machineWide) {
+    auto machinePath = storage::MachineFileToWrite(kRegistryFile);
+    if (!machinePath) return machinePath.error();
+    auto machine = storage::Database::Open(*machinePath, kSchema);
+    if (!machine) return machine.error();
+    store->machine = std::move(*machine);
+  } else if (auto machinePath = storage::MachineFileToRead(kRegistryFile);
+             machinePath && *machinePath) {
+    // A machine registry that cannot be trusted or read is as if there were none: the
+    // user's own keys still work, and `velsor doctor` names the file.
+    if (auto machine = storage::Database::OpenReadOnly(**machinePath)) {
+      store->machine = std::move(*machine);
+    }
+  }
+  return Registry(std::move(store));
 }
 
 Result<Done> Registry::CheckWritable() {
   return storage::GuardDatabase([&]() -> Result<Done> {
     // Taking the write lock is what fails on a file that cannot be written; nothing is
     // changed.
-    storage::Database::Transaction transaction(*store_->database);
-    store_->database->Execute("SELECT count(*) FROM registry_keys");
+    storage::Database& database = store_->Writer(Root::LocalMachine);
+    storage::Database::Transaction transaction(database);
+    database.Execute("SELECT count(*) FROM registry_keys");
     return Done{};
   });
 }
 
 Result<Done> Registry::CreateKey(Root root, std::u16string_view path) {
   return storage::GuardDatabase([&]() -> Result<Done> {
-    storage::Database::Transaction transaction(*store_->database);
-    EnsureKey(*store_->database, FullPath(root, path));
+    storage::Database& database = store_->Writer(root);
+    storage::Database::Transaction transaction(database);
+    EnsureKey(database, FullPath(root, path));
     transaction.Commit();
     return Done{};
   });
 }
 
 bool Registry::KeyExists(Root root, std::u16string_view path) {
-  auto found = storage::GuardDatabase(
-      [&]() -> Result<bool> { return KeyId(*store_->database, FullPath(root, path)).has_value(); });
+  auto found = storage::GuardDatabase([&]() -> Result<bool> {
+    const std::string full = FullPath(root, path);
+    for (storage::Database* database : store_->Readers(root)) {
+      if (KeyId(*database, full)) return true;
+    }
+    return false;
+  });
   return found && *found;
 }
 
@@ -134,13 +180,18 @@ Result<std::vector<std::u16string>> Registry::SubKeys(Root root, std::u16string_
     std::string parent = FullPath(root, path);
     parent += '\\';
     std::vector<std::u16string> names;
-    auto query = store_->database->Prepare("SELECT path FROM registry_keys ORDER BY id");
-    while (query.Step()) {
-      const std::string child = query.Text(0);
-      if (!StartsWithIgnoringCase(child, parent)) continue;
-      const std::string_view rest = std::string_view(child).substr(parent.size());
-      if (!rest.empty() && rest.find('\\') == std::string_view::npos) {
-        names.push_back(Utf8ToUtf16(rest));
+    for (storage::Database* database : store_->Readers(root)) {
+      auto query = database->Prepare("SELECT path FROM registry_keys ORDER BY id");
+      while (query.Step()) {
+        const std::string child = query.Text(0);
+        if (!StartsWithIgnoringCase(child, parent)) continue;
+        const std::string_view rest = std::string_view(child).substr(parent.size());
+        if (rest.empty() || rest.find('\\') != std::string_view::npos) continue;
+        const std::u16string name = Utf8ToUtf16(rest);
+        const bool seen = std::any_of(names.begin(), names.end(), [&](const std::u16string& n) {
+          return SameIgnoringCase(n, name);
+        });
+        if (!seen) names.push_back(name);
       }
     }
     return names;
@@ -150,12 +201,19 @@ Result<std::vector<std::u16string>> Registry::SubKeys(Root root, std::u16string_
 Result<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
   return storage::GuardDatabase([&]() -> Result<Done> {
     const std::string full = FullPath(root, path);
-    storage::Database::Transaction transaction(*store_->database);
-    if (!KeyId(*store_->database, full)) return NotFound("key");
+    storage::Database& database = store_->Writer(root);
+    storage::Database::Transaction transaction(database);
+    if (!KeyId(database, full)) {
+      if (KeyExists(root, path)) {
+        return Failure(E_ACCESSDENIED, "the key is the machine's: only a machine-wide "
+                                       "unregistration removes it");
+      }
+      return NotFound("key");
+    }
     std::string below = full;
     below += '\\';
     std::vector<std::int64_t> doomed;
-    auto query = store_->database->Prepare("SELECT id, path FROM registry_keys");
+    auto query = database.Prepare("SELECT id, path FROM registry_keys");
     while (query.Step()) {
       const std::string key = query.Text(1);
       if (key.size() == full.size() ? StartsWithIgnoringCase(key, full)
@@ -164,8 +222,8 @@ Result<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
       }
     }
     for (std::int64_t id : doomed) {
-      store_->database->Prepare("DELETE FROM registry_values WHERE key = ?").Bind(1, id).Run();
-      store_->database->Prepare("DELETE FROM registry_keys WHERE id = ?").Bind(1, id).Run();
+      database.Prepare("DELETE FROM registry_values WHERE key = ?").Bind(1, id).Run();
+      database.Prepare("DELETE FROM registry_keys WHERE id = ?").Bind(1, id).Run();
     }
     transaction.Commit();
     return Done{};
@@ -175,10 +233,11 @@ Result<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
 Result<Done> Registry::SetValue(Root root, std::u16string_view path, std::u16string_view name,
                                 const RegistryValue& value) {
   return storage::GuardDatabase([&]() -> Result<Done> {
-    storage::Database::Transaction transaction(*store_->database);
-    const std::int64_t key = EnsureKey(*store_->database, FullPath(root, path));
-    store_->database
-        ->Prepare(
+    storage::Database& database = store_->Writer(root);
+    storage::Database::Transaction transaction(database);
+    const std::int64_t key = EnsureKey(database, FullPath(root, path));
+    database
+        .Prepare(
             "INSERT OR REPLACE INTO registry_values (key, name, type, data) VALUES (?, ?, ?, ?)")
         .Bind(1, key)
         .Bind(2, Utf16ToUtf8(name))
@@ -193,21 +252,29 @@ Result<Done> Registry::SetValue(Root root, std::u16string_view path, std::u16str
 Result<RegistryValue> Registry::QueryValue(Root root, std::u16string_view path,
                                            std::u16string_view name) {
   return storage::GuardDatabase([&]() -> Result<RegistryValue> {
-    const auto key = KeyId(*store_->database, FullPath(root, path));
-    if (!key) return NotFound("key");
-    auto query = store_->database->Prepare(
-        "SELECT type, data FROM registry_values WHERE key = ? AND name = ?");
-    query.Bind(1, *key).Bind(2, Utf16ToUtf8(name));
-    if (!query.Step()) return NotFound("value");
-    return RegistryValue{static_cast<DWORD>(query.Integer(0)), Utf8ToUtf16(query.Text(1))};
+    const std::string full = FullPath(root, path);
+    bool keyFound = false;
+    for (storage::Database* database : store_->Readers(root)) {
+      const auto key = KeyId(*database, full);
+      if (!key) continue;
+      keyFound = true;
+      auto query = database->Prepare(
+          "SELECT type, data FROM registry_values WHERE key = ? AND name = ?");
+      query.Bind(1, *key).Bind(2, Utf16ToUtf8(name));
+      if (query.Step()) {
+        return RegistryValue{static_cast<DWORD>(query.Integer(0)), Utf8ToUtf16(query.Text(1))};
+      }
+    }
+    return NotFound(keyFound ? "value" : "key");
   });
 }
 
 Result<Done> Registry::DeleteValue(Root root, std::u16string_view path, std::u16string_view name) {
   return storage::GuardDatabase([&]() -> Result<Done> {
-    const auto key = KeyId(*store_->database, FullPath(root, path));
+    storage::Database& database = store_->Writer(root);
+    const auto key = KeyId(database, FullPath(root, path));
     if (!key) return NotFound("key");
-    store_->database->Prepare("DELETE FROM registry_values WHERE key = ? AND name = ?")
+    database.Prepare("DELETE FROM registry_values WHERE key = ? AND name = ?")
         .Bind(1, *key)
         .Bind(2, Utf16ToUtf8(name))
         .Run();

@@ -120,17 +120,9 @@ std::u16string Statement::Utf16Blob(int column) const {
 Result<std::shared_ptr<Database>> Database::Open(const std::filesystem::path& path,
                                                  std::string_view schema, std::int64_t version,
                                                  const std::function<void(Database&)>& upgrade) {
-  sqlite3* raw = nullptr;
-  const int status = sqlite3_open_v2(
-      path.c_str(), &raw,
-      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX,
-      nullptr);
-  auto database = std::make_shared<Database>(Key{}, raw);
-  if (status != SQLITE_OK) {
-    return Failure(E_FAIL, "cannot open " + path.string() + ": " +
-                               (raw != nullptr ? sqlite3_errmsg(raw) : "out of memory"));
-  }
-  sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+  auto opened = Connect(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  if (!opened) return opened.error();
+  std::shared_ptr<Database> database = std::move(*opened);
   return GuardDatabase([&]() -> Result<std::shared_ptr<Database>> {
     database->Execute("PRAGMA foreign_keys = ON");
     // The schema is written once, by whichever process comes first; later opens only read
@@ -146,6 +138,24 @@ Result<std::shared_ptr<Database>> Database::Open(const std::filesystem::path& pa
     }
     return database;
   });
+}
+
+Result<std::shared_ptr<Database>> Database::OpenReadOnly(const std::filesystem::path& path) {
+  return Connect(path, SQLITE_OPEN_READONLY);
+}
+
+Result<std::shared_ptr<Database>> Database::Connect(const std::filesystem::path& path,
+                                                    int mode) {
+  sqlite3* raw = nullptr;
+  const int status = sqlite3_open_v2(path.c_str(), &raw,
+                                     mode | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX, nullptr);
+  auto database = std::make_shared<Database>(Key{}, raw);
+  if (status != SQLITE_OK) {
+    return Failure(E_FAIL, "cannot open " + path.string() + ": " +
+                               (raw != nullptr ? sqlite3_errmsg(raw) : "out of memory"));
+  }
+  sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+  return database;
 }
 
 Statement Database::Prepare(std::string_view sql) {

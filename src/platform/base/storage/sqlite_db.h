@@ -98,6 +98,10 @@ class Database {
                                                 std::string_view schema, std::int64_t version = 1,
                                                 const std::function<void(Database&)>& upgrade = {});
 
+  // Opens an existing file for reading only: what another user's program keeps for this
+  // one to read.
+  static Result<std::shared_ptr<Database>> OpenReadOnly(const std::filesystem::path& path);
+
   Statement Prepare(std::string_view sql);
   void Execute(std::string_view sql);
 
@@ -143,6 +147,8 @@ class Database {
     void operator()(sqlite3* handle) const { sqlite3_close_v2(handle); }
   };
   [[noreturn]] void Fail() const;
+  // A connection in `mode` (SQLite's open flags), waiting for other writers.
+  static Result<std::shared_ptr<Database>> Connect(const std::filesystem::path& path, int mode);
 
   std::unique_ptr<sqlite3, Close> handle_;
   // Declared after the handle, so that its statements are finalised before the close.

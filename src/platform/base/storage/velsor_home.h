@@ -10,6 +10,10 @@
 
 namespace velsor::storage {
 
+// Stands for the folder in a value written for every user (a machine-wide registration's
+// stubPath), replaced with each user's own folder where it is read.
+inline constexpr char kUserFolderVariable[] = "%VELSOR_HOME%";
+
 // The folder, created when missing; an error when it cannot be made or is not private.
 Result<std::filesystem::path> VelsorHome();
 
