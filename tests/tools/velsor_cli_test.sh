@@ -114,7 +114,10 @@ HOME=$work/user check "install for Firefox" "$velsor" bridge install --browser f
 check "Firefox reads allowed_extensions" grep -q '"bridge@velsor"' "$work/user/.mozilla/native-messaging-hosts/velsor.host.json"
 check "uninstall" "$velsor" bridge uninstall --browser chromium --profile "$work/profile"
 check "the manifest is gone" test ! -e "$manifest"
-refuse "an unknown browser" "chromium, chrome, firefox or all" "$velsor" bridge install --browser opera
+refuse "an unknown browser" "chromium, chrome, edge, firefox or all" "$velsor" bridge install --browser opera
+check "a package's manifest for Edge" "$velsor" bridge manifest --browser edge --host /usr/lib/velsor-host
+expect_line "it allows our extension" '"chrome-extension://fpkilmkpfceombilonhmapgmaeffblcf/"'
+refuse "a manifest for two browsers" "name one browser" "$velsor" bridge manifest --browser all --host /x
 
 # PKCS#12 files as users have them, from a public corpus: a legacy export (RC2-40 certificate
 # bag, 3DES key bag), and the 13 files made without a password, given an empty one or none.

@@ -23,8 +23,11 @@ fs::path ConfigHome() {
 std::optional<std::vector<Browser>> BrowsersNamed(std::string_view name) {
   if (name == "chromium") return std::vector{Browser::Chromium};
   if (name == "chrome") return std::vector{Browser::Chrome};
+  if (name == "edge") return std::vector{Browser::Edge};
   if (name == "firefox") return std::vector{Browser::Firefox};
-  if (name == "all") return std::vector{Browser::Chromium, Browser::Chrome, Browser::Firefox};
+  if (name == "all") {
+    return std::vector{Browser::Chromium, Browser::Chrome, Browser::Edge, Browser::Firefox};
+  }
   return std::nullopt;
 }
 
@@ -34,6 +37,8 @@ std::string_view NameOf(Browser browser) {
       return "chromium";
     case Browser::Chrome:
       return "chrome";
+    case Browser::Edge:
+      return "edge";
     case Browser::Firefox:
       break;
   }
@@ -48,10 +53,27 @@ fs::path ManifestPath(Browser browser, const std::optional<fs::path>& profile) {
       return ConfigHome() / "chromium" / "NativeMessagingHosts" / file;
     case Browser::Chrome:
       return ConfigHome() / "google-chrome" / "NativeMessagingHosts" / file;
+    case Browser::Edge:
+      return ConfigHome() / "microsoft-edge" / "NativeMessagingHosts" / file;
     case Browser::Firefox:
       break;
   }
   return Home() / ".mozilla" / "native-messaging-hosts" / file;
+}
+
+fs::path SystemManifestPath(Browser browser) {
+  const std::string file = std::string(kHostName) + ".json";
+  switch (browser) {
+    case Browser::Chromium:
+      return fs::path("/etc/chromium/native-messaging-hosts") / file;
+    case Browser::Chrome:
+      return fs::path("/etc/opt/chrome/native-messaging-hosts") / file;
+    case Browser::Edge:
+      return fs::path("/etc/opt/edge/native-messaging-hosts") / file;
+    case Browser::Firefox:
+      break;
+  }
+  return fs::path("/usr/lib/mozilla/native-messaging-hosts") / file;
 }
 
 std::string ManifestText(Browser browser, const fs::path& hostProgram) {

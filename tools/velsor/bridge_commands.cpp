@@ -22,11 +22,14 @@ constexpr char kBridgeUsage[] =
     "  velsor bridge allow ORIGIN     let the pages of ORIGIN use your certificates\n"
     "  velsor bridge deny ORIGIN      refuse ORIGIN from now on\n"
     "  velsor bridge list             every origin you allowed or denied\n"
-    "  velsor bridge install [--browser chromium|chrome|firefox|all] [--profile DIR]\n"
+    "  velsor bridge install [--browser chromium|chrome|edge|firefox|all] [--profile DIR]\n"
     "                        [--host PROGRAM]\n"
     "      Writes the host manifest where each browser reads it (per user, or in\n"
     "      DIR/NativeMessagingHosts for a browser started with --user-data-dir=DIR).\n"
     "  velsor bridge uninstall [--browser ...] [--profile DIR]\n"
+    "  velsor bridge manifest --browser chromium|chrome|edge|firefox --host PROGRAM\n"
+    "      Prints the manifest, for a package to put where the browser reads it for\n"
+    "      every user.\n"
     "\n"
     "ORIGIN is scheme://host[:port] as the browser shows it: https only, plus\n"
     "http://127.0.0.1 and http://localhost (any port) for pages served on this machine.\n";
@@ -43,7 +46,8 @@ Origin OriginArgument(Arguments arguments) {
 AllowList OpenAllowList() { return Require(AllowList::Open(), "the allow-list"); }
 
 struct InstallOptions {
-  std::vector<Browser> browsers{Browser::Chromium, Browser::Chrome, Browser::Firefox};
+  std::vector<Browser> browsers{Browser::Chromium, Browser::Chrome, Browser::Edge,
+                                Browser::Firefox};
   std::optional<fs::path> profile;
   std::optional<fs::path> host;
 };
@@ -56,7 +60,7 @@ InstallOptions InstallArguments(Arguments arguments) {
     const std::string_view value = arguments[++i];
     if (option == "--browser") {
       auto named = BrowsersNamed(value);
-      if (!named) throw CommandError("--browser is chromium, chrome, firefox or all");
+      if (!named) throw CommandError(std::string("--browser is ") + kBrowserNames);
       options.browsers = *named;
     } else if (option == "--profile") {
       options.profile = fs::absolute(fs::path(value));
@@ -112,6 +116,17 @@ int Install(Arguments arguments) {
   return 0;
 }
 
+// The manifest as given, with no folder of this machine checked: a package's build
+// writes it for the machine it will be installed on.
+int PrintManifest(Arguments arguments) {
+  const InstallOptions options = InstallArguments(arguments);
+  if (options.browsers.size() != 1 || !options.host) {
+    throw CommandError("name one browser (--browser) and the host program (--host)");
+  }
+  std::fputs(ManifestText(options.browsers.front(), *options.host).c_str(), stdout);
+  return 0;
+}
+
 int Uninstall(Arguments arguments) {
   const InstallOptions options = InstallArguments(arguments);
   for (const Browser browser : options.browsers) {
@@ -147,6 +162,7 @@ int BridgeCommand(Arguments arguments) {
   }
   if (command == "install") return Install(rest);
   if (command == "uninstall") return Uninstall(rest);
+  if (command == "manifest") return PrintManifest(rest);
   throw CommandError("unknown bridge command '" + std::string(command) + "'\n\n" + kBridgeUsage);
 }
 

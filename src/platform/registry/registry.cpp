@@ -104,36 +104,50 @@ bool SameIgnoringCase(std::u16string_view a, std::u16string_view b) {
 // wins; writing goes to the user's file, or to the machine's for a machine-wide
 // registration.
 struct Registry::Store {
-  std::shared_ptr<storage::Database> user;
+  std::shared_ptr<storage::Database> user;     // none while registering for the machine
   std::shared_ptr<storage::Database> machine;  // none when nothing is registered for all
   bool machineWide = false;
 
-  storage::Database& Writer(Root root) const {
-    return root != Root::CurrentUser && machineWide ? *machine : *user;
+  // Where a key of `root` is written; nothing for the current user of a machine-wide
+  // registration, which has none.
+  storage::Database* Writer(Root root) const {
+    return root != Root::CurrentUser && machineWide ? machine.get() : user.get();
   }
   std::vector<storage::Database*> Readers(Root root) const {
-    if (root == Root::CurrentUser) return {user.get()};
-    if (machineWide) return {machine.get()};
-    std::vector<storage::Database*> readers{user.get()};
-    if (machine) readers.push_back(machine.get());
+    std::vector<storage::Database*> readers;
+    if (root == Root::CurrentUser || !machineWide) readers.push_back(user.get());
+    if (root != Root::CurrentUser && machine) readers.push_back(machine.get());
+    std::erase(readers, nullptr);
     return readers;
   }
 };
 
+namespace {
+
+Error NoCurrentUser() {
+  return Failure(E_ACCESSDENIED, "a machine-wide registration has no current user");
+}
+
+}  // namespace
+
 Result<Registry> Registry::Open() {
-  auto path = storage::PrivateUserFile(kRegistryFile);
-  if (!path) return path.error();
-  auto user = storage::Database::Open(*path, kSchema);
-  if (!user) return user.error();
-  auto store = std::make_shared<Store>(Store{std::move(*user), nullptr, storage::MachineWide()});
+  auto store = std::make_shared<Store>();
+  store->machineWide = storage::MachineWide();
   if (store->machineWide) {
+    // Root's own data folder is left alone: nothing of the machine's goes there.
     auto machinePath = storage::MachineFileToWrite(kRegistryFile);
     if (!machinePath) return machinePath.error();
     auto machine = storage::Database::Open(*machinePath, kSchema);
     if (!machine) return machine.error();
     store->machine = std::move(*machine);
-  } else if (auto machinePath = storage::MachineFileToRead(kRegistryFile);
-             machinePath && *machinePath) {
+    return Registry(std::move(store));
+  }
+  auto path = storage::PrivateUserFile(kRegistryFile);
+  if (!path) return path.error();
+  auto user = storage::Database::Open(*path, kSchema);
+  if (!user) return user.error();
+  store->user = std::move(*user);
+  if (auto machinePath = storage::MachineFileToRead(kRegistryFile); machinePath && *machinePath) {
     // A machine registry that cannot be trusted or read is as if there were none: the
     // user's own keys still work, and `velsor doctor` names the file.
     if (auto machine = storage::Database::OpenReadOnly(**machinePath)) {
@@ -147,18 +161,19 @@ Result<Done> Registry::CheckWritable() {
   return storage::GuardDatabase([&]() -> Result<Done> {
     // Taking the write lock is what fails on a file that cannot be written; nothing is
     // changed.
-    storage::Database& database = store_->Writer(Root::LocalMachine);
-    storage::Database::Transaction transaction(database);
-    database.Execute("SELECT count(*) FROM registry_keys");
+    storage::Database* database = store_->Writer(Root::LocalMachine);
+    storage::Database::Transaction transaction(*database);
+    database->Execute("SELECT count(*) FROM registry_keys");
     return Done{};
   });
 }
 
 Result<Done> Registry::CreateKey(Root root, std::u16string_view path) {
   return storage::GuardDatabase([&]() -> Result<Done> {
-    storage::Database& database = store_->Writer(root);
-    storage::Database::Transaction transaction(database);
-    EnsureKey(database, FullPath(root, path));
+    storage::Database* database = store_->Writer(root);
+    if (database == nullptr) return NoCurrentUser();
+    storage::Database::Transaction transaction(*database);
+    EnsureKey(*database, FullPath(root, path));
     transaction.Commit();
     return Done{};
   });
@@ -201,7 +216,9 @@ Result<std::vector<std::u16string>> Registry::SubKeys(Root root, std::u16string_
 Result<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
   return storage::GuardDatabase([&]() -> Result<Done> {
     const std::string full = FullPath(root, path);
-    storage::Database& database = store_->Writer(root);
+    storage::Database* writer = store_->Writer(root);
+    if (writer == nullptr) return NoCurrentUser();
+    storage::Database& database = *writer;
     storage::Database::Transaction transaction(database);
     if (!KeyId(database, full)) {
       if (KeyExists(root, path)) {
@@ -233,11 +250,12 @@ Result<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
 Result<Done> Registry::SetValue(Root root, std::u16string_view path, std::u16string_view name,
                                 const RegistryValue& value) {
   return storage::GuardDatabase([&]() -> Result<Done> {
-    storage::Database& database = store_->Writer(root);
-    storage::Database::Transaction transaction(database);
-    const std::int64_t key = EnsureKey(database, FullPath(root, path));
+    storage::Database* database = store_->Writer(root);
+    if (database == nullptr) return NoCurrentUser();
+    storage::Database::Transaction transaction(*database);
+    const std::int64_t key = EnsureKey(*database, FullPath(root, path));
     database
-        .Prepare(
+        ->Prepare(
             "INSERT OR REPLACE INTO registry_values (key, name, type, data) VALUES (?, ?, ?, ?)")
         .Bind(1, key)
         .Bind(2, Utf16ToUtf8(name))
@@ -271,10 +289,11 @@ Result<RegistryValue> Registry::QueryValue(Root root, std::u16string_view path,
 
 Result<Done> Registry::DeleteValue(Root root, std::u16string_view path, std::u16string_view name) {
   return storage::GuardDatabase([&]() -> Result<Done> {
-    storage::Database& database = store_->Writer(root);
-    const auto key = KeyId(database, FullPath(root, path));
+    storage::Database* database = store_->Writer(root);
+    if (database == nullptr) return NoCurrentUser();
+    const auto key = KeyId(*database, FullPath(root, path));
     if (!key) return NotFound("key");
-    database.Prepare("DELETE FROM registry_values WHERE key = ? AND name = ?")
+    database->Prepare("DELETE FROM registry_values WHERE key = ? AND name = ?")
         .Bind(1, *key)
         .Bind(2, Utf16ToUtf8(name))
         .Run();
