@@ -4,6 +4,10 @@
 // opened from a sandbox): its URL names a site that did not vouch for what runs in it.
 const api = globalThis.browser ?? globalThis.chrome;
 const HOST = "velsor.host";
+// The protocol of the messages between page, extension and host; the host tells its own
+// first, and a host of another protocol is not talked to.
+const PROTOCOL = 1;
+const EXTENSION = { version: api.runtime.getManifest().version, protocol: PROTOCOL };
 // What one message to the host may hold before it goes in pieces (the browser allows
 // 64 MiB; a character may take three bytes).
 const PIECE_CHARACTERS = 8 * 1024 * 1024;
@@ -127,7 +131,22 @@ api.runtime.onConnect.addListener((port) => {
     port.disconnect();
     return;
   }
-  native.onMessage.addListener(joiner((reply) => port.postMessage(reply)));
+  native.onMessage.addListener(joiner((reply) => {
+    // The host's first message: its version and protocol, which the page learns with ours.
+    if (reply?.id === null && reply.hello) {
+      const host = reply.hello;
+      if (host.protocol !== PROTOCOL) {
+        port.postMessage({ id: null, mismatch: { host, extension: EXTENSION } });
+        native.disconnect();
+        release();
+        port.disconnect();
+        return;
+      }
+      port.postMessage({ id: null, hello: { host, extension: EXTENSION } });
+      return;
+    }
+    port.postMessage(reply);
+  }));
   native.onDisconnect.addListener(() => {
     release();
     const why = api.runtime.lastError?.message ?? native.error?.message ?? "velsor-host ended";

@@ -8,6 +8,8 @@
   const ports = new Map();
   const opaque = window.origin === "null";
   const OPAQUE = "a sandboxed document (its origin is opaque) may not use your certificates";
+  // The same protocol as background.js: the page library compares it with its own.
+  const PROTOCOL = 1;
 
   function toPage(message) {
     window.postMessage({ velsor: "extension", ...message }, window.location.origin);
@@ -29,7 +31,8 @@
     const data = event.data;
     if (data === null || typeof data !== "object" || data.velsor !== "page") return;
     if (data.kind === "hello") {
-      toPage({ hello: data.nonce });
+      toPage({ hello: data.nonce,
+               extension: { version: api.runtime.getManifest().version, protocol: PROTOCOL } });
       return;
     }
     if (typeof data.object !== "number") return;

@@ -3,6 +3,7 @@
 // hold that reply's values, so a page can keep reading them after each call. A call the
 // host refuses, or does not answer within callTimeoutMs (10 minutes unless the page sets
 // it: calls may wait on the user's dialogs), is rejected and the next call goes ahead.
+// Failures are VelsorErrors whose code tells a page what is missing (see below).
 //
 //   import { Velsor } from "./velsor.js";
 //   const c = await Velsor.create();
@@ -12,28 +13,59 @@
 
 import { METHODS, PROPERTIES } from "./velsor-members.js";
 
-const NOT_INSTALLED =
-  "Velsor is not installed in this browser: add the Velsor extension and run 'velsor bridge install'";
+// The protocol of the messages between this library, the extension and the host; each
+// side tells its own, and a page learns which side to update when they differ.
+export const PROTOCOL = 1;
+
+const NO_EXTENSION =
+  "Velsor is not installed in this browser: the Velsor extension does not answer. Install " +
+  "the Velsor package (it puts the extension where Chromium and Firefox load it) or add the " +
+  "extension, then reload this page";
+const NO_HOST =
+  "Velsor is not installed on this computer for this browser: the extension cannot start " +
+  "Velsor's program. Install the Velsor package; 'velsor doctor' tells what is missing";
 
 const OPAQUE = "a sandboxed document (its origin is opaque) may not use your certificates";
 const CALL_TIMEOUT_MS = 10 * 60 * 1000;
 
+// A failure a page can tell apart by its code: EXTENSION_UNAVAILABLE, HOST_UNAVAILABLE,
+// VERSION_MISMATCH (`update` names the side to update: "extension", "host" or "page"),
+// REFUSED, FAILED, TIMEOUT or CLOSED. The message says what the user should do.
+export class VelsorError extends Error {
+  constructor(code, message, details = {}) {
+    super(message);
+    this.name = "VelsorError";
+    this.code = code;
+    Object.assign(this, details);
+  }
+}
+
+// Two sides of another protocol: the older one is to be updated.
+function mismatch(older, newer, olderSide, description) {
+  const names = { extension: "the Velsor extension", host: "Velsor on this computer (its package)",
+                  page: "this page's Velsor library (velsor.js)" };
+  return new VelsorError("VERSION_MISMATCH",
+    `Velsor's parts do not match: ${description}. Update ${names[olderSide]}`,
+    { update: olderSide, older, newer });
+}
+
 let nextObject = 1;
 
-// Whether the extension's content script answers in this window.
+// What the extension's content script says of itself in this window; nothing when it does
+// not answer.
 function extensionPresent(timeoutMs) {
   return new Promise((resolve) => {
     const nonce = `${Date.now()}-${Math.random()}`;
     const listen = (event) => {
       if (event.source === window && event.data?.velsor === "extension" && event.data.hello === nonce) {
-        done(true);
+        done(event.data.extension ?? { version: "unknown", protocol: 0 });
       }
     };
-    const timer = setTimeout(() => done(false), timeoutMs);
-    function done(present) {
+    const timer = setTimeout(() => done(null), timeoutMs);
+    function done(extension) {
       clearTimeout(timer);
       window.removeEventListener("message", listen);
-      resolve(present);
+      resolve(extension);
     }
     window.addEventListener("message", listen);
     window.postMessage({ velsor: "page", kind: "hello", nonce }, window.location.origin);
@@ -51,6 +83,8 @@ export class Velsor {
   errorCode = 0;
   errMsg = "";
   callTimeoutMs = CALL_TIMEOUT_MS;
+  // What the host said of itself when the connection opened: { version, protocol }.
+  host = null;
 
   constructor(token) {
     if (token !== Velsor.#token) throw new TypeError("use Velsor.create()");
@@ -60,8 +94,16 @@ export class Velsor {
   static #token = Symbol("Velsor");
 
   static async create({ timeoutMs = 1500, callTimeoutMs = CALL_TIMEOUT_MS } = {}) {
-    if (window.origin === "null") throw new Error(`Velsor refused: ${OPAQUE}`);
-    if (!(await extensionPresent(timeoutMs))) throw new Error(NOT_INSTALLED);
+    if (window.origin === "null") throw new VelsorError("REFUSED", `Velsor refused: ${OPAQUE}`);
+    const extension = await extensionPresent(timeoutMs);
+    if (!extension) throw new VelsorError("EXTENSION_UNAVAILABLE", NO_EXTENSION);
+    if (extension.protocol !== PROTOCOL) {
+      const extensionOlder = !(extension.protocol > PROTOCOL);
+      throw mismatch(extensionOlder ? extension : { protocol: PROTOCOL },
+        extensionOlder ? { protocol: PROTOCOL } : extension, extensionOlder ? "extension" : "page",
+        `the extension (version ${extension.version}) speaks protocol ${extension.protocol}, ` +
+        `this page's library protocol ${PROTOCOL}`);
+    }
     const control = new Velsor(Velsor.#token);
     control.callTimeoutMs = callTimeoutMs;
     try {
@@ -76,7 +118,7 @@ export class Velsor {
   close() {
     window.removeEventListener("message", this.#listener);
     window.postMessage({ velsor: "page", kind: "close", object: this.#object }, window.location.origin);
-    this.#fail(new Error("the Velsor connection was closed"));
+    this.#fail(new VelsorError("CLOSED", "the Velsor connection was closed"));
   }
 
   get(name) {
@@ -92,23 +134,37 @@ export class Velsor {
     if (event.source !== window || data?.velsor !== "extension" || data.object !== this.#object) return;
     if ("closed" in data || (data.reply && "closed" in data.reply)) {
       const why = data.closed ?? data.reply.closed;
-      this.#fail(new Error(/not found|forbidden|native messaging host|no such native application/i.test(why)
-        ? `${NOT_INSTALLED} (${why})` : `the Velsor host ended: ${why}`));
+      this.#fail(/not found|forbidden|native messaging host|no such native application/i.test(why)
+        ? new VelsorError("HOST_UNAVAILABLE", `${NO_HOST} (${why})`)
+        : new VelsorError("CLOSED", `the Velsor host ended: ${why}`));
       return;
     }
     const reply = data.reply;
+    if (reply?.id === null && reply.hello) {
+      this.host = reply.hello.host;
+      return;
+    }
+    if (reply?.id === null && reply.mismatch) {
+      const { host, extension } = reply.mismatch;
+      const hostOlder = !(host.protocol > extension.protocol);
+      this.#fail(mismatch(hostOlder ? host : extension, hostOlder ? extension : host,
+        hostOlder ? "host" : "extension",
+        `Velsor on this computer (version ${host.version}) speaks protocol ${host.protocol}, ` +
+        `the extension (version ${extension.version}) protocol ${extension.protocol}`));
+      return;
+    }
     // Refused with no id: the extension refused this control as a whole.
     if (reply?.id === null && "refused" in reply) {
-      this.#fail(new Error(`Velsor refused: ${reply.refused}`));
+      this.#fail(new VelsorError("REFUSED", `Velsor refused: ${reply.refused}`));
       return;
     }
     const pending = this.#waiting.get(reply?.id);
     if (!pending) return;
     this.#waiting.delete(reply.id);
     if ("refused" in reply) {
-      pending.reject(new Error(`Velsor refused: ${reply.refused}`));
+      pending.reject(new VelsorError("REFUSED", `Velsor refused: ${reply.refused}`));
     } else if ("failed" in reply) {
-      pending.reject(new Error(`Velsor failed: ${reply.failed}`));
+      pending.reject(new VelsorError("FAILED", `Velsor failed: ${reply.failed}`));
     } else {
       this.errorNum = reply.errorNum ?? 0;
       this.errorCode = reply.errorCode ?? 0;
@@ -134,7 +190,7 @@ export class Velsor {
       const seconds = Math.round(this.callTimeoutMs / 100) / 10;
       const timer = setTimeout(() => {
         this.#waiting.delete(id);
-        reject(new Error(`Velsor did not answer ${member} within ${seconds} s`));
+        reject(new VelsorError("TIMEOUT", `Velsor did not answer ${member} within ${seconds} s`));
       }, this.callTimeoutMs);
       const settle = (then) => (value) => {
         clearTimeout(timer);

@@ -2,7 +2,7 @@
 // origins that are refused and a page without the extension or host. `browser` loads a page
 // in a new tab (load(url), answering a handle) and runs expressions in it (step(page,
 // expression), answering the awaited value).
-import { readFile, unlink } from "node:fs/promises";
+import { chmod, readFile, unlink, writeFile } from "node:fs/promises";
 import http from "node:http";
 import path from "node:path";
 
@@ -140,10 +140,35 @@ export async function runChecks(browser, { allowedPort, otherPort, recordFile, m
     const noExtension = await step(bare, "velsorSteps.notAllowed()");
     check("without the extension the page is told Velsor is not installed",
       noExtension.startsWith("Velsor is not installed"), noExtension);
+    const noExtensionCode = await step(bare, "velsorSteps.unavailable()");
+    check("a page tells a missing extension by its code",
+      noExtensionCode.code === "EXTENSION_UNAVAILABLE", noExtensionCode);
+    const installed = JSON.parse(await readFile(manifest, "utf8"));
     await unlink(manifest);
     const noHost = await step(page, "velsorSteps.notAllowed()");
     check("without the host manifest the page is told Velsor is not installed",
       noHost.startsWith("Velsor is not installed"), noHost);
+    const noHostCode = await step(page, "velsorSteps.unavailable()");
+    check("a page tells a missing host by its code, and is told to install the package",
+      noHostCode.code === "HOST_UNAVAILABLE" && noHostCode.message.includes("velsor doctor"),
+      noHostCode);
+
+    // A host of an older protocol: the page is told to update Velsor on the computer.
+    const oldHost = path.join(path.dirname(manifest), "old-host.py");
+    await writeFile(oldHost, `#!/usr/bin/env python3
+import json, struct, sys
+hello = json.dumps({"id": None, "hello": {"version": "1.0.0", "protocol": 0}}).encode()
+sys.stdout.buffer.write(struct.pack("=I", len(hello)) + hello)
+sys.stdout.buffer.flush()
+sys.stdin.buffer.read()
+`);
+    await chmod(oldHost, 0o755);
+    await writeFile(manifest, JSON.stringify({ ...installed, path: oldHost }));
+    const older = await step(page, "velsorSteps.unavailable()");
+    check("a host of another protocol is told apart, naming the side to update",
+      older.code === "VERSION_MISMATCH" && older.update === "host" &&
+      older.message.includes("Update Velsor on this computer"), older);
+    await unlink(manifest);
   }
   return failures;
 }

@@ -12,6 +12,7 @@
 #include "allow_list.h"
 #include "frame_io.h"
 #include "platform/ui/dialog_host.h"
+#include "protocol.h"
 #include "session.h"
 
 namespace {
@@ -57,6 +58,8 @@ int main(int argc, char** argv) {
   };
   Session session(std::move(settings));
 
+  // Before anything is read: the extension learns at once whether it can talk to us.
+  if (!WriteFrame(toBrowser, HelloFrame())) return 1;
   FrameReader reader(STDIN_FILENO, kMaxRequest);
   for (;;) {
     Frame frame = reader.Next();

@@ -134,6 +134,15 @@ window.velsorSteps = {
   async notAllowed() {
     return refusalOf(Velsor.create({ timeoutMs: 5000 }));
   },
+  // Why the control cannot be made, as a page tells it apart.
+  async unavailable() {
+    try {
+      (await Velsor.create({ timeoutMs: 3000 })).close();
+      return { code: "" };
+    } catch (error) {
+      return { code: error.code, update: error.update, message: String(error.message) };
+    }
+  },
   otherExtension() {
     return new Promise((resolve) => {
       window.addEventListener("message", (event) => {

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""velsor-host as a browser starts it: frames on its standard streams, a frame announced
+"""velsor-host as a browser starts it: frames on its standard streams, its version and
+protocol told first, a frame announced
 over the 32 MiB a request may carry refused with its id (its bytes drained, never held), a
 piece with a huge id refused without ending the host, the connection kept, and a clean exit
 at the end of input. Usage: host_process_test.py VELSOR_HOST"""
@@ -26,6 +27,9 @@ with tempfile.TemporaryDirectory() as work:
         (length,) = struct.unpack("=I", header)
         assert length <= 1 << 20, f"a reply of {length} bytes is over the browsers' limit"
         return json.loads(process.stdout.read(length))
+
+    hello = receive()
+    assert hello == {"id": None, "hello": {"version": "2.0.59.4", "protocol": 1}}, hello
 
     oversized = 33 << 20
     process.stdin.write(struct.pack("=I", oversized))
