@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package as a user's machine gets it: built, lintian-clean, installed with
 # apt-get, used by a new user who registered nothing (the example page signs and verifies
-# with a certificate the user imported), and purged without a trace. It installs into this
+# with a certificate the user imported; `velsor doctor` finds all well, and names a manifest
+# taken away), and purged without a trace. It installs into this
 # machine, so it runs as root and after every other test. Usage: package_test.sh REPO
 set -uo pipefail
 repo=$1
@@ -57,6 +58,20 @@ su "$user" -s /bin/bash -c 'cd && velsor demo-pki >/dev/null &&
 grep -q '^verified: ' "$out" || fail "the example verified nothing"
 [[ -z $(su "$user" -s /bin/bash -c 'ls ~/.local/share/velsor/OmbrelVELSORLib20_64.idl 2>/dev/null') ]] ||
   fail "the user registered the class"
+
+# The doctor finds all well for the user, and names a manifest taken away.
+su "$user" -s /bin/bash -c 'cd && velsor doctor' >"$out" 2>&1 || fail "velsor doctor finds a problem"
+grep -q '^ok *Chromium: host manifest /etc/chromium/native-messaging-hosts/velsor.host.json' "$out" ||
+  fail "the doctor checked Chromium's manifest"
+grep -q '^ok *the class is registered for the machine' "$out" || fail "the doctor checked the class"
+manifest=/etc/chromium/native-messaging-hosts/velsor.host.json
+mv "$manifest" "$manifest.away"
+if su "$user" -s /bin/bash -c 'cd && velsor doctor' >"$out" 2>&1; then
+  fail "velsor doctor exits 0 without Chromium's manifest"
+fi
+grep -q "^PROBLEM *Chromium: no host manifest at $manifest.*; fix: " "$out" ||
+  fail "the doctor names the missing manifest and its fix"
+mv "$manifest.away" "$manifest"
 
 apt-get purge -y -qq velsor >"$out" 2>&1 || fail "apt-get purge"
 dpkg-deb -c "$package" | awk '{print $6}' | sed 's|^\./|/|' | while read -r path; do

@@ -118,6 +118,13 @@ refuse "an unknown browser" "chromium, chrome, edge, firefox or all" "$velsor" b
 check "a package's manifest for Edge" "$velsor" bridge manifest --browser edge --host /usr/lib/velsor-host
 expect_line "it allows our extension" '"chrome-extension://fpkilmkpfceombilonhmapgmaeffblcf/"'
 refuse "a manifest for two browsers" "name one browser" "$velsor" bridge manifest --browser all --host /x
+# The doctor, with nothing registered for this user or (in a machine folder of its own) the
+# machine: the class is named with its fix, and the exit status says so.
+if VELSOR_MACHINE_HOME=$work/no-machine "$velsor" doctor >"$work/out" 2>"$work/err"; then
+  echo "FAILED: the doctor found all well with nothing registered"; failures=$((failures + 1))
+fi
+expect_line "the doctor names the unregistered class" "^PROBLEM +the class Velsor.TolvaneVelsor20_64.1 is not registered; fix: "
+expect_line "the doctor checks the data folder" "^ok +your data folder: "
 
 # PKCS#12 files as users have them, from a public corpus: a legacy export (RC2-40 certificate
 # bag, 3DES key bag), and the 13 files made without a password, given an empty one or none.

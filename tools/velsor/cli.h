@@ -34,5 +34,6 @@ int StoreCommand(Arguments arguments);
 int DemoPkiCommand(Arguments arguments);
 int TokenCommand(Arguments arguments);
 int BridgeCommand(Arguments arguments);
+int DoctorCommand(Arguments arguments);
 
 }  // namespace velsor::cli

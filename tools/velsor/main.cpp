@@ -19,7 +19,8 @@ constexpr char kUsage[] =
     "  token add|list|remove ...     PKCS#11 tokens whose certificates appear in MY\n"
     "  demo-pki [--token]            a demo root, authority, users, partner and CRL\n"
     "  bridge allow|deny|list ...    which web origins may use your certificates\n"
-    "  bridge install [...]          let Chromium, Chrome and Firefox start velsor-host\n"
+    "  bridge install [...]          let Chromium, Chrome, Edge and Firefox start velsor-host\n"
+    "  doctor                        what a page in each browser here needs, and its fixes\n"
     "\n"
     "Stores: MY (your certificates with keys), CA, ROOT, AddressBOOK.\n"
     "Data lives in $VELSOR_HOME (default ~/.local/share/velsor).\n"
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     if (arguments[0] == "token") return velsor::cli::TokenCommand(rest);
     if (arguments[0] == "demo-pki") return velsor::cli::DemoPkiCommand(rest);
     if (arguments[0] == "bridge") return velsor::cli::BridgeCommand(rest);
+    if (arguments[0] == "doctor") return velsor::cli::DoctorCommand(rest);
     std::fprintf(stderr, "velsor: unknown command '%.*s'\n\n%s",
                  static_cast<int>(arguments[0].size()), arguments[0].data(), kUsage);
     return 2;

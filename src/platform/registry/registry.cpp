@@ -130,9 +130,9 @@ Error NoCurrentUser() {
 
 }  // namespace
 
-Result<Registry> Registry::Open() {
+Result<Registry> Registry::Open(View view) {
   auto store = std::make_shared<Store>();
-  store->machineWide = storage::MachineWide();
+  store->machineWide = storage::MachineWide() && view == View::Merged;
   if (store->machineWide) {
     // Root's own data folder is left alone: nothing of the machine's goes there.
     auto machinePath = storage::MachineFileToWrite(kRegistryFile);
@@ -142,11 +142,14 @@ Result<Registry> Registry::Open() {
     store->machine = std::move(*machine);
     return Registry(std::move(store));
   }
-  auto path = storage::PrivateUserFile(kRegistryFile);
-  if (!path) return path.error();
-  auto user = storage::Database::Open(*path, kSchema);
-  if (!user) return user.error();
-  store->user = std::move(*user);
+  if (view != View::MachineOnly) {
+    auto path = storage::PrivateUserFile(kRegistryFile);
+    if (!path) return path.error();
+    auto user = storage::Database::Open(*path, kSchema);
+    if (!user) return user.error();
+    store->user = std::move(*user);
+  }
+  if (view == View::UserOnly) return Registry(std::move(store));
   if (auto machinePath = storage::MachineFileToRead(kRegistryFile); machinePath && *machinePath) {
     // A machine registry that cannot be trusted or read is as if there were none: the
     // user's own keys still work, and `velsor doctor` names the file.
@@ -162,6 +165,7 @@ Result<Done> Registry::CheckWritable() {
     // Taking the write lock is what fails on a file that cannot be written; nothing is
     // changed.
     storage::Database* database = store_->Writer(Root::LocalMachine);
+    if (database == nullptr) return NoCurrentUser();
     storage::Database::Transaction transaction(*database);
     database->Execute("SELECT count(*) FROM registry_keys");
     return Done{};

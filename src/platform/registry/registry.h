@@ -39,8 +39,14 @@ struct RegistryValue {
 
 class Registry {
  public:
-  // The user's registry, created when missing.
-  static Result<Registry> Open();
+  // Which keys a registry opened for reading shows: the user's over the machine's (what
+  // every program sees), or one of them alone (to tell where a registration stands).
+  enum class View { Merged, MachineOnly, UserOnly };
+
+  // The user's registry, created when missing, over the machine's (POSIX: writes go to
+  // the machine's only in a machine-wide registration; the views other than Merged are
+  // for reading). Windows has one view, the system's.
+  static Result<Registry> Open(View view = View::Merged);
 
   // Whether the registry can be written and read; the database's reason when not.
   Result<Done> CheckWritable();

@@ -56,7 +56,7 @@ Result<KeyHandle> CreateOrOpen(Root root, std::u16string_view path) {
 // The system's registry needs nothing of ours.
 struct Registry::Store {};
 
-Result<Registry> Registry::Open() { return Registry(std::make_shared<Store>()); }
+Result<Registry> Registry::Open(View) { return Registry(std::make_shared<Store>()); }
 
 Result<Done> Registry::CheckWritable() {
   auto classes = OpenKey(Root::ClassesRoot, u"CLSID", KEY_CREATE_SUB_KEY);
