@@ -8,16 +8,19 @@ import path from "node:path";
 
 export const PAGE_READY = "window.velsorReady === true";
 
-// Files under /web/ and /examples/ come from the repository, the rest from the test page.
-// Everything may be read by any origin, so that a sandboxed document (origin "null") can
-// load its scripts; sandboxed.html is served sandboxed.
-function serve(repo, port, address) {
+// Files under /web/ and /examples/ come from the repository (or from where the package
+// installed them, when `installed`), the rest from the test page. Everything may be read by
+// any origin, so that a sandboxed document (origin "null") can load its scripts;
+// sandboxed.html is served sandboxed.
+const INSTALLED = { "/web/": "/usr/share/velsor/web", "/examples/": "/usr/share/doc/velsor/examples" };
+
+function serve(repo, port, address, installed = false) {
   const types = { ".html": "text/html", ".js": "text/javascript", ".mjs": "text/javascript" };
   const server = http.createServer(async (request, response) => {
     const url = new URL(request.url, "http://127.0.0.1");
-    const fromRepo = url.pathname.startsWith("/web/") || url.pathname.startsWith("/examples/");
-    const root = fromRepo ? repo : path.join(repo, "tests/browser/page");
-    const file = path.normalize(path.join(root, url.pathname));
+    const top = Object.keys(INSTALLED).find((prefix) => url.pathname.startsWith(prefix));
+    const root = !top ? path.join(repo, "tests/browser/page") : installed ? INSTALLED[top] : repo;
+    const file = path.normalize(path.join(root, installed && top ? url.pathname.slice(top.length) : url.pathname));
     if (!file.startsWith(root)) return response.writeHead(403).end();
     try {
       const body = await readFile(file);
@@ -34,10 +37,37 @@ function serve(repo, port, address) {
 
 // The allowed origin, one not allowed, and the same pages on 127.0.0.2, where the
 // extension does not run.
-export async function serveTestPages(repo, allowedPort, otherPort) {
-  const servers = [await serve(repo, allowedPort, "127.0.0.1"), await serve(repo, otherPort, "127.0.0.1"),
-    await serve(repo, otherPort, "127.0.0.2")];
+export async function serveTestPages(repo, allowedPort, otherPort, installed = false) {
+  const servers = [await serve(repo, allowedPort, "127.0.0.1", installed),
+    await serve(repo, otherPort, "127.0.0.1", installed), await serve(repo, otherPort, "127.0.0.2", installed)];
   return { close: () => servers.forEach((server) => server.close()) };
+}
+
+// With the package installed and nothing loaded by hand: the example bank page, from where
+// the package put it, signs a transfer with the user's certificate and verifies it.
+export async function runInstalledChecks(browser, { allowedPort }) {
+  const bank = await browser.load(`http://127.0.0.1:${allowedPort}/examples/web/index.html`);
+  // Ready once the page's script has its control (and its buttons their handlers), or has
+  // said why it has none.
+  for (let i = 0; i < 100; ++i) {
+    const said = await browser.step(bank, `document.getElementById("status")?.textContent ?? ""`);
+    if (said !== "" && !said.startsWith("Loading")) break;
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+  const bankSays = await browser.step(bank, `(async () => {
+    const said = () => document.getElementById("status").textContent;
+    const after = async (button, text) => {
+      document.getElementById(button).click();
+      for (let i = 0; i < 200 && !said().startsWith(text); ++i) await new Promise((r) => setTimeout(r, 50));
+      return said();
+    };
+    document.getElementById("signer").value = "";
+    const signed = await after("sign", "Signed");
+    return signed.startsWith("Signed") ? after("verify", "Valid") : signed;
+  })()`);
+  const ok = bankSays.startsWith("Valid.") && bankSays.includes("Signer: C=CN, O=Velsor Demo");
+  console.log(`${ok ? "ok  " : "FAIL"} the installed extension, host and class sign and verify from a page${ok ? "" : `: ${bankSays}`}`);
+  return ok ? 0 : 1;
 }
 
 export async function runChecks(browser, { allowedPort, otherPort, recordFile, manifest, bench }) {

@@ -1,13 +1,16 @@
 // Drives Debian's Chromium over the DevTools pipe (no npm packages) through the checks in
-// checks.mjs. Usage:
+// checks.mjs. With VELSOR_INSTALLED=1 it starts Debian's wrapper /usr/bin/chromium without
+// loading any extension by hand, as a user's desktop does, and checks the installed package.
+// Usage:
 //   node chromium_driver.mjs REPO PROFILE ALLOWED_PORT OTHER_PORT RECORD_FILE [--bench N]
 import { spawn } from "node:child_process";
 import path from "node:path";
 
-import { runChecks, runThenExit, serveTestPages } from "./checks.mjs";
+import { runChecks, runInstalledChecks, runThenExit, serveTestPages } from "./checks.mjs";
 
 const [repo, profile, allowedPort, otherPort, recordFile, benchFlag, benchCalls] = process.argv.slice(2);
-const CHROMIUM = process.env.VELSOR_CHROMIUM ?? "/usr/lib/chromium/chromium";
+const installed = process.env.VELSOR_INSTALLED === "1";
+const CHROMIUM = process.env.VELSOR_CHROMIUM ?? (installed ? "/usr/bin/chromium" : "/usr/lib/chromium/chromium");
 
 class DevTools {
   #next = 1;
@@ -43,20 +46,21 @@ async function evaluate(devtools, sessionId, expression) {
   return result.value;
 }
 
-const pages = await serveTestPages(repo, allowedPort, otherPort);
+const pages = await serveTestPages(repo, allowedPort, otherPort, installed);
 const extension = path.join(repo, "extension");
 const other = path.join(repo, "tests/browser/other-extension");
+const extensions = installed ? [] : [`--load-extension=${extension},${other}`,
+  `--disable-extensions-except=${extension},${other}`];
 const browser = spawn(CHROMIUM, [
   "--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-quic",
   "--disable-background-networking", "--disable-component-update", "--disable-sync",
-  `--user-data-dir=${profile}`, `--load-extension=${extension},${other}`,
-  `--disable-extensions-except=${extension},${other}`, "--remote-debugging-pipe", "about:blank",
+  `--user-data-dir=${profile}`, ...extensions, "--remote-debugging-pipe", "about:blank",
 ], { stdio: ["ignore", "ignore", "pipe", "pipe", "pipe"] });
 let browserLog = "";
 browser.stdio[2].on("data", (chunk) => { browserLog += chunk.toString("utf8"); });
 const devtools = new DevTools(browser);
 
-await runThenExit(browser, pages, () => browserLog, () => runChecks({
+await runThenExit(browser, pages, () => browserLog, () => (installed ? runInstalledChecks : runChecks)({
     async load(url) {
       const { targetId } = await devtools.send("Target.createTarget", { url });
       const { sessionId } = await devtools.send("Target.attachToTarget", { targetId, flatten: true });

@@ -1,15 +1,18 @@
 // Drives Firefox ESR, headless, over WebDriver BiDi (Node's own WebSocket, no npm packages):
-// the extension is installed as a temporary add-on, then the checks in checks.mjs run.
+// the extension is installed as a temporary add-on, then the checks in checks.mjs run. With
+// VELSOR_INSTALLED=1 nothing is installed by hand: the package's extension, host and class
+// are found where it put them.
 // Usage (node --experimental-websocket):
 //   node firefox_driver.mjs REPO PROFILE ALLOWED_PORT OTHER_PORT RECORD_FILE MANIFEST [--bench N]
 import { spawn } from "node:child_process";
 import path from "node:path";
 
-import { runChecks, runThenExit, serveTestPages } from "./checks.mjs";
+import { runChecks, runInstalledChecks, runThenExit, serveTestPages } from "./checks.mjs";
 
 const [repo, profile, allowedPort, otherPort, recordFile, manifest, benchFlag, benchCalls] =
   process.argv.slice(2);
 const FIREFOX = process.env.VELSOR_FIREFOX ?? "/usr/bin/firefox-esr";
+const installed = process.env.VELSOR_INSTALLED === "1";
 
 class Bidi {
   #next = 1;
@@ -50,7 +53,7 @@ async function evaluate(bidi, context, expression) {
   return answer.result.value === undefined ? undefined : JSON.parse(answer.result.value);
 }
 
-const pages = await serveTestPages(repo, allowedPort, otherPort);
+const pages = await serveTestPages(repo, allowedPort, otherPort, installed);
 const browser = spawn(FIREFOX, ["--headless", "--no-remote", "--profile", profile,
   "--remote-debugging-port=0"], { stdio: ["ignore", "pipe", "pipe"] });
 let browserLog = "";
@@ -68,10 +71,10 @@ const listening = new Promise((resolve, reject) => {
 await runThenExit(browser, pages, () => browserLog, async () => {
   const bidi = await Bidi.connect(`${await listening}/session`);
   await bidi.send("session.new", { capabilities: {} });
-  for (const folder of ["extension", "tests/browser/other-extension"]) {
+  for (const folder of installed ? [] : ["extension", "tests/browser/other-extension"]) {
     await bidi.send("webExtension.install", { extensionData: { type: "path", path: path.join(repo, folder) } });
   }
-  return runChecks({
+  return (installed ? runInstalledChecks : runChecks)({
     async load(url) {
       const { context } = await bidi.send("browsingContext.create", { type: "tab" });
       await bidi.send("browsingContext.navigate", { context, url, wait: "complete" });

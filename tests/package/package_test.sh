@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package as a user's machine gets it: built, lintian-clean, installed with
-# apt-get, used by a new user who registered nothing (the example page signs and verifies
-# with a certificate the user imported; `velsor doctor` finds all well, and names a manifest
-# taken away), and purged without a trace. It installs into this
+# apt-get, used by a new user who registered nothing (the example scripts and the example
+# bank page, in Chromium started through Debian's wrapper and in Firefox ESR with no
+# extension loaded by hand, sign and verify with a certificate of the user's; `velsor
+# doctor` finds all well, and names a manifest taken away), and purged without a trace. It installs into this
 # machine, so it runs as root and after every other test. Usage: package_test.sh REPO
 set -uo pipefail
 repo=$1
@@ -14,6 +15,7 @@ out=$(mktemp)
 user=velsor-package-test
 cleanup() {
   apt-get purge -y -qq velsor >/dev/null 2>&1
+  pkill -u "$user" >/dev/null 2>&1
   userdel -r "$user" >/dev/null 2>&1
   rm -f "$out"
 }
@@ -58,6 +60,13 @@ su "$user" -s /bin/bash -c 'cd && velsor demo-pki >/dev/null &&
 grep -q '^verified: ' "$out" || fail "the example verified nothing"
 [[ -z $(su "$user" -s /bin/bash -c 'ls ~/.local/share/velsor/OmbrelVELSORLib20_64.idl 2>/dev/null') ]] ||
   fail "the user registered the class"
+
+# The same user's pages in both browsers, nothing loaded by hand.
+copy=$(su "$user" -s /bin/bash -c 'mktemp -d')
+cp -r "$repo/tests" "$copy/" && chown -R "$user:" "$copy"
+su "$user" -s /bin/bash -c "cd && bash $copy/tests/package/installed_browsers.sh $copy" >"$out" 2>&1 ||
+  fail "a page signs and verifies in the browsers with the installed package"
+grep -c '^ok .*sign and verify from a page' "$out" | grep -qx 2 || fail "both browsers signed"
 
 # The doctor finds all well for the user, and names a manifest taken away.
 su "$user" -s /bin/bash -c 'cd && velsor doctor' >"$out" 2>&1 || fail "velsor doctor finds a problem"
