@@ -1,13 +1,12 @@
 #include "platform/com/control_window.h"
 
 #include "gdi_canvas.h"
+#include "this_module.h"
 
 namespace velsor {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"VelsorControlWindow";
-
-HINSTANCE ThisModule();
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
@@ -29,14 +28,6 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   }
   if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   return DefWindowProcW(window, message, wParam, lParam);
-}
-
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&WindowProcedure), &module);
-  return module;
 }
 
 // The class lives while any window of it does: registered before each window is made (a
@@ -78,7 +69,7 @@ Result<std::unique_ptr<ControlWindow>> ControlWindow::Create(HWND parent, const 
   if (parent == nullptr || !IsWindow(parent)) {
     return Failure(E_INVALIDARG, "a control window needs a parent");
   }
-  HINSTANCE module = ThisModule();
+  HINSTANCE module = ThisModuleHandle();
   if (!RegisterWindowClass(module)) return SystemFailure("registering the window class");
   auto state = std::make_unique<State>();
   state->paint = std::move(paint);
@@ -94,7 +85,7 @@ ControlWindow::ControlWindow(std::unique_ptr<State> state) : state_(std::move(st
 
 ControlWindow::~ControlWindow() {
   DestroyWindow(state_->window);
-  UnregisterClassW(kWindowClass, ThisModule());
+  UnregisterClassW(kWindowClass, ThisModuleHandle());
 }
 
 HWND ControlWindow::handle() const { return state_->window; }

@@ -1,18 +1,14 @@
 #include "platform/com/module_path.h"
 
-#include <windows.h>
-
 #include <vector>
+
+#include "this_module.h"
 
 namespace velsor {
 
 std::filesystem::path ThisModulePath() {
-  HMODULE module = nullptr;
-  if (!GetModuleHandleExW(
-          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<LPCWSTR>(&ThisModulePath), &module)) {
-    return {};
-  }
+  HMODULE module = ThisModuleHandle();
+  if (module == nullptr) return {};
   // Long paths need more than MAX_PATH; the buffer grows until the name fits.
   std::vector<wchar_t> name(MAX_PATH);
   for (;;) {
