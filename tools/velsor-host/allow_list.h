@@ -1,6 +1,6 @@
 #pragma once
 // The origins the user lets use the control from a browser, kept in bridge.db in the
-// user's data folder. An origin is allowed or denied by the user's word only; one that
+// user's data folder (on Windows under HKEY_CURRENT_USER\Software\Velsor\Bridge). An origin is allowed or denied by the user's word only; one that
 // was never named is refused like a denied one, with the command that would allow it.
 
 #include <memory>
@@ -9,10 +9,6 @@
 
 #include "origin.h"
 #include "platform/base/result.h"
-
-namespace velsor::storage {
-class Database;
-}
 
 namespace velsor::bridge {
 
@@ -34,11 +30,12 @@ class AllowList {
   Result<std::vector<AllowListEntry>> Entries() const;
 
  private:
-  explicit AllowList(std::shared_ptr<storage::Database> database)
-      : database_(std::move(database)) {}
+  // Where the decisions are kept; each platform defines it.
+  struct Store;
+  explicit AllowList(std::shared_ptr<Store> store) : store_(std::move(store)) {}
   Result<bool> Record(const Origin& origin, Decision decision);
 
-  std::shared_ptr<storage::Database> database_;
+  std::shared_ptr<Store> store_;
 };
 
 }  // namespace velsor::bridge

@@ -4,14 +4,12 @@
 
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "allow_list.h"
 #include "frame_io.h"
-#include "platform/ui/dialog_host.h"
+#include "host_process.h"
 #include "protocol.h"
 #include "session.h"
 
@@ -30,13 +28,15 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  // A browser that goes away makes writes fail; that ends the loop below.
-  std::signal(SIGPIPE, SIG_IGN);
   // Frames leave through a descriptor of our own; whatever a library might print to standard
   // output goes to the error stream instead of breaking the framing.
-  const int toBrowser = ::dup(STDOUT_FILENO);
-  if (toBrowser < 0 || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+  const int toBrowser = TakeBrowserStreams();
+  if (toBrowser < 0) {
     std::fprintf(stderr, "velsor-host: cannot set up its output\n");
+    return 1;
+  }
+  if (!EnterControlThread()) {
+    std::fprintf(stderr, "velsor-host: cannot prepare the thread for the control\n");
     return 1;
   }
 
@@ -50,11 +50,7 @@ int main(int argc, char** argv) {
           [&allowList](const Origin& origin) {
             return allowList ? allowList->DecisionFor(origin) : Decision::Denied;
           },
-      .announceOrigin =
-          [](const Origin& origin) {
-            // Read by the dialogs of the control made next, in this process only.
-            ::setenv(velsor::ui::kPageOriginVariable, origin.Text().c_str(), 1);
-          },
+      .announceOrigin = [](const Origin& origin) { AnnouncePageOrigin(origin.Text()); },
   };
   Session session(std::move(settings));
 
