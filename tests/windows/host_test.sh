@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# velsor-host.exe under Wine in a prefix of its own: the DLL registered with regsvr32, one
-# origin allowed in the user's registry as `velsor bridge allow` keeps it on Windows, and
-# the host driven with framed requests (host_frames.py). Usage: host_test.sh REPO
+# velsor-host.exe and velsor.exe under Wine in a prefix of their own: the DLL registered
+# with regsvr32, one origin allowed with `velsor.exe bridge allow`, the host driven with
+# framed requests (host_frames.py), and `velsor.exe doctor` with the browsers' host keys as
+# an installer writes them, then with one taken away. Usage: host_test.sh REPO
 set -uo pipefail
 repo=$1
 work=$(mktemp -d)
@@ -9,8 +10,37 @@ source "$repo/tests/windows/wine_prefix.sh"
 use_wine_prefix "$work"
 trap 'stop_wine_prefix; rm -rf "$work"' EXIT
 windows=$repo/build-windows
-wine regsvr32 /s "$windows/src/module/OmbrelVelsor20_64.DLL" || { echo "FAILED: regsvr32"; exit 1; }
-wine reg add 'HKCU\Software\Velsor\Bridge\Origins\https://bank.example' /ve /d allowed /f \
-  >/dev/null || { echo "FAILED: allowing the origin"; exit 1; }
-python3 "$repo/tests/windows/host_frames.py" "$windows/tools/velsor-host/velsor-host.exe" \
-  https://bank.example
+velsor=$windows/tools/velsor/velsor.exe
+host=$windows/tools/velsor-host/velsor-host.exe
+failures=0
+fail() { echo "FAILED: $1"; [[ -f $work/out ]] && head -c 2000 "$work/out"; failures=$((failures + 1)); }
+
+wine regsvr32 /s "$windows/src/module/OmbrelVelsor20_64.DLL" || fail "regsvr32"
+wine "$velsor" bridge allow https://bank.example >"$work/out" 2>&1 || fail "velsor.exe bridge allow"
+wine "$velsor" bridge list >"$work/out" 2>&1
+grep -q $'^allowed\thttps://bank.example' "$work/out" || fail "velsor.exe bridge list"
+python3 "$repo/tests/windows/host_frames.py" "$host" https://bank.example || fail "velsor-host.exe"
+
+# The host keys of the three browsers, each naming a manifest of the host.
+host_windows=$(wine winepath -w "$host" 2>/dev/null | tr -d '\r')
+for browser in chrome firefox; do
+  allowed='"allowed_origins": ["chrome-extension://fpkilmkpfceombilonhmapgmaeffblcf/"]'
+  [[ $browser == firefox ]] && allowed='"allowed_extensions": ["bridge@velsor"]'
+  python3 -c 'import json, sys
+print(json.dumps({"name": "velsor.host", "description": "Velsor", "path": sys.argv[1],
+                  "type": "stdio", **json.loads("{" + sys.argv[2] + "}")}))' \
+    "$host_windows" "$allowed" >"$work/$browser.json"
+done
+for key in 'Google\Chrome' 'Microsoft\Edge' 'Mozilla'; do
+  manifest=$work/chrome.json
+  [[ $key == Mozilla ]] && manifest=$work/firefox.json
+  wine reg add "HKCU\\Software\\$key\\NativeMessagingHosts\\velsor.host" /ve /d \
+    "$(wine winepath -w "$manifest" 2>/dev/null | tr -d '\r')" /f >/dev/null 2>&1 || fail "reg add $key"
+done
+wine "$velsor" doctor >"$work/out" 2>&1 || fail "velsor.exe doctor finds a problem"
+grep -q '^ok *Firefox: host manifest' "$work/out" || fail "the doctor checked Firefox's manifest"
+wine reg delete 'HKCU\Software\Microsoft\Edge\NativeMessagingHosts\velsor.host' /f >/dev/null 2>&1
+if wine "$velsor" doctor >"$work/out" 2>&1; then fail "velsor.exe doctor exits 0 without Edge's key"; fi
+grep -q '^PROBLEM *Edge: no host registered' "$work/out" || fail "the doctor names Edge's key"
+
+if [[ $failures -eq 0 ]]; then echo "velsor-host.exe and velsor.exe under Wine: ok"; else exit 1; fi

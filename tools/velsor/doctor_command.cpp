@@ -11,13 +11,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli.h"
+#include "doctor_checks.h"
 #include "host_manifest.h"
 #include "platform/base/storage/machine_data.h"
 #include "platform/base/storage/velsor_home.h"
@@ -36,20 +35,6 @@ using bridge::Browser;
 constexpr char kProgId[] = "Velsor.TolvaneVelsor20_64.1";
 constexpr char kFirefoxExtensions[] =
     "/usr/share/mozilla/extensions/{ec8030f7-c20a-464f-9b0e-13a3a9e97384}/bridge@velsor";
-
-class Report {
- public:
-  void Ok(const std::string& text) { std::printf("ok       %s\n", text.c_str()); }
-  void Note(const std::string& text) { std::printf("note     %s\n", text.c_str()); }
-  void Problem(const std::string& text, const std::string& fix) {
-    std::printf("PROBLEM  %s; fix: %s\n", text.c_str(), fix.c_str());
-    ++problems_;
-  }
-  int problems() const { return problems_; }
-
- private:
-  int problems_ = 0;
-};
 
 struct BrowserPlace {
   Browser browser;
@@ -95,43 +80,15 @@ void CheckManifest(Report& report, const BrowserPlace& place) {
                    installFix);
     return;
   }
-  nlohmann::json json;
-  try {
-    std::ifstream file(manifest);
-    json = nlohmann::json::parse(file);
-  } catch (const nlohmann::json::exception&) {
-    report.Problem(std::string(place.name) + ": the host manifest " + manifest.string() +
-                       " is not valid JSON",
-                   installFix);
-    return;
-  }
-  const bool firefox = place.browser == Browser::Firefox;
-  const nlohmann::json ours =
-      firefox ? nlohmann::json::array({bridge::kFirefoxExtensionId})
-              : nlohmann::json::array({std::string("chrome-extension://") +
-                                       bridge::kChromiumExtensionId + "/"});
-  const char* allowedKey = firefox ? "allowed_extensions" : "allowed_origins";
-  const std::string program = json.value("path", "");
-  std::string wrong;
-  if (json.value("name", "") != bridge::kHostName) {
-    wrong = "does not name the host velsor.host";
-  } else if (json.value("type", "") != "stdio") {
-    wrong = "is not of type stdio";
-  } else if (!json.contains(allowedKey) || json[allowedKey] != ours) {
-    wrong = std::string("does not allow our extension alone (") + allowedKey + ")";
-  } else if (program.empty() || program[0] != '/') {
-    wrong = "does not name the host program by an absolute path";
-  } else if (::access(program.c_str(), X_OK) != 0) {
-    wrong = "names " + program + ", which is not a program here";
-  }
-  if (!wrong.empty()) {
+  const ManifestCheck checked = CheckHostManifest(manifest, place.browser == Browser::Firefox);
+  if (!checked.problem.empty()) {
     report.Problem(std::string(place.name) + ": the host manifest " + manifest.string() + " " +
-                       wrong,
+                       checked.problem,
                    installFix);
     return;
   }
   report.Ok(std::string(place.name) + ": host manifest " + manifest.string() + " starts " +
-            program);
+            checked.program);
 }
 
 void CheckBrowsers(Report& report) {
@@ -268,23 +225,13 @@ void CheckTokens(Report& report) {
 }  // namespace
 
 int DoctorCommand(Arguments arguments) {
-  if (!arguments.empty()) {
-    std::fputs("usage: velsor doctor\n  checks what a page in each browser here needs to reach "
-               "Velsor,\n  one line per finding; exits 1 when something needs fixing\n",
-               arguments[0] == "--help" ? stdout : stderr);
-    return arguments[0] == "--help" ? 0 : 2;
-  }
+  if (auto answer = DoctorUsage(arguments)) return *answer;
   Report report;
   CheckBrowsers(report);
   CheckRegistration(report);
   CheckDataFolder(report);
   CheckTokens(report);
-  if (report.problems() == 0) {
-    std::puts("all is well");
-    return 0;
-  }
-  std::printf("%d problem(s)\n", report.problems());
-  return 1;
+  return report.Finish();
 }
 
 }  // namespace velsor::cli
