@@ -36,4 +36,12 @@ int TokenCommand(Arguments arguments);
 int BridgeCommand(Arguments arguments);
 int DoctorCommand(Arguments arguments);
 
+// The platform's commands by name, and its usage text.
+struct NamedCommand {
+  std::string_view name;
+  int (*run)(Arguments arguments);
+};
+std::span<const NamedCommand> Commands();
+const char* Usage();
+
 }  // namespace velsor::cli
