@@ -3,13 +3,16 @@
 requests from an allowed origin answered by the registered DLL made through COM, Chrome's
 --parent-window argument accepted, the page policy kept (no server mode, no file names), an
 origin not allowed refused with the command that allows it, and a clean exit at the end of
-input. Usage: host_frames.py VELSOR_HOST_EXE ALLOWED_ORIGIN"""
+input. With ANSWER_CHOOSER_EXE, also a signature: the chooser the control shows names the
+page and is answered by that program, as the user would.
+Usage: host_frames.py VELSOR_HOST_EXE ALLOWED_ORIGIN [ANSWER_CHOOSER_EXE]"""
 import json
 import struct
 import subprocess
 import sys
 
 host, allowed = sys.argv[1], sys.argv[2]
+answerer = sys.argv[3] if len(sys.argv) > 3 else None
 
 
 def run(origin, requests):
@@ -49,4 +52,13 @@ assert "may not name a file" in named.get("refused", ""), named
 
 _, refused = run("https://elsewhere.example", [("getVersion", "call", [])])
 assert "velsor bridge allow https://elsewhere.example" in refused.get("refused", ""), refused
+if answerer:
+    user = subprocess.Popen(["wine", answerer, "90"], stdout=subprocess.PIPE, text=True)
+    _, _, signed = run(allowed, [("VLSetPlainText", "call", ["signed through the host"]),
+                                 ("VLAttachedSign", "call", [""])])
+    said, _ = user.communicate(timeout=120)
+    assert user.returncode == 0, f"no chooser was shown; the signature gave {signed}"
+    assert allowed in said, f"the chooser does not name the page: {said}"
+    assert signed["errorNum"] == 0 and signed["result"].startswith("MII"), signed
+
 print("velsor-host.exe: ok")

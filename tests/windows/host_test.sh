@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # velsor-host.exe and velsor.exe under Wine in a prefix of their own: the DLL registered
-# with regsvr32, one origin allowed with `velsor.exe bridge allow`, the host driven with
-# framed requests (host_frames.py), and `velsor.exe doctor` with the browsers' host keys as
-# an installer writes them, then with one taken away. Usage: host_test.sh REPO
+# with regsvr32, a user with a key in MY, one origin allowed with `velsor.exe bridge allow`,
+# the host driven with framed requests (host_frames.py: a signature among them, its chooser
+# answered as the user would), and `velsor.exe doctor` with the browsers' host keys as an
+# installer writes them, then with one taken away. Run on a display (the chooser is a
+# window): the Wine prefix starts its desktop on the display there is when it starts.
+# Usage: host_test.sh REPO
 set -uo pipefail
 repo=$1
 work=$(mktemp -d)
@@ -16,10 +19,27 @@ failures=0
 fail() { echo "FAILED: $1"; [[ -f $work/out ]] && head -c 2000 "$work/out"; failures=$((failures + 1)); }
 
 wine regsvr32 /s "$windows/src/module/OmbrelVelsor20_64.DLL" || fail "regsvr32"
+# A user with a key in MY under a trusted root, as page_test.sh makes one.
+(cd "$work" && openssl req -x509 -newkey rsa:2048 -nodes -keyout root.key -out root.pem -days 30 \
+  -subj "/C=CN/O=Velsor/CN=Host Test Root" -addext basicConstraints=critical,CA:TRUE \
+  -addext keyUsage=critical,keyCertSign,cRLSign >/dev/null 2>&1 &&
+  openssl req -newkey rsa:2048 -nodes -keyout user.key -out user.csr \
+  -subj "/C=CN/O=Velsor/CN=Host Tester" >/dev/null 2>&1 &&
+  printf 'keyUsage=digitalSignature,nonRepudiation,keyEncipherment\n' >user.ext &&
+  openssl x509 -req -in user.csr -CA root.pem -CAkey root.key -set_serial 0x4321 -days 30 \
+  -extfile user.ext -out user.pem >/dev/null 2>&1 &&
+  openssl x509 -in root.pem -outform DER -out root.der &&
+  openssl x509 -in user.pem -outform DER -out user.der &&
+  openssl rsa -in user.key -traditional -outform DER -out user.key.der 2>/dev/null) ||
+  fail "making the user"
+importer=$windows/tests/windows/import_certificates.exe
+wine "$importer" ROOT "$work/root.der" >/dev/null 2>&1 || fail "importing the root"
+wine "$importer" MY "$work/user.der" "$work/user.key.der" >/dev/null 2>&1 || fail "importing the user"
 wine "$velsor" bridge allow https://bank.example >"$work/out" 2>&1 || fail "velsor.exe bridge allow"
 wine "$velsor" bridge list >"$work/out" 2>&1
 grep -q $'^allowed\thttps://bank.example' "$work/out" || fail "velsor.exe bridge list"
-python3 "$repo/tests/windows/host_frames.py" "$host" https://bank.example || fail "velsor-host.exe"
+python3 "$repo/tests/windows/host_frames.py" "$host" https://bank.example \
+  "$windows/tests/windows/answer_chooser.exe" || fail "velsor-host.exe"
 
 # The host keys of the three browsers, each naming a manifest of the host.
 host_windows=$(wine winepath -w "$host" 2>/dev/null | tr -d '\r')
