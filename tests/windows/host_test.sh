@@ -19,22 +19,7 @@ failures=0
 fail() { echo "FAILED: $1"; [[ -f $work/out ]] && head -c 2000 "$work/out"; failures=$((failures + 1)); }
 
 wine regsvr32 /s "$windows/src/module/OmbrelVelsor20_64.DLL" || fail "regsvr32"
-# A user with a key in MY under a trusted root, as page_test.sh makes one.
-(cd "$work" && openssl req -x509 -newkey rsa:2048 -nodes -keyout root.key -out root.pem -days 30 \
-  -subj "/C=CN/O=Velsor/CN=Host Test Root" -addext basicConstraints=critical,CA:TRUE \
-  -addext keyUsage=critical,keyCertSign,cRLSign >/dev/null 2>&1 &&
-  openssl req -newkey rsa:2048 -nodes -keyout user.key -out user.csr \
-  -subj "/C=CN/O=Velsor/CN=Host Tester" >/dev/null 2>&1 &&
-  printf 'keyUsage=digitalSignature,nonRepudiation,keyEncipherment\n' >user.ext &&
-  openssl x509 -req -in user.csr -CA root.pem -CAkey root.key -set_serial 0x4321 -days 30 \
-  -extfile user.ext -out user.pem >/dev/null 2>&1 &&
-  openssl x509 -in root.pem -outform DER -out root.der &&
-  openssl x509 -in user.pem -outform DER -out user.der &&
-  openssl rsa -in user.key -traditional -outform DER -out user.key.der 2>/dev/null) ||
-  fail "making the user"
-importer=$windows/tests/windows/import_certificates.exe
-wine "$importer" ROOT "$work/root.der" >/dev/null 2>&1 || fail "importing the root"
-wine "$importer" MY "$work/user.der" "$work/user.key.der" >/dev/null 2>&1 || fail "importing the user"
+import_test_user "$work" "$windows" || fail "importing a user with a key"
 wine "$velsor" bridge allow https://bank.example >"$work/out" 2>&1 || fail "velsor.exe bridge allow"
 wine "$velsor" bridge list >"$work/out" 2>&1
 grep -q $'^allowed\thttps://bank.example' "$work/out" || fail "velsor.exe bridge list"

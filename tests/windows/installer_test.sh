@@ -3,8 +3,9 @@
 # for the machine, the class, its type library, the three browsers' host keys and the
 # Uninstall entry in the registry, the manifest naming the installed host; then what the
 # user does: `velsor.exe bridge allow`, a page's framed requests to the installed
-# velsor-host.exe, `velsor.exe doctor`, and a cscript page; uninstalled silently, leaving no
-# key and no file. Then the same install for the user alone (/CurrentUser), under HKCU.
+# velsor-host.exe (a signature among them, its chooser answered), `velsor.exe doctor`, and a
+# cscript page; uninstalled silently, leaving no key and no file. Then the same install for
+# the user alone (/CurrentUser), under HKCU. Run on a display, as host_test.sh.
 # Usage: installer_test.sh REPO (with build-windows/ built).
 set -uo pipefail
 repo=$1
@@ -58,8 +59,9 @@ wine "$setup" /S >"$work/out" 2>&1 || fail "the installer with /S"
 folder=$WINEPREFIX/drive_c/Program\ Files/Velsor
 check_installed HKLM "$folder"
 wine "$folder/velsor.exe" bridge allow https://bank.example >"$work/out" 2>&1 || fail "velsor.exe bridge allow"
-python3 "$repo/tests/windows/host_frames.py" "$folder/velsor-host.exe" https://bank.example ||
-  fail "the installed velsor-host.exe answers"
+import_test_user "$work" "$repo/build-windows" || fail "importing a user with a key"
+python3 "$repo/tests/windows/host_frames.py" "$folder/velsor-host.exe" https://bank.example \
+  "$repo/build-windows/tests/windows/answer_chooser.exe" || fail "the installed velsor-host.exe answers"
 wine "$folder/velsor.exe" doctor >"$work/out" 2>&1 || fail "velsor.exe doctor after installing"
 printf 'var c = new ActiveXObject("Velsor.TolvaneVelsor20_64.1");\nWScript.Echo(c.VLBase64Encode("abc"));\n' \
   >"$work/page.js"

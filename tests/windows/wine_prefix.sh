@@ -28,3 +28,22 @@ wine() {
   rm -f "$output"
   return $status
 }
+
+# A user with a key in MY under a root in ROOT, made with openssl in FOLDER and imported into
+# the prefix's stores, as a user who signs has them. Usage: import_test_user FOLDER WINDOWS_BUILD
+import_test_user() {
+  local folder=$1 importer=$2/tests/windows/import_certificates.exe
+  (cd "$folder" &&
+    openssl req -x509 -newkey rsa:2048 -nodes -keyout root.key -out root.pem -days 30 \
+      -subj "/C=CN/O=Velsor/CN=Test Root" -addext basicConstraints=critical,CA:TRUE \
+      -addext keyUsage=critical,keyCertSign,cRLSign &&
+    openssl req -newkey rsa:2048 -nodes -keyout user.key -out user.csr \
+      -subj "/C=CN/O=Velsor/CN=Host Tester" &&
+    printf 'keyUsage=digitalSignature,nonRepudiation,keyEncipherment\n' >user.ext &&
+    openssl x509 -req -in user.csr -CA root.pem -CAkey root.key -set_serial 0x4321 -days 30 \
+      -extfile user.ext -out user.pem &&
+    openssl x509 -in root.pem -outform DER -out root.der &&
+    openssl x509 -in user.pem -outform DER -out user.der &&
+    openssl rsa -in user.key -traditional -outform DER -out user.key.der &&
+    wine "$importer" ROOT root.der && wine "$importer" MY user.der user.key.der) >/dev/null 2>&1
+}
