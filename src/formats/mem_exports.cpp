@@ -1,6 +1,7 @@
 // The two compression functions other programs load by their plain names.
 
 #include "formats/gzip_member.h"
+#include "formats/velsor_compression.h"
 
 // The Windows DLL names its exports in mem_exports.def; elsewhere only these are visible.
 #ifdef _WIN32

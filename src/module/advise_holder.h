@@ -18,7 +18,6 @@ class AdviseHolder {
   HRESULT Enumerate(IEnumSTATDATA** connections) const;
 
   void SendOnClose() const;
-  void Clear() { connections_.clear(); }
 
  private:
   struct Connection {

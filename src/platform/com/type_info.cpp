@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 
+#include "platform/base/ascii_case.h"
 #include "platform/com/bstr.h"
 #include "platform/com/heap_object.h"
 
@@ -37,18 +38,10 @@ BSTR MakeBstr(std::u16string_view text) {
   return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
-bool SameName(std::u16string_view a, std::u16string_view b) {
-  auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [&](char16_t x, char16_t y) { return lower(x) == lower(y); });
-}
-
 class DescribedTypeInfo final : public HeapObject<DescribedTypeInfo, ITypeInfo> {
  public:
   static ITypeInfo* Create(std::shared_ptr<const TypeDescription> type, WORD major, WORD minor) {
-    return std::unique_ptr<DescribedTypeInfo>(
-               new DescribedTypeInfo(std::move(type), major, minor))
+    return std::unique_ptr<DescribedTypeInfo>(new DescribedTypeInfo(std::move(type), major, minor))
         .release();
   }
 
@@ -97,7 +90,7 @@ class DescribedTypeInfo final : public HeapObject<DescribedTypeInfo, ITypeInfo> 
     out.invkind = described.invokeKind;
     out.callconv = kCallStdcall;
     out.cParams = static_cast<SHORT>(described.paramTypes.size());
-    out.elemdescFunc.tdesc.vt = 
+    out.elemdescFunc.tdesc.vt =
         described.resultType == VT_EMPTY ? VARTYPE{VT_VOID} : described.resultType;
     *function = &record.release()->function;
     return S_OK;
@@ -148,7 +141,8 @@ class DescribedTypeInfo final : public HeapObject<DescribedTypeInfo, ITypeInfo> 
     std::fill(members, members + count, kNoMember);
     const FunctionDescription* function = nullptr;
     for (const FunctionDescription& candidate : type_->functions) {
-      if (SameName(candidate.name, names[0] ? std::u16string_view(names[0]) : u"")) {
+      if (SameIgnoringAsciiCase<char16_t>(candidate.name,
+                                          names[0] ? std::u16string_view(names[0]) : u"")) {
         function = &candidate;
         break;
       }
@@ -159,7 +153,8 @@ class DescribedTypeInfo final : public HeapObject<DescribedTypeInfo, ITypeInfo> 
     for (UINT i = 1; i < count; ++i) {
       const auto& params = function->paramNames;
       const auto found = std::find_if(params.begin(), params.end(), [&](const auto& name) {
-        return !name.empty() && names[i] != nullptr && SameName(name, names[i]);
+        return !name.empty() && names[i] != nullptr &&
+               SameIgnoringAsciiCase<char16_t>(name, names[i]);
       });
       if (found == params.end()) {
         hr = DISP_E_UNKNOWNNAME;
@@ -171,8 +166,8 @@ class DescribedTypeInfo final : public HeapObject<DescribedTypeInfo, ITypeInfo> 
   }
 
   // Through the instance's own dispatch, which knows the same members.
-  HRESULT Invoke(void* instance, MEMBERID member, WORD flags, DISPPARAMS* params,
-                 VARIANT* result, EXCEPINFO* exception, UINT* argError) override {
+  HRESULT Invoke(void* instance, MEMBERID member, WORD flags, DISPPARAMS* params, VARIANT* result,
+                 EXCEPINFO* exception, UINT* argError) override {
     if (instance == nullptr) return E_INVALIDARG;
     if (type_->kind != kTypeKindDispatch) return TYPE_E_WRONGTYPEKIND;
     ComPtr<IDispatch> dispatch;

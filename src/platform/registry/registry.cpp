@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/base/ascii_case.h"
 #include "platform/base/storage/machine_data.h"
 #include "platform/base/storage/sqlite_db.h"
 #include "platform/base/storage/velsor_home.h"
@@ -80,21 +81,6 @@ std::int64_t EnsureKey(storage::Database& database, const std::string& path) {
 
 Error NotFound(const std::string& what) {
   return Failure(ERROR_FILE_NOT_FOUND_HR, what + " not found");
-}
-
-// Compares without ASCII case, as the database does.
-template <class Text>
-bool StartsWithIgnoringCase(Text text, Text prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    const auto lower = [](auto c) { return (c >= 'A' && c <= 'Z') ? decltype(c)(c - 'A' + 'a') : c; };
-    if (lower(text[i]) != lower(prefix[i])) return false;
-  }
-  return true;
-}
-
-bool SameIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() && StartsWithIgnoringCase<std::u16string_view>(a, b);
 }
 
 }  // namespace
@@ -203,12 +189,12 @@ Result<std::vector<std::u16string>> Registry::SubKeys(Root root, std::u16string_
       auto query = database->Prepare("SELECT path FROM registry_keys ORDER BY id");
       while (query.Step()) {
         const std::string child = query.Text(0);
-        if (!StartsWithIgnoringCase(child, parent)) continue;
+        if (!StartsWithIgnoringAsciiCase<char>(child, parent)) continue;
         const std::string_view rest = std::string_view(child).substr(parent.size());
         if (rest.empty() || rest.find('\\') != std::string_view::npos) continue;
         const std::u16string name = Utf8ToUtf16(rest);
         const bool seen = std::any_of(names.begin(), names.end(), [&](const std::u16string& n) {
-          return SameIgnoringCase(n, name);
+          return SameIgnoringAsciiCase<char16_t>(n, name);
         });
         if (!seen) names.push_back(name);
       }
@@ -226,8 +212,9 @@ Result<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
     storage::Database::Transaction transaction(database);
     if (!KeyId(database, full)) {
       if (KeyExists(root, path)) {
-        return Failure(E_ACCESSDENIED, "the key is the machine's: only a machine-wide "
-                                       "unregistration removes it");
+        return Failure(E_ACCESSDENIED,
+                       "the key is the machine's: only a machine-wide "
+                       "unregistration removes it");
       }
       return NotFound("key");
     }
@@ -237,8 +224,8 @@ Result<Done> Registry::DeleteTree(Root root, std::u16string_view path) {
     auto query = database.Prepare("SELECT id, path FROM registry_keys");
     while (query.Step()) {
       const std::string key = query.Text(1);
-      if (key.size() == full.size() ? StartsWithIgnoringCase(key, full)
-                                    : StartsWithIgnoringCase(key, below)) {
+      if (key.size() == full.size() ? StartsWithIgnoringAsciiCase<char>(key, full)
+                                    : StartsWithIgnoringAsciiCase<char>(key, below)) {
         doomed.push_back(query.Integer(0));
       }
     }
@@ -280,8 +267,8 @@ Result<RegistryValue> Registry::QueryValue(Root root, std::u16string_view path,
       const auto key = KeyId(*database, full);
       if (!key) continue;
       keyFound = true;
-      auto query = database->Prepare(
-          "SELECT type, data FROM registry_values WHERE key = ? AND name = ?");
+      auto query =
+          database->Prepare("SELECT type, data FROM registry_values WHERE key = ? AND name = ?");
       query.Bind(1, *key).Bind(2, Utf16ToUtf8(name));
       if (query.Step()) {
         return RegistryValue{static_cast<DWORD>(query.Integer(0)), Utf8ToUtf16(query.Text(1))};
