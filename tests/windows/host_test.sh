@@ -15,8 +15,6 @@ trap 'stop_wine_prefix; rm -rf "$work"' EXIT
 windows=$repo/build-windows
 velsor=$windows/tools/velsor/velsor.exe
 host=$windows/tools/velsor-host/velsor-host.exe
-failures=0
-fail() { echo "FAILED: $1"; [[ -f $work/out ]] && head -c 2000 "$work/out"; failures=$((failures + 1)); }
 
 wine regsvr32 /s "$windows/src/module/OmbrelVelsor20_64.DLL" || fail "regsvr32"
 import_test_user "$work" "$windows" || fail "importing a user with a key"

@@ -13,8 +13,6 @@ work=$(mktemp -d)
 source "$repo/tests/windows/wine_prefix.sh"
 use_wine_prefix "$work"
 trap 'stop_wine_prefix; rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAILED: $1"; [[ -f $work/out ]] && head -c 2000 "$work/out"; failures=$((failures + 1)); }
 has_key() { wine reg query "$1" >/dev/null 2>&1; }
 
 setup=$("$repo/scripts/package-windows") || { echo "FAILED: scripts/package-windows"; exit 1; }

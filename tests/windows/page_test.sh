@@ -13,8 +13,6 @@ work=$(mktemp -d)
 source "$repo/tests/windows/wine_prefix.sh"
 use_wine_prefix "$work"
 trap 'stop_wine_prefix; [[ -n ${KEEP_WORK:-} ]] || rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAILED: $1"; [[ -f $work/out ]] && head -c 2000 "$work/out"; failures=$((failures + 1)); }
 quiet() { "$@" >/dev/null 2>&1; }
 
 # A root and a user made by the openssl command line; the PFX uses the PBE Wine reads.

@@ -11,6 +11,10 @@ use_wine_prefix() {
 
 stop_wine_prefix() { wineserver -k 2>/dev/null; }
 
+# A failed check: named, with the start of the last output ($work/out), and counted.
+failures=0
+fail() { echo "FAILED: $1"; [[ -f $work/out ]] && head -c 2000 "$work/out"; failures=$((failures + 1)); }
+
 # Wine's loader has been seen, once in many runs, to fail to start a program at all
 # ("ShellExecuteEx failed: Internal error") before any of the program's code ran; such a
 # start is tried up to twice more. The program's output and error output come back together.
