@@ -61,7 +61,6 @@ class ControlSite {
   AdviseHolder& oleAdvise() { return oleAdvise_; }
   AdviseHolder& dataAdvise() { return dataAdvise_; }
   ViewAdvise& viewAdvise() { return viewAdvise_; }
-  int& frozenEvents() { return frozenEvents_; }
 
   void Redraw() {
     if (window_) window_->Invalidate();
@@ -82,7 +81,6 @@ class ControlSite {
   AdviseHolder oleAdvise_;
   AdviseHolder dataAdvise_;
   ViewAdvise viewAdvise_;
-  int frozenEvents_ = 0;
 };
 
 }  // namespace velsor::module

@@ -67,14 +67,7 @@ HRESULT OleControl::OnAmbientPropertyChange(DISPID) {
   return S_OK;
 }
 
-HRESULT OleControl::FreezeEvents(BOOL freeze) {
-  int& frozen = site_.frozenEvents();
-  if (freeze) {
-    ++frozen;
-  } else if (frozen > 0) {
-    --frozen;
-  }
-  return S_OK;
-}
+// The event interface has no members: there is nothing to hold back while frozen.
+HRESULT OleControl::FreezeEvents(BOOL) { return S_OK; }
 
 }  // namespace velsor::module
