@@ -7,6 +7,7 @@
 #include "crypto/transport.h"
 #include "platform/crypt/key_containers.h"
 #include "platform/crypt/signed_message.h"
+#include "platform/crypt/user_data.h"
 
 namespace velsor::crypto {
 namespace {
@@ -22,6 +23,7 @@ template <class ChooseSigner>
 SignResult Sign(std::optional<ByteView> content, const SignSettings& settings,
                 ChooseSigner&& chooseSigner) {
   if (!content) return {kMissingInput};
+  const crypt::UserDataSnapshot snapshot;
   const ChosenSigner chosen = ChooseSignerInPersonalStore(chooseSigner);
   if (chosen.status != 0) return {chosen.status};
   const crypt::CertContextPtr& signer = chosen.certificate;

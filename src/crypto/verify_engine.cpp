@@ -5,6 +5,7 @@
 #include "crypto/platform_errors.h"
 #include "crypto/transport.h"
 #include "platform/crypt/signed_message.h"
+#include "platform/crypt/user_data.h"
 
 namespace velsor::crypto {
 namespace {
@@ -25,6 +26,7 @@ VerifyResult VerifyUnpacked(UnpackedMessage received, VerifyMode mode,
                                     verified.code());
   }
   if (!verified->signer) return {kNoSignerCertificate};
+  const crypt::UserDataSnapshot snapshot;
   if (std::int32_t status = CheckCertChain(*verified->signer, checks); status != 0) return {status};
   VerifyResult result{0, std::move(verified->content)};
   certs::ExtractCertInfo(verified->signer.get(), &result.signerInfo);

@@ -118,4 +118,14 @@ Result<std::shared_ptr<storage::Database>> OpenCertStoreDatabase() {
   return held.connection;
 }
 
+UserDataSnapshot::UserDataSnapshot() {
+  if (activeSession == nullptr) return;
+  auto database = OpenCertStoreDatabase();
+  if (database && (*database)->HoldReads()) held_ = std::move(*database);
+}
+
+UserDataSnapshot::~UserDataSnapshot() {
+  if (held_) held_->ReleaseReads();
+}
+
 }  // namespace velsor::crypt

@@ -49,4 +49,18 @@ class UserSessionScope {
   UserSession* previous_;
 };
 
+// The reads of one operation on the active session's data share one read transaction while
+// this lives (nothing without a session): they lock the file once and see one state of it.
+// A write or a dialog in between ends the sharing; the reads after it go on one by one.
+class UserDataSnapshot {
+ public:
+  UserDataSnapshot();
+  ~UserDataSnapshot();
+  UserDataSnapshot(const UserDataSnapshot&) = delete;
+  UserDataSnapshot& operator=(const UserDataSnapshot&) = delete;
+
+ private:
+  std::shared_ptr<storage::Database> held_;
+};
+
 }  // namespace velsor::crypt

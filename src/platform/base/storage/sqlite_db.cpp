@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/base/user_wait.h"
+
 namespace velsor::storage {
 namespace {
 
@@ -11,6 +13,21 @@ constexpr int kBusyTimeoutMs = 15000;
 
 [[noreturn]] void Throw(sqlite3* handle) {
   throw SqliteError{sqlite3_extended_errcode(handle), sqlite3_errmsg(handle)};
+}
+
+// The connection whose reads share one transaction on this thread: a plain pointer, cleared
+// by the connection's release and by its destructor.
+thread_local Database* readsHeldHere = nullptr;
+
+void ReleaseReadsHeldHere() {
+  if (readsHeldHere != nullptr) readsHeldHere->ReleaseReads();
+}
+
+// Nothing was written in a held read, so ending it either way loses nothing.
+void EndRead(sqlite3* handle) {
+  if (sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
 }
 
 }  // namespace
@@ -67,6 +84,12 @@ Statement& Statement::Bind(int index, ByteView blob) {
 }
 
 bool Statement::Step() {
+  // A write never joins the reads held on its connection: it commits on its own, as it
+  // would without them, and never waits to upgrade a lock others are queued behind.
+  if (readsHeldHere != nullptr && readsHeldHere->Owns(sqlite3_db_handle(statement_.get())) &&
+      !sqlite3_stmt_readonly(statement_.get())) {
+    readsHeldHere->ReleaseReads();
+  }
   const int status = sqlite3_step(statement_.get());
   if (status == SQLITE_ROW) return true;
   if (status == SQLITE_DONE) return false;
@@ -174,11 +197,37 @@ Statement Database::Prepare(std::string_view sql) {
 }
 
 void Database::Execute(std::string_view sql) {
+  // Scripts here write or begin transactions of their own.
+  ReleaseReads();
   const std::string script(sql);
   if (sqlite3_exec(handle_.get(), script.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail();
 }
 
 void Database::Fail() const { Throw(handle_.get()); }
+
+Database::~Database() {
+  if (readsHeldHere == this) {
+    readsHeldHere = nullptr;
+    WithdrawLetGo(&ReleaseReadsHeldHere);
+  }
+}
+
+bool Database::HoldReads() {
+  if (readsHeldHere == this) return false;
+  ReleaseReadsHeldHere();
+  if (!sqlite3_get_autocommit(handle_.get())) return false;
+  if (sqlite3_exec(handle_.get(), "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+  readsHeldHere = this;
+  LetGoOnUserWait(&ReleaseReadsHeldHere);
+  return true;
+}
+
+void Database::ReleaseReads() {
+  if (readsHeldHere != this) return;
+  readsHeldHere = nullptr;
+  WithdrawLetGo(&ReleaseReadsHeldHere);
+  EndRead(handle_.get());
+}
 
 std::int64_t Database::SchemaVersion() {
   auto query = Prepare("PRAGMA user_version");

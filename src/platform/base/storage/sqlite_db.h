@@ -90,6 +90,9 @@ class Database {
   };
   Database(Key, sqlite3* handle)
       : handle_(handle), statements_(std::make_shared<StatementCache>()) {}
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
 
   // Opens (creating) the file. When the file's schema is older than `version`, `schema`
   // (statements that create what is missing) is applied, then `upgrade` fills what the
@@ -133,6 +136,14 @@ class Database {
     bool begun_ = false;
   };
 
+  // Until ReleaseReads, this connection's reads share one read transaction: the file is
+  // locked once for them rather than once a statement. A write on it, or a dialog on this
+  // thread (BeforeUserWait), ends the sharing first, so a writer, here or in another
+  // process, never waits on it for long. One connection a thread holds its reads: holding
+  // on another lets go of the first. False when it held them already or could not begin.
+  bool HoldReads();
+  void ReleaseReads();
+
   std::int64_t SchemaVersion();
   // Changes when another connection commits; unchanged by this one's own commits.
   std::int64_t DataVersion();
@@ -143,6 +154,8 @@ class Database {
   int Changes() const { return sqlite3_changes(handle_.get()); }
 
  private:
+  friend class Statement;
+  bool Owns(const sqlite3* handle) const { return handle_.get() == handle; }
   struct Close {
     void operator()(sqlite3* handle) const { sqlite3_close_v2(handle); }
   };

@@ -17,4 +17,7 @@ Result<std::shared_ptr<storage::Database>> OpenCertStoreDatabase() {
   return std::shared_ptr<storage::Database>();
 }
 
+UserDataSnapshot::UserDataSnapshot() = default;
+UserDataSnapshot::~UserDataSnapshot() = default;
+
 }  // namespace velsor::crypt
