@@ -1,6 +1,7 @@
 #include "platform/crypt/token_certificates.h"
 
 #include <filesystem>
+#include <span>
 
 #include "platform/base/storage/sqlite_db.h"
 #include "platform/codepage/utf.h"
@@ -46,16 +47,21 @@ DWORD KeySpecOf(const KeyUses& uses) {
   return uses.sign && !uses.decrypt ? AT_SIGNATURE : AT_KEYEXCHANGE;
 }
 
+std::vector<CK_OBJECT_HANDLE> CertificateObjects(const Pkcs11Session& session) {
+  CK_OBJECT_CLASS certificateClass = CKO_CERTIFICATE;
+  CK_CERTIFICATE_TYPE x509Type = CKC_X_509;
+  return session.Find(
+      {AttributeOf(CKA_CLASS, certificateClass), AttributeOf(CKA_CERTIFICATE_TYPE, x509Type)});
+}
+
 std::vector<TokenCertificate> CertificatesOn(const Pkcs11Session& session,
+                                             std::span<const CK_OBJECT_HANDLE> objects,
                                              const std::string& modulePath,
                                              const CK_TOKEN_INFO& info) {
   std::vector<TokenCertificate> found;
   const std::u16string label = codepage::Utf8ToUtf16(TokenText(info.label, sizeof info.label));
   const bool loginRequired = (info.flags & CKF_LOGIN_REQUIRED) != 0;
-  CK_OBJECT_CLASS certificateClass = CKO_CERTIFICATE;
-  CK_CERTIFICATE_TYPE x509Type = CKC_X_509;
-  for (CK_OBJECT_HANDLE object : session.Find(
-           {AttributeOf(CKA_CLASS, certificateClass), AttributeOf(CKA_CERTIFICATE_TYPE, x509Type)})) {
+  for (CK_OBJECT_HANDLE object : objects) {
     const auto value = session.Attribute(object, CKA_VALUE);
     const auto id = session.Attribute(object, CKA_ID);
     if (!value || !id || id->empty()) continue;
@@ -73,8 +79,42 @@ std::vector<TokenCertificate> CertificatesOn(const Pkcs11Session& session,
   return found;
 }
 
+enum class SurveyDetail {
+  EveryToken,
+  // Only tokens that hold a certificate: a token's description is asked for only then,
+  // since some modules read their token's files for it at every asking.
+  CertificateHolders,
+};
+
+std::optional<TokenSurvey::Token> SurveySlot(const std::shared_ptr<Pkcs11Module>& module,
+                                             CK_SLOT_ID slot, const std::string& path,
+                                             SurveyDetail detail) {
+  std::optional<CK_TOKEN_INFO> info;
+  if (detail == SurveyDetail::EveryToken) {
+    info = TokenInfo(*module, slot);
+    if (!info || !(info->flags & CKF_TOKEN_INITIALIZED)) return std::nullopt;
+  }
+  // A token pulled out since the slot list, or not yet initialised, opens no session.
+  auto session = Pkcs11Session::Open(module, slot);
+  const std::vector<CK_OBJECT_HANDLE> objects =
+      session ? CertificateObjects(*session) : std::vector<CK_OBJECT_HANDLE>{};
+  if (!info) {
+    if (objects.empty()) return std::nullopt;
+    info = TokenInfo(*module, slot);
+    if (!info || !(info->flags & CKF_TOKEN_INITIALIZED)) return std::nullopt;
+  }
+  TokenSurvey::Token token;
+  token.slot = slot;
+  token.label = TokenText(info->label, sizeof info->label);
+  token.serial = TokenText(info->serialNumber, sizeof info->serialNumber);
+  token.manufacturer = TokenText(info->manufacturerID, sizeof info->manufacturerID);
+  token.loginRequired = (info->flags & CKF_LOGIN_REQUIRED) != 0;
+  if (session) token.certificates = CertificatesOn(*session, objects, path, *info);
+  return token;
+}
+
 TokenSurvey::Module SurveyModule(const std::string& path, const std::string& label,
-                                 bool registered) {
+                                 bool registered, SurveyDetail detail) {
   TokenSurvey::Module surveyed{path, label, registered, std::nullopt, {}};
   auto module = Pkcs11Module::Load(path);
   if (!module) {
@@ -82,21 +122,28 @@ TokenSurvey::Module SurveyModule(const std::string& path, const std::string& lab
     return surveyed;
   }
   for (CK_SLOT_ID slot : (*module)->SlotsWithToken()) {
-    const auto info = TokenInfo(**module, slot);
-    if (!info || !(info->flags & CKF_TOKEN_INITIALIZED)) continue;
-    TokenSurvey::Token token;
-    token.slot = slot;
-    token.label = TokenText(info->label, sizeof info->label);
-    token.serial = TokenText(info->serialNumber, sizeof info->serialNumber);
-    token.manufacturer = TokenText(info->manufacturerID, sizeof info->manufacturerID);
-    token.loginRequired = (info->flags & CKF_LOGIN_REQUIRED) != 0;
-    // A token pulled out between the slot list and here is simply not shown.
-    if (auto session = Pkcs11Session::Open(*module, slot)) {
-      token.certificates = CertificatesOn(*session, path, *info);
+    if (auto token = SurveySlot(*module, slot, path, detail)) {
+      surveyed.tokens.push_back(std::move(*token));
     }
-    surveyed.tokens.push_back(std::move(token));
   }
   return surveyed;
+}
+
+TokenSurvey Survey(storage::Database& database, SurveyDetail detail) {
+  TokenSurvey survey;
+  std::vector<std::string> seen;
+  auto configured = ConfiguredTokenModules(database);
+  for (const TokenModuleEntry& entry : configured ? *configured : std::vector<TokenModuleEntry>{}) {
+    seen.push_back(Pkcs11Module::SameFileKey(entry.path));
+    survey.modules.push_back(SurveyModule(entry.path, entry.label, false, detail));
+  }
+  for (const std::string& path : Pkcs11Module::RegisteredPaths()) {
+    const std::string key = Pkcs11Module::SameFileKey(path);
+    if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
+    seen.push_back(key);
+    survey.modules.push_back(SurveyModule(path, {}, true, detail));
+  }
+  return survey;
 }
 
 }  // namespace
@@ -143,25 +190,12 @@ Result<std::vector<TokenModuleEntry>> ConfiguredTokenModules(storage::Database& 
 }
 
 TokenSurvey SurveyTokens(storage::Database& database) {
-  TokenSurvey survey;
-  std::vector<std::string> seen;
-  auto configured = ConfiguredTokenModules(database);
-  for (const TokenModuleEntry& entry : configured ? *configured : std::vector<TokenModuleEntry>{}) {
-    seen.push_back(Pkcs11Module::SameFileKey(entry.path));
-    survey.modules.push_back(SurveyModule(entry.path, entry.label, false));
-  }
-  for (const std::string& path : Pkcs11Module::RegisteredPaths()) {
-    const std::string key = Pkcs11Module::SameFileKey(path);
-    if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
-    seen.push_back(key);
-    survey.modules.push_back(SurveyModule(path, {}, true));
-  }
-  return survey;
+  return Survey(database, SurveyDetail::EveryToken);
 }
 
 std::vector<TokenCertificate> TokenCertificates(storage::Database& database) {
   std::vector<TokenCertificate> certificates;
-  for (TokenSurvey::Module& module : SurveyTokens(database).modules) {
+  for (TokenSurvey::Module& module : Survey(database, SurveyDetail::CertificateHolders).modules) {
     for (TokenSurvey::Token& token : module.tokens) {
       for (TokenCertificate& certificate : token.certificates) {
         certificates.push_back(std::move(certificate));
