@@ -167,23 +167,12 @@ SubjectSelection SelectCertBySubject(std::span<const crypt::CertStore> stores,
   return {Pick(stores, matches, chooser), true};
 }
 
-SubjectSelection SelectSignCertBySubject(std::span<const crypt::CertStore> stores,
-                                         std::u16string_view dn, std::u16string_view separator,
-                                         bool chooserWhenNone, const ChooserSetting& chooser) {
-  return SelectCertBySubject(stores, dn, separator, chooserWhenNone, chooser, KeyFamily::Signature);
-}
-
 crypt::CertContextPtr ChooseCert(std::span<const crypt::CertStore> stores,
                                  const ChooserSetting& chooser, KeyFamily family) {
   if (stores.empty()) return nullptr;
   const auto candidates = Candidates(stores, family);
   if (!candidates) return nullptr;
   return ChooseFrom(stores, EntriesOf(*candidates, [](const auto&) { return true; }), chooser);
-}
-
-crypt::CertContextPtr ChooseSignCert(std::span<const crypt::CertStore> stores,
-                                     const ChooserSetting& chooser) {
-  return ChooseCert(stores, chooser, KeyFamily::Signature);
 }
 
 crypt::CertContextPtr SelectCertByIssuerSerial(std::span<const crypt::CertStore> stores,
@@ -202,13 +191,6 @@ crypt::CertContextPtr SelectCertByIssuerSerial(std::span<const crypt::CertStore>
     });
   });
   return Pick(stores, matches, chooser);
-}
-
-crypt::CertContextPtr SelectSignCertByIssuerSerial(std::span<const crypt::CertStore> stores,
-                                                   std::u16string_view serialNumbers,
-                                                   std::u16string_view issuerDn,
-                                                   const ChooserSetting& chooser) {
-  return SelectCertByIssuerSerial(stores, serialNumbers, issuerDn, chooser, KeyFamily::Signature);
 }
 
 crypt::CertContextPtr FindCertBySubject(std::span<const crypt::CertStore> stores,

@@ -46,16 +46,11 @@ SubjectSelection SelectCertBySubject(std::span<const crypt::CertStore> stores,
                                      std::u16string_view dn, std::u16string_view separator,
                                      bool chooserWhenNone, const ChooserSetting& chooser,
                                      KeyFamily family = KeyFamily::Plain);
-SubjectSelection SelectSignCertBySubject(std::span<const crypt::CertStore> stores,
-                                         std::u16string_view dn, std::u16string_view separator,
-                                         bool chooserWhenNone, const ChooserSetting& chooser);
 
 // Always shows the chooser with every qualifying certificate.
 crypt::CertContextPtr ChooseCert(std::span<const crypt::CertStore> stores,
                                  const ChooserSetting& chooser,
                                  KeyFamily family = KeyFamily::Plain);
-crypt::CertContextPtr ChooseSignCert(std::span<const crypt::CertStore> stores,
-                                     const ChooserSetting& chooser);
 
 // Serial numbers in hexadecimal separated by spaces, with an issuer DN that the
 // certificate's issuer text must equal exactly.
@@ -64,10 +59,6 @@ crypt::CertContextPtr SelectCertByIssuerSerial(std::span<const crypt::CertStore>
                                                std::u16string_view issuerDn,
                                                const ChooserSetting& chooser,
                                                KeyFamily family = KeyFamily::Plain);
-crypt::CertContextPtr SelectSignCertByIssuerSerial(std::span<const crypt::CertStore> stores,
-                                                   std::u16string_view serialNumbers,
-                                                   std::u16string_view issuerDn,
-                                                   const ChooserSetting& chooser);
 
 // The first certificate of any store whose subject holds a piece of `dn`; no chooser and
 // no qualifying rule.

@@ -107,9 +107,9 @@ TEST_F(SelectionTest, SignatureFamilyOffersOnlySignatureKeys) {
   EXPECT_EQ(Name(BySubject(u"O=Velsor", false, KeyFamily::Signature)), u"Bob Li");
   EXPECT_TRUE(host.choosers().empty());
   host.ClickCancel();
-  ChooseSignCert(my, chooser);
+  ChooseCert(my, chooser, KeyFamily::Signature);
   EXPECT_EQ(FirstColumn(host.choosers()[0]), std::vector<std::u16string>{u"Bob Li"});
-  EXPECT_EQ(ChooseSignCert(std::span<const CertStore>(), chooser), nullptr);
+  EXPECT_EQ(ChooseCert(std::span<const CertStore>(), chooser, KeyFamily::Signature), nullptr);
 }
 
 TEST_F(SelectionTest, OneStoreOffersOnlyCertificatesWithKeys) {
@@ -206,7 +206,7 @@ TEST_F(SelectionTest, SerialNumberLists) {
   EXPECT_EQ(SelectCertByIssuerSerial(my, u"", kCaDn, chooser), nullptr);
   host.SelectText(u"Bob Li").ClickOk();
   EXPECT_EQ(Name(SelectCertByIssuerSerial(my, u"1001 1002", kCaDn, chooser)), u"Bob Li");
-  EXPECT_EQ(Name(SelectSignCertByIssuerSerial(my, u"1001 1002", kCaDn, chooser)), u"Bob Li");
+  EXPECT_EQ(Name(SelectCertByIssuerSerial(my, u"1001 1002", kCaDn, chooser, KeyFamily::Signature)), u"Bob Li");
   EXPECT_EQ(host.choosers().size(), 1u) << "one signature-key match needs no dialog";
 }
 
@@ -227,7 +227,7 @@ TEST_F(SelectionTest, FindingWithoutDialogs) {
                                         crypt::CERT_KEY_PROV_INFO_PROP_ID, Bytes{1, 2}));
   EXPECT_EQ(GetCertKeySpec(*recipients[0].Certificates()->at(0), keySpec), -10027);
   EXPECT_FALSE(HasKeyProvInfo(*recipients[0].Certificates()->at(0)));
-  EXPECT_EQ(ChooseSignCert(recipients, chooser), nullptr) << "an unreadable link ends the search";
+  EXPECT_EQ(ChooseCert(recipients, chooser, KeyFamily::Signature), nullptr) << "an unreadable link ends the search";
   EXPECT_TRUE(host.choosers().empty());
 }
 

@@ -45,21 +45,6 @@ std::vector<CertContextPtr> FindBySubjectString(const std::vector<CertContextPtr
   });
 }
 
-std::vector<CertContextPtr> FindByIssuerString(const std::vector<CertContextPtr>& certificates,
-                                               std::u16string_view part) {
-  return Filter(certificates, [&](const CertContext& certificate) {
-    return ContainsIgnoringCase(IssuerSimpleText(certificate), part);
-  });
-}
-
-std::vector<CertContextPtr> FindByEncodedIssuer(const std::vector<CertContextPtr>& certificates,
-                                                ByteView issuer) {
-  return Filter(certificates, [&](const CertContext& certificate) {
-    const ByteView own = certificate.encodedIssuer();
-    return std::equal(own.begin(), own.end(), issuer.begin(), issuer.end());
-  });
-}
-
 bool IntegerBlobsEqual(ByteView first, ByteView second) {
   const ByteView a = Significant(first);
   const ByteView b = Significant(second);

@@ -12,15 +12,9 @@ namespace velsor::crypt {
 // Case-insensitive substring search, as the subject and issuer string searches do.
 bool ContainsIgnoringCase(std::u16string_view text, std::u16string_view part);
 
-// Certificates whose subject (issuer), in simple text form, contains `part` without
-// regard to case.
+// Certificates whose subject, in simple text form, contains `part` without regard to case.
 std::vector<CertContextPtr> FindBySubjectString(const std::vector<CertContextPtr>& certificates,
                                                 std::u16string_view part);
-std::vector<CertContextPtr> FindByIssuerString(const std::vector<CertContextPtr>& certificates,
-                                               std::u16string_view part);
-// Certificates whose issuer Name is encoded exactly as `issuer`.
-std::vector<CertContextPtr> FindByEncodedIssuer(const std::vector<CertContextPtr>& certificates,
-                                                ByteView issuer);
 
 // Whether two integers held least significant byte first are equal, ignoring leading
 // bytes that only extend the sign (0x00 for positive, 0xFF for negative values).
