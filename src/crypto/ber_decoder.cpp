@@ -80,8 +80,8 @@ std::int32_t PeekTag(Step& step) {
   const der::ReadStatus status = step.cursor.ReadIdentifier(next);
   step.cursor.Rewind(start);
   if (status != der::ReadStatus::Ok) return StatusOf(status);
-  *tag = next.tag;
-  *classByte = next.classByte;
+  *tag = next.tag.number;
+  *classByte = next.tag.classByte;
   return kBerOk;
 }
 

@@ -37,12 +37,14 @@ inline constexpr std::int32_t kBerEnd = -2;
 class BerContext {
  public:
   // Reads `data` where it lies: the caller keeps it alive while the context is used.
-  explicit BerContext(ByteView data) : cursor_(data) {}
+  explicit BerContext(ByteView data) : cursor_(data, der::Encoding::Ber) {}
   // Reads bytes of its own.
-  explicit BerContext(Bytes&& data) : owned_(std::move(data)), cursor_(owned_) {}
+  explicit BerContext(Bytes&& data)
+      : owned_(std::move(data)), cursor_(owned_, der::Encoding::Ber) {}
   // A copy reads on from the same place; one that owns its bytes gets its own copy.
   BerContext(const BerContext& other)
-      : owned_(other.owned_), cursor_(other.OwnsData() ? ByteView(owned_) : other.cursor_.data()) {
+      : owned_(other.owned_), cursor_(other.OwnsData() ? ByteView(owned_) : other.cursor_.data(),
+                der::Encoding::Ber) {
     cursor_.Rewind(other.cursor_.position());
   }
   BerContext& operator=(const BerContext&) = delete;

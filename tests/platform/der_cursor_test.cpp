@@ -12,8 +12,8 @@ TEST(DerCursorTest, ElementsAreReadWholeOrNotAtAll) {
   ByteView whole;
   const auto sequence = cursor.ReadElement(header, &whole);
   ASSERT_TRUE(sequence);
-  EXPECT_EQ(header.tag, 16);
-  EXPECT_EQ(header.classByte, kConstructed);
+  EXPECT_EQ(header.tag.number, 16);
+  EXPECT_EQ(header.tag.classByte, kConstructed);
   EXPECT_EQ(whole.size(), 5u);
   EXPECT_EQ(sequence->size(), 3u);
   // Five content octets announced, one there: nothing is consumed.
@@ -29,8 +29,8 @@ TEST(DerCursorTest, IdentifiersAndLengthsAtTheirLimits) {
   const Bytes highTag{0x9F, 0x87, 0x68, 0x00};  // context-specific [1000]
   Cursor high(highTag);
   ASSERT_EQ(high.ReadHeader(header), ReadStatus::Ok);
-  EXPECT_EQ(header.tag, 1000);
-  EXPECT_EQ(header.classByte, kContextSpecific);
+  EXPECT_EQ(header.tag.number, 1000);
+  EXPECT_EQ(header.tag.classByte, kContextSpecific);
 
   for (const Bytes& bad : {Bytes{0x1F, 0x80, 0x80, 0x80, 0x80, 0x80, 0x01, 0x00},  // 6 tag octets
                            Bytes{0x1F, 0x8F, 0xFF, 0xFF, 0xFF, 0x7F, 0x00},        // over 32 bits
@@ -42,12 +42,51 @@ TEST(DerCursorTest, IdentifiersAndLengthsAtTheirLimits) {
     EXPECT_EQ(cursor.ReadHeader(header), ReadStatus::Malformed);
   }
   const Bytes indefinite{0x30, 0x80, 0x00, 0x00};
-  Cursor open(indefinite);
+  Cursor open(indefinite, Encoding::Ber);
   ASSERT_EQ(open.ReadHeader(header), ReadStatus::Ok);
   EXPECT_TRUE(header.indefinite);
-  Cursor again(indefinite);
+  Cursor again(indefinite, Encoding::Ber);
   EXPECT_FALSE(again.ReadElement(header)) << "DER has no indefinite lengths";
   EXPECT_EQ(again.position(), 0u);
+}
+
+TEST(DerCursorTest, DerIsStrictAndBerIsAskedFor) {
+  for (const Bytes& longer : {Bytes{0x04, 0x81, 0x01, 0xAA},        // a short length, long form
+                              Bytes{0x04, 0x82, 0x00, 0x81, 0xAA},  // a leading zero octet
+                              Bytes{0x1F, 0x1E, 0x01, 0xAA},        // tag 30 in high form
+                              Bytes{0x1F, 0x80, 0x21, 0x01, 0xAA},  // a leading zero group
+                              Bytes{0x30, 0x80, 0x00, 0x00}}) {      // indefinite
+    Header header;
+    Cursor der(longer);
+    EXPECT_EQ(der.ReadHeader(header), ReadStatus::Malformed);
+    Cursor ber(longer, Encoding::Ber);
+    EXPECT_EQ(ber.ReadHeader(header), ReadStatus::Ok);
+  }
+  Header header;
+  const Bytes longForm{0x04, 0x81, 0x01, 0xAA};
+  Cursor strict(longForm);
+  EXPECT_FALSE(strict.ReadElement(header));
+  EXPECT_EQ(strict.position(), 0u);
+  Cursor ber(longForm, Encoding::Ber);
+  ASSERT_TRUE(ber.ReadElement(header));
+  EXPECT_EQ(header.tag, kOctetString);
+  EXPECT_EQ(header.length, 1);
+}
+
+TEST(DerCursorTest, ANamedTagChecksClassConstructionAndNumber) {
+  const Bytes input{0xA0, 0x03, 0x02, 0x01, 0x07, 0x10, 0x00};
+  Cursor cursor(input);
+  EXPECT_FALSE(cursor.Read(kSequence)) << "context-specific is not universal";
+  EXPECT_FALSE(cursor.Read(ContextTag(1)));
+  ByteView whole;
+  const auto explicitZero = cursor.Read(ContextTag(0), &whole);
+  ASSERT_TRUE(explicitZero);
+  EXPECT_EQ(whole.size(), 5u);
+  Cursor inside(*explicitZero);
+  EXPECT_FALSE(inside.Read(kOctetString));
+  EXPECT_EQ(inside.Read(kInteger)->size(), 1u);
+  EXPECT_FALSE(cursor.Read(kSequence)) << "0x10 is a primitive SEQUENCE, which is no SEQUENCE";
+  EXPECT_EQ(cursor.position(), 5u);
 }
 
 TEST(DerCursorTest, WhatTheWriterWritesTheCursorReads) {
@@ -61,9 +100,9 @@ TEST(DerCursorTest, WhatTheWriterWritesTheCursorReads) {
       ASSERT_EQ(cursor.ReadIdentifier(header), ReadStatus::Ok);
       EXPECT_EQ(cursor.position(), static_cast<std::size_t>(IdentifierSize(tag)));
       ASSERT_TRUE(cursor.ReadLength(header)) << tag << " " << length;
-      EXPECT_EQ(header.tag, tag);
+      EXPECT_EQ(header.tag.number, tag);
       EXPECT_EQ(header.length, length);
-      EXPECT_EQ(header.classByte, kContextSpecific | kConstructed);
+      EXPECT_EQ(header.tag.classByte, kContextSpecific | kConstructed);
       EXPECT_EQ(cursor.remaining(), 0u);
     }
   }

@@ -14,18 +14,22 @@ ReadStatus Cursor::ReadIdentifier(Header& header) {
   if (remaining() == 0) return ReadStatus::End;
   const std::size_t start = position_;
   const std::uint8_t first = data_[position_++];
-  header.classByte = first & 0xE0;
+  header.tag.classByte = first & 0xE0;
   if ((first & 0x1F) != 0x1F) {
-    header.tag = first & 0x1F;
+    header.tag.number = first & 0x1F;
     return ReadStatus::Ok;
   }
+  const bool der = encoding_ == Encoding::Der;
   std::uint64_t tag = 0;
   for (int i = 0; i < kMaxTagBytes && remaining() > 0; ++i) {
     const std::uint8_t byte = data_[position_++];
+    // DER writes a tag number in as few octets as it needs, and below 31 in the first.
+    if (der && i == 0 && byte == 0x80) break;
     tag = (tag << 7) | (byte & 0x7F);
     if ((byte & 0x80) == 0) {
       if (tag > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) break;
-      header.tag = static_cast<std::int32_t>(tag);
+      if (der && tag < 0x1F) break;
+      header.tag.number = static_cast<std::int32_t>(tag);
       return ReadStatus::Ok;
     }
   }
@@ -38,6 +42,11 @@ bool Cursor::ReadLength(Header& header) {
   const std::size_t start = position_;
   const std::uint8_t first = data_[position_++];
   header.indefinite = first == 0x80;
+  const bool der = encoding_ == Encoding::Der;
+  if (der && header.indefinite) {
+    position_ = start;
+    return false;
+  }
   if (first < 0x80 || header.indefinite) {
     header.length = first < 0x80 ? first : 0;
     return true;
@@ -47,9 +56,15 @@ bool Cursor::ReadLength(Header& header) {
     position_ = start;
     return false;
   }
+  // DER writes a length in as few octets as it needs, and below 128 in the first.
+  if (der && data_[position_] == 0) {
+    position_ = start;
+    return false;
+  }
   std::uint64_t length = 0;
   for (int i = 0; i < count; ++i) length = (length << 8) | data_[position_++];
-  if (length > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+  if (length > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) ||
+      (der && length < 0x80)) {
     position_ = start;
     return false;
   }
@@ -80,6 +95,17 @@ std::optional<ByteView> Cursor::ReadElement(Header& header, ByteView* whole) {
     return std::nullopt;
   }
   if (whole != nullptr) *whole = data_.subspan(start, position_ - start);
+  return content;
+}
+
+std::optional<ByteView> Cursor::Read(Tag expected, ByteView* whole) {
+  const std::size_t start = position_;
+  Header header;
+  auto content = ReadElement(header, whole);
+  if (content && header.tag != expected) {
+    position_ = start;
+    return std::nullopt;
+  }
   return content;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // DER identifier and length octets, both ways: a bounds-checked cursor that reads elements
 // (every read checks what remains before it touches a byte) and the writer of the same
-// octets.
+// octets. The cursor reads strict DER unless asked for BER: then it also takes lengths and
+// tag numbers in more octets than they need, and (in headers) indefinite lengths.
 
 #include <cstdint>
 #include <optional>
@@ -22,18 +23,38 @@ inline constexpr std::int32_t kTagObjectIdentifier = 6;
 inline constexpr std::int32_t kTagSequence = 16;
 inline constexpr std::int32_t kTagSet = 17;
 
+// An element's tag as one value: the class and constructed bits of its first identifier
+// octet with its number, so that one comparison checks all three.
+struct Tag {
+  std::uint8_t classByte = 0;
+  std::int32_t number = 0;
+  friend bool operator==(const Tag&, const Tag&) = default;
+};
+
+inline constexpr Tag kInteger{kUniversal, kTagInteger};
+inline constexpr Tag kOctetString{kUniversal, kTagOctetString};
+inline constexpr Tag kObjectIdentifier{kUniversal, kTagObjectIdentifier};
+inline constexpr Tag kSequence{kUniversal | kConstructed, kTagSequence};
+inline constexpr Tag kSet{kUniversal | kConstructed, kTagSet};
+// [number] EXPLICIT, or any constructed context-specific element.
+constexpr Tag ContextTag(std::int32_t number) { return {kContextSpecific | kConstructed, number}; }
+
 struct Header {
-  std::int32_t tag = 0;
-  std::uint8_t classByte = 0;  // class and constructed bits of the first identifier octet
-  std::int32_t length = 0;     // 0 for an indefinite length
+  Tag tag;
+  std::int32_t length = 0;  // 0 for an indefinite length
   bool indefinite = false;
 };
 
 enum class ReadStatus { Ok, End, Malformed };
 
+// BER where the bytes come from others who may not have written DER (a peer's message, a
+// certificate OpenSSL accepts), and for the page's own BER decoding.
+enum class Encoding { Der, Ber };
+
 class Cursor {
  public:
-  explicit Cursor(ByteView data) : data_(data) {}
+  explicit Cursor(ByteView data, Encoding encoding = Encoding::Der)
+      : data_(data), encoding_(encoding) {}
 
   std::size_t position() const { return position_; }
   std::size_t remaining() const { return data_.size() - position_; }
@@ -52,9 +73,12 @@ class Cursor {
   // A whole element of definite length: its header in `header`, its content returned, and
   // in `whole` its octets from identifier to end. Nothing, and nothing consumed, otherwise.
   std::optional<ByteView> ReadElement(Header& header, ByteView* whole = nullptr);
+  // The same, only for an element of tag `expected`.
+  std::optional<ByteView> Read(Tag expected, ByteView* whole = nullptr);
 
  private:
   ByteView data_;
+  Encoding encoding_;
   std::size_t position_ = 0;
 };
 

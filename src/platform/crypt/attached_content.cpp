@@ -10,26 +10,25 @@
 namespace velsor::crypt {
 namespace {
 
-using der::kTagInteger;
-using der::kTagObjectIdentifier;
-using der::kTagOctetString;
 using der::kTagSequence;
-using der::kTagSet;
 using der::kUniversal;
 
 // 1.2.840.113549.1.7.2 and 1.2.840.113549.1.7.1
 constexpr std::uint8_t kSignedDataOid[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x07, 0x02};
 constexpr std::uint8_t kDataOid[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x07, 0x01};
 
-bool Is(const std::optional<DerElement>& element, int tag, std::uint8_t tagClass,
-        bool constructed) {
-  return element && element->tag == tag && element->tagClass == tagClass &&
-         element->constructed == constructed;
+bool Is(const std::optional<DerElement>& element, der::Tag tag) {
+  return element && element->tag == tag;
 }
 
 bool IsOid(const std::optional<DerElement>& element, ByteView oid) {
-  return Is(element, kTagObjectIdentifier, kUniversal, false) &&
-         std::ranges::equal(element->content, oid);
+  return Is(element, der::kObjectIdentifier) && std::ranges::equal(element->content, oid);
+}
+
+// A page's message is read as BER: its signer may not have written DER's shortest lengths,
+// and OpenSSL takes the message all the same.
+std::optional<DerElement> ReadElement(ByteView& input) {
+  return ReadDerElement(input, der::Encoding::Ber);
 }
 
 // A ContentInfo's fields: the type `oid`, then its content in [0] EXPLICIT, and nothing after.
@@ -39,9 +38,9 @@ struct TypedContent {
 };
 
 std::optional<TypedContent> ReadTypedContent(ByteView fields, ByteView oid) {
-  const auto type = ReadDerElement(fields);
-  const auto explicitContent = ReadDerElement(fields);
-  if (!IsOid(type, oid) || !Is(explicitContent, 0, der::kContextSpecific, true) ||
+  const auto type = ReadElement(fields);
+  const auto explicitContent = ReadElement(fields);
+  if (!IsOid(type, oid) || !Is(explicitContent, der::ContextTag(0)) ||
       !fields.empty()) {
     return std::nullopt;
   }
@@ -69,21 +68,20 @@ std::optional<Bytes> Wrap(std::uint8_t classByte, int tag, std::initializer_list
 
 std::optional<SplitMessage> SplitAttachedContent(ByteView message) {
   ByteView input = message;
-  const auto contentInfo = ReadDerElement(input);
-  if (!Is(contentInfo, kTagSequence, kUniversal, true)) return std::nullopt;
+  const auto contentInfo = ReadElement(input);
+  if (!Is(contentInfo, der::kSequence)) return std::nullopt;
   const auto signedInfo = ReadTypedContent(contentInfo->content, kSignedDataOid);
   if (!signedInfo) return std::nullopt;
   ByteView holder = signedInfo->content;
-  const auto signedData = ReadDerElement(holder);
-  if (!Is(signedData, kTagSequence, kUniversal, true) || !holder.empty()) return std::nullopt;
+  const auto signedData = ReadElement(holder);
+  if (!Is(signedData, der::kSequence) || !holder.empty()) return std::nullopt;
 
   ByteView fields = signedData->content;
-  const auto version = ReadDerElement(fields);
-  const auto digestAlgorithms = ReadDerElement(fields);
-  const auto encapsulated = ReadDerElement(fields);
-  if (!Is(version, kTagInteger, kUniversal, false) ||
-      !Is(digestAlgorithms, kTagSet, kUniversal, true) ||
-      !Is(encapsulated, kTagSequence, kUniversal, true)) {
+  const auto version = ReadElement(fields);
+  const auto digestAlgorithms = ReadElement(fields);
+  const auto encapsulated = ReadElement(fields);
+  if (!Is(version, der::kInteger) || !Is(digestAlgorithms, der::kSet) ||
+      !Is(encapsulated, der::kSequence)) {
     return std::nullopt;
   }
   // Certificates, CRLs and signer infos stay as they are encoded.
@@ -92,8 +90,8 @@ std::optional<SplitMessage> SplitAttachedContent(ByteView message) {
   const auto data = ReadTypedContent(encapsulated->content, kDataOid);
   if (!data) return std::nullopt;
   ByteView octets = data->content;
-  const auto content = ReadDerElement(octets);
-  if (!Is(content, kTagOctetString, kUniversal, false) || !octets.empty() ||
+  const auto content = ReadElement(octets);
+  if (!Is(content, der::kOctetString) || !octets.empty() ||
       content->content.empty()) {
     return std::nullopt;
   }

@@ -3,6 +3,10 @@
 #include <openssl/err.h>
 #include <openssl/rsa.h>
 
+#include <limits>
+
+#include "platform/base/der.h"
+
 namespace velsor::crypt {
 namespace {
 
@@ -17,18 +21,13 @@ Bytes Octets(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
 // A serial number whose content octets are exactly `serial`, sign byte and all.
 Asn1IntegerPtr ExactInteger(const Bytes& serial) {
-  const Bytes der = [&] {
-    Bytes out{V_ASN1_INTEGER};
-    if (serial.size() < 0x80) {
-      out.push_back(static_cast<std::uint8_t>(serial.size()));
-    } else {
-      out.push_back(0x82);
-      out.push_back(static_cast<std::uint8_t>(serial.size() >> 8));
-      out.push_back(static_cast<std::uint8_t>(serial.size()));
-    }
-    out.insert(out.end(), serial.begin(), serial.end());
-    return out;
-  }();
+  if (serial.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    return nullptr;
+  }
+  Bytes der;
+  der::AppendIdentifier(der, der::kInteger.classByte, der::kInteger.number);
+  der::AppendLength(der, static_cast<std::int32_t>(serial.size()));
+  der.insert(der.end(), serial.begin(), serial.end());
   const unsigned char* cursor = der.data();
   return Asn1IntegerPtr(d2i_ASN1_INTEGER(nullptr, &cursor, static_cast<long>(der.size())));
 }

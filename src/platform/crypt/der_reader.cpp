@@ -3,40 +3,35 @@
 #include "platform/base/der.h"
 
 namespace velsor::crypt {
-std::optional<DerElement> ReadDerElement(ByteView& input) {
-  der::Cursor cursor(input);
+std::optional<DerElement> ReadDerElement(ByteView& input, der::Encoding encoding) {
+  der::Cursor cursor(input, encoding);
   der::Header header;
   DerElement element;
   const auto content = cursor.ReadElement(header, &element.whole);
   if (!content) return std::nullopt;
   element.content = *content;
   element.tag = header.tag;
-  element.tagClass = header.classByte & der::kClassMask;
-  element.constructed = (header.classByte & der::kConstructed) != 0;
   input = input.subspan(element.whole.size());
   return element;
 }
 
 std::optional<TbsFields> ReadTbsFields(ByteView certificate) {
-  auto certificateElement = ReadDerElement(certificate);
-  if (!certificateElement || certificateElement->tag != der::kTagSequence) return std::nullopt;
+  constexpr auto kBer = der::Encoding::Ber;
+  auto certificateElement = ReadDerElement(certificate, kBer);
+  if (!certificateElement || certificateElement->tag != der::kSequence) return std::nullopt;
   ByteView inside = certificateElement->content;
-  auto tbs = ReadDerElement(inside);
-  if (!tbs || tbs->tag != der::kTagSequence) return std::nullopt;
+  auto tbs = ReadDerElement(inside, kBer);
+  if (!tbs || tbs->tag != der::kSequence) return std::nullopt;
   ByteView fields = tbs->content;
-  auto next = ReadDerElement(fields);
-  if (next && next->tagClass == der::kContextSpecific && next->tag == 0) {
-    next = ReadDerElement(fields);  // past the version
-  }
-  if (!next || next->tag != der::kTagInteger || next->tagClass != der::kUniversal) {
-    return std::nullopt;
-  }
+  auto next = ReadDerElement(fields, kBer);
+  if (next && next->tag == der::ContextTag(0)) next = ReadDerElement(fields, kBer);  // version
+  if (!next || next->tag != der::kInteger) return std::nullopt;
   TbsFields result;
   result.serialContent = next->content;
-  const auto algorithm = ReadDerElement(fields);
-  const auto issuer = ReadDerElement(fields);
-  const auto validity = ReadDerElement(fields);
-  const auto subject = ReadDerElement(fields);
+  const auto algorithm = ReadDerElement(fields, kBer);
+  const auto issuer = ReadDerElement(fields, kBer);
+  const auto validity = ReadDerElement(fields, kBer);
+  const auto subject = ReadDerElement(fields, kBer);
   if (!algorithm || !issuer || !validity || !subject) return std::nullopt;
   result.issuer = issuer->whole;
   result.subject = subject->whole;

@@ -5,20 +5,20 @@
 #include <optional>
 
 #include "platform/base/bytes.h"
+#include "platform/base/der.h"
 
 namespace velsor::crypt {
 
 struct DerElement {
   ByteView whole;  // identifier, length and content octets
   ByteView content;
-  int tag = 0;
-  int tagClass = 0;  // the class bits of the identifier octet (0x00, 0x40, 0x80, 0xC0)
-  bool constructed = false;
+  der::Tag tag;
 };
 
 // The element at the start of `input`, which is advanced past it; nothing when the input
 // does not begin with a whole definite-length element.
-std::optional<DerElement> ReadDerElement(ByteView& input);
+std::optional<DerElement> ReadDerElement(ByteView& input,
+                                         der::Encoding encoding = der::Encoding::Der);
 
 struct TbsFields {
   ByteView serialContent;  // the INTEGER's content octets, most significant first
@@ -26,7 +26,8 @@ struct TbsFields {
   ByteView subject;
 };
 
-// The fields of a certificate's TBSCertificate; nothing for anything else.
+// The fields of a certificate's TBSCertificate; nothing for anything else. Read as BER:
+// OpenSSL takes certificates whose lengths are not in DER's shortest form, and so do we.
 std::optional<TbsFields> ReadTbsFields(ByteView certificate);
 
 }  // namespace velsor::crypt

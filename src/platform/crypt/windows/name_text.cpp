@@ -68,28 +68,29 @@ std::u16string AttributeText(ByteView type, ByteView value, std::int32_t valueTa
 std::u16string NameTextByAttribute(ByteView name, DWORD form) {
   const std::u16string_view separator =
       (form & CERT_NAME_STR_CRLF_FLAG) != 0 ? u"\r\n" : u", ";
-  der::Cursor outer(name);
-  der::Header header;
-  const auto rdns = outer.ReadElement(header);
-  if (!rdns || header.tag != der::kTagSequence) return {};
+  // Names come from certificates, which are read as BER, as the system reads them.
+  constexpr auto kBer = der::Encoding::Ber;
+  der::Cursor outer(name, kBer);
+  const auto rdns = outer.Read(der::kSequence);
+  if (!rdns) return {};
   std::u16string text;
-  der::Cursor sets(*rdns);
+  der::Cursor sets(*rdns, kBer);
   while (sets.remaining() > 0) {
-    const auto set = sets.ReadElement(header);
-    if (!set || header.tag != der::kTagSet) return {};
+    const auto set = sets.Read(der::kSet);
+    if (!set) return {};
     if (!text.empty()) text += separator;
-    der::Cursor attributes(*set);
+    der::Cursor attributes(*set, kBer);
     for (bool first = true; attributes.remaining() > 0; first = false) {
-      const auto attribute = attributes.ReadElement(header);
-      if (!attribute || header.tag != der::kTagSequence) return {};
-      der::Cursor parts(*attribute);
+      const auto attribute = attributes.Read(der::kSequence);
+      if (!attribute) return {};
+      der::Cursor parts(*attribute, kBer);
       ByteView type, value;
-      if (!parts.ReadElement(header, &type) || header.tag != der::kTagObjectIdentifier ||
-          !parts.ReadElement(header, &value)) {
+      der::Header header;
+      if (!parts.Read(der::kObjectIdentifier, &type) || !parts.ReadElement(header, &value)) {
         return {};
       }
       if (!first) text += u" + ";
-      text += AttributeText(type, value, header.tag, form);
+      text += AttributeText(type, value, header.tag.number, form);
     }
   }
   return text;
