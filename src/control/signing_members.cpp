@@ -52,68 +52,114 @@ crypto::SignSettings Settings(const ControlState& state, Form form, KeySpec keyS
           keySpec == KeySpec::SignatureOnly, chooser.setting()};
 }
 
-// The members that choose the signer by subject DN; `engine` is SignMessage or
-// AdvanceSign, which take the same arguments.
-template <class Engine>
-HRESULT SignBySubject(ControlState& state, BSTR* pVal, Data data, BSTR plainText, BSTR dnArgument,
-                      Form form, KeySpec keySpec, bool consumes,
-                      std::u16string_view requiredInServerMode, Engine&& engine) {
-  const FrameRules rules{CertDetailSets::Signer, consumes};
+// A signing member by subject DN, apart from its arguments: a row of the table below.
+// `sign` is SignMessage or AdvanceSign, which take the same arguments.
+struct BySubject {
+  Data data;
+  Form form;
+  KeySpec keySpec;
+  bool consumes;  // takes the pending text rather than copying it
+  std::u16string_view requiredInServerMode;
+  decltype(&crypto::SignMessage) sign;
+};
+
+constexpr BySubject kAttachedSign{Data::Pending, Form::Attached, KeySpec::Any, true,
+                                  messages::kDefaultDnRequired, crypto::SignMessage};
+constexpr BySubject kKeySpecAttachedSign{Data::Pending, Form::Attached, KeySpec::SignatureOnly,
+                                         true, messages::kDefaultDnRequired, crypto::SignMessage};
+constexpr BySubject kDetachedSign{Data::Argument, Form::Detached, KeySpec::Any, false,
+                                  messages::kSourceEmpty, crypto::SignMessage};
+constexpr BySubject kKeySpecDetachedSign{Data::Argument, Form::Detached, KeySpec::SignatureOnly,
+                                         false, messages::kSourceEmpty, crypto::SignMessage};
+constexpr BySubject kAdvanceAttachedSign{Data::Pending, Form::Attached, KeySpec::Any, true,
+                                         messages::kDefaultDnRequired, crypto::AdvanceSign};
+constexpr BySubject kSpecAdvanceAttachedSign{Data::Pending, Form::Attached,
+                                             KeySpec::SignatureOnly, true,
+                                             messages::kDefaultDnRequired, crypto::AdvanceSign};
+constexpr BySubject kAdvanceDetachedSign{Data::Argument, Form::Detached, KeySpec::Any, true,
+                                         messages::kDefaultDnRequired, crypto::AdvanceSign};
+constexpr BySubject kSpecAdvanceDetachedSign{Data::Argument, Form::Detached,
+                                             KeySpec::SignatureOnly, true,
+                                             messages::kDefaultDnRequired, crypto::AdvanceSign};
+
+// The page's arguments of a signing member; those it does not take stay null.
+struct Arguments {
+  BSTR plainText = nullptr;
+  BSTR signer = nullptr;  // a subject DN or serial numbers
+  BSTR issuer = nullptr;
+};
+
+HRESULT Sign(ControlState& state, BSTR* pVal, const BySubject& member, Arguments arguments) {
+  const FrameRules rules{CertDetailSets::Signer, member.consumes};
   return MethodFrame(state, rules, pVal).Run([&] {
-    std::string content = Content(state, data, plainText, consumes);
-    const std::u16string_view dn = BstrView(dnArgument);
-    const bool given =
-        control::CheckSubjectDn(state, dn, {.requiredInServerMode = requiredInServerMode});
+    std::string content = Content(state, member.data, arguments.plainText, member.consumes);
+    const std::u16string_view dn = BstrView(arguments.signer);
+    const bool given = control::CheckSubjectDn(
+        state, dn, {.requiredInServerMode = member.requiredInServerMode});
     const control::ChooserContext chooser(state);
-    crypto::SignResult result =
-        engine(AsBytes(content), state.serverMode, given ? dn : std::u16string_view(),
-               std::u16string_view(state.DNspliter), Settings(state, form, keySpec, chooser));
+    crypto::SignResult result = member.sign(
+        AsBytes(content), state.serverMode, given ? dn : std::u16string_view(),
+        std::u16string_view(state.DNspliter), Settings(state, member.form, member.keySpec, chooser));
     // The content goes before the result is widened for the page.
     std::string().swap(content);
     return Finish(state, std::move(result), messages::kSigningFailed);
   });
 }
 
-HRESULT AttachedOrDetached(ControlState& state, BSTR* pVal, Data data, BSTR plainText, BSTR dn,
-                           Form form, KeySpec keySpec, bool consumes,
-                           std::u16string_view requiredInServerMode) {
-  return SignBySubject(state, pVal, data, plainText, dn, form, keySpec, consumes,
-                       requiredInServerMode, crypto::SignMessage);
-}
-
-HRESULT Advance(ControlState& state, BSTR* pVal, Data data, BSTR plainText, BSTR dn, Form form,
-                KeySpec keySpec) {
-  return SignBySubject(state, pVal, data, plainText, dn, form, keySpec, true,
-                       messages::kDefaultDnRequired, crypto::AdvanceSign);
-}
-
 enum class Issuer { Given, Fixed };
 
-// The eight members that choose the signer by serial number.
-HRESULT SignBySerial(ControlState& state, BSTR* pVal, Data data, BSTR plainText,
-                     BSTR serialArgument, BSTR issuerArgument, Form form, KeySpec keySpec,
-                     Issuer issuerRule, std::u16string_view issuerTooLong) {
+// A signing member by serial number, apart from its arguments.
+struct BySerial {
+  Data data;
+  Form form;
+  KeySpec keySpec;
+  Issuer issuer;
+  std::u16string_view issuerTooLong;
+};
+
+constexpr BySerial kAttachedByIssuerSn{Data::Pending, Form::Attached, KeySpec::Any, Issuer::Given,
+                                       messages::kDnTooLong};
+constexpr BySerial kKeySpecAttachedByIssuerSn{Data::Pending, Form::Attached,
+                                              KeySpec::SignatureOnly, Issuer::Given,
+                                              messages::kDnTooLong};
+constexpr BySerial kAttachedBySn{Data::Pending, Form::Attached, KeySpec::Any, Issuer::Fixed,
+                                 messages::kDnTooLong};
+constexpr BySerial kKeySpecAttachedBySn{Data::Pending, Form::Attached, KeySpec::SignatureOnly,
+                                        Issuer::Fixed, messages::kDnTooLong};
+constexpr BySerial kDetachedByIssuerSn{Data::Argument, Form::Detached, KeySpec::Any,
+                                       Issuer::Given, messages::kIssuerDnTooLong};
+constexpr BySerial kKeySpecDetachedByIssuerSn{Data::Argument, Form::Detached,
+                                              KeySpec::SignatureOnly, Issuer::Given,
+                                              messages::kDnTooLong};
+constexpr BySerial kDetachedBySn{Data::Argument, Form::Detached, KeySpec::Any, Issuer::Fixed,
+                                 messages::kDnTooLong};
+constexpr BySerial kKeySpecDetachedBySn{Data::Argument, Form::Detached, KeySpec::SignatureOnly,
+                                        Issuer::Fixed, messages::kDnTooLong};
+
+HRESULT Sign(ControlState& state, BSTR* pVal, const BySerial& member, Arguments arguments) {
   const FrameRules rules{CertDetailSets::Signer, true};
   return MethodFrame(state, rules, pVal).Run([&] {
-    const std::string content = Content(state, data, plainText, rules.consumesPendingPlainText);
-    const std::u16string_view serial = BstrView(serialArgument);
+    const std::string content =
+        Content(state, member.data, arguments.plainText, rules.consumesPendingPlainText);
+    const std::u16string_view serial = BstrView(arguments.signer);
     std::u16string_view issuer = kFixedIssuerDn;
-    if (issuerRule == Issuer::Given) {
-      const std::u16string_view given = BstrView(issuerArgument);
-      control::CheckDnLength(given, issuerTooLong);
+    if (member.issuer == Issuer::Given) {
+      const std::u16string_view given = BstrView(arguments.issuer);
+      control::CheckDnLength(given, member.issuerTooLong);
       if (!given.empty()) issuer = given;
     }
     const auto requireSerial = [&] {
       if (serial.empty() && state.serverMode) Raise(status::kMissingInput, messages::kSourceEmpty);
     };
     // The key-spec members given an issuer check the DN before the serial number.
-    const bool serialFirst = !(issuerRule == Issuer::Given && keySpec == KeySpec::SignatureOnly);
+    const bool serialFirst =
+        !(member.issuer == Issuer::Given && member.keySpec == KeySpec::SignatureOnly);
     if (serialFirst) requireSerial();
-    if (issuerRule == Issuer::Given) control::ValidateDn(issuer);
+    if (member.issuer == Issuer::Given) control::ValidateDn(issuer);
     if (!serialFirst) requireSerial();
 
     const control::ChooserContext chooser(state);
-    const crypto::SignSettings settings = Settings(state, form, keySpec, chooser);
+    const crypto::SignSettings settings = Settings(state, member.form, member.keySpec, chooser);
     if (serial.empty()) {
       return Finish(state, crypto::SignMessage(AsBytes(content), false, {}, {}, settings),
                     messages::kSigningFailed);
@@ -171,66 +217,54 @@ HRESULT SignedEnvelope(ControlState& state, BSTR* pVal, BSTR signerArgument, BST
 }  // namespace
 
 HRESULT CTolvaneVelsor::VLAttachedSign(BSTR deSignerDN, BSTR* pVal) {
-  return AttachedOrDetached(state_, pVal, Data::Pending, nullptr, deSignerDN, Form::Attached,
-                            KeySpec::Any, true, messages::kDefaultDnRequired);
+  return Sign(state_, pVal, kAttachedSign, {.signer = deSignerDN});
 }
 
 HRESULT CTolvaneVelsor::VLUseKeySpecAttachedSign(BSTR deSignerDN, BSTR* pVal) {
-  return AttachedOrDetached(state_, pVal, Data::Pending, nullptr, deSignerDN, Form::Attached,
-                            KeySpec::SignatureOnly, true, messages::kDefaultDnRequired);
+  return Sign(state_, pVal, kKeySpecAttachedSign, {.signer = deSignerDN});
 }
 
 HRESULT CTolvaneVelsor::VLDetachedSign(BSTR plainText, BSTR deSignerDN, BSTR* pVal) {
-  return AttachedOrDetached(state_, pVal, Data::Argument, plainText, deSignerDN, Form::Detached,
-                            KeySpec::Any, false, messages::kSourceEmpty);
+  return Sign(state_, pVal, kDetachedSign, {plainText, deSignerDN});
 }
 
 HRESULT CTolvaneVelsor::VLUseKeySpecDetachedSign(BSTR plainText, BSTR deSignerDN, BSTR* pVal) {
-  return AttachedOrDetached(state_, pVal, Data::Argument, plainText, deSignerDN, Form::Detached,
-                            KeySpec::SignatureOnly, false, messages::kSourceEmpty);
+  return Sign(state_, pVal, kKeySpecDetachedSign, {plainText, deSignerDN});
 }
 
 HRESULT CTolvaneVelsor::VLAttachedSignByIssuerSN(BSTR deSignerSN, BSTR IssuerDN, BSTR* pVal) {
-  return SignBySerial(state_, pVal, Data::Pending, nullptr, deSignerSN, IssuerDN, Form::Attached,
-                      KeySpec::Any, Issuer::Given, messages::kDnTooLong);
+  return Sign(state_, pVal, kAttachedByIssuerSn, {nullptr, deSignerSN, IssuerDN});
 }
 
 HRESULT CTolvaneVelsor::VLUseKeySpecAttachedSignByIssuerSN(BSTR deSignerSN, BSTR IssuerDN,
                                                            BSTR* pVal) {
-  return SignBySerial(state_, pVal, Data::Pending, nullptr, deSignerSN, IssuerDN, Form::Attached,
-                      KeySpec::SignatureOnly, Issuer::Given, messages::kDnTooLong);
+  return Sign(state_, pVal, kKeySpecAttachedByIssuerSn, {nullptr, deSignerSN, IssuerDN});
 }
 
 HRESULT CTolvaneVelsor::VLAttachedSignBySN(BSTR deSignerSN, BSTR* pVal) {
-  return SignBySerial(state_, pVal, Data::Pending, nullptr, deSignerSN, nullptr, Form::Attached,
-                      KeySpec::Any, Issuer::Fixed, messages::kDnTooLong);
+  return Sign(state_, pVal, kAttachedBySn, {.signer = deSignerSN});
 }
 
 HRESULT CTolvaneVelsor::VLUseKeySpecAttachedSignBySN(BSTR deSignerSN, BSTR* pVal) {
-  return SignBySerial(state_, pVal, Data::Pending, nullptr, deSignerSN, nullptr, Form::Attached,
-                      KeySpec::SignatureOnly, Issuer::Fixed, messages::kDnTooLong);
+  return Sign(state_, pVal, kKeySpecAttachedBySn, {.signer = deSignerSN});
 }
 
 HRESULT CTolvaneVelsor::VLDetachedSignByIssuerSN(BSTR plainText, BSTR deSignerSN, BSTR IssuerDN,
                                                  BSTR* pVal) {
-  return SignBySerial(state_, pVal, Data::Argument, plainText, deSignerSN, IssuerDN, Form::Detached,
-                      KeySpec::Any, Issuer::Given, messages::kIssuerDnTooLong);
+  return Sign(state_, pVal, kDetachedByIssuerSn, {plainText, deSignerSN, IssuerDN});
 }
 
 HRESULT CTolvaneVelsor::VLUseKeySpecDetachedSignByIssuerSN(BSTR plainText, BSTR deSignerSN,
                                                            BSTR IssuerDN, BSTR* pVal) {
-  return SignBySerial(state_, pVal, Data::Argument, plainText, deSignerSN, IssuerDN, Form::Detached,
-                      KeySpec::SignatureOnly, Issuer::Given, messages::kDnTooLong);
+  return Sign(state_, pVal, kKeySpecDetachedByIssuerSn, {plainText, deSignerSN, IssuerDN});
 }
 
 HRESULT CTolvaneVelsor::VLDetachedSignBySN(BSTR plainText, BSTR deSignerSN, BSTR* pVal) {
-  return SignBySerial(state_, pVal, Data::Argument, plainText, deSignerSN, nullptr, Form::Detached,
-                      KeySpec::Any, Issuer::Fixed, messages::kDnTooLong);
+  return Sign(state_, pVal, kDetachedBySn, {plainText, deSignerSN});
 }
 
 HRESULT CTolvaneVelsor::VLUseKeySpecDetachedSignBySN(BSTR plainText, BSTR deSignerSN, BSTR* pVal) {
-  return SignBySerial(state_, pVal, Data::Argument, plainText, deSignerSN, nullptr, Form::Detached,
-                      KeySpec::SignatureOnly, Issuer::Fixed, messages::kDnTooLong);
+  return Sign(state_, pVal, kKeySpecDetachedBySn, {plainText, deSignerSN});
 }
 
 HRESULT CTolvaneVelsor::VLRawSign(BSTR deSignerDN, BSTR* pVal) {
@@ -242,21 +276,19 @@ HRESULT CTolvaneVelsor::VLUseKeySpecRawSign(BSTR deSignerDN, BSTR* pVal) {
 }
 
 HRESULT CTolvaneVelsor::VLAdvanceAttachedSign(BSTR deSignerDN, BSTR* pVal) {
-  return Advance(state_, pVal, Data::Pending, nullptr, deSignerDN, Form::Attached, KeySpec::Any);
+  return Sign(state_, pVal, kAdvanceAttachedSign, {.signer = deSignerDN});
 }
 
 HRESULT CTolvaneVelsor::VLUseSpecAdvanceAttachedSign(BSTR deSignerDN, BSTR* pVal) {
-  return Advance(state_, pVal, Data::Pending, nullptr, deSignerDN, Form::Attached,
-                 KeySpec::SignatureOnly);
+  return Sign(state_, pVal, kSpecAdvanceAttachedSign, {.signer = deSignerDN});
 }
 
 HRESULT CTolvaneVelsor::VLAdvanceDetachedSign(BSTR plainText, BSTR deSignerDN, BSTR* pVal) {
-  return Advance(state_, pVal, Data::Argument, plainText, deSignerDN, Form::Detached, KeySpec::Any);
+  return Sign(state_, pVal, kAdvanceDetachedSign, {plainText, deSignerDN});
 }
 
 HRESULT CTolvaneVelsor::VLUseSpecAdvanceDetachedSign(BSTR plainText, BSTR deSignerDN, BSTR* pVal) {
-  return Advance(state_, pVal, Data::Argument, plainText, deSignerDN, Form::Detached,
-                 KeySpec::SignatureOnly);
+  return Sign(state_, pVal, kSpecAdvanceDetachedSign, {plainText, deSignerDN});
 }
 
 HRESULT CTolvaneVelsor::VLSignedAndEncryptedEnvelop(BSTR deSignerDN, BSTR deReciptDN, BSTR* pVal) {
