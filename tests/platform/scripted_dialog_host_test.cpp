@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 namespace velsor::ui {
@@ -94,6 +95,31 @@ TEST(NoDialogHost, ShowsNothing) {
   EXPECT_TRUE(handlers.calls.empty());
   EXPECT_EQ(host->OpenFile({}).outcome, DialogOutcome::Unavailable);
   EXPECT_FALSE(host->OpenWithViewer("/tmp/x"));
+}
+
+int letGoCount = 0;
+void CountLetGo() { ++letGoCount; }
+
+// Whatever backend shows it, every dialog lets go of what its thread holds first, once.
+TEST(ScriptedDialogHost, EveryDialogLetsGoBeforeItWaits) {
+  ScriptedDialogHost host;
+  RecordingHandlers handlers;
+  const std::function<void()> dialogs[] = {
+      [&] { host.RunChooser(handlers); },
+      [&] { host.OpenFile({}); },
+      [&] { host.SaveFile({}); },
+      [&] { host.ShowMessage(u"text", u"caption"); },
+      [&] { host.Confirm({u"sign", u"CN=Somebody"}); },
+      [&] { host.AskPin({u"Token", u""}); },
+  };
+  for (const auto& dialog : dialogs) {
+    letGoCount = 0;
+    LetGoOnUserWait(&CountLetGo);
+    dialog();
+    EXPECT_EQ(letGoCount, 1);
+    dialog();
+    EXPECT_EQ(letGoCount, 1) << "let go of once, not at every dialog after";
+  }
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "platform/base/pin_request.h"
+#include "platform/base/user_wait.h"
 
 namespace velsor::ui {
 
@@ -92,21 +93,42 @@ class DialogHost {
  public:
   virtual ~DialogHost() = default;
 
+  // Every dialog first lets go of what this thread holds that other processes may wait
+  // for (BeforeUserWait): a dialog can stay open for minutes. The backends show them.
+
   // Runs the chooser modally until its handlers close it. Unavailable when no dialog
   // can be shown; the handlers are then never called.
-  virtual DialogOutcome RunChooser(ChooserHandlers& handlers) = 0;
-  virtual FileDialogResult OpenFile(const FileDialogRequest& request) = 0;
-  virtual FileDialogResult SaveFile(const FileDialogRequest& request) = 0;
-  virtual void ShowMessage(std::u16string_view text, std::u16string_view caption) = 0;
+  DialogOutcome RunChooser(ChooserHandlers& handlers) {
+    BeforeUserWait();
+    return ShowChooser(handlers);
+  }
+  FileDialogResult OpenFile(const FileDialogRequest& request) {
+    BeforeUserWait();
+    return ShowOpenFile(request);
+  }
+  FileDialogResult SaveFile(const FileDialogRequest& request) {
+    BeforeUserWait();
+    return ShowSaveFile(request);
+  }
+  void ShowMessage(std::u16string_view text, std::u16string_view caption) {
+    BeforeUserWait();
+    ShowMessageBox(text, caption);
+  }
   // Hands a file to the program the desktop uses for its type; false when none can.
   virtual bool OpenWithViewer(const std::filesystem::path& file) = 0;
   // Asks whether the requesting page may use the key: Done when the user allows it,
   // Cancelled when refused or left unanswered past DialogAnswerTime().
-  virtual DialogOutcome Confirm(const ConsentRequest& request) = 0;
+  DialogOutcome Confirm(const ConsentRequest& request) {
+    BeforeUserWait();
+    return ShowConsent(request);
+  }
   // Asks a token's PIN, naming the token and PinRequesterLine(). Cancelled when the user
   // cancels or no dialog can be shown; TimedOut when left unanswered past
   // DialogAnswerTime(), for a program as for a web page.
-  virtual PinAnswer AskPin(const PinRequest& request) = 0;
+  PinAnswer AskPin(const PinRequest& request) {
+    BeforeUserWait();
+    return ShowPinDialog(request);
+  }
 
   // The web page the dialogs serve; empty when a program on this machine drives the
   // control. Every backend shows RequesterLine() apart from any text the page sets.
@@ -117,6 +139,13 @@ class DialogHost {
   std::u16string PinRequesterLine() const;
 
  private:
+  virtual DialogOutcome ShowChooser(ChooserHandlers& handlers) = 0;
+  virtual FileDialogResult ShowOpenFile(const FileDialogRequest& request) = 0;
+  virtual FileDialogResult ShowSaveFile(const FileDialogRequest& request) = 0;
+  virtual void ShowMessageBox(std::u16string_view text, std::u16string_view caption) = 0;
+  virtual DialogOutcome ShowConsent(const ConsentRequest& request) = 0;
+  virtual PinAnswer ShowPinDialog(const PinRequest& request) = 0;
+
   std::u16string requester_;
 };
 

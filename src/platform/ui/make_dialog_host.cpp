@@ -8,7 +8,6 @@
 #include <string>
 
 #include "platform/base/program_name.h"
-#include "platform/base/user_wait.h"
 #include "platform/codepage/utf.h"
 #include "platform/ui/desktop_dialog_host.h"
 #include "platform/ui/scripted_dialog_host.h"
@@ -44,45 +43,6 @@ std::unique_ptr<DialogHost> MakeBackend() {
   return MakeNoDialogHost();
 }
 
-// Whatever backend shows them, dialogs wait on a person: what this thread holds that other
-// processes may wait for is let go of first.
-class LettingGoDialogHost final : public DialogHost {
- public:
-  explicit LettingGoDialogHost(std::unique_ptr<DialogHost> backend)
-      : backend_(std::move(backend)) {}
-
-  DialogOutcome RunChooser(ChooserHandlers& handlers) override {
-    BeforeUserWait();
-    return backend_->RunChooser(handlers);
-  }
-  FileDialogResult OpenFile(const FileDialogRequest& request) override {
-    BeforeUserWait();
-    return backend_->OpenFile(request);
-  }
-  FileDialogResult SaveFile(const FileDialogRequest& request) override {
-    BeforeUserWait();
-    return backend_->SaveFile(request);
-  }
-  void ShowMessage(std::u16string_view text, std::u16string_view caption) override {
-    BeforeUserWait();
-    backend_->ShowMessage(text, caption);
-  }
-  bool OpenWithViewer(const std::filesystem::path& file) override {
-    return backend_->OpenWithViewer(file);
-  }
-  DialogOutcome Confirm(const ConsentRequest& request) override {
-    BeforeUserWait();
-    return backend_->Confirm(request);
-  }
-  PinAnswer AskPin(const PinRequest& request) override {
-    BeforeUserWait();
-    return backend_->AskPin(request);
-  }
-
- private:
-  std::unique_ptr<DialogHost> backend_;
-};
-
 }  // namespace
 
 std::u16string DialogHost::RequesterLine() const {
@@ -108,15 +68,10 @@ std::chrono::seconds DialogAnswerTime() {
 }
 
 std::unique_ptr<DialogHost> MakeDialogHost() {
-  std::unique_ptr<DialogHost> backend = MakeBackend();
-  std::u16string requester;
+  std::unique_ptr<DialogHost> host = MakeBackend();
   if (const char* origin = std::getenv(kPageOriginVariable); origin != nullptr && *origin != '\0') {
-    requester = codepage::Utf8ToUtf16(origin);
+    host->SetRequester(codepage::Utf8ToUtf16(origin));
   }
-  // The backend's own windows name the requester; so does the host its callers see.
-  backend->SetRequester(requester);
-  auto host = std::make_unique<LettingGoDialogHost>(std::move(backend));
-  host->SetRequester(std::move(requester));
   return host;
 }
 

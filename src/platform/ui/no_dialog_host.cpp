@@ -10,16 +10,16 @@ namespace {
 
 class NoDialogHost final : public DialogHost {
  public:
-  DialogOutcome RunChooser(ChooserHandlers&) override { return DialogOutcome::Unavailable; }
-  FileDialogResult OpenFile(const FileDialogRequest&) override { return {}; }
-  FileDialogResult SaveFile(const FileDialogRequest&) override { return {}; }
+  DialogOutcome ShowChooser(ChooserHandlers&) override { return DialogOutcome::Unavailable; }
+  FileDialogResult ShowOpenFile(const FileDialogRequest&) override { return {}; }
+  FileDialogResult ShowSaveFile(const FileDialogRequest&) override { return {}; }
   // With nobody to see a message box, the message goes to the error stream instead.
-  void ShowMessage(std::u16string_view text, std::u16string_view) override {
+  void ShowMessageBox(std::u16string_view text, std::u16string_view) override {
     std::fprintf(stderr, "velsor: %s\n", codepage::Utf16ToUtf8(text).c_str());
   }
   bool OpenWithViewer(const std::filesystem::path&) override { return false; }
-  DialogOutcome Confirm(const ConsentRequest&) override { return DialogOutcome::Unavailable; }
-  PinAnswer AskPin(const PinRequest&) override { return {PinOutcome::Cancelled, {}}; }
+  DialogOutcome ShowConsent(const ConsentRequest&) override { return DialogOutcome::Unavailable; }
+  PinAnswer ShowPinDialog(const PinRequest&) override { return {PinOutcome::Cancelled, {}}; }
 };
 
 }  // namespace

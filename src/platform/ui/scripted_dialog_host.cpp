@@ -184,7 +184,7 @@ bool ScriptedDialogHost::LoadScript(std::string_view script) {
   return true;
 }
 
-DialogOutcome ScriptedDialogHost::RunChooser(ChooserHandlers& handlers) {
+DialogOutcome ScriptedDialogHost::ShowChooser(ChooserHandlers& handlers) {
   using Kind = ChooserAction::Kind;
   ShownChooser& shown = choosers_.emplace_back();
   shown.requesterLine = RequesterLine();
@@ -233,7 +233,7 @@ DialogOutcome ScriptedDialogHost::RunChooser(ChooserHandlers& handlers) {
   return DialogOutcome::Done;
 }
 
-DialogOutcome ScriptedDialogHost::Confirm(const ConsentRequest& request) {
+DialogOutcome ScriptedDialogHost::ShowConsent(const ConsentRequest& request) {
   const ConsentAnswer answer =
       consentAnswers_.empty() ? ConsentAnswer::NoAnswer : consentAnswers_.front();
   if (!consentAnswers_.empty()) consentAnswers_.pop_front();
@@ -245,7 +245,7 @@ DialogOutcome ScriptedDialogHost::Confirm(const ConsentRequest& request) {
   return answer == ConsentAnswer::Allow ? DialogOutcome::Done : DialogOutcome::Cancelled;
 }
 
-PinAnswer ScriptedDialogHost::AskPin(const PinRequest& request) {
+PinAnswer ScriptedDialogHost::ShowPinDialog(const PinRequest& request) {
   PinAnswer answer{PinOutcome::TimedOut, {}};
   if (!pinAnswers_.empty()) {
     answer = std::move(pinAnswers_.front());
@@ -279,15 +279,15 @@ FileDialogResult ScriptedDialogHost::AnswerFor(std::u16string_view kind,
   return answer;
 }
 
-FileDialogResult ScriptedDialogHost::OpenFile(const FileDialogRequest& request) {
+FileDialogResult ScriptedDialogHost::ShowOpenFile(const FileDialogRequest& request) {
   return AnswerFor(u"open", request);
 }
 
-FileDialogResult ScriptedDialogHost::SaveFile(const FileDialogRequest& request) {
+FileDialogResult ScriptedDialogHost::ShowSaveFile(const FileDialogRequest& request) {
   return AnswerFor(u"save", request);
 }
 
-void ScriptedDialogHost::ShowMessage(std::u16string_view text, std::u16string_view) {
+void ScriptedDialogHost::ShowMessageBox(std::u16string_view text, std::u16string_view) {
   messages_.emplace_back(text);
 }
 

@@ -104,13 +104,13 @@ class ScriptedDialogHost final : public DialogHost {
   const std::vector<ShownConsent>& consents() const { return consents_; }
   const std::vector<ShownPinDialog>& pinDialogs() const { return pinDialogs_; }
 
-  DialogOutcome RunChooser(ChooserHandlers& handlers) override;
-  FileDialogResult OpenFile(const FileDialogRequest& request) override;
-  FileDialogResult SaveFile(const FileDialogRequest& request) override;
-  void ShowMessage(std::u16string_view text, std::u16string_view caption) override;
+  DialogOutcome ShowChooser(ChooserHandlers& handlers) override;
+  FileDialogResult ShowOpenFile(const FileDialogRequest& request) override;
+  FileDialogResult ShowSaveFile(const FileDialogRequest& request) override;
+  void ShowMessageBox(std::u16string_view text, std::u16string_view caption) override;
   bool OpenWithViewer(const std::filesystem::path& file) override;
-  DialogOutcome Confirm(const ConsentRequest& request) override;
-  PinAnswer AskPin(const PinRequest& request) override;
+  DialogOutcome ShowConsent(const ConsentRequest& request) override;
+  PinAnswer ShowPinDialog(const PinRequest& request) override;
 
  private:
   FileDialogResult AnswerFor(std::u16string_view kind, const FileDialogRequest& request);

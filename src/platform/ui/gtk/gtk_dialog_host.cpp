@@ -139,18 +139,18 @@ FileDialogResult RunFileChooser(const FileDialogRequest& request, GtkFileChooser
 
 class GtkDialogHost final : public DialogHost {
  public:
-  DialogOutcome RunChooser(ChooserHandlers& handlers) override {
+  DialogOutcome ShowChooser(ChooserHandlers& handlers) override {
     gtk::GtkChooserWindow window(handlers, RequesterLine());
     window.Run();
     return DialogOutcome::Done;
   }
-  FileDialogResult OpenFile(const FileDialogRequest& request) override {
+  FileDialogResult ShowOpenFile(const FileDialogRequest& request) override {
     return RunFileChooser(request, GTK_FILE_CHOOSER_ACTION_OPEN, RequesterLine());
   }
-  FileDialogResult SaveFile(const FileDialogRequest& request) override {
+  FileDialogResult ShowSaveFile(const FileDialogRequest& request) override {
     return RunFileChooser(request, GTK_FILE_CHOOSER_ACTION_SAVE, RequesterLine());
   }
-  void ShowMessage(std::u16string_view text, std::u16string_view caption) override {
+  void ShowMessageBox(std::u16string_view text, std::u16string_view caption) override {
     gtk::RunMessageBox(nullptr, Utf8(text), Utf8(caption), !Requester().empty());
   }
   // $VELSOR_CERT_VIEWER when set, else the desktop's handler for the file's type. The
@@ -163,10 +163,10 @@ class GtkDialogHost final : public DialogHost {
     return g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
                          nullptr) != FALSE;
   }
-  DialogOutcome Confirm(const ConsentRequest& request) override {
+  DialogOutcome ShowConsent(const ConsentRequest& request) override {
     return RunConsent(request, RequesterLine());
   }
-  PinAnswer AskPin(const PinRequest& request) override {
+  PinAnswer ShowPinDialog(const PinRequest& request) override {
     return RunPinDialog(request, PinRequesterLine());
   }
 };

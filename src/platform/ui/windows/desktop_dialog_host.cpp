@@ -59,16 +59,16 @@ FileDialogResult RunFileDialog(const FileDialogRequest& request, bool saving,
 
 class Win32DialogHost final : public DialogHost {
  public:
-  DialogOutcome RunChooser(ChooserHandlers& handlers) override {
+  DialogOutcome ShowChooser(ChooserHandlers& handlers) override {
     return RunWin32Chooser(handlers, RequesterLine());
   }
-  FileDialogResult OpenFile(const FileDialogRequest& request) override {
+  FileDialogResult ShowOpenFile(const FileDialogRequest& request) override {
     return RunFileDialog(request, false, RequesterLine());
   }
-  FileDialogResult SaveFile(const FileDialogRequest& request) override {
+  FileDialogResult ShowSaveFile(const FileDialogRequest& request) override {
     return RunFileDialog(request, true, RequesterLine());
   }
-  void ShowMessage(std::u16string_view text, std::u16string_view caption) override {
+  void ShowMessageBox(std::u16string_view text, std::u16string_view caption) override {
     RunMessageBox(nullptr, text, caption, MB_OK | MB_ICONINFORMATION, !Requester().empty(), IDOK);
   }
   bool OpenWithViewer(const std::filesystem::path& file) override {
@@ -76,7 +76,7 @@ class Win32DialogHost final : public DialogHost {
         ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;  // the shell's success values are above 32
   }
-  DialogOutcome Confirm(const ConsentRequest& request) override {
+  DialogOutcome ShowConsent(const ConsentRequest& request) override {
     // The page's line first, so that cutting the rest never hides it.
     const std::u16string text = RequesterLine() + u"\n\n" + request.action + u"\n" +
                                 CutForDialog(request.certificate, 300);
@@ -84,7 +84,7 @@ class Win32DialogHost final : public DialogHost {
                                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, true, IDNO);
     return answer == IDYES ? DialogOutcome::Done : DialogOutcome::Cancelled;
   }
-  PinAnswer AskPin(const PinRequest&) override { return {PinOutcome::Cancelled, {}}; }
+  PinAnswer ShowPinDialog(const PinRequest&) override { return {PinOutcome::Cancelled, {}}; }
 };
 
 }  // namespace
