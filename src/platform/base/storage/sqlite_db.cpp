@@ -249,12 +249,11 @@ Database::Transaction::~Transaction() {
 
 // Without the snapshot the reads still work, each in its own transaction, so a failure to
 // begin one is no failure of the reads.
-Database::ReadTransaction::ReadTransaction(Database& database) : database_(database) {
-  begun_ = sqlite3_exec(database_.handle_.get(), "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
-}
+Database::ReadTransaction::ReadTransaction(Database& database)
+    : database_(database), begun_(database.HoldReads()) {}
 
 Database::ReadTransaction::~ReadTransaction() {
-  if (begun_) sqlite3_exec(database_.handle_.get(), "COMMIT", nullptr, nullptr, nullptr);
+  if (begun_) database_.ReleaseReads();
 }
 
 void Database::Transaction::Commit() {

@@ -123,7 +123,8 @@ class Database {
   };
 
   // One snapshot for several reads: the file is locked and its pages cached once, not per
-  // statement. Nothing that waits for a person may run inside one.
+  // statement. Its reads are held (HoldReads) until it ends, unless a write or a dialog
+  // ends them first; inside reads held already, it adds nothing.
   class ReadTransaction {
    public:
     explicit ReadTransaction(Database& database);
