@@ -63,24 +63,17 @@ struct BySubject {
   decltype(&crypto::SignMessage) sign;
 };
 
-constexpr BySubject kAttachedSign{Data::Pending, Form::Attached, KeySpec::Any, true,
-                                  messages::kDefaultDnRequired, crypto::SignMessage};
-constexpr BySubject kKeySpecAttachedSign{Data::Pending, Form::Attached, KeySpec::SignatureOnly,
-                                         true, messages::kDefaultDnRequired, crypto::SignMessage};
-constexpr BySubject kDetachedSign{Data::Argument, Form::Detached, KeySpec::Any, false,
-                                  messages::kSourceEmpty, crypto::SignMessage};
-constexpr BySubject kKeySpecDetachedSign{Data::Argument, Form::Detached, KeySpec::SignatureOnly,
-                                         false, messages::kSourceEmpty, crypto::SignMessage};
-constexpr BySubject kAdvanceAttachedSign{Data::Pending, Form::Attached, KeySpec::Any, true,
-                                         messages::kDefaultDnRequired, crypto::AdvanceSign};
-constexpr BySubject kSpecAdvanceAttachedSign{Data::Pending, Form::Attached,
-                                             KeySpec::SignatureOnly, true,
-                                             messages::kDefaultDnRequired, crypto::AdvanceSign};
-constexpr BySubject kAdvanceDetachedSign{Data::Argument, Form::Detached, KeySpec::Any, true,
-                                         messages::kDefaultDnRequired, crypto::AdvanceSign};
-constexpr BySubject kSpecAdvanceDetachedSign{Data::Argument, Form::Detached,
-                                             KeySpec::SignatureOnly, true,
-                                             messages::kDefaultDnRequired, crypto::AdvanceSign};
+// clang-format off
+//                                            data            form            key spec                takes  in server mode                engine
+constexpr BySubject kAttachedSign{            Data::Pending,  Form::Attached, KeySpec::Any,           true,  messages::kDefaultDnRequired, crypto::SignMessage};
+constexpr BySubject kKeySpecAttachedSign{     Data::Pending,  Form::Attached, KeySpec::SignatureOnly, true,  messages::kDefaultDnRequired, crypto::SignMessage};
+constexpr BySubject kDetachedSign{            Data::Argument, Form::Detached, KeySpec::Any,           false, messages::kSourceEmpty,        crypto::SignMessage};
+constexpr BySubject kKeySpecDetachedSign{     Data::Argument, Form::Detached, KeySpec::SignatureOnly, false, messages::kSourceEmpty,        crypto::SignMessage};
+constexpr BySubject kAdvanceAttachedSign{     Data::Pending,  Form::Attached, KeySpec::Any,           true,  messages::kDefaultDnRequired, crypto::AdvanceSign};
+constexpr BySubject kSpecAdvanceAttachedSign{ Data::Pending,  Form::Attached, KeySpec::SignatureOnly, true,  messages::kDefaultDnRequired, crypto::AdvanceSign};
+constexpr BySubject kAdvanceDetachedSign{     Data::Argument, Form::Detached, KeySpec::Any,           true,  messages::kDefaultDnRequired, crypto::AdvanceSign};
+constexpr BySubject kSpecAdvanceDetachedSign{ Data::Argument, Form::Detached, KeySpec::SignatureOnly, true,  messages::kDefaultDnRequired, crypto::AdvanceSign};
+// clang-format on
 
 // The page's arguments of a signing member; those it does not take stay null.
 struct Arguments {
@@ -94,12 +87,13 @@ HRESULT Sign(ControlState& state, BSTR* pVal, const BySubject& member, Arguments
   return MethodFrame(state, rules, pVal).Run([&] {
     std::string content = Content(state, member.data, arguments.plainText, member.consumes);
     const std::u16string_view dn = BstrView(arguments.signer);
-    const bool given = control::CheckSubjectDn(
-        state, dn, {.requiredInServerMode = member.requiredInServerMode});
+    const bool given =
+        control::CheckSubjectDn(state, dn, {.requiredInServerMode = member.requiredInServerMode});
     const control::ChooserContext chooser(state);
-    crypto::SignResult result = member.sign(
-        AsBytes(content), state.serverMode, given ? dn : std::u16string_view(),
-        std::u16string_view(state.DNspliter), Settings(state, member.form, member.keySpec, chooser));
+    crypto::SignResult result =
+        member.sign(AsBytes(content), state.serverMode, given ? dn : std::u16string_view(),
+                    std::u16string_view(state.DNspliter),
+                    Settings(state, member.form, member.keySpec, chooser));
     // The content goes before the result is widened for the page.
     std::string().swap(content);
     return Finish(state, std::move(result), messages::kSigningFailed);
@@ -117,24 +111,17 @@ struct BySerial {
   std::u16string_view issuerTooLong;
 };
 
-constexpr BySerial kAttachedByIssuerSn{Data::Pending, Form::Attached, KeySpec::Any, Issuer::Given,
-                                       messages::kDnTooLong};
-constexpr BySerial kKeySpecAttachedByIssuerSn{Data::Pending, Form::Attached,
-                                              KeySpec::SignatureOnly, Issuer::Given,
-                                              messages::kDnTooLong};
-constexpr BySerial kAttachedBySn{Data::Pending, Form::Attached, KeySpec::Any, Issuer::Fixed,
-                                 messages::kDnTooLong};
-constexpr BySerial kKeySpecAttachedBySn{Data::Pending, Form::Attached, KeySpec::SignatureOnly,
-                                        Issuer::Fixed, messages::kDnTooLong};
-constexpr BySerial kDetachedByIssuerSn{Data::Argument, Form::Detached, KeySpec::Any,
-                                       Issuer::Given, messages::kIssuerDnTooLong};
-constexpr BySerial kKeySpecDetachedByIssuerSn{Data::Argument, Form::Detached,
-                                              KeySpec::SignatureOnly, Issuer::Given,
-                                              messages::kDnTooLong};
-constexpr BySerial kDetachedBySn{Data::Argument, Form::Detached, KeySpec::Any, Issuer::Fixed,
-                                 messages::kDnTooLong};
-constexpr BySerial kKeySpecDetachedBySn{Data::Argument, Form::Detached, KeySpec::SignatureOnly,
-                                        Issuer::Fixed, messages::kDnTooLong};
+// clang-format off
+//                                             data            form            key spec                issuer         issuer too long
+constexpr BySerial kAttachedByIssuerSn{        Data::Pending,  Form::Attached, KeySpec::Any,           Issuer::Given, messages::kDnTooLong};
+constexpr BySerial kKeySpecAttachedByIssuerSn{ Data::Pending,  Form::Attached, KeySpec::SignatureOnly, Issuer::Given, messages::kDnTooLong};
+constexpr BySerial kAttachedBySn{              Data::Pending,  Form::Attached, KeySpec::Any,           Issuer::Fixed, messages::kDnTooLong};
+constexpr BySerial kKeySpecAttachedBySn{       Data::Pending,  Form::Attached, KeySpec::SignatureOnly, Issuer::Fixed, messages::kDnTooLong};
+constexpr BySerial kDetachedByIssuerSn{        Data::Argument, Form::Detached, KeySpec::Any,           Issuer::Given, messages::kIssuerDnTooLong};
+constexpr BySerial kKeySpecDetachedByIssuerSn{ Data::Argument, Form::Detached, KeySpec::SignatureOnly, Issuer::Given, messages::kDnTooLong};
+constexpr BySerial kDetachedBySn{              Data::Argument, Form::Detached, KeySpec::Any,           Issuer::Fixed, messages::kDnTooLong};
+constexpr BySerial kKeySpecDetachedBySn{       Data::Argument, Form::Detached, KeySpec::SignatureOnly, Issuer::Fixed, messages::kDnTooLong};
+// clang-format on
 
 HRESULT Sign(ControlState& state, BSTR* pVal, const BySerial& member, Arguments arguments) {
   const FrameRules rules{CertDetailSets::Signer, true};

@@ -55,7 +55,7 @@ TEST(DerCursorTest, DerIsStrictAndBerIsAskedFor) {
                               Bytes{0x04, 0x82, 0x00, 0x81, 0xAA},  // a leading zero octet
                               Bytes{0x1F, 0x1E, 0x01, 0xAA},        // tag 30 in high form
                               Bytes{0x1F, 0x80, 0x21, 0x01, 0xAA},  // a leading zero group
-                              Bytes{0x30, 0x80, 0x00, 0x00}}) {      // indefinite
+                              Bytes{0x30, 0x80, 0x00, 0x00}}) {     // indefinite
     Header header;
     Cursor der(longer);
     EXPECT_EQ(der.ReadHeader(header), ReadStatus::Malformed);

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 
 namespace velsor::ui {
 namespace {
@@ -80,9 +80,10 @@ TEST(ScriptedDialogHost, TheRecordKeepsOneLineADialogWhateverThePageWrites) {
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0],
-            "chooser\t网页 https://bank.example 请求使用您的证书 (requested by https://bank.example)\t"
-            "选择\\t0\\nchooser\\t网页 https://evil.example 请求\\tx\\\\y\\x01\t0");
+  EXPECT_EQ(
+      lines[0],
+      "chooser\t网页 https://bank.example 请求使用您的证书 (requested by https://bank.example)\t"
+      "选择\\t0\\nchooser\\t网页 https://evil.example 请求\\tx\\\\y\\x01\t0");
   EXPECT_TRUE(lines[1].starts_with("open\t网页 https://bank.example ")) << lines[1];
   EXPECT_TRUE(lines[1].ends_with("\t打开\\nsave")) << lines[1];
   std::filesystem::remove(record);
@@ -109,8 +110,12 @@ TEST(ScriptedDialogHost, EveryDialogLetsGoBeforeItWaits) {
       [&] { host.OpenFile({}); },
       [&] { host.SaveFile({}); },
       [&] { host.ShowMessage(u"text", u"caption"); },
-      [&] { host.Confirm({u"sign", u"CN=Somebody"}); },
-      [&] { host.AskPin({u"Token", u""}); },
+      [&] {
+        host.Confirm({u"sign", u"CN=Somebody"});
+      },
+      [&] {
+        host.AskPin({u"Token", u""});
+      },
   };
   for (const auto& dialog : dialogs) {
     letGoCount = 0;

@@ -10,9 +10,6 @@
 namespace velsor::crypt {
 namespace {
 
-using der::kTagSequence;
-using der::kUniversal;
-
 // 1.2.840.113549.1.7.2 and 1.2.840.113549.1.7.1
 constexpr std::uint8_t kSignedDataOid[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x07, 0x02};
 constexpr std::uint8_t kDataOid[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x07, 0x01};
@@ -40,15 +37,14 @@ struct TypedContent {
 std::optional<TypedContent> ReadTypedContent(ByteView fields, ByteView oid) {
   const auto type = ReadElement(fields);
   const auto explicitContent = ReadElement(fields);
-  if (!IsOid(type, oid) || !Is(explicitContent, der::ContextTag(0)) ||
-      !fields.empty()) {
+  if (!IsOid(type, oid) || !Is(explicitContent, der::ContextTag(0)) || !fields.empty()) {
     return std::nullopt;
   }
   return TypedContent{type->whole, explicitContent->content};
 }
 
 // One constructed element around `parts`, which are already encoded.
-std::optional<Bytes> Wrap(std::uint8_t classByte, int tag, std::initializer_list<ByteView> parts) {
+std::optional<Bytes> Wrap(der::Tag tag, std::initializer_list<ByteView> parts) {
   std::size_t length = 0;
   for (ByteView part : parts) length += part.size();
   if (length > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
@@ -56,7 +52,7 @@ std::optional<Bytes> Wrap(std::uint8_t classByte, int tag, std::initializer_list
   }
   Bytes out;
   out.reserve(length + 8);
-  if (!der::AppendIdentifier(out, classByte | der::kConstructed, tag) ||
+  if (!der::AppendIdentifier(out, tag) ||
       !der::AppendLength(out, static_cast<std::int32_t>(length))) {
     return std::nullopt;
   }
@@ -91,19 +87,18 @@ std::optional<SplitMessage> SplitAttachedContent(ByteView message) {
   if (!data) return std::nullopt;
   ByteView octets = data->content;
   const auto content = ReadElement(octets);
-  if (!Is(content, der::kOctetString) || !octets.empty() ||
-      content->content.empty()) {
+  if (!Is(content, der::kOctetString) || !octets.empty() || content->content.empty()) {
     return std::nullopt;
   }
 
-  const auto typeOnly = Wrap(kUniversal, kTagSequence, {data->typeElement});
+  const auto typeOnly = Wrap(der::kSequence, {data->typeElement});
   if (!typeOnly) return std::nullopt;
-  const auto body = Wrap(kUniversal, kTagSequence,
-                         {version->whole, digestAlgorithms->whole, *typeOnly, rest});
+  const auto body =
+      Wrap(der::kSequence, {version->whole, digestAlgorithms->whole, *typeOnly, rest});
   if (!body) return std::nullopt;
-  const auto explicitBody = Wrap(der::kContextSpecific, 0, {*body});
+  const auto explicitBody = Wrap(der::ContextTag(0), {*body});
   if (!explicitBody) return std::nullopt;
-  auto detached = Wrap(kUniversal, kTagSequence, {signedInfo->typeElement, *explicitBody});
+  auto detached = Wrap(der::kSequence, {signedInfo->typeElement, *explicitBody});
   if (!detached) return std::nullopt;
   return SplitMessage{std::move(*detached),
                       static_cast<std::size_t>(content->content.data() - message.data()),

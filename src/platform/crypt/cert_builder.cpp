@@ -25,7 +25,7 @@ Asn1IntegerPtr ExactInteger(const Bytes& serial) {
     return nullptr;
   }
   Bytes der;
-  der::AppendIdentifier(der, der::kInteger.classByte, der::kInteger.number);
+  der::AppendIdentifier(der, der::kInteger);
   der::AppendLength(der, static_cast<std::int32_t>(serial.size()));
   der.insert(der.end(), serial.begin(), serial.end());
   const unsigned char* cursor = der.data();

@@ -113,8 +113,8 @@ std::optional<TokenSurvey::Token> SurveySlot(const std::shared_ptr<Pkcs11Module>
   return token;
 }
 
-TokenSurvey::Module SurveyModule(const std::string& path, const std::string& label,
-                                 bool registered, SurveyDetail detail) {
+TokenSurvey::Module SurveyModule(const std::string& path, const std::string& label, bool registered,
+                                 SurveyDetail detail) {
   TokenSurvey::Module surveyed{path, label, registered, std::nullopt, {}};
   auto module = Pkcs11Module::Load(path);
   if (!module) {

@@ -167,8 +167,7 @@ Result<std::shared_ptr<Database>> Database::OpenReadOnly(const std::filesystem::
   return Connect(path, SQLITE_OPEN_READONLY);
 }
 
-Result<std::shared_ptr<Database>> Database::Connect(const std::filesystem::path& path,
-                                                    int mode) {
+Result<std::shared_ptr<Database>> Database::Connect(const std::filesystem::path& path, int mode) {
   sqlite3* raw = nullptr;
   const int status = sqlite3_open_v2(path.c_str(), &raw,
                                      mode | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX, nullptr);

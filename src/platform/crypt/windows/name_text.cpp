@@ -8,7 +8,6 @@
 
 #include "platform/base/der.h"
 #include "platform/base/hex.h"
-
 #include "system_cert.h"
 
 namespace velsor::crypt {
@@ -25,7 +24,16 @@ std::u16string SystemNameText(ByteView name, DWORD form) {
 
 bool IsStringTag(std::int32_t tag) {
   switch (tag) {
-    case 12: case 18: case 19: case 20: case 21: case 22: case 25: case 26: case 27: case 28:
+    case 12:
+    case 18:
+    case 19:
+    case 20:
+    case 21:
+    case 22:
+    case 25:
+    case 26:
+    case 27:
+    case 28:
     case 30:
       return true;
     default:
@@ -66,8 +74,7 @@ std::u16string AttributeText(ByteView type, ByteView value, std::int32_t valueTa
 
 // The name attribute by attribute, for a name the system does not write whole.
 std::u16string NameTextByAttribute(ByteView name, DWORD form) {
-  const std::u16string_view separator =
-      (form & CERT_NAME_STR_CRLF_FLAG) != 0 ? u"\r\n" : u", ";
+  const std::u16string_view separator = (form & CERT_NAME_STR_CRLF_FLAG) != 0 ? u"\r\n" : u", ";
   // Names come from certificates, which are read as BER, as the system reads them.
   constexpr auto kBer = der::Encoding::Ber;
   der::Cursor outer(name, kBer);
