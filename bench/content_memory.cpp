@@ -18,9 +18,9 @@
 #include "crypto/sign_engine.h"
 #include "crypto/transport.h"
 #include "crypto/verify_engine.h"
-#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/openssl/cert_builder.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/key_containers_openssl.h"
+#include "platform/crypt/openssl/key_containers_openssl.h"
 #include "platform/crypt/signed_message.h"
 #include "platform/ui/dialog_host.h"
 

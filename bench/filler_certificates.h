@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/openssl/cert_builder.h"
 
 namespace velsor::bench {
 

@@ -11,9 +11,9 @@
 #include "crypto/sign_engine.h"
 #include "crypto/verify_engine.h"
 #include "formats/base64.h"
-#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/openssl/cert_builder.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/key_containers_openssl.h"
+#include "platform/crypt/openssl/key_containers_openssl.h"
 #include "platform/crypt/user_data.h"
 #include "platform/ui/dialog_host.h"
 

@@ -14,9 +14,9 @@
 #include "control/tolvane_velsor.h"
 #include "filler_certificates.h"
 #include "platform/com/bstr.h"
-#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/openssl/cert_builder.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/key_containers_openssl.h"
+#include "platform/crypt/openssl/key_containers_openssl.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/openssl/cert_builder.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/key_containers_openssl.h"
+#include "platform/crypt/openssl/key_containers_openssl.h"
 
 namespace velsor::fuzzing {
 

@@ -14,8 +14,8 @@
 
 #include "crypto/verify_engine.h"
 #include "fuzz_home.h"
-#include "platform/crypt/attached_content.h"
-#include "platform/crypt/openssl_ptr.h"
+#include "platform/crypt/openssl/attached_content.h"
+#include "platform/crypt/openssl/openssl_ptr.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fixtures/test_pki.h"
-#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/openssl/cert_builder.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/extension_text.h"
 #include "platform/crypt/key_containers.h"

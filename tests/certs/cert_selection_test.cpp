@@ -8,8 +8,8 @@
 #include "certs/cert_text.h"
 #include "certs/dn_text.h"
 #include "fixtures/test_pki.h"
-#include "platform/crypt/cert_context_openssl.h"
-#include "platform/crypt/name_text_openssl.h"
+#include "platform/crypt/openssl/cert_context_openssl.h"
+#include "platform/crypt/openssl/name_text_openssl.h"
 #include "platform/ui/scripted_dialog_host.h"
 
 namespace velsor::certs {

@@ -6,7 +6,7 @@
 
 #include "control/member_fixture.h"
 #include "fixtures/soft_token.h"
-#include "platform/crypt/key_containers_openssl.h"
+#include "platform/crypt/openssl/key_containers_openssl.h"
 #include "platform/crypt/user_data.h"
 
 namespace velsor::testing {

@@ -11,7 +11,7 @@
 #include "fixtures/test_pki.h"
 #include "formats/base64.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/signed_message_openssl.h"
+#include "platform/crypt/openssl/signed_message_openssl.h"
 #include "platform/ui/scripted_dialog_host.h"
 
 namespace velsor::crypto {

@@ -7,9 +7,9 @@
 #include "fixtures/test_files.h"
 #include "fixtures/test_pki.h"
 #include "formats/base64.h"
-#include "platform/crypt/algorithm_oids.h"
+#include "platform/crypt/openssl/algorithm_oids.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/signed_message_openssl.h"
+#include "platform/crypt/openssl/signed_message_openssl.h"
 #include "platform/ui/scripted_dialog_host.h"
 
 namespace velsor::crypto {

@@ -13,7 +13,7 @@
 #include "fixtures/test_files.h"
 #include "fixtures/test_pki.h"
 #include "formats/base64.h"
-#include "platform/crypt/attached_content.h"
+#include "platform/crypt/openssl/attached_content.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/ui/scripted_dialog_host.h"
 

@@ -13,10 +13,10 @@
 #include "fixtures/test_pki.h"
 #include "platform/base/storage/sqlite_db.h"
 #include "platform/codepage/utf.h"
-#include "platform/crypt/cert_context_openssl.h"
-#include "platform/crypt/key_containers_openssl.h"
-#include "platform/crypt/key_handle_openssl.h"
-#include "platform/crypt/name_text_openssl.h"
+#include "platform/crypt/openssl/cert_context_openssl.h"
+#include "platform/crypt/openssl/key_containers_openssl.h"
+#include "platform/crypt/openssl/key_handle_openssl.h"
+#include "platform/crypt/openssl/name_text_openssl.h"
 #include "platform/crypt/user_data.h"
 
 namespace velsor::crypt {

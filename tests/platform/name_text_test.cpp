@@ -1,12 +1,12 @@
-#include "platform/crypt/cert_context_openssl.h"
-#include "platform/crypt/name_text_openssl.h"
+#include "platform/crypt/openssl/cert_context_openssl.h"
+#include "platform/crypt/openssl/name_text_openssl.h"
 
 #include <gtest/gtest.h>
 #include <openssl/pem.h>
 
 #include "fixtures/test_files.h"
 
-#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/openssl/cert_builder.h"
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/cert_find.h"
 

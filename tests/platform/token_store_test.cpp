@@ -4,8 +4,8 @@
 #include "fixtures/soft_token.h"
 #include "platform/base/storage/sqlite_db.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/token_certificates.h"
-#include "platform/crypt/token_enrolment.h"
+#include "platform/crypt/openssl/token_certificates.h"
+#include "platform/crypt/openssl/token_enrolment.h"
 #include "platform/crypt/user_data.h"
 
 namespace velsor::testing {

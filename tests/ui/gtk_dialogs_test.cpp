@@ -6,7 +6,7 @@
 #include "fixtures/test_pki.h"
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/key_containers_openssl.h"
+#include "platform/crypt/openssl/key_containers_openssl.h"
 #include "platform/ui/desktop_dialog_host.h"
 #include "ui/gtk_driver.h"
 

@@ -7,11 +7,11 @@
 
 #include "cli.h"
 #include "demo_token.h"
-#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/openssl/cert_builder.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/key_containers_openssl.h"
-#include "platform/crypt/name_text_openssl.h"
-#include "platform/crypt/token_certificates.h"
+#include "platform/crypt/openssl/key_containers_openssl.h"
+#include "platform/crypt/openssl/name_text_openssl.h"
+#include "platform/crypt/openssl/token_certificates.h"
 #include "platform/crypt/user_data.h"
 
 namespace velsor::cli {

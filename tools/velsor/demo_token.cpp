@@ -8,7 +8,7 @@
 
 #include "cli.h"
 #include "platform/base/storage/velsor_home.h"
-#include "platform/crypt/token_enrolment.h"
+#include "platform/crypt/openssl/token_enrolment.h"
 
 namespace velsor::cli {
 namespace {

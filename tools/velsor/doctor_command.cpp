@@ -22,7 +22,7 @@
 #include "platform/base/storage/velsor_home.h"
 #include "platform/codepage/utf.h"
 #include "platform/com/activation.h"
-#include "platform/crypt/token_certificates.h"
+#include "platform/crypt/openssl/token_certificates.h"
 #include "platform/crypt/user_data.h"
 #include "platform/registry/registry.h"
 

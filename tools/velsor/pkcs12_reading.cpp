@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/base/secret_bytes.h"
-#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/openssl/cert_builder.h"
 
 namespace velsor::cli {
 namespace {

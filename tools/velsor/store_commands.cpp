@@ -12,11 +12,11 @@
 #include "cli.h"
 #include "platform/base/hex.h"
 #include "platform/codepage/utf.h"
-#include "platform/crypt/cert_context_openssl.h"
-#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/openssl/cert_context_openssl.h"
+#include "platform/crypt/openssl/cert_builder.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/key_containers_openssl.h"
-#include "platform/crypt/name_text_openssl.h"
+#include "platform/crypt/openssl/key_containers_openssl.h"
+#include "platform/crypt/openssl/name_text_openssl.h"
 #include "store_inputs.h"
 
 namespace velsor::cli {

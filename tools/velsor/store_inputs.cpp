@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "pkcs12_reading.h"
-#include "platform/crypt/cert_builder.h"
+#include "platform/crypt/openssl/cert_builder.h"
 #include "platform/crypt/cert_context.h"
 
 namespace velsor::cli {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/base/bytes.h"
-#include "platform/crypt/openssl_ptr.h"
+#include "platform/crypt/openssl/openssl_ptr.h"
 
 namespace velsor::cli {
 

@@ -7,7 +7,7 @@
 #include "platform/codepage/utf.h"
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/name_text.h"
-#include "platform/crypt/token_certificates.h"
+#include "platform/crypt/openssl/token_certificates.h"
 #include "platform/crypt/user_data.h"
 
 namespace velsor::cli {
