@@ -8,7 +8,7 @@
 #include <string>
 
 #include "certs/cert_selection.h"
-#include "certs/dn_text.h"
+#include "platform/crypt/dn_text.h"
 #include "control/dn_checks.h"
 #include "fuzz_home.h"
 #include "platform/ui/dialog_host.h"
@@ -25,12 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::u16string_view dn = std::u16string_view(text).substr(1);
 
   control::DnIsValid(dn);
-  certs::CountSeparators(dn, separator);
-  const auto pieces = certs::DnPieces(dn, separator);
+  crypt::CountSeparators(dn, separator);
+  const auto pieces = crypt::DnPieces(dn, separator);
   if (pieces.empty()) std::abort();
-  certs::ReverseDnOrder(dn);
-  certs::NormalizeDn(dn);
-  certs::ShortNameOfDn(dn);
+  crypt::ReverseDnOrder(dn);
+  crypt::NormalizeDn(dn);
+  crypt::ShortNameOfDn(dn);
   if (certs::ParseSerialNumbers(dn).size() > certs::kMaxSerialNumbers) std::abort();
 
   static const std::vector<crypt::CertStore> stores{*crypt::CertStore::Open(u"MY"),

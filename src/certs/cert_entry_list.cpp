@@ -4,7 +4,7 @@
 
 #include "certs/cert_info.h"
 #include "certs/cert_text.h"
-#include "certs/dn_text.h"
+#include "platform/crypt/dn_text.h"
 
 namespace velsor::certs {
 namespace {
@@ -21,7 +21,7 @@ std::u16string TextOr(const crypt::CertContext& certificate, CertDetail detail,
                       std::u16string_view fallback, bool shortName) {
   const CertText text = GetCertText(&certificate, detail);
   if (text.status != kCertTextOk || text.text.empty()) return std::u16string(fallback);
-  return shortName ? ShortNameOfDn(text.text) : text.text;
+  return shortName ? crypt::ShortNameOfDn(text.text) : text.text;
 }
 
 }  // namespace

@@ -2,18 +2,19 @@
 
 #include "certs/cert_selection.h"
 #include "certs/cert_text.h"
-#include "certs/dn_text.h"
 #include "platform/codepage/codepage.h"
+#include "platform/crypt/cert_find.h"
+#include "platform/crypt/dn_text.h"
 #include "platform/crypt/extension_text.h"
 #include "platform/crypt/key_containers.h"
-#include "platform/crypt/cert_find.h"
 #include "platform/crypt/name_text.h"
 
 namespace velsor::certs {
 namespace {
 
 std::int32_t AcquireDefaultContext() {
-  return crypt::AcquireDefaultContext(crypt::kEnhancedProvider) == crypt::DefaultContext::Unavailable
+  return crypt::AcquireDefaultContext(crypt::kEnhancedProvider) ==
+                 crypt::DefaultContext::Unavailable
              ? kNoProviderContext
              : 0;
 }
@@ -36,7 +37,7 @@ std::int32_t CertExists(std::u16string_view dn) {
   const auto my = OpenStores({u"MY"});
   if (!my) return kStoreUnavailable;
   if (dn.empty()) return 0;
-  if (FindCertBySubjectDn(*my, dn) || FindCertBySubjectDn(*my, ReverseDnOrder(dn))) return 1;
+  if (FindCertBySubjectDn(*my, dn) || FindCertBySubjectDn(*my, crypt::ReverseDnOrder(dn))) return 1;
   return 0;
 }
 
@@ -70,12 +71,11 @@ std::size_t EnumCertsDnByIssuers(std::span<const crypt::CertStore> stores,
     });
   }
   for (std::u16string_view issuerDn : issuerDns) {
-    const std::u16string search = ShortNameOfDn(issuerDn);
-    const std::u16string issuer = NormalizeDn(issuerDn);
+    const crypt::ExactDn issuer(issuerDn);
     for (const auto& storeRows : rows) {
       for (const Row& row : storeRows) {
         if (subjects.size() >= capacity) return subjects.size();
-        if (row.issuer == issuer && crypt::ContainsIgnoringCase(row.issuerSimple, search)) {
+        if (issuer.Matches(row.issuer, row.issuerSimple)) {
           subjects.push_back(row.subject);
         }
       }

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "certs/cert_text.h"
-#include "certs/dn_text.h"
 #include "platform/base/hex.h"
 #include "platform/base/status_codes.h"
 #include "platform/crypt/cert_find.h"
+#include "platform/crypt/dn_text.h"
 #include "platform/crypt/name_text.h"
 
 namespace velsor::certs {
@@ -124,7 +124,7 @@ bool HoldsAnyPiece(std::u16string_view subject, const std::vector<std::u16string
 
 std::vector<Bytes> ParseSerialNumbers(std::u16string_view serialNumbers) {
   std::vector<Bytes> serials;
-  for (const std::u16string& piece : DnPieces(serialNumbers, u" ")) {
+  for (const std::u16string& piece : crypt::DnPieces(serialNumbers, u" ")) {
     if (serials.size() == kMaxSerialNumbers) break;
     if (piece.empty() || piece.size() % 2 != 0) continue;
     Bytes blob;
@@ -157,7 +157,7 @@ SubjectSelection SelectCertBySubject(std::span<const crypt::CertStore> stores,
   if (stores.empty()) return {};
   const auto candidates = Candidates(stores, family);
   if (!candidates) return {};
-  const auto pieces = DnPieces(NormalizeDn(dn), separator);
+  const auto pieces = crypt::DnPieces(crypt::NormalizeDn(dn), separator);
   const CertEntryList matches = EntriesOf(*candidates, [&](const crypt::StoredCertNames& names) {
     return HoldsAnyPiece(names.subject, pieces);
   });
@@ -183,7 +183,7 @@ crypt::CertContextPtr SelectCertByIssuerSerial(std::span<const crypt::CertStore>
   const auto serials = ParseSerialNumbers(serialNumbers);
   const auto candidates = Candidates(stores, family);
   if (!candidates) return nullptr;
-  const std::u16string issuer = NormalizeDn(issuerDn);
+  const std::u16string issuer = crypt::NormalizeDn(issuerDn);
   const CertEntryList matches = EntriesOf(*candidates, [&](const crypt::StoredCertNames& names) {
     if (names.issuer != issuer) return false;
     return std::any_of(serials.begin(), serials.end(), [&](const Bytes& serial) {
@@ -195,7 +195,7 @@ crypt::CertContextPtr SelectCertByIssuerSerial(std::span<const crypt::CertStore>
 
 crypt::CertContextPtr FindCertBySubject(std::span<const crypt::CertStore> stores,
                                         std::u16string_view dn, std::u16string_view separator) {
-  const auto pieces = DnPieces(NormalizeDn(dn), separator);
+  const auto pieces = crypt::DnPieces(crypt::NormalizeDn(dn), separator);
   return FirstMatching(stores, [&](const crypt::StoredCertNames& names) {
     return HoldsAnyPiece(names.subject, pieces);
   });
@@ -203,12 +203,9 @@ crypt::CertContextPtr FindCertBySubject(std::span<const crypt::CertStore> stores
 
 crypt::CertContextPtr FindCertBySubjectDn(std::span<const crypt::CertStore> stores,
                                           std::u16string_view dn) {
-  const std::u16string search = ShortNameOfDn(dn);
-  const std::u16string normal = NormalizeDn(dn);
-  // The whole subject must equal the DN; the platform's search by short name comes second
-  // because it is the dearer test.
+  const crypt::ExactDn exact(dn);
   return FirstMatching(stores, [&](const crypt::StoredCertNames& names) {
-    return names.subject == normal && crypt::ContainsIgnoringCase(names.subjectSimple, search);
+    return exact.Matches(names.subject, names.subjectSimple);
   });
 }
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "certs/choose_cert_dlg.h"
-#include "certs/dn_text.h"
+#include "platform/crypt/dn_text.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/ui/dialog_host.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "certs/dn_text.h"
+#include "platform/crypt/dn_text.h"
 #include "control/method_frame.h"
 
 namespace velsor::control {
@@ -21,7 +21,7 @@ void ValidateDn(std::u16string_view dn) {
 
 void CheckDnSeparators(const ControlState& state, std::u16string_view dn) {
   if (state.DNspliter.empty()) Raise(status::kNoSeparator, messages::kNoSeparator);
-  if (certs::CountSeparators(dn, state.DNspliter) > kMaxDnSeparators) {
+  if (crypt::CountSeparators(dn, state.DNspliter) > kMaxDnSeparators) {
     Raise(status::kTooManySeparators, messages::kTooManySeparators);
   }
 }

@@ -118,7 +118,7 @@ HRESULT CTolvaneVelsor::VLGetCertExtension(BSTR certDN, BSTR szOID, BSTR* pVal) 
     if (oid.empty()) Raise(status::kMissingInput, messages::kSourceEmpty);
     certs::ExtensionText extension = certs::GetCertExtension(dn, oid, state_.codePage);
     if (extension.status == status::kNoCertificate) {
-      extension = certs::GetCertExtension(certs::ReverseDnOrder(dn), oid, state_.codePage);
+      extension = certs::GetCertExtension(crypt::ReverseDnOrder(dn), oid, state_.codePage);
     }
     if (extension.status == status::kNotInCodePage) {
       Raise(extension.status, messages::kConversionFailed);
@@ -178,7 +178,7 @@ HRESULT CTolvaneVelsor::VLEnumCertsDNByIssers(BSTR IssersDN, BSTR* CertsDN) {
     if (issuers.empty()) Raise(status::kMissingInput, messages::kDnEmpty);
     control::CheckDnLength(issuers);
     std::vector<std::u16string> subjects;
-    certs::EnumCertsDnByIssuers(std::span(&*personal, 1), certs::DnPieces(issuers, u";"), subjects,
+    certs::EnumCertsDnByIssuers(std::span(&*personal, 1), crypt::DnPieces(issuers, u";"), subjects,
                                 kMaxEnumeratedDns);
     if (subjects.empty()) return std::nullopt;
     std::u16string joined = subjects.front();

@@ -12,7 +12,7 @@ crypt::CertContextPtr ChooseBySubject(std::span<const crypt::CertStore> stores, 
   // Only when nothing matched is the DN tried again with its RDNs the other way round; a
   // cancelled chooser is the user's answer.
   if (selected.certificate || selected.matched) return selected.certificate;
-  return certs::SelectCertBySubject(stores, certs::ReverseDnOrder(dn), separator, true,
+  return certs::SelectCertBySubject(stores, crypt::ReverseDnOrder(dn), separator, true,
                                     rule.chooser, rule.family)
       .certificate;
 }
@@ -24,7 +24,7 @@ crypt::CertContextPtr ChooseByIssuerSerial(std::span<const crypt::CertStore> sto
   auto chosen =
       certs::SelectCertByIssuerSerial(stores, serialNumbers, issuerDn, rule.chooser, rule.family);
   if (!chosen) {
-    chosen = certs::SelectCertByIssuerSerial(stores, serialNumbers, certs::ReverseDnOrder(issuerDn),
+    chosen = certs::SelectCertByIssuerSerial(stores, serialNumbers, crypt::ReverseDnOrder(issuerDn),
                                              rule.chooser, rule.family);
   }
   return chosen;

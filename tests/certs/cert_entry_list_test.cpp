@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "certs/dn_text.h"
+#include "platform/crypt/dn_text.h"
 #include "fixtures/test_pki.h"
 
 namespace velsor::certs {

@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "certs/cert_text.h"
-#include "certs/dn_text.h"
+#include "platform/crypt/dn_text.h"
 #include "fixtures/test_pki.h"
 #include "platform/crypt/openssl/cert_context_openssl.h"
 #include "platform/crypt/openssl/name_text_openssl.h"
@@ -80,7 +80,7 @@ TEST_F(SelectionTest, ReversedDnMatchesOnlyOnTheRetry) {
   EXPECT_EQ(BySubject(reversed), nullptr);
   EXPECT_FALSE(found);
   EXPECT_TRUE(host.choosers().empty()) << "no empty chooser on the first call";
-  EXPECT_EQ(Name(BySubject(ReverseDnOrder(reversed), true)), u"Alice Zhang");
+  EXPECT_EQ(Name(BySubject(crypt::ReverseDnOrder(reversed), true)), u"Alice Zhang");
   EXPECT_TRUE(found);
 }
 

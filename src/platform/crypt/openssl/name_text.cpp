@@ -9,6 +9,7 @@
 
 #include "platform/base/hex.h"
 #include "platform/codepage/utf.h"
+#include "platform/crypt/dn_text.h"
 #include "platform/crypt/openssl/cert_context_openssl.h"
 #include "platform/crypt/openssl/name_text_openssl.h"
 #include "platform/crypt/openssl/openssl_ptr.h"
@@ -52,6 +53,13 @@ std::u16string KeyOf(const ASN1_OBJECT* object) {
   for (int i = 0; i < length && i < static_cast<int>(sizeof dotted) - 1; ++i)
     text.push_back(dotted[i]);
   return text;
+}
+
+int NidOf(std::u16string_view key) {
+  for (const ShortKey& known : kShortKeys) {
+    if (known.key == key) return known.nid;
+  }
+  return NID_undef;
 }
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
@@ -150,7 +158,8 @@ std::u16string NameText(const X509_NAME* name, std::u16string_view separator, bo
         }
         const ASN1_STRING* value = X509_NAME_ENTRY_get_data(entry);
         // A value written as "#" and hex is never quoted: the "#" is what marks it.
-        text += IsStringValue(value) ? Quoted(AttributeValueText(value)) : AttributeValueText(value);
+        text +=
+            IsStringValue(value) ? Quoted(AttributeValueText(value)) : AttributeValueText(value);
       },
       [&] { text += separator; });
   return text;
@@ -195,9 +204,8 @@ std::u16string X500NameText(const X509_NAME* name, NameSeparator separator) {
 std::u16string SimpleNameText(const X509_NAME* name) { return NameText(name, u", ", false); }
 
 std::u16string SimpleDisplayName(const X509_NAME* name) {
-  for (int nid :
-       {NID_commonName, NID_organizationalUnitName, NID_organizationName, NID_pkcs9_emailAddress}) {
-    const int at = X509_NAME_get_index_by_NID(name, nid, -1);
+  for (std::u16string_view key : kDisplayNameOrder) {
+    const int at = X509_NAME_get_index_by_NID(name, NidOf(key), -1);
     if (at >= 0) return AttributeValueText(X509_NAME_ENTRY_get_data(X509_NAME_get_entry(name, at)));
   }
   if (X509_NAME_entry_count(name) == 0) return {};
@@ -223,6 +231,5 @@ std::u16string IssuerSimpleText(const CertContext& certificate) {
 std::u16string IssuerDisplayName(const CertContext& certificate) {
   return SimpleDisplayName(IssuerNameOf(certificate));
 }
-
 
 }  // namespace velsor::crypt

@@ -1,8 +1,8 @@
-#include "certs/dn_text.h"
+#include "platform/crypt/dn_text.h"
 
 #include <gtest/gtest.h>
 
-namespace velsor::certs {
+namespace velsor::crypt {
 namespace {
 
 using Pieces = std::vector<std::u16string>;
@@ -40,5 +40,14 @@ TEST(DnTextTest, TheShortNameFallsBackThroughTheKeys) {
   EXPECT_EQ(ShortNameOfDn(u"cn=lower"), u"cn=lower") << "the search is case-sensitive";
 }
 
+TEST(DnTextTest, AnExactDnIsTheWholeTextWithTheShortNameInTheSimpleText) {
+  const ExactDn exact(u"C=CN,O=Velsor,CN=Alice");
+  EXPECT_TRUE(exact.Matches(u"C=CN, O=Velsor, CN=Alice", u"CN, Velsor, ALICE"));
+  EXPECT_FALSE(exact.Matches(u"C=CN, O=Velsor, CN=Alice, OU=x", u"CN, Velsor, Alice, x"))
+      << "the whole text, not a part";
+  EXPECT_FALSE(exact.Matches(u"C=CN, O=Velsor, CN=Alice", u"CN, Velsor"))
+      << "the simple text must hold the short name";
+}
+
 }  // namespace
-}  // namespace velsor::certs
+}  // namespace velsor::crypt

@@ -1,6 +1,8 @@
-#include "certs/dn_text.h"
+#include "platform/crypt/dn_text.h"
 
-namespace velsor::certs {
+#include "platform/crypt/cert_find.h"
+
+namespace velsor::crypt {
 
 std::u16string NormalizeDn(std::u16string_view dn) {
   std::u16string normal;
@@ -43,10 +45,12 @@ std::u16string ReverseDnOrder(std::u16string_view dn) {
 }
 
 std::u16string ShortNameOfDn(std::u16string_view dn) {
-  for (std::u16string_view key : {u"CN=", u"E=", u"OU=", u"O="}) {
-    const auto at = dn.find(key);
+  for (std::u16string_view key : kSearchShortNameOrder) {
+    std::u16string keyed(key);
+    keyed += u'=';
+    const auto at = dn.find(keyed);
     if (at == std::u16string_view::npos) continue;
-    const std::u16string_view rest = dn.substr(at + key.size());
+    const std::u16string_view rest = dn.substr(at + keyed.size());
     return std::u16string(rest.substr(0, rest.find(u',')));
   }
   return std::u16string(dn);
@@ -62,4 +66,11 @@ std::size_t CountSeparators(std::u16string_view dn, std::u16string_view separato
   return count;
 }
 
-}  // namespace velsor::certs
+ExactDn::ExactDn(std::u16string_view dn)
+    : normal_(NormalizeDn(dn)), shortName_(ShortNameOfDn(dn)) {}
+
+bool ExactDn::Matches(std::u16string_view nameText, std::u16string_view simpleText) const {
+  return nameText == normal_ && ContainsIgnoringCase(simpleText, shortName_);
+}
+
+}  // namespace velsor::crypt
