@@ -7,18 +7,18 @@ namespace velsor::crypto {
 
 EngineStores OpenEngineStores(std::u16string_view provider,
                               std::initializer_list<std::u16string_view> storeNames) {
-  auto database = crypt::OpenCertStoreDatabase();
-  std::shared_ptr<storage::Database> connection = database ? *database : nullptr;
+  auto data = crypt::OpenUserData();
+  std::shared_ptr<crypt::UserData> open = data ? *data : nullptr;
   EngineStores opened;
-  // On the platform's own stores there is no database of ours, and the context is opened
-  // all the same; here, only when the database opened.
-  if (database) {
-    const auto context = crypt::AcquireDefaultContext(provider, connection);
+  // User data that cannot be opened gets no context; each store then says for itself that
+  // it cannot open.
+  if (data) {
+    const auto context = crypt::AcquireDefaultContext(provider, open);
     if (context == crypt::DefaultContext::Unavailable) return {status::kNoProviderContext};
     opened.withContext = context == crypt::DefaultContext::Acquired;
   }
   for (std::u16string_view name : storeNames) {
-    auto store = crypt::CertStore::Open(name, connection);
+    auto store = crypt::CertStore::Open(name, open);
     if (!store) return {status::kStoreUnavailable};
     opened.stores.push_back(std::move(*store));
   }

@@ -17,6 +17,7 @@
 #include "platform/crypt/openssl/key_containers_openssl.h"
 #include "platform/crypt/openssl/key_handle_openssl.h"
 #include "platform/crypt/openssl/name_text_openssl.h"
+#include "platform/crypt/openssl/user_data_connection.h"
 #include "platform/crypt/user_data.h"
 
 namespace velsor::crypt {
@@ -170,7 +171,7 @@ void ExpectKeysAndCertificatesPaired() {
     ASSERT_TRUE(provider->PrivateKey(link->keySpec)) << "a certificate points at a missing key";
     linked.insert(codepage::Utf16ToUtf8(link->containerName));
   }
-  auto database = OpenCertStoreDatabase();
+  auto database = OpenUserData();
   ASSERT_TRUE(database);
   auto holding = (*database)->Prepare("SELECT DISTINCT container FROM container_keys");
   while (holding.Step())

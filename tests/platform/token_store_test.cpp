@@ -6,6 +6,7 @@
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/openssl/token_certificates.h"
 #include "platform/crypt/openssl/token_enrolment.h"
+#include "platform/crypt/openssl/user_data_connection.h"
 #include "platform/crypt/user_data.h"
 
 namespace velsor::testing {
@@ -17,7 +18,7 @@ class TokenStoreTest : public ::testing::Test {
  protected:
   void SetUp() override { token.emplace(SharedTestPki()); }
 
-  std::shared_ptr<storage::Database> Database() { return *crypt::OpenCertStoreDatabase(); }
+  std::shared_ptr<crypt::UserData> Database() { return *crypt::OpenUserData(); }
   std::vector<crypt::CertContextPtr> OnTokens() {
     std::vector<crypt::CertContextPtr> found;
     const auto personal = crypt::CertStore::Open(u"MY");

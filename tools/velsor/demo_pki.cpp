@@ -12,6 +12,7 @@
 #include "platform/crypt/openssl/key_containers_openssl.h"
 #include "platform/crypt/openssl/name_text_openssl.h"
 #include "platform/crypt/openssl/token_certificates.h"
+#include "platform/crypt/openssl/user_data_connection.h"
 #include "platform/crypt/user_data.h"
 
 namespace velsor::cli {
@@ -138,7 +139,7 @@ int DemoPkiCommand(Arguments arguments) {
                                   "issuing the token user's certificate");
       return crypt::EncodeCertificate(*issued);
     });
-    auto database = Require(crypt::OpenCertStoreDatabase(), "the user's stores");
+    auto database = Require(crypt::OpenUserData(), "the user's stores");
     if (auto added = crypt::AddTokenModule(*database, token->modulePath, "demo");
         !added && added.code() != NTE_EXISTS) {
       throw CommandError("adding the module: " + added.error().detail);

@@ -23,6 +23,7 @@
 #include "platform/codepage/utf.h"
 #include "platform/com/activation.h"
 #include "platform/crypt/openssl/token_certificates.h"
+#include "platform/crypt/openssl/user_data_connection.h"
 #include "platform/crypt/user_data.h"
 #include "platform/registry/registry.h"
 
@@ -199,7 +200,7 @@ void CheckDataFolder(Report& report) {
 }
 
 void CheckTokens(Report& report) {
-  auto database = crypt::OpenCertStoreDatabase();
+  auto database = crypt::OpenUserData();
   if (!database) return;  // the data folder's problem is reported already
   const crypt::TokenSurvey survey = crypt::SurveyTokens(**database);
   if (survey.modules.empty()) report.Note("no PKCS#11 module registered (smart cards need one)");

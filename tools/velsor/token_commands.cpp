@@ -8,6 +8,7 @@
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/name_text.h"
 #include "platform/crypt/openssl/token_certificates.h"
+#include "platform/crypt/openssl/user_data_connection.h"
 #include "platform/crypt/user_data.h"
 
 namespace velsor::cli {
@@ -23,8 +24,8 @@ constexpr char kTokenUsage[] =
     "certificates of a present token appear in MY, linked to keys that stay on the token;\n"
     "its PIN is asked when a key is first used in an operation.\n";
 
-std::shared_ptr<storage::Database> UserDatabase() {
-  return Require(crypt::OpenCertStoreDatabase(), "opening the user's stores");
+std::shared_ptr<crypt::UserData> UserDatabase() {
+  return Require(crypt::OpenUserData(), "opening the user's stores");
 }
 
 int Add(Arguments arguments) {

@@ -14,11 +14,10 @@
 #include "platform/base/win_types.h"
 #include "platform/crypt/key_prov_info.h"
 
-namespace velsor::storage {
-class Database;
-}
-
 namespace velsor::crypt {
+
+// The user's data, open: what stores and key containers read and write (user_data.h).
+class UserData;
 
 class CertContext;
 using CertContextPtr = std::shared_ptr<const CertContext>;
@@ -54,7 +53,7 @@ class CertContext {
   // Where the certificate is stored; nothing for one made from bytes.
   std::optional<SystemStore> store() const { return store_; }
   std::optional<std::int64_t> storedId() const { return storedId_; }
-  const std::shared_ptr<storage::Database>& database() const { return database_; }
+  const std::shared_ptr<UserData>& database() const { return database_; }
 
   // Identifiers of the properties set on the certificate, in the order they were set.
   std::vector<DWORD> PropertyIds() const;
@@ -66,7 +65,7 @@ class CertContext {
 
   // Makes a context for a stored certificate; used by the stores.
   static Result<CertContextPtr> FromStore(ByteView encoded, SystemStore store, std::int64_t id,
-                                          std::shared_ptr<storage::Database> database);
+                                          std::shared_ptr<UserData> database);
   // Makes a context for a certificate on a token, shown in "MY" as `id` and linked to
   // its key on the token by `link`; nothing of it is stored.
   static Result<CertContextPtr> FromToken(ByteView encoded, std::int64_t id, const KeyProvInfo& link,
@@ -87,7 +86,7 @@ class CertContext {
   std::time_t notBefore_ = 0, notAfter_ = 0;
   std::optional<SystemStore> store_;
   std::optional<std::int64_t> storedId_;
-  std::shared_ptr<storage::Database> database_;
+  std::shared_ptr<UserData> database_;
   std::optional<std::u16string> token_;
   Bytes tokenLink_;  // the key provider information of a token's certificate
 };

@@ -29,11 +29,11 @@ class CertStore {
   static Result<CertStore> Open(SystemStore store);
   // On a connection the caller already has, so that one operation opens the file once.
   static Result<CertStore> Open(std::u16string_view name,
-                                std::shared_ptr<storage::Database> database);
+                                std::shared_ptr<UserData> database);
 
   // Another of the user's stores on this store's connection.
   Result<CertStore> Sibling(std::u16string_view name) const { return Open(name, database_); }
-  const std::shared_ptr<storage::Database>& database() const { return database_; }
+  const std::shared_ptr<UserData>& database() const { return database_; }
 
   SystemStore which() const { return store_; }
 
@@ -65,7 +65,7 @@ class CertStore {
 
   // What the platform holds for an open store, defined by the service's implementation.
   struct Held;
-  CertStore(SystemStore store, std::shared_ptr<storage::Database> database,
+  CertStore(SystemStore store, std::shared_ptr<UserData> database,
             std::shared_ptr<const Held> held)
       : store_(store), database_(std::move(database)), held_(std::move(held)) {}
 
@@ -73,7 +73,7 @@ class CertStore {
   static Result<CertStore> Readable(CertStore store);
 
   SystemStore store_;
-  std::shared_ptr<storage::Database> database_;
+  std::shared_ptr<UserData> database_;
   std::shared_ptr<const Held> held_;
 };
 

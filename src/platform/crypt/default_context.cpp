@@ -5,7 +5,7 @@
 namespace velsor::crypt {
 
 DefaultContext AcquireDefaultContext(std::u16string_view provider,
-                                     const std::shared_ptr<storage::Database>& database) {
+                                     const std::shared_ptr<UserData>& database) {
   // Opening an existing container first gives the same outcome as creating it and falling
   // back on NTE_EXISTS, without a write on every call.
   if (CryptProvider::Acquire(std::nullopt, provider, PROV_RSA_FULL, 0, database)) {

@@ -47,7 +47,7 @@ class CryptProvider {
   // removes an empty container and refuses one that holds keys.
   static Result<CryptProvider> Acquire(std::optional<std::u16string_view> container,
                                        std::u16string_view provider, DWORD provType, DWORD flags,
-                                       std::shared_ptr<storage::Database> database = nullptr);
+                                       std::shared_ptr<UserData> database = nullptr);
 
   const std::u16string& providerName() const { return provider_; }
   const std::optional<std::u16string>& containerName() const { return container_; }
@@ -55,10 +55,10 @@ class CryptProvider {
   // The container's key of that spec; NTE_NO_KEY when it holds none. A key on a token
   // asks `pin` for the token's PIN when the token wants a login (see OpenTokenKey).
   Result<KeyHandle> PrivateKey(DWORD keySpec, const PinPrompt& pin = {}) const;
-  const std::shared_ptr<storage::Database>& database() const { return database_; }
+  const std::shared_ptr<UserData>& database() const { return database_; }
 
   CryptProvider(std::u16string provider, std::optional<std::u16string> container,
-                std::shared_ptr<storage::Database> database)
+                std::shared_ptr<UserData> database)
       : provider_(std::move(provider)),
         container_(std::move(container)),
         database_(std::move(database)) {}
@@ -66,7 +66,7 @@ class CryptProvider {
  private:
   std::u16string provider_;
   std::optional<std::u16string> container_;
-  std::shared_ptr<storage::Database> database_;
+  std::shared_ptr<UserData> database_;
 };
 
 // A context on the default container of `provider` for the engines: created when
@@ -75,6 +75,6 @@ class CryptProvider {
 // engines go on without one.
 enum class DefaultContext { Acquired, WithoutContext, Unavailable };
 DefaultContext AcquireDefaultContext(std::u16string_view provider,
-                                     const std::shared_ptr<storage::Database>& database = nullptr);
+                                     const std::shared_ptr<UserData>& database = nullptr);
 
 }  // namespace velsor::crypt

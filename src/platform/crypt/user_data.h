@@ -11,16 +11,16 @@
 
 #include "platform/base/result.h"
 
-namespace velsor::storage {
-class Database;
-}
-
 namespace velsor::crypt {
+
+// The user's data, open: opaque above the platform. On POSIX it is the connection to the
+// user's database; on Windows the system keeps the stores and there is none (a null one).
+class UserData;
 
 inline constexpr char kCertStoreFile[] = "certstore.db";
 
 // The session's connection while a scope is active on this thread, else a new one.
-Result<std::shared_ptr<storage::Database>> OpenCertStoreDatabase();
+Result<std::shared_ptr<UserData>> OpenUserData();
 
 class UserSession {
  public:
@@ -60,7 +60,7 @@ class UserDataSnapshot {
   UserDataSnapshot& operator=(const UserDataSnapshot&) = delete;
 
  private:
-  std::shared_ptr<storage::Database> held_;
+  std::shared_ptr<UserData> held_;
 };
 
 }  // namespace velsor::crypt

@@ -142,8 +142,9 @@ std::u16string Statement::Utf16Blob(int column) const {
 
 Result<std::shared_ptr<Database>> Database::Open(const std::filesystem::path& path,
                                                  std::string_view schema, std::int64_t version,
-                                                 const std::function<void(Database&)>& upgrade) {
-  auto opened = Connect(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+                                                 const std::function<void(Database&)>& upgrade,
+                                                 Make make) {
+  auto opened = Connect(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, make);
   if (!opened) return opened.error();
   std::shared_ptr<Database> database = std::move(*opened);
   return GuardDatabase([&]() -> Result<std::shared_ptr<Database>> {
@@ -167,11 +168,12 @@ Result<std::shared_ptr<Database>> Database::OpenReadOnly(const std::filesystem::
   return Connect(path, SQLITE_OPEN_READONLY);
 }
 
-Result<std::shared_ptr<Database>> Database::Connect(const std::filesystem::path& path, int mode) {
+Result<std::shared_ptr<Database>> Database::Connect(const std::filesystem::path& path, int mode,
+                                                    Make make) {
   sqlite3* raw = nullptr;
   const int status = sqlite3_open_v2(path.c_str(), &raw,
                                      mode | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX, nullptr);
-  auto database = std::make_shared<Database>(Key{}, raw);
+  auto database = make(Key{}, raw);
   if (status != SQLITE_OK) {
     return Failure(E_FAIL, "cannot open " + path.string() + ": " +
                                (raw != nullptr ? sqlite3_errmsg(raw) : "out of memory"));

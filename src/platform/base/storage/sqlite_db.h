@@ -90,6 +90,12 @@ class Database {
   };
   Database(Key, sqlite3* handle)
       : handle_(handle), statements_(std::make_shared<StatementCache>()) {}
+  // What a connection is made as: a service may keep its own kind of Database (a class
+  // derived from it) and make its connections so.
+  using Make = std::shared_ptr<Database> (*)(Key, sqlite3* handle);
+  static std::shared_ptr<Database> MakeDatabase(Key key, sqlite3* handle) {
+    return std::make_shared<Database>(key, handle);
+  }
   ~Database();
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
@@ -99,7 +105,8 @@ class Database {
   // newer schema keeps, in the same transaction.
   static Result<std::shared_ptr<Database>> Open(const std::filesystem::path& path,
                                                 std::string_view schema, std::int64_t version = 1,
-                                                const std::function<void(Database&)>& upgrade = {});
+                                                const std::function<void(Database&)>& upgrade = {},
+                                                Make make = &MakeDatabase);
 
   // Opens an existing file for reading only: what another user's program keeps for this
   // one to read.
@@ -162,7 +169,8 @@ class Database {
   };
   [[noreturn]] void Fail() const;
   // A connection in `mode` (SQLite's open flags), waiting for other writers.
-  static Result<std::shared_ptr<Database>> Connect(const std::filesystem::path& path, int mode);
+  static Result<std::shared_ptr<Database>> Connect(const std::filesystem::path& path, int mode,
+                                                   Make make = &MakeDatabase);
 
   std::unique_ptr<sqlite3, Close> handle_;
   // Declared after the handle, so that its statements are finalised before the close.

@@ -9,6 +9,7 @@
 #include "platform/crypt/openssl/cert_context_openssl.h"
 #include "platform/crypt/der_reader.h"
 #include "platform/crypt/openssl/session_caches.h"
+#include "platform/crypt/openssl/user_data_connection.h"
 
 namespace velsor::crypt {
 namespace {
@@ -115,7 +116,7 @@ Result<CertContextPtr> CertContext::FromEncoded(ByteView encoded) {
 }
 
 Result<CertContextPtr> CertContext::FromStore(ByteView encoded, SystemStore store, std::int64_t id,
-                                              std::shared_ptr<storage::Database> database) {
+                                              std::shared_ptr<UserData> database) {
   auto parsed = Parse(encoded);
   if (!parsed) return parsed.error();
   auto context = std::move(*parsed);

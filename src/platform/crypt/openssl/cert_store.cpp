@@ -6,6 +6,7 @@
 #include "platform/crypt/openssl/openssl_ptr.h"
 #include "platform/crypt/openssl/session_caches.h"
 #include "platform/crypt/openssl/token_certificates.h"
+#include "platform/crypt/openssl/user_data_connection.h"
 #include "platform/crypt/user_data.h"
 
 namespace velsor::crypt {
@@ -53,9 +54,9 @@ struct CertStore::Held {
 
 // The snapshot keeps the connection it reads on: the stores that opened it may go first.
 struct StoreSnapshot::Held {
-  explicit Held(std::shared_ptr<storage::Database> connection)
+  explicit Held(std::shared_ptr<UserData> connection)
       : database(std::move(connection)), transaction(*database) {}
-  std::shared_ptr<storage::Database> database;
+  std::shared_ptr<UserData> database;
   storage::Database::ReadTransaction transaction;
 };
 
@@ -71,7 +72,7 @@ Result<CertStore> CertStore::Open(std::u16string_view name) {
 }
 
 Result<CertStore> CertStore::Open(std::u16string_view name,
-                                  std::shared_ptr<storage::Database> database) {
+                                  std::shared_ptr<UserData> database) {
   const auto store = SystemStoreNamed(name);
   if (!store) return Failure(E_INVALIDARG, "no store named " + codepage::Utf16ToUtf8(name));
   if (!database) return Open(*store);
@@ -79,7 +80,7 @@ Result<CertStore> CertStore::Open(std::u16string_view name,
 }
 
 Result<CertStore> CertStore::Open(SystemStore store) {
-  auto database = OpenCertStoreDatabase();
+  auto database = OpenUserData();
   if (!database) return database.error();
   return Readable(CertStore(store, std::move(*database), nullptr));
 }

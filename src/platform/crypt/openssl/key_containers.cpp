@@ -16,6 +16,7 @@
 #include "platform/crypt/openssl/name_records.h"
 #include "platform/crypt/openssl/session_caches.h"
 #include "platform/crypt/openssl/token_key.h"
+#include "platform/crypt/openssl/user_data_connection.h"
 #include "platform/crypt/user_data.h"
 
 namespace velsor::crypt {
@@ -100,7 +101,7 @@ std::u16string DefaultContainerName() {
 
 Result<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_view> container,
                                              std::u16string_view provider, DWORD provType,
-                                             DWORD flags, std::shared_ptr<storage::Database> open) {
+                                             DWORD flags, std::shared_ptr<UserData> open) {
   if (provider == kTokenProvider) {
     // A token's keys are made and removed on the token; only its containers open here.
     if (!container || (flags & (CRYPT_NEWKEYSET | CRYPT_DELETEKEYSET))) {
@@ -111,7 +112,7 @@ Result<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_view> 
   if (!KnownProvider(provider)) return Failure(NTE_KEYSET_NOT_DEF, "unknown provider");
   if (provType != PROV_RSA_FULL) return Failure(NTE_PROV_TYPE_NOT_DEF, "unknown provider type");
   auto database =
-      open ? Result<std::shared_ptr<storage::Database>>(std::move(open)) : OpenCertStoreDatabase();
+      open ? Result<std::shared_ptr<UserData>>(std::move(open)) : OpenUserData();
   if (!database) return database.error();
   if (flags & CRYPT_VERIFYCONTEXT) {
     return CryptProvider(std::u16string(provider), std::nullopt, std::move(*database));
@@ -206,7 +207,7 @@ Result<CertContextPtr> ImportCertificateWithKey(ByteView certificate, const EVP_
   }
   auto pkcs8 = Pkcs8Of(key);
   if (!pkcs8) return pkcs8.error();
-  auto database = OpenCertStoreDatabase();
+  auto database = OpenUserData();
   if (!database) return database.error();
 
   const auto newName = NewContainerName();

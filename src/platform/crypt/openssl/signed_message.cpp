@@ -17,6 +17,7 @@
 #include "platform/crypt/key_containers.h"
 #include "platform/crypt/openssl/key_handle_openssl.h"
 #include "platform/crypt/openssl/openssl_error.h"
+#include "platform/crypt/openssl/user_data_connection.h"
 
 namespace velsor::crypt {
 namespace {

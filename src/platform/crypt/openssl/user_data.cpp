@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/base/storage/sqlite_db.h"
 #include "platform/base/storage/velsor_home.h"
 #include "platform/crypt/openssl/name_records.h"
 #include "platform/crypt/openssl/session_caches.h"
+#include "platform/crypt/openssl/user_data_connection.h"
 
 namespace velsor::crypt {
 namespace {
@@ -62,10 +62,15 @@ CREATE TABLE IF NOT EXISTS token_modules (
 // recorded again. Version 3 adds the user's token modules.
 constexpr std::int64_t kSchemaVersion = 3;
 
-Result<std::shared_ptr<storage::Database>> OpenNewConnection() {
+Result<std::shared_ptr<UserData>> OpenNewConnection() {
   auto path = storage::PrivateUserFile(kCertStoreFile);
   if (!path) return path.error();
-  return storage::Database::Open(*path, kSchema, kSchemaVersion, RecordAllCertNames);
+  const auto make = [](storage::Database::Key key, sqlite3* handle) {
+    return std::shared_ptr<storage::Database>(std::make_shared<UserData>(key, handle));
+  };
+  auto opened = storage::Database::Open(*path, kSchema, kSchemaVersion, RecordAllCertNames, make);
+  if (!opened) return opened.error();
+  return std::static_pointer_cast<UserData>(std::move(*opened));
 }
 
 // The variables that choose the user's data folder: a session whose folder they no longer
@@ -88,7 +93,7 @@ thread_local UserSession* activeSession = nullptr;
 
 struct UserSession::Held {
   std::string folderChoice;
-  std::shared_ptr<storage::Database> connection;
+  std::shared_ptr<UserData> connection;
   SessionCaches caches;
 };
 
@@ -105,7 +110,7 @@ UserSessionScope::UserSessionScope(UserSession& session) : previous_(activeSessi
 
 UserSessionScope::~UserSessionScope() { activeSession = previous_; }
 
-Result<std::shared_ptr<storage::Database>> OpenCertStoreDatabase() {
+Result<std::shared_ptr<UserData>> OpenUserData() {
   if (activeSession == nullptr) return OpenNewConnection();
   UserSession::Held& held = activeSession->held();
   std::string choice = DataFolderChoice();
@@ -120,7 +125,7 @@ Result<std::shared_ptr<storage::Database>> OpenCertStoreDatabase() {
 
 UserDataSnapshot::UserDataSnapshot() {
   if (activeSession == nullptr) return;
-  auto database = OpenCertStoreDatabase();
+  auto database = OpenUserData();
   if (database && (*database)->HoldReads()) held_ = std::move(*database);
 }
 

@@ -68,7 +68,7 @@ Result<CertContextPtr> ContextFromSystem(PCCERT_CONTEXT owned, SystemStore store
 
 // The system keeps the stores; a context is never made from our own rows here.
 Result<CertContextPtr> CertContext::FromStore(ByteView, SystemStore, std::int64_t,
-                                              std::shared_ptr<storage::Database>) {
+                                              std::shared_ptr<UserData>) {
   return Failure(E_NOTIMPL, "the system's stores make their own contexts");
 }
 

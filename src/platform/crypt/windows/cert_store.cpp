@@ -57,7 +57,7 @@ StoreSnapshot::~StoreSnapshot() = default;
 Result<CertStore> CertStore::Open(std::u16string_view name) { return Open(name, nullptr); }
 
 Result<CertStore> CertStore::Open(std::u16string_view name,
-                                  std::shared_ptr<storage::Database> database) {
+                                  std::shared_ptr<UserData> database) {
   const auto store = SystemStoreNamed(name);
   if (!store) return Failure(E_INVALIDARG, "no such store");
   (void)database;  // the system keeps the stores

@@ -35,7 +35,7 @@ std::u16string DefaultContainerName() {
 
 Result<CryptProvider> CryptProvider::Acquire(std::optional<std::u16string_view> container,
                                              std::u16string_view provider, DWORD provType,
-                                             DWORD flags, std::shared_ptr<storage::Database>) {
+                                             DWORD flags, std::shared_ptr<UserData>) {
   std::optional<std::u16string> name;
   if (container) name.emplace(*container);
   auto opened = OpenContainer(name, provider, provType, flags);

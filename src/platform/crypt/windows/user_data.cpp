@@ -13,8 +13,8 @@ UserSession::~UserSession() = default;
 UserSessionScope::UserSessionScope(UserSession&) : previous_(nullptr) {}
 UserSessionScope::~UserSessionScope() = default;
 
-Result<std::shared_ptr<storage::Database>> OpenCertStoreDatabase() {
-  return std::shared_ptr<storage::Database>();
+Result<std::shared_ptr<UserData>> OpenUserData() {
+  return std::shared_ptr<UserData>();
 }
 
 UserDataSnapshot::UserDataSnapshot() = default;
