@@ -11,8 +11,8 @@
 #include "crypto/sign_engine.h"
 #include "crypto/verify_engine.h"
 #include "formats/base64.h"
-#include "platform/crypt/openssl/cert_builder.h"
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/openssl/cert_builder.h"
 #include "platform/crypt/openssl/key_containers_openssl.h"
 #include "platform/crypt/user_data.h"
 #include "platform/ui/dialog_host.h"
@@ -88,7 +88,7 @@ std::string SignWithOpenssl(const Pki& pki, const Bytes& content) {
   PKCS7_final(message, data.get(), kFlags);
   unsigned char* der = nullptr;
   const int length = i2d_PKCS7(message, &der);
-  std::string text = formats::Base64EncodeText(ByteView(der, static_cast<std::size_t>(length)));
+  std::string text = *formats::Base64Encode(ByteView(der, static_cast<std::size_t>(length)));
   OPENSSL_free(der);
   PKCS7_free(message);
   return text;
@@ -139,7 +139,7 @@ void Verify_OpenSSL(benchmark::State& state) {
   const Pki& pki = SharedPki();
   const std::string message = SignWithVelsor(Content(state));
   for (auto _ : state) {
-    const Bytes der = *formats::Base64DecodeText(message);
+    const Bytes der = *formats::Base64Decode(message);
     const unsigned char* cursor = der.data();
     PKCS7* parsed = d2i_PKCS7(nullptr, &cursor, static_cast<long>(der.size()));
     X509_STORE* trusted = X509_STORE_new();

@@ -1,4 +1,4 @@
-// mem_uncompress on arbitrary bytes: bounded work, exact sizes, no overrun of the caller's
+// Uncompressing arbitrary bytes: bounded work, exact sizes, no overrun of the caller's
 // buffer whatever its capacity. A member handed over in pieces inflates to the same bytes
 // where the piecewise way takes it, and is refused where the whole-member way refuses it.
 
@@ -11,7 +11,7 @@
 
 namespace {
 
-void CheckPieces(velsor::ByteView member, bool inflates, std::int32_t needed) {
+void CheckPieces(velsor::ByteView member, bool inflates, std::size_t needed) {
   using namespace velsor::formats;
   if (member.size() < 18) return;
   MemberOutline outline;
@@ -29,18 +29,17 @@ void CheckPieces(velsor::ByteView member, bool inflates, std::int32_t needed) {
     // The whole-member way takes what the pieces refuse only for optional header fields,
     // a trailer whose size is false, or a size past the limit.
     const auto* trailer = member.data() + member.size() - 4;
-    const std::size_t claimed = trailer[0] | (trailer[1] << 8) | (trailer[2] << 16) |
-                                (std::size_t{trailer[3]} << 24);
-    if (inflates && member[3] == 0 && static_cast<std::size_t>(needed) == claimed &&
+    const std::size_t claimed =
+        trailer[0] | (trailer[1] << 8) | (trailer[2] << 16) | (std::size_t{trailer[3]} << 24);
+    if (inflates && member[3] == 0 && needed == claimed &&
         claimed <= MessageInflationLimit(member.size())) {
       std::abort();
     }
     return;
   }
-  if (!inflates || static_cast<std::size_t>(needed) != inflated->size()) std::abort();
+  if (!inflates || needed != inflated->size()) std::abort();
   velsor::Bytes whole(inflated->size());
-  std::int32_t exact = needed;
-  GzipUncompress(member.data(), static_cast<std::int32_t>(member.size()), whole.data(), &exact);
+  GzipUncompress(member, whole);
   if (whole != *inflated) std::abort();
 }
 
@@ -49,20 +48,17 @@ void CheckPieces(velsor::ByteView member, bool inflates, std::int32_t needed) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velsor::formats;
   if (size > 1 << 20) return 0;
-  const auto length = static_cast<std::int32_t>(size);
-  std::int32_t needed = 0;
-  const std::int32_t status = GzipUncompress(data, length, nullptr, &needed);
+  const velsor::ByteView member(data, size);
+  const auto sized = GzipUncompress(member, {});
   // Nothing to inflate fits a buffer of none.
-  CheckPieces(velsor::ByteView(data, size),
-              status == kZBufError || (status == kZOk && needed == 0), needed);
-  if (status != kZBufError) return 0;
-  // Too small by one, then exact: the second call must succeed with the same size.
-  velsor::Bytes out(static_cast<std::size_t>(needed) + 1);
-  std::int32_t capacity = needed > 0 ? needed - 1 : 0;
-  if (needed > 0 && GzipUncompress(data, length, out.data(), &capacity) != kZBufError) {
-    std::abort();
-  }
-  std::int32_t exact = needed;
-  if (GzipUncompress(data, length, out.data(), &exact) != kZOk || exact != needed) std::abort();
+  CheckPieces(member, sized.code() == 0, sized ? sized->size : 0);
+  if (!sized || sized->fits) return 0;
+  // Too small by one, then exact: the second call must fit with the same size.
+  const std::size_t needed = sized->size;
+  velsor::Bytes out(needed + 1);
+  const auto tooSmall = GzipUncompress(member, std::span(out).first(needed - 1));
+  if (!tooSmall || tooSmall->fits || tooSmall->size != needed) std::abort();
+  const auto exact = GzipUncompress(member, std::span(out).first(needed));
+  if (!exact || !exact->fits || exact->size != needed) std::abort();
   return 0;
 }

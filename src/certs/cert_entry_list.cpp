@@ -19,71 +19,43 @@ constexpr std::uint8_t kNoIssuerIndex[] = {0xC3, 0xBB, 0xD3, 0xD0, 0xD6, 0xF7,
 
 std::u16string TextOr(const crypt::CertContext& certificate, CertDetail detail,
                       std::u16string_view fallback, bool shortName) {
-  const CertText text = GetCertText(&certificate, detail);
-  if (text.status != kCertTextOk || text.text.empty()) return std::u16string(fallback);
-  return shortName ? crypt::ShortNameOfDn(text.text) : text.text;
+  const Result<std::u16string> text = GetCertText(certificate, detail);
+  if (!text || text->empty()) return std::u16string(fallback);
+  return shortName ? crypt::ShortNameOfDn(*text) : *text;
 }
 
 }  // namespace
 
-std::int32_t CertEntryList::AppendBytes(ByteView bytes) {
-  if (bytes.empty()) return kEntryListNoValue;
-  nodes_.emplace_back(Bytes(bytes.begin(), bytes.end()));
-  return kEntryListOk;
-}
-
-std::int32_t CertEntryList::AppendText(std::u16string_view text) {
-  if (text.empty()) return kEntryListNoValue;
-  nodes_.emplace_back(std::u16string(text));
-  return kEntryListOk;
-}
-
 void CertEntryList::AppendCertificate(const crypt::CertContext& certificate) {
-  AppendText(TextOr(certificate, CertDetail::Subject, kNoSubject, true));
-  AppendText(TextOr(certificate, CertDetail::Issuer, kNoIssuer, true));
-  AppendText(TextOr(certificate, CertDetail::NotAfter, kNoExpiry, false));
-  AppendText(TextOr(certificate, CertDetail::SerialNumber, kNoSerial, false));
+  nodes_.emplace_back(TextOr(certificate, CertDetail::Subject, kNoSubject, true));
+  nodes_.emplace_back(TextOr(certificate, CertDetail::Issuer, kNoIssuer, true));
+  nodes_.emplace_back(TextOr(certificate, CertDetail::NotAfter, kNoExpiry, false));
+  nodes_.emplace_back(TextOr(certificate, CertDetail::SerialNumber, kNoSerial, false));
   const ByteView issuer = certificate.encodedIssuer();
-  AppendBytes(issuer.empty() ? ByteView(kNoIssuerIndex) : issuer);
+  const ByteView index = issuer.empty() ? ByteView(kNoIssuerIndex) : issuer;
+  nodes_.emplace_back(Bytes(index.begin(), index.end()));
 }
 
-std::int32_t CertEntryList::ReadBytes(std::int32_t position, Bytes& out) const {
-  if (position < 0) return kEntryListNegativePosition;
-  if (position >= Count()) return kEntryListNoValue;
-  const auto* bytes = std::get_if<Bytes>(&nodes_[static_cast<std::size_t>(position)]);
-  if (bytes == nullptr) return kEntryListNoValue;
-  out = *bytes;
-  return kEntryListOk;
-}
-
-std::int32_t CertEntryList::ReadText(std::int32_t position, std::u16string& out) const {
-  if (position < 0) return kEntryListNegativePosition;
-  if (position >= Count()) return kEntryListNoValue;
-  const auto* text = std::get_if<std::u16string>(&nodes_[static_cast<std::size_t>(position)]);
-  if (text == nullptr) return kEntryListNoValue;
-  out = *text;
-  return kEntryListOk;
+template <class Value>
+const Value* CertEntryList::Node(std::int32_t entry, EntryField field) const {
+  if (entry < 0 || entry >= EntryCount()) return nullptr;
+  const auto position =
+      static_cast<std::size_t>(entry) * kNodesPerEntry + static_cast<std::size_t>(field);
+  return std::get_if<Value>(&nodes_[position]);
 }
 
 std::optional<std::u16string> CertEntryList::EntryText(std::int32_t entry, EntryField field) const {
-  std::u16string text;
-  if (entry < 0 ||
-      ReadText(entry * kNodesPerEntry + static_cast<std::int32_t>(field), text) != kEntryListOk) {
-    return std::nullopt;
-  }
-  return text;
+  const auto* text = Node<std::u16string>(entry, field);
+  if (text == nullptr) return std::nullopt;
+  return *text;
 }
 
 crypt::CertContextPtr CertEntryList::ResolveEntry(std::int32_t entry,
                                                   std::span<const crypt::CertStore> stores) const {
-  Bytes issuer;
-  const auto serial = EntryText(entry, EntryField::Serial);
-  if (!serial ||
-      ReadBytes(entry * kNodesPerEntry + static_cast<std::int32_t>(EntryField::EncodedIssuer),
-                issuer) != kEntryListOk) {
-    return nullptr;
-  }
-  return FindCertByIssuerAndSerial(stores, issuer, *serial);
+  const auto* serial = Node<std::u16string>(entry, EntryField::Serial);
+  const auto* issuer = Node<Bytes>(entry, EntryField::EncodedIssuer);
+  if (serial == nullptr || issuer == nullptr) return nullptr;
+  return FindCertByIssuerAndSerial(stores, *issuer, *serial);
 }
 
 crypt::CertContextPtr FindCertByIssuerAndSerial(std::span<const crypt::CertStore> stores,

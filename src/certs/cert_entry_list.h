@@ -16,9 +16,6 @@
 
 namespace velsor::certs {
 
-inline constexpr std::int32_t kEntryListOk = 0;
-inline constexpr std::int32_t kEntryListNegativePosition = -3;
-inline constexpr std::int32_t kEntryListNoValue = -4;
 inline constexpr std::int32_t kNodesPerEntry = 5;
 
 // Positions of the five values within an entry.
@@ -26,22 +23,13 @@ enum class EntryField { SubjectName, IssuerName, Expiry, Serial, EncodedIssuer }
 
 class CertEntryList {
  public:
-  // Empty values add nothing and answer kEntryListNoValue.
-  std::int32_t AppendBytes(ByteView bytes);
-  std::int32_t AppendText(std::u16string_view text);
-
   // The five values of a certificate, with the fixed texts where it gives none.
   void AppendCertificate(const crypt::CertContext& certificate);
 
   std::int32_t Count() const { return static_cast<std::int32_t>(nodes_.size()); }
   std::int32_t EntryCount() const { return Count() / kNodesPerEntry; }
 
-  // kEntryListNegativePosition, or kEntryListNoValue past the end or for a node of the
-  // other kind.
-  std::int32_t ReadBytes(std::int32_t position, Bytes& out) const;
-  std::int32_t ReadText(std::int32_t position, std::u16string& out) const;
-
-  // A value of entry `entry`, or nothing.
+  // A value of entry `entry`, or nothing when there is no such entry.
   std::optional<std::u16string> EntryText(std::int32_t entry, EntryField field) const;
 
   // The certificate of entry `entry`, found again by its issuer and serial in `stores`.
@@ -49,6 +37,10 @@ class CertEntryList {
                                      std::span<const crypt::CertStore> stores) const;
 
  private:
+  // The node of a value, or nothing when there is no such entry.
+  template <class Value>
+  const Value* Node(std::int32_t entry, EntryField field) const;
+
   std::vector<std::variant<Bytes, std::u16string>> nodes_;
 };
 

@@ -5,32 +5,22 @@
 
 #include <cstdint>
 #include <ctime>
-#include <optional>
 #include <string>
 
 #include "certs/cert_info.h"
 #include "platform/base/bytes.h"
+#include "platform/base/result.h"
 #include "platform/base/status_codes.h"
 #include "platform/crypt/cert_context.h"
 
 namespace velsor::certs {
 
-inline constexpr std::int32_t kCertTextOk = status::kOk;
-inline constexpr std::int32_t kCertTextMissing = status::kMissingInput;
-inline constexpr std::int32_t kCertTextUnavailable = status::kNotText;
-inline constexpr std::int32_t kCertTextNoMemory = status::kNoMemory;
+// A kind outside CertDetail gives an empty text. A time that cannot be written fails with
+// status::kNotText, and memory running out with status::kNoMemory.
+Result<std::u16string> GetCertText(const crypt::CertContext& certificate, CertDetail kind);
 
-struct CertText {
-  std::int32_t status = kCertTextOk;
-  std::u16string text;
-};
-
-// A kind outside CertDetail gives an empty text and success. A missing certificate gives
-// kCertTextMissing; a time that cannot be written gives kCertTextUnavailable.
-CertText GetCertText(const crypt::CertContext* certificate, CertDetail kind);
-
-// Nothing when the time cannot be converted.
-std::optional<std::u16string> FormatCertTime(std::time_t utc);
+// status::kNotText when the time cannot be written.
+Result<std::u16string> FormatCertTime(std::time_t utc);
 
 // The serial's bytes most significant first, as upper-case hex with a space after every
 // second byte that another follows; `serialBlob` holds them least significant first.
@@ -38,8 +28,8 @@ std::optional<std::u16string> FormatCertTime(std::time_t utc);
 std::u16string SerialText(ByteView serialBlob);
 
 // All five texts, or none: on failure the record is emptied and marked unavailable, so
-// that storing it clears what was kept. A missing certificate or record gives
-// kCertTextMissing and leaves the record untouched.
-std::int32_t ExtractCertInfo(const crypt::CertContext* certificate, CertInfo* record);
+// that storing it clears what was kept. A missing certificate fails with
+// status::kMissingInput and leaves the record untouched.
+Result<Done> ExtractCertInfo(const crypt::CertContext* certificate, CertInfo& record);
 
 }  // namespace velsor::certs

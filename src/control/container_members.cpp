@@ -18,6 +18,7 @@ namespace velsor {
 using control::ControlState;
 using control::MethodFrame;
 using control::Raise;
+using control::ValueOrRaise;
 using formats::FormTextContainer;
 namespace messages = control::messages;
 
@@ -33,11 +34,7 @@ FormTextContainer PendingContainer(const ControlState& state) {
 }
 
 Bytes SerializedBytes(const FormTextContainer& container) {
-  Bytes text;
-  if (const std::int32_t status = container.Serialize(text); status != formats::kFormTextOk) {
-    Raise(status, messages::kFormTextEncodeFailed);
-  }
-  return text;
+  return ValueOrRaise(container.Serialize(), messages::kFormTextEncodeFailed);
 }
 
 std::string Serialized(const FormTextContainer& container) {
@@ -54,33 +51,27 @@ Taken TakeFirst(ControlState& state, bool takeFile) {
     Raise(status::kMissingInput, messages::kSourceEmpty);
   }
   FormTextContainer all;
-  if (all.Parse(*state.extractedPlainText) != formats::kFormTextOk) {
-    Raise(formats::kFormTextFailed, messages::kNotFormText);
-  }
+  if (!all.Parse(*state.extractedPlainText)) Raise(status::kFailed, messages::kNotFormText);
   Taken taken;
   FormTextContainer rest;
   for (std::int32_t i = 0; i < all.ItemCount(); ++i) {
     const auto item = all.GetItem(i);
-    if (!item) Raise(formats::kFormTextFailed, messages::kTakeItemFailed);
+    if (!item) Raise(status::kFailed, messages::kTakeItemFailed);
     if (i == 0 && !takeFile) {
       taken.item = Bytes(item->begin(), item->end());
       continue;
     }
-    if (const std::int32_t status = rest.AddItem(*item); status != 0) {
-      Raise(status, messages::kAddItemFailed);
-    }
+    ValueOrRaise(rest.AddItem(*item), messages::kAddItemFailed);
   }
   for (std::int32_t i = 0; i < all.FileCount(); ++i) {
     const auto file = all.GetFile(i);
-    if (!file) Raise(formats::kFormTextFailed, messages::kTakeFileFailed);
+    if (!file) Raise(status::kFailed, messages::kTakeFileFailed);
     if (i == 0 && takeFile) {
       taken.file.emplace(Bytes(file->name.begin(), file->name.end()),
                          Bytes(file->content.begin(), file->content.end()));
       continue;
     }
-    if (const std::int32_t status = rest.AddFile(file->name, file->content); status != 0) {
-      Raise(status, messages::kAddFileFailed);
-    }
+    ValueOrRaise(rest.AddFile(file->name, file->content), messages::kAddFileFailed);
   }
   Bytes remaining = SerializedBytes(rest);
   if (remaining.empty()) {
@@ -117,7 +108,7 @@ std::filesystem::path StubDirectory() {
 
 void SaveTakenFile(ControlState& state, std::u16string_view name, ByteView content) {
   // The name comes from signed content: only a plain name inside the target folder.
-  if (!files::IsPlainFileName(name)) Raise(files::kFileFailed, messages::kSaveFileFailed);
+  if (!files::IsPlainFileName(name)) Raise(status::kFailed, messages::kSaveFileFailed);
   std::optional<std::filesystem::path> target;
   if (state.serverMode) {
     const std::filesystem::path directory = StubDirectory();
@@ -127,13 +118,12 @@ void SaveTakenFile(ControlState& state, std::u16string_view name, ByteView conte
         directory.has_filename() ? directory : directory.parent_path();
     std::error_code ignored;
     std::filesystem::create_directories(folder.parent_path(), ignored);
-    if (!file::EnsurePrivateFolder(folder)) Raise(files::kFileFailed, messages::kSaveFileFailed);
+    if (!file::EnsurePrivateFolder(folder)) Raise(status::kFailed, messages::kSaveFileFailed);
     // The stored value ends in the separator; the name follows it directly.
     target = std::filesystem::path(directory.string() + codepage::Utf16ToUtf8(name));
   }
-  if (files::SaveFileByDialog(control::DialogsOf(state), u"Save", u"*.*", name, content, target) !=
-      files::kFileOk) {
-    Raise(files::kFileFailed, messages::kSaveFileFailed);
+  if (!files::SaveFileByDialog(control::DialogsOf(state), u"Save", u"*.*", name, content, target)) {
+    Raise(status::kFailed, messages::kSaveFileFailed);
   }
 }
 
@@ -144,23 +134,18 @@ HRESULT CTolvaneVelsor::VLAddFormItem(BSTR itemContent) {
     FormTextContainer container = PendingContainer(state_);
     const std::string item =
         control::ToCodePage(state_, BstrView(itemContent), messages::kConversionFailed);
-    if (const std::int32_t status = container.AddItem(AsBytes(item)); status != 0) {
-      Raise(status, messages::kAddItemFailed);
-    }
+    ValueOrRaise(container.AddItem(AsBytes(item)), messages::kAddItemFailed);
     state_.pendingPlainText = Serialized(container);
   });
 }
 
 HRESULT CTolvaneVelsor::VLAddFile(BSTR fileName) {
   return MethodFrame(state_, {}, nullptr).Run([&] {
-    const files::ReadResult read = control::ReadNamedOrChosenFile(state_, fileName);
+    const files::FileContents read = control::ReadNamedOrChosenFile(state_, fileName);
     FormTextContainer container = PendingContainer(state_);
     const std::string codePageName =
         control::ToCodePage(state_, read.name, messages::kConversionFailed);
-    if (const std::int32_t status = container.AddFile(AsBytes(codePageName), read.data);
-        status != 0) {
-      Raise(status, messages::kAddFileFailed);
-    }
+    ValueOrRaise(container.AddFile(AsBytes(codePageName), read.data), messages::kAddFileFailed);
     state_.pendingPlainText = Serialized(container);
   });
 }

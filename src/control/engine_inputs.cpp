@@ -44,16 +44,16 @@ std::string ArgumentContent(const ControlState& state, BSTR text,
   return ToCodePage(state, view, conversionMessage);
 }
 
-files::ReadResult ReadNamedOrChosenFile(ControlState& state, BSTR fileName) {
+files::FileContents ReadNamedOrChosenFile(ControlState& state, BSTR fileName) {
   constexpr std::size_t kMaxFileNameLength = 256;
   const std::u16string_view name = BstrView(fileName);
   if (name.size() > kMaxFileNameLength) Raise(status::kDnTooLong, messages::kFileNameTooLong);
   if (name.empty() && state.serverMode) Raise(status::kMissingInput, messages::kSourceEmpty);
-  files::ReadResult read = files::ReadFileByDialog(
+  Result<files::FileContents> read = files::ReadFileByDialog(
       DialogsOf(state), u"Open", u"*.*", name.empty() ? std::nullopt : std::optional(name));
-  if (read.status == files::kFileCancelled) Raise(status::kUserCancelled, messages::kUserCancelled);
-  if (read.status != files::kFileOk) Raise(read.status, messages::kReadFileFailed);
-  return read;
+  const std::u16string_view failed =
+      read.Failed(status::kUserCancelled) ? messages::kUserCancelled : messages::kReadFileFailed;
+  return ValueOrRaise(std::move(read), failed);
 }
 
 }  // namespace velsor::control

@@ -41,6 +41,6 @@ std::string ArgumentContent(const ControlState& state, BSTR text,
 // The file the page names (a path of at most 256 characters) or, without a name and outside
 // server mode, the one the user picks in the open dialog. Raises -10056, -10001, -10004 for
 // a cancelled dialog, and the read status with "读取文件失败".
-files::ReadResult ReadNamedOrChosenFile(ControlState& state, BSTR fileName);
+files::FileContents ReadNamedOrChosenFile(ControlState& state, BSTR fileName);
 
 }  // namespace velsor::control

@@ -26,7 +26,7 @@ constexpr std::u16string_view kSignedFileEnding = u".sign";
 
 HRESULT CTolvaneVelsor::VLAttachedVerifySignedFile(BSTR fileName) {
   return MethodFrame(state_, {}, nullptr).Run([&] {
-    const files::ReadResult read = control::ReadNamedOrChosenFile(state_, fileName);
+    const files::FileContents read = control::ReadNamedOrChosenFile(state_, fileName);
     crypto::VerifyResult verified =
         crypto::VerifySignedMessage(AsText(read.data), crypto::VerifyMode::Attached);
     control::RaiseIfEngineFailed(verified.status, verified.lastError,
@@ -38,16 +38,16 @@ HRESULT CTolvaneVelsor::VLAttachedVerifySignedFile(BSTR fileName) {
       proposed =
           std::u16string_view(read.name).substr(0, read.name.size() - kSignedFileEnding.size());
     }
-    if (files::SaveFileByDialog(control::DialogsOf(state_), u"Save", u"*.*", proposed,
-                                verified.content) != files::kFileOk) {
-      Raise(files::kFileFailed, messages::kSaveFileFailed);
+    if (!files::SaveFileByDialog(control::DialogsOf(state_), u"Save", u"*.*", proposed,
+                                 verified.content)) {
+      Raise(status::kFailed, messages::kSaveFileFailed);
     }
   });
 }
 
 HRESULT CTolvaneVelsor::VLAddFileForEncrypt(BSTR fileName) {
   return MethodFrame(state_, {}, nullptr).Run([&] {
-    files::ReadResult read = control::ReadNamedOrChosenFile(state_, fileName);
+    files::FileContents read = control::ReadNamedOrChosenFile(state_, fileName);
     state_.pendingPlainText = std::string(AsText(read.data));
   });
 }
@@ -63,8 +63,8 @@ HRESULT CTolvaneVelsor::VLEncryptFileAndSave(BSTR base64Certificate) {
     const crypto::SealedEnvelope sealed =
         crypto::EncryptFileForCertificate(AsBytes(content), certificate, state_.symmetricAlgOid);
     control::RaiseIfEngineFailed(sealed.status, sealed.lastError, messages::kEncryptionFailed);
-    if (files::SaveFileByDialogExt(control::DialogsOf(state_), u"Save", u"*.cry", u"cry",
-                                   AsBytes(sealed.base64)) != files::kFileOk) {
+    if (!files::SaveFileByDialogExt(control::DialogsOf(state_), u"Save", u"*.cry", u"cry",
+                                    AsBytes(sealed.base64))) {
       Raise(status::kUserCancelled, messages::kUserCancelled);
     }
   });

@@ -13,6 +13,7 @@
 #include "control/control_state.h"
 #include "control/messages.h"
 #include "platform/base/hresult.h"
+#include "platform/base/result.h"
 #include "platform/base/status_codes.h"
 #include "platform/com/bstr.h"
 
@@ -27,6 +28,13 @@ struct MethodFailure {
 
 [[noreturn]] inline void Raise(LONG code, std::u16string_view message) {
   throw MethodFailure{code, message, std::nullopt};
+}
+
+// A lower layer's failure: its code becomes errorNum, with the method's own message.
+template <class T>
+T ValueOrRaise(Result<T> result, std::u16string_view message) {
+  if (!result) Raise(result.code(), message);
+  return std::move(*result);
 }
 
 // An engine operation failed: its status becomes errorNum, its platform error errorCode,

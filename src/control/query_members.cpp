@@ -76,11 +76,8 @@ HRESULT CTolvaneVelsor::VLBase64Encode(BSTR base64ToBeEncodedText, BSTR* pVal) {
   if (RefuseEmpty(state_, base64ToBeEncodedText)) return S_FALSE;
   return MethodFrame(state_, {}, pVal).Run([&] {
     const std::string bytes = control::ToCodePage(state_, BstrView(base64ToBeEncodedText));
-    const std::string text = SizedText(
-        [&](std::span<char> room, std::int32_t& length) {
-          return formats::Base64Encode(AsBytes(bytes), room, length, formats::kBase64LineBreaks);
-        },
-        messages::kBase64EncodeFailed);
+    const std::string text =
+        control::ValueOrRaise(formats::Base64Encode(AsBytes(bytes)), messages::kBase64EncodeFailed);
     return control::FromCodePage(state_, text);
   });
 }
@@ -89,13 +86,8 @@ HRESULT CTolvaneVelsor::VLBase64Decode(BSTR base64ToBeDecodedText, BSTR* pVal) {
   if (RefuseEmpty(state_, base64ToBeDecodedText)) return S_FALSE;
   return MethodFrame(state_, {}, pVal).Run([&] {
     const std::string text = control::ToCodePage(state_, BstrView(base64ToBeDecodedText));
-    std::int32_t length = 0;
-    std::int32_t status = formats::Base64Decode(text, {}, length);
-    if (status != 0) Raise(status, messages::kBase64DecodeFailed);
-    Bytes bytes(static_cast<std::size_t>(length) + 1);
-    status = formats::Base64Decode(text, bytes, length);
-    if (status != 0) Raise(status, messages::kBase64DecodeFailed);
-    bytes.resize(static_cast<std::size_t>(length));
+    const Bytes bytes =
+        control::ValueOrRaise(formats::Base64Decode(text), messages::kBase64DecodeFailed);
     return control::FromCodePage(state_, AsText(bytes));
   });
 }

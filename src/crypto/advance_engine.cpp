@@ -21,8 +21,8 @@ SignResult AdvanceSign(std::optional<ByteView> content, bool serverMode,
   if (chosen.status != 0) return {chosen.status};
   const crypt::CertContextPtr& signer = chosen.certificate;
 
-  KeyOperation signature = SignWithCertKey(*signer, settings.digestOid, *content,
-                                           PinPromptOf(settings.chooser.host));
+  KeyOperation signature =
+      SignWithCertKey(*signer, settings.digestOid, *content, PinPromptOf(settings.chooser.host));
   if (signature.status != 0) {
     return FailedWith<SignResult>(signature.status, signature.lastError);
   }
@@ -32,7 +32,7 @@ SignResult AdvanceSign(std::optional<ByteView> content, bool serverMode,
   PackedMessage packed = PackMessage(std::move(built.message), true, settings.compressThreshold);
   if (packed.status != 0) return {packed.status};
   SignResult result{0, std::move(packed.base64)};
-  certs::ExtractCertInfo(signer.get(), &result.signerInfo);
+  certs::ExtractCertInfo(signer.get(), result.signerInfo);
   return result;
 }
 
@@ -54,7 +54,7 @@ VerifyResult AdvanceVerify(std::optional<std::string_view> message, VerifyMode m
   if (attached) result.content = std::move(parsed.content);
   result.status = CheckCertChain(*parsed.certificate, kCheckAll);
   if (result.status != 0) return result;
-  certs::ExtractCertInfo(parsed.certificate.get(), &result.signerInfo);
+  certs::ExtractCertInfo(parsed.certificate.get(), result.signerInfo);
   return result;
 }
 

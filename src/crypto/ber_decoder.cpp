@@ -42,10 +42,14 @@ std::optional<std::vector<std::int32_t>> Arcs(ByteView content) {
   return arcs;
 }
 
-std::int32_t StatusOf(der::ReadStatus status) {
-  return status == der::ReadStatus::Ok    ? kBerOk
-         : status == der::ReadStatus::End ? kBerEnd
-                                          : kBerMalformed;
+using Outcome = Result<Done>;
+
+Error Malformed() { return Failure(CRYPT_E_ASN1_CORRUPT, "malformed BER"); }
+
+Outcome OutcomeOf(der::ReadStatus status) {
+  if (status == der::ReadStatus::Ok) return Done{};
+  if (status == der::ReadStatus::End) return Failure(CRYPT_E_ASN1_EOD, "BER ends");
+  return Malformed();
 }
 
 // What one letter works with: the cursor, the header read for it (when it reads one) and
@@ -63,132 +67,135 @@ struct Step {
   std::optional<ByteView> Content() { return cursor.Take(static_cast<std::size_t>(header.length)); }
 };
 
-using Handler = std::int32_t (*)(Step&);
+using Handler = Outcome (*)(Step&);
 struct Letter {
   Handler run = nullptr;
   bool readsHeader = true;  // the element's header is read before `run`
 };
 
-std::int32_t Nothing(Step&) { return kBerOk; }
+Outcome Nothing(Step&) { return Done{}; }
 
-std::int32_t PeekTag(Step& step) {
+Outcome PeekTag(Step& step) {
   auto* tag = step.Out<std::int32_t>(kIntOut);
   auto* classByte = step.Out<std::uint8_t>(kByteOut);
-  if (tag == nullptr || classByte == nullptr) return kBerMalformed;
+  if (tag == nullptr || classByte == nullptr) return Malformed();
   const std::size_t start = step.cursor.position();
   der::Header next;
   const der::ReadStatus status = step.cursor.ReadIdentifier(next);
   step.cursor.Rewind(start);
-  if (status != der::ReadStatus::Ok) return StatusOf(status);
+  if (status != der::ReadStatus::Ok) return OutcomeOf(status);
   *tag = next.tag.number;
   *classByte = next.tag.classByte;
-  return kBerOk;
+  return Done{};
 }
 
-std::int32_t WholeElement(Step& step) {
+Outcome WholeElement(Step& step) {
   auto* element = step.Out<Bytes>(kBytesOut);
   auto* length = step.Out<std::int32_t>(kIntOut);
-  if (element == nullptr || length == nullptr) return kBerMalformed;
+  if (element == nullptr || length == nullptr) return Malformed();
   der::Header header;
   const std::size_t start = step.cursor.position();
   if (const auto status = step.cursor.ReadHeader(header); status != der::ReadStatus::Ok) {
-    return StatusOf(status);
+    return OutcomeOf(status);
   }
-  if (!step.cursor.Take(static_cast<std::size_t>(header.length))) return kBerMalformed;
+  if (!step.cursor.Take(static_cast<std::size_t>(header.length))) return Malformed();
   const ByteView whole = step.cursor.data().subspan(start, step.cursor.position() - start);
   element->assign(whole.begin(), whole.end());
   *length = static_cast<std::int32_t>(element->size());
-  return kBerOk;
+  return Done{};
 }
 
-std::int32_t Skip(Step& step) { return step.Content() ? kBerOk : kBerMalformed; }
+Outcome Skip(Step& step) {
+  if (!step.Content()) return Malformed();
+  return Done{};
+}
 
-std::int32_t Boolean(Step& step) {
+Outcome Boolean(Step& step) {
   auto* value = step.Out<std::uint8_t>(kByteOut);
   const auto byte = step.cursor.Take(1);
-  if (value == nullptr || !byte || ((*byte)[0] != 0x00 && (*byte)[0] != 0xFF)) return kBerMalformed;
+  if (value == nullptr || !byte || ((*byte)[0] != 0x00 && (*byte)[0] != 0xFF)) return Malformed();
   *value = (*byte)[0];
-  return kBerOk;
+  return Done{};
 }
 
-std::int32_t SmallInteger(Step& step) {
+Outcome SmallInteger(Step& step) {
   auto* value = step.Out<std::int32_t>(kIntOut);
-  if (value == nullptr || step.header.length > 4) return kBerMalformed;
+  if (value == nullptr || step.header.length > 4) return Malformed();
   const auto content = step.Content();
-  if (!content) return kBerMalformed;
+  if (!content) return Malformed();
   *value = *IntegerValue(*content);
-  return kBerOk;
+  return Done{};
 }
 
-std::int32_t HexInteger(Step& step) {
+Outcome HexInteger(Step& step) {
   auto* text = step.Out<std::string>(kTextOut);
   auto* length = step.Out<std::int32_t>(kIntOut);
   const auto content = step.Content();
-  if (text == nullptr || length == nullptr || !content) return kBerMalformed;
+  if (text == nullptr || length == nullptr || !content) return Malformed();
   *text = HexText(*content, HexCase::Upper);
   *length = 2 * step.header.length;
-  return kBerOk;
+  return Done{};
 }
 
-std::int32_t OctetContent(Step& step) {
+Outcome OctetContent(Step& step) {
   auto* bytes = step.Out<Bytes>(kBytesOut);
   auto* length = step.Out<std::int32_t>(kIntOut);
   const auto content = step.Content();
-  if (bytes == nullptr || length == nullptr || !content) return kBerMalformed;
+  if (bytes == nullptr || length == nullptr || !content) return Malformed();
   bytes->assign(content->begin(), content->end());
   *length = step.header.length;
-  return kBerOk;
+  return Done{};
 }
 
-std::int32_t Ia5Text(Step& step) {
+Outcome Ia5Text(Step& step) {
   auto* text = step.Out<std::string>(kTextOut);
   const auto content = step.Content();
-  if (text == nullptr || !content) return kBerMalformed;
+  if (text == nullptr || !content) return Malformed();
   text->assign(AsText(*content));
-  return kBerOk;
+  return Done{};
 }
 
-std::int32_t TimeText(Step& step) {
+Outcome TimeText(Step& step) {
   const BerArg* buffer = step.args.Next(kTextBuffer);
   const auto content = step.Content();
   // The caller's buffer must hold the text and its terminating zero.
   if (buffer == nullptr || !content || buffer->buffer.size() <= content->size()) {
-    return kBerMalformed;
+    return Malformed();
   }
   std::memcpy(buffer->buffer.data(), content->data(), content->size());
   buffer->buffer[content->size()] = '\0';
-  return kBerOk;
+  return Done{};
 }
 
-std::int32_t BitString(Step& step) {
+Outcome BitString(Step& step) {
   auto* bytes = step.Out<Bytes>(kBytesOut);
   auto* bits = step.Out<std::int32_t>(kIntOut);
-  if (bytes == nullptr || bits == nullptr) return kBerMalformed;
+  if (bytes == nullptr || bits == nullptr) return Malformed();
   bytes->clear();
   *bits = 0;
   const std::int32_t length = step.header.length;
-  if (length == 0) return kBerOk;
+  if (length == 0) return Done{};
   const auto unused = step.cursor.Take(1);
-  if (!unused || (*unused)[0] > 8) return kBerMalformed;
-  if (length == 1) return kBerOk;
+  if (!unused || (*unused)[0] > 8) return Malformed();
+  if (length == 1) return Done{};
   const auto data = step.cursor.Take(static_cast<std::size_t>(length - 1));
-  if (!data) return kBerMalformed;
+  if (!data) return Malformed();
   bytes->assign(data->begin(), data->end());
   bytes->back() &= static_cast<std::uint8_t>(0xFF << (*unused)[0]);
   *bits = 8 * (length - 1) - (*unused)[0];
-  return kBerOk;
+  return Done{};
 }
 
-std::int32_t ObjectIdentifier(Step& step) {
+Outcome ObjectIdentifier(Step& step) {
   auto* arcs = step.Out<std::vector<std::int32_t>>(kArcsOut);
   auto* count = step.Out<std::int32_t>(kIntOut);
   const auto content = step.Content();
-  if (arcs == nullptr || count == nullptr || !content) return kBerMalformed;
+  if (arcs == nullptr || count == nullptr || !content) return Malformed();
   auto parsed = Arcs(*content);
-  if (!parsed) return kBerMalformed;
+  if (!parsed) return Malformed();
   *arcs = std::move(*parsed);
   *count = static_cast<std::int32_t>(arcs->size());
-  return kBerOk;
+  return Done{};
 }
 
 constexpr std::array<Letter, 128> kLetters = [] {
@@ -211,26 +218,26 @@ constexpr std::array<Letter, 128> kLetters = [] {
 
 }  // namespace
 
-std::int32_t BerContext::Decode(std::string_view format, std::span<const BerArg> args) {
+Result<Done> BerContext::Decode(std::string_view format, std::span<const BerArg> args) {
   ArgCursor<BerArg> cursor(args);
   try {
     for (const char c : format) {
       const auto index = static_cast<unsigned char>(c);
       const Letter letter = index < kLetters.size() ? kLetters[index] : Letter{};
-      if (letter.run == nullptr) return kBerMalformed;
+      if (letter.run == nullptr) return Malformed();
       der::Header header;
       if (letter.readsHeader) {
         if (const auto status = cursor_.ReadHeader(header); status != der::ReadStatus::Ok) {
-          return StatusOf(status);
+          return OutcomeOf(status);
         }
       }
       Step step{cursor_, header, cursor};
-      if (const std::int32_t status = letter.run(step); status != kBerOk) return status;
+      if (Outcome outcome = letter.run(step); !outcome) return outcome;
     }
   } catch (const std::bad_alloc&) {
-    return kBerMalformed;
+    return Malformed();
   }
-  return kBerOk;
+  return Done{};
 }
 
 }  // namespace velsor::crypto

@@ -26,13 +26,13 @@
 #include "crypto/format_args.h"
 #include "platform/base/bytes.h"
 #include "platform/base/der.h"
+#include "platform/base/hresult.h"
+#include "platform/base/result.h"
 
 namespace velsor::crypto {
 
-inline constexpr std::int32_t kBerOk = 0;
-inline constexpr std::int32_t kBerMalformed = -1;
-// The input ended where the next identifier was due.
-inline constexpr std::int32_t kBerEnd = -2;
+// A decoding fails with CRYPT_E_ASN1_EOD when the input ended where the next identifier
+// was due, and with CRYPT_E_ASN1_CORRUPT for anything else.
 
 class BerContext {
  public:
@@ -43,15 +43,15 @@ class BerContext {
       : owned_(std::move(data)), cursor_(owned_, der::Encoding::Ber) {}
   // A copy reads on from the same place; one that owns its bytes gets its own copy.
   BerContext(const BerContext& other)
-      : owned_(other.owned_), cursor_(other.OwnsData() ? ByteView(owned_) : other.cursor_.data(),
-                der::Encoding::Ber) {
+      : owned_(other.owned_),
+        cursor_(other.OwnsData() ? ByteView(owned_) : other.cursor_.data(), der::Encoding::Ber) {
     cursor_.Rewind(other.cursor_.position());
   }
   BerContext& operator=(const BerContext&) = delete;
 
   std::size_t position() const { return cursor_.position(); }
 
-  std::int32_t Decode(std::string_view format, std::span<const BerArg> args);
+  Result<Done> Decode(std::string_view format, std::span<const BerArg> args);
 
  private:
   bool OwnsData() const { return !owned_.empty() && cursor_.data().data() == owned_.data(); }
@@ -61,7 +61,7 @@ class BerContext {
 };
 
 template <class... Args>
-std::int32_t BerDecode(BerContext& context, BerFormat<std::type_identity_t<Args>...> format,
+Result<Done> BerDecode(BerContext& context, BerFormat<std::type_identity_t<Args>...> format,
                        Args... args) {
   const BerArg packed[] = {BerArg(args)..., BerArg()};
   return context.Decode(format.text, std::span(packed, sizeof...(Args)));

@@ -21,8 +21,7 @@ SealedEnvelope EncryptionFailure(HRESULT error) {
 OpenedEnvelopeResult DecryptionFailure(HRESULT error, const KeyUse& keyUse) {
   // The user is asked, as when a key exists; only once they allow it does the page
   // learn that none does.
-  if (error == CRYPT_E_NO_DECRYPT_CERT && keyUse.approveWithoutKey &&
-      !keyUse.approveWithoutKey()) {
+  if (error == CRYPT_E_NO_DECRYPT_CERT && keyUse.approveWithoutKey && !keyUse.approveWithoutKey()) {
     error = HRESULT_ERROR_CANCELLED;
   }
   const std::int32_t status = error == HRESULT_ERROR_CANCELLED
@@ -61,7 +60,7 @@ KeyUse KeyUseThrough(ui::DialogHost& dialogs) {
     return dialogs.Confirm(request) == ui::DialogOutcome::Done;
   };
   use.approve = [ask](const crypt::CertContext& recipient) {
-    return ask(certs::GetCertText(&recipient, certs::CertDetail::Subject).text);
+    return ask(certs::GetCertText(recipient, certs::CertDetail::Subject).value_or(u""));
   };
   use.approveWithoutKey = [ask] {
     return ask(u"（您的证书都不能打开此数据）(none of your certificates opens this message)");
@@ -80,7 +79,7 @@ SealedEnvelope EncryptEnvelope(std::optional<ByteView> content, bool serverMode,
       opened.stores, serverMode, recipientDn, dnSeparator, {.chooser = settings.chooser});
   if (!recipient) return {kNoCertificate};
   SealedEnvelope sealed = Seal(crypt::EnvelopePkcs7(*recipient, settings.symmetricOid, *content));
-  if (sealed.status == 0) certs::ExtractCertInfo(recipient.get(), &sealed.recipientInfo);
+  if (sealed.status == 0) certs::ExtractCertInfo(recipient.get(), sealed.recipientInfo);
   return sealed;
 }
 
@@ -104,8 +103,8 @@ SealedEnvelope SignAndEncryptEnvelope(std::optional<ByteView> content, bool serv
                                                            settings.symmetricOid, *content,
                                                            PinPromptOf(settings.chooser.host)));
   if (sealed.status == 0) {
-    certs::ExtractCertInfo(signer.get(), &sealed.signerInfo);
-    certs::ExtractCertInfo(recipient.get(), &sealed.recipientInfo);
+    certs::ExtractCertInfo(signer.get(), sealed.signerInfo);
+    certs::ExtractCertInfo(recipient.get(), sealed.recipientInfo);
   }
   return sealed;
 }
@@ -127,7 +126,7 @@ OpenedEnvelopeResult DecryptEnvelope(std::optional<std::string_view> message,
     auto envelope = crypt::OpenEnvelopePkcs7(received, personal, keyUse.approve, keyUse.pin);
     if (!envelope) return DecryptionFailure(envelope.code(), keyUse);
     OpenedEnvelopeResult result{0, std::move(envelope->content)};
-    certs::ExtractCertInfo(envelope->recipient.get(), &result.recipientInfo);
+    certs::ExtractCertInfo(envelope->recipient.get(), result.recipientInfo);
     return result;
   });
 }
@@ -135,15 +134,14 @@ OpenedEnvelopeResult DecryptEnvelope(std::optional<std::string_view> message,
 OpenedEnvelopeResult DecryptAndVerifyEnvelope(std::optional<std::string_view> message,
                                               const KeyUse& keyUse) {
   return Unseal(message, [&](ByteView received, const crypt::CertStore& personal) {
-    auto envelope =
-        crypt::OpenSignedEnvelopePkcs7(received, personal, keyUse.approve, keyUse.pin);
+    auto envelope = crypt::OpenSignedEnvelopePkcs7(received, personal, keyUse.approve, keyUse.pin);
     if (!envelope) return DecryptionFailure(envelope.code(), keyUse);
     OpenedEnvelopeResult result{0, std::move(envelope->content)};
     if (!envelope->signer) return OpenedEnvelopeResult{kNoSignerCertificate, result.content};
     result.status = CheckCertChain(*envelope->signer, kCheckAll);
     if (result.status != 0) return result;
-    certs::ExtractCertInfo(envelope->signer.get(), &result.signerInfo);
-    certs::ExtractCertInfo(envelope->recipient.get(), &result.recipientInfo);
+    certs::ExtractCertInfo(envelope->signer.get(), result.signerInfo);
+    certs::ExtractCertInfo(envelope->recipient.get(), result.recipientInfo);
     return result;
   });
 }

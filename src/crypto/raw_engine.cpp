@@ -46,10 +46,7 @@ SigningKey KeyToSignWith(const crypt::CertContext& signer, bool defaultContext,
 std::int32_t DigestTextLength(std::string_view digestOid) {
   const auto size = crypt::DigestSize(digestOid);
   if (!size) return 0;
-  const Bytes value(*size);
-  std::int32_t length = 0;
-  formats::Base64Encode(value, {}, length, formats::kBase64LineBreaks);
-  return length;
+  return static_cast<std::int32_t>(formats::Base64TextLength(*size, true));
 }
 
 }  // namespace
@@ -74,7 +71,7 @@ SignResult RawSign(std::optional<ByteView> content, bool serverMode, std::u16str
   PackedMessage packed = PackMessage(std::move(signature.signature), false, 0);
   if (packed.status != 0) return {packed.status};
   SignResult result{0, std::move(packed.base64)};
-  certs::ExtractCertInfo(signer.get(), &result.signerInfo);
+  certs::ExtractCertInfo(signer.get(), result.signerInfo);
   return result;
 }
 
@@ -99,7 +96,7 @@ VerifyResult RawVerify(std::optional<std::string_view> signatureBase64, bool ser
   VerifyResult result{verified.status};
   result.lastError = verified.lastError;
   if (verified.status != 0) return result;
-  certs::ExtractCertInfo(signer.get(), &result.signerInfo);
+  certs::ExtractCertInfo(signer.get(), result.signerInfo);
   return result;
 }
 
@@ -117,12 +114,10 @@ std::int32_t HashAndEncode(std::optional<ByteView> content, std::optional<std::s
   }
   auto digest = crypt::HashMessage(digestOid, *content);
   if (!digest) return kDecryptionFailed;
-  std::int32_t length = 0;
-  if (formats::Base64Encode(*digest, *output, length, formats::kBase64LineBreaks) !=
-      formats::kBase64Ok) {
-    return kBase64EncodeFailed;
-  }
-  outputLength = length;
+  const Result<std::string> text = formats::Base64Encode(*digest);
+  if (!text || text->size() > output->size()) return kBase64EncodeFailed;
+  std::copy(text->begin(), text->end(), output->begin());
+  outputLength = static_cast<std::int32_t>(text->size());
   return 0;
 }
 

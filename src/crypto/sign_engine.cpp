@@ -37,7 +37,7 @@ SignResult Sign(std::optional<ByteView> content, const SignSettings& settings,
       PackMessage(std::move(*message), !settings.detached, settings.compressThreshold);
   if (packed.status != 0) return {packed.status};
   SignResult result{0, std::move(packed.base64)};
-  certs::ExtractCertInfo(signer.get(), &result.signerInfo);
+  certs::ExtractCertInfo(signer.get(), result.signerInfo);
   return result;
 }
 

@@ -115,15 +115,14 @@ ParsedSignedData ParseSignedData(ByteView message, bool wantContent) {
   // The message is read where it lies, and its content element is only looked at there,
   // so that a big content is copied once, into the result.
   BerContext outer(message);
-  if (BerDecode(outer, "{O({$$", &arcs, &count, &version, &versionLength, &digests,
-                &digestsLength) != kBerOk) {
+  if (!BerDecode(outer, "{O({$$", &arcs, &count, &version, &versionLength, &digests,
+                 &digestsLength)) {
     return {kMessageNotDecodable};
   }
   const std::size_t contentInfoAt = outer.position();
-  if (BerDecode(outer, "x") != kBerOk) return {kMessageNotDecodable};
+  if (!BerDecode(outer, "x")) return {kMessageNotDecodable};
   const ByteView contentInfo = message.subspan(contentInfoAt, outer.position() - contentInfoAt);
-  if (BerDecode(outer, "$$})}", &certificates, &certificatesLength, &signers, &signersLength) !=
-      kBerOk) {
+  if (!BerDecode(outer, "$$})}", &certificates, &certificatesLength, &signers, &signersLength)) {
     return {kMessageNotDecodable};
   }
   if (!ArcsAre(kSignedDataType, arcs, count)) return {kUnexpectedMessageType};
@@ -148,7 +147,7 @@ ParsedSignedData ParseSignedData(ByteView message, bool wantContent) {
   BerDecode(signer, "{$I}", &issuer, &issuerLength, &serial, &serialLength);
   BerDecode(signer, "{On}", &digestArcs, &digestCount);
   BerDecode(signer, "{On}", &algorithmArcs, &algorithmCount);
-  if (BerDecode(signer, "o}]", &parsed.signature, &signatureLength) != kBerOk) {
+  if (!BerDecode(signer, "o}]", &parsed.signature, &signatureLength)) {
     return {kMessageNotDecodable};
   }
   if (!ArcsAre(kRsaEncryption, algorithmArcs, algorithmCount)) return {kUnexpectedMessageType};
@@ -161,7 +160,7 @@ ParsedSignedData ParseSignedData(ByteView message, bool wantContent) {
   Bytes first;
   std::int32_t firstLength = 0;
   BerContext carried(certificates);
-  if (BerDecode(carried, "($)", &first, &firstLength) != kBerOk) return {kMessageNotDecodable};
+  if (!BerDecode(carried, "($)", &first, &firstLength)) return {kMessageNotDecodable};
   auto certificate = crypt::CertContext::FromEncoded(first);
   if (!certificate) return {kCertificateUndecodable};
   parsed.certificate = std::move(*certificate);

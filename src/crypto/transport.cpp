@@ -12,18 +12,13 @@ namespace velsor::crypto {
 
 PackedMessage PackMessage(Bytes message, bool compress, std::int32_t threshold) {
   try {
-    if (compress) formats::CompressContent(message, threshold);
-    std::int32_t length = 0;
-    if (formats::Base64Encode(message, {}, length, formats::kBase64LineBreaks) !=
-        formats::kBase64Ok) {
-      return {kBase64EncodeFailed, {}};
+    if (compress && static_cast<std::int64_t>(message.size()) >= threshold) {
+      // A message that cannot be compressed goes as it is.
+      if (Result<Bytes> packed = formats::CompressMessage(message)) message = std::move(*packed);
     }
-    std::string text(static_cast<std::size_t>(length), '\0');
-    if (formats::Base64Encode(message, text, length, formats::kBase64LineBreaks) !=
-        formats::kBase64Ok) {
-      return {kBase64EncodeFailed, {}};
-    }
-    return {0, std::move(text)};
+    Result<std::string> text = formats::Base64Encode(message);
+    if (!text) return {kBase64EncodeFailed, {}};
+    return {0, std::move(*text)};
   } catch (const std::bad_alloc&) {
     return {kNoMemory, {}};
   }
@@ -31,15 +26,9 @@ PackedMessage PackMessage(Bytes message, bool compress, std::int32_t threshold) 
 
 UnpackedMessage DecodeMessageText(std::string_view base64) {
   try {
-    // Four characters make at most three bytes; the text's length would leave a third of
-    // the buffer unused.
-    Bytes message(base64.size() / 4 * 3 + 3);
-    std::int32_t length = 0;
-    if (formats::Base64Decode(base64, message, length) != formats::kBase64Ok) {
-      return {kBase64DecodeFailed, {}};
-    }
-    message.resize(static_cast<std::size_t>(length));
-    return {0, std::move(message)};
+    Result<Bytes> message = formats::Base64Decode(base64);
+    if (!message) return {kBase64DecodeFailed, {}};
+    return {0, std::move(*message)};
   } catch (const std::bad_alloc&) {
     return {kNoMemory, {}};
   }
@@ -50,7 +39,9 @@ UnpackedMessage UnpackMessage(std::string_view base64, std::string* owned) {
   if (owned != nullptr) std::string().swap(*owned);
   if (received.status != 0) return received;
   try {
-    formats::DecompressContent(received.message);
+    if (Result<Bytes> inflated = formats::DecompressMessage(received.message)) {
+      received.message = std::move(*inflated);
+    }
   } catch (const std::bad_alloc&) {
     return {kNoMemory, {}};
   }
@@ -78,7 +69,7 @@ std::optional<formats::MemberOutline> Outline(std::u16string_view base64) {
               tail.end() - static_cast<std::ptrdiff_t>(fresh));
     outline.size += piece->size();
   }
-  if (reader.Finish() != formats::kBase64Ok || reader.emptied() || outline.size == 0) {
+  if (!reader.Finish() || reader.emptied() || outline.size == 0) {
     return std::nullopt;
   }
   return outline;
@@ -92,9 +83,7 @@ std::optional<UnpackedMessage> UnpackWideMessage(std::u16string_view base64) {
   try {
     // The second pass: the decoded pieces, then an empty one (the first pass read them all).
     formats::WideBase64Reader reader(base64);
-    const std::function<ByteView()> next = [&reader] {
-      return reader.Next().value_or(ByteView());
-    };
+    const std::function<ByteView()> next = [&reader] { return reader.Next().value_or(ByteView()); };
     if (!formats::LooksLikeMember(outline->head, outline->size)) {
       Bytes message;
       message.reserve(outline->size);

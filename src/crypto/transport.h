@@ -25,7 +25,8 @@ struct PackedMessage {
   std::string base64{};
 };
 
-// `compress`: offer the message to CompressContent with `threshold`.
+// `compress`: a message of at least `threshold` bytes goes as a gzip member (one that
+// cannot be compressed goes as it is).
 PackedMessage PackMessage(Bytes message, bool compress, std::int32_t threshold);
 
 struct UnpackedMessage {
@@ -37,7 +38,7 @@ struct UnpackedMessage {
 UnpackedMessage DecodeMessageText(std::string_view base64);
 
 // Base64-decodes (-10002 when the text cannot be decoded) and unpacks a compressed member.
-// Whether it was compressed is DecompressContent's answer, not a comparison of lengths.
+// Whether it was compressed is DecompressMessage's answer, not a comparison of lengths.
 // A text handed over in `owned` is released once decoded, before the member inflates.
 UnpackedMessage UnpackMessage(std::string_view base64, std::string* owned = nullptr);
 

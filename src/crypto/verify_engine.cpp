@@ -29,7 +29,7 @@ VerifyResult VerifyUnpacked(UnpackedMessage received, VerifyMode mode,
   const crypt::UserDataSnapshot snapshot;
   if (std::int32_t status = CheckCertChain(*verified->signer, checks); status != 0) return {status};
   VerifyResult result{0, std::move(verified->content)};
-  certs::ExtractCertInfo(verified->signer.get(), &result.signerInfo);
+  certs::ExtractCertInfo(verified->signer.get(), result.signerInfo);
   return result;
 }
 
@@ -64,8 +64,7 @@ VerifyResult VerifyAfterwards(std::optional<std::string_view> message) {
 std::optional<VerifyResult> VerifyWideAttached(std::u16string_view message, VerifyChecks checks) {
   auto received = UnpackWideMessage(message);
   if (!received) return std::nullopt;
-  return VerifyUnpacked(std::move(*received), VerifyMode::Attached, std::nullopt,
-                        ChecksOf(checks));
+  return VerifyUnpacked(std::move(*received), VerifyMode::Attached, std::nullopt, ChecksOf(checks));
 }
 
 }  // namespace velsor::crypto

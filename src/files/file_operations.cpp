@@ -12,42 +12,49 @@ namespace {
 // Files the page names or the user picks are held whole, up to what a length field holds.
 constexpr std::size_t kMaxFileSize = std::numeric_limits<std::int32_t>::max() - 1;
 
-ReadResult ReadPath(const std::filesystem::path& path) {
+Error Cancelled() { return Failure(status::kUserCancelled, "the dialog was cancelled"); }
+
+Result<FileContents> ReadPath(const std::filesystem::path& path) {
   const std::string full = path.string();
   const std::size_t slash = full.find_last_of(file::kPathSeparators);
-  if (slash == std::string::npos) return {};
+  if (slash == std::string::npos) return Failure(status::kFailed, "not a full path: " + full);
   auto data = file::ReadRegularFile(path, kMaxFileSize);
-  if (!data) return {};
-  return {kFileOk, codepage::Utf8ToUtf16(std::string_view(full).substr(slash + 1)),
-          std::move(*data)};
+  if (!data) return Failure(status::kFailed, "cannot read " + full);
+  return FileContents{codepage::Utf8ToUtf16(std::string_view(full).substr(slash + 1)),
+                      std::move(*data)};
 }
 
-std::int32_t WritePath(const std::filesystem::path& path, ByteView data, bool followLinks) {
-  return file::ReplaceFile(path, data, followLinks) ? kFileOk : kFileFailed;
+Result<Done> WritePath(const std::filesystem::path& path, ByteView data, bool followLinks) {
+  if (!file::ReplaceFile(path, data, followLinks)) {
+    return Failure(status::kFailed, "cannot save " + path.string());
+  }
+  return Done{};
 }
 
-std::int32_t Save(ui::DialogHost& host, ui::FileDialogRequest request, ByteView data,
+Result<Done> Save(ui::DialogHost& host, ui::FileDialogRequest request, ByteView data,
                   const std::optional<std::filesystem::path>& path) {
   if (path) return WritePath(*path, data, false);
   request.confirmOverwrite = true;
   const ui::FileDialogResult chosen = host.SaveFile(request);
-  if (chosen.outcome != ui::DialogOutcome::Done) return kFileFailed;
+  if (chosen.outcome == ui::DialogOutcome::Cancelled) return Cancelled();
+  if (chosen.outcome != ui::DialogOutcome::Done) return Failure(status::kFailed, "no save dialog");
   return WritePath(chosen.path, data, true);
 }
 
 }  // namespace
 
-ReadResult ReadFileByDialog(ui::DialogHost& host, std::u16string_view title,
-                            std::u16string_view filter, std::optional<std::u16string_view> path) {
+Result<FileContents> ReadFileByDialog(ui::DialogHost& host, std::u16string_view title,
+                                      std::u16string_view filter,
+                                      std::optional<std::u16string_view> path) {
   if (path) return ReadPath(std::filesystem::path(codepage::Utf16ToUtf8(*path)));
   const ui::FileDialogResult chosen =
       host.OpenFile({.title = std::u16string(title), .filter = std::u16string(filter)});
-  if (chosen.outcome == ui::DialogOutcome::Cancelled) return {kFileCancelled};
-  if (chosen.outcome != ui::DialogOutcome::Done) return {};
+  if (chosen.outcome == ui::DialogOutcome::Cancelled) return Cancelled();
+  if (chosen.outcome != ui::DialogOutcome::Done) return Failure(status::kFailed, "no open dialog");
   return ReadPath(chosen.path);
 }
 
-std::int32_t SaveFileByDialog(ui::DialogHost& host, std::u16string_view title,
+Result<Done> SaveFileByDialog(ui::DialogHost& host, std::u16string_view title,
                               std::u16string_view filter, std::u16string_view proposedName,
                               ByteView data, std::optional<std::filesystem::path> path) {
   return Save(host,
@@ -57,7 +64,7 @@ std::int32_t SaveFileByDialog(ui::DialogHost& host, std::u16string_view title,
               data, path);
 }
 
-std::int32_t SaveFileByDialogExt(ui::DialogHost& host, std::u16string_view title,
+Result<Done> SaveFileByDialogExt(ui::DialogHost& host, std::u16string_view title,
                                  std::u16string_view filter, std::u16string_view defaultExtension,
                                  ByteView data, std::optional<std::filesystem::path> path) {
   return Save(host,

@@ -53,14 +53,14 @@ char* EncodeGroups(const std::uint8_t* in, std::size_t groups, char* out) {
   return out;
 }
 
-std::size_t TextLength(std::size_t length, bool lineBreaks) {
-  const std::size_t digits = (length + 2) / 3 * 4;
+}  // namespace
+
+std::size_t Base64TextLength(std::size_t size, bool lineBreaks) {
+  const std::size_t digits = (size + 2) / 3 * 4;
   if (!lineBreaks) return digits;
   // A line feed ends every line, the last one too; no digits still make one empty line.
   return digits + (digits == 0 ? 1 : (digits - 1) / kLineLength + 1);
 }
-
-}  // namespace
 
 std::size_t Base64Encoder::UpdateRoom(std::size_t length) const {
   const std::size_t digits = (pendingCount_ + length) / 3 * 4;
@@ -186,55 +186,37 @@ std::size_t Base64Decoder::Update(std::string_view text, std::span<std::uint8_t>
   return written;
 }
 
-std::int32_t Base64Encode(ByteView data, std::span<char> output, std::int32_t& outLength,
-                          std::uint8_t lineBreaks) {
-  const bool breaks = lineBreaks == kBase64LineBreaks;
-  // The length is asked for before any text is written, so it must be exact.
-  if (data.size() > std::numeric_limits<std::int32_t>::max() / 2) return kBase64NoMemory;
-  const std::size_t length = TextLength(data.size(), breaks);
-  if (length > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-    return kBase64NoMemory;
+Result<Done> Base64Decoder::Finish() const {
+  if (pendingCount_ != 0 && !ended_) {
+    return Failure(status::kBase64DecodeFailed, "Base64 text ends inside a group");
   }
-  outLength = static_cast<std::int32_t>(length);
-  if (output.data() == nullptr) return kBase64Ok;
-  if (output.size() < length) return kBase64NoMemory;
-  Base64Encoder encoder(breaks);
-  const std::size_t body = encoder.Update(data, output.data());
-  encoder.Finish(output.data() + body);
-  return kBase64Ok;
+  return Done{};
 }
 
-std::int32_t Base64Decode(std::string_view text, std::span<std::uint8_t> output,
-                          std::int32_t& outLength) {
-  if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-    return kBase64NoMemory;
+Result<std::string> Base64Encode(ByteView data, bool lineBreaks) {
+  constexpr std::size_t kMaxLength = std::numeric_limits<std::int32_t>::max();
+  if (data.size() > kMaxLength / 2 || Base64TextLength(data.size(), lineBreaks) > kMaxLength) {
+    return Failure(status::kNoMemory, "Base64 text too long");
   }
-  if (output.data() == nullptr) {
-    outLength = static_cast<std::int32_t>(text.size());
-    return kBase64Ok;
-  }
-  outLength = 0;
-  Base64Decoder decoder;
-  const std::size_t written = decoder.Update(text, output);
-  if (decoder.overflowed()) return kBase64NoMemory;
-  if (std::int32_t status = decoder.Finish(); status != kBase64Ok) return status;
-  outLength = decoder.emptied() ? 0 : static_cast<std::int32_t>(written);
-  return kBase64Ok;
-}
-
-std::string Base64EncodeText(ByteView data) {
-  std::int32_t length = 0;
-  if (Base64Encode(data, {}, length, kBase64LineBreaks) != kBase64Ok) throw std::bad_alloc();
-  std::string text(static_cast<std::size_t>(length), '\0');
-  Base64Encode(data, text, length, kBase64LineBreaks);
+  std::string text(Base64TextLength(data.size(), lineBreaks), '\0');
+  Base64Encoder encoder(lineBreaks);
+  const std::size_t body = encoder.Update(data, text.data());
+  encoder.Finish(text.data() + body);
   return text;
 }
 
-std::optional<Bytes> Base64DecodeText(std::string_view text) {
-  Bytes bytes(text.size());
-  std::int32_t length = 0;
-  if (Base64Decode(text, bytes, length) != kBase64Ok) return std::nullopt;
-  bytes.resize(static_cast<std::size_t>(length));
+Result<Bytes> Base64Decode(std::string_view text) {
+  if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    return Failure(status::kNoMemory, "Base64 text too long");
+  }
+  // Four characters make at most three bytes; the text's length would leave a third of
+  // the buffer unused.
+  Bytes bytes(text.size() / 4 * 3 + 3);
+  Base64Decoder decoder;
+  const std::size_t written = decoder.Update(text, bytes);
+  if (decoder.overflowed()) return Failure(status::kNoMemory, "Base64 output overflowed");
+  if (Result<Done> finished = decoder.Finish(); !finished) return finished.error();
+  bytes.resize(decoder.emptied() ? 0 : written);
   return bytes;
 }
 

@@ -4,37 +4,28 @@
 // the alphabet, so line breaks and blanks may stand anywhere.
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "platform/base/bytes.h"
+#include "platform/base/result.h"
 #include "platform/base/status_codes.h"
 
 namespace velsor::formats {
 
-inline constexpr std::int32_t kBase64Ok = 0;
-inline constexpr std::int32_t kBase64NoMemory = status::kNoMemory;
-inline constexpr std::int32_t kBase64Truncated = status::kBase64DecodeFailed;
+// The length of the text of `size` bytes.
+std::size_t Base64TextLength(std::size_t size, bool lineBreaks);
 
-// Only the value 1 asks for line breaks.
-inline constexpr std::uint8_t kBase64LineBreaks = 1;
+// The text of `data`, with line breaks as every producer in the system writes it unless
+// asked otherwise. status::kNoMemory for data whose text would pass a 32-bit length.
+Result<std::string> Base64Encode(ByteView data, bool lineBreaks = true);
 
-// With no output (a null span) only `outLength` is set: the exact length of the text.
-// With an output the text is written. An output shorter than the text, or a text too long
-// for a 32-bit length, gives kBase64NoMemory.
-std::int32_t Base64Encode(ByteView data, std::span<char> output, std::int32_t& outLength,
-                          std::uint8_t lineBreaks);
-
-// With no output (a null span) `outLength` receives the input length, the upper bound of
-// the decoded size, whatever the text. With an output it receives the number of bytes
-// decoded; a text that ends inside a group of four gives kBase64Truncated and length 0,
-// and an output too short for the bytes gives kBase64NoMemory. A pad in the first or
-// second place of a group, or in the third but not the fourth, ends the decoding with an
-// empty result and status 0.
-std::int32_t Base64Decode(std::string_view text, std::span<std::uint8_t> output,
-                          std::int32_t& outLength);
+// The bytes of a text. status::kBase64DecodeFailed for a text that ends inside a group of
+// four, status::kNoMemory for one past a 32-bit length. A pad in the first or second place
+// of a group, or in the third but not the fourth, ends the decoding with an empty result
+// and no failure.
+Result<Bytes> Base64Decode(std::string_view text);
 
 // The streaming encoder: the carry of up to two bytes lets Update be called any number
 // of times before Finish.
@@ -68,10 +59,8 @@ class Base64Decoder {
   // Writes at most out.size() bytes and answers how many; nothing when the output is too
   // short (see overflowed()).
   std::size_t Update(std::string_view text, std::span<std::uint8_t> out);
-  // kBase64Ok, or kBase64Truncated when a group was left incomplete.
-  std::int32_t Finish() const {
-    return pendingCount_ == 0 || ended_ ? kBase64Ok : kBase64Truncated;
-  }
+  // status::kBase64DecodeFailed when a group was left incomplete.
+  Result<Done> Finish() const;
 
   bool overflowed() const { return overflowed_; }
   // A misplaced pad empties the whole result, whatever earlier updates wrote.
@@ -84,11 +73,5 @@ class Base64Decoder {
   bool emptied_ = false;
   bool overflowed_ = false;
 };
-
-// The text of `data` with line breaks, as every producer in the system writes it.
-std::string Base64EncodeText(ByteView data);
-
-// The bytes of a text, or nothing when it ends inside a group.
-std::optional<Bytes> Base64DecodeText(std::string_view text);
 
 }  // namespace velsor::formats

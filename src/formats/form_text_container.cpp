@@ -42,30 +42,30 @@ bool StartsWithNoEntries(ByteView text) {
 
 }  // namespace
 
-std::int32_t FormTextContainer::AddItem(ByteView item) {
-  if (item.empty()) return kFormTextMissing;
+Result<Done> FormTextContainer::AddItem(ByteView item) {
+  if (item.empty()) return Failure(status::kMissingInput, "empty form item");
   try {
     items_.Append(item);
   } catch (const std::bad_alloc&) {
-    return kFormTextFailed;
+    return Failure(status::kFailed, "no memory for a form item");
   }
-  return kFormTextOk;
+  return Done{};
 }
 
-std::int32_t FormTextContainer::AddFile(ByteView name, ByteView content) {
-  if (name.empty() || content.empty()) return kFormTextMissing;
+Result<Done> FormTextContainer::AddFile(ByteView name, ByteView content) {
+  if (name.empty() || content.empty()) return Failure(status::kMissingInput, "empty file entry");
   try {
     files_.Append(name);
   } catch (const std::bad_alloc&) {
-    return kFormTextFailed;
+    return Failure(status::kFailed, "no memory for a file entry");
   }
   try {
     files_.Append(content);
   } catch (const std::bad_alloc&) {
     files_.RemoveLast();
-    return kFormTextFailed;
+    return Failure(status::kFailed, "no memory for a file entry");
   }
-  return kFormTextOk;
+  return Done{};
 }
 
 std::optional<FormTextContainer::File> FormTextContainer::GetFile(std::int32_t index) const {
@@ -78,7 +78,7 @@ void FormTextContainer::Reset() {
   files_.Clear();
 }
 
-std::int32_t FormTextContainer::Serialize(Bytes& text) const {
+Result<Bytes> FormTextContainer::Serialize() const {
   // Every field is bounded by its block's total, so the two totals decide.
   std::uint64_t itemsTotal = 0;
   for (std::int32_t i = 0; i < ItemCount(); ++i) itemsTotal += kFieldSize + GetItem(i)->size();
@@ -87,14 +87,13 @@ std::int32_t FormTextContainer::Serialize(Bytes& text) const {
     const File file = *GetFile(i);
     filesTotal += 2 * kFieldSize + file.name.size() + file.content.size();
   }
-  if (itemsTotal > kMaxField || filesTotal > kMaxField) return kFormTextTooLarge;
+  if (itemsTotal > kMaxField || filesTotal > kMaxField) {
+    return Failure(status::kFormTextTooLarge, "form text too large for its fields");
+  }
 
   try {
     Bytes out;
-    if (ItemCount() == 0 && FileCount() == 0) {
-      text = std::move(out);
-      return kFormTextOk;
-    }
+    if (ItemCount() == 0 && FileCount() == 0) return out;
     out.reserve(static_cast<std::size_t>(itemsTotal + filesTotal) + 2 * kFieldSize);
     if (ItemCount() == 0) {
       AppendField(out, 0);
@@ -120,19 +119,18 @@ std::int32_t FormTextContainer::Serialize(Bytes& text) const {
       }
       PutField(out, totalAt, filesTotal);
     }
-    text = std::move(out);
+    return out;
   } catch (const std::bad_alloc&) {
-    return kFormTextNoMemory;
+    return Failure(status::kNoMemory, "no memory for the form text");
   }
-  return kFormTextOk;
 }
 
-std::int32_t FormTextContainer::Parse(ByteView text) {
-  if (text.data() == nullptr) return kFormTextMissing;
+Result<Done> FormTextContainer::Parse(ByteView text) {
+  if (text.data() == nullptr) return Failure(status::kMissingInput, "no form text");
   Reset();
-  const auto fail = [this] {
+  const auto fail = [this]() -> Result<Done> {
     Reset();
-    return kFormTextFailed;
+    return Failure(status::kFailed, "not a form text");
   };
   const auto remainingFrom = [&](std::size_t at) { return text.size() - at; };
   // A block total must be non-zero and lie within the text from its own first byte.
@@ -152,14 +150,14 @@ std::int32_t FormTextContainer::Parse(ByteView text) {
       const std::uint64_t length = ReadField(text, at);
       if (length == 0) break;
       if (kFieldSize + length > remainingFrom(at)) return fail();
-      if (AddItem(text.subspan(at + kFieldSize, length)) != kFormTextOk) return fail();
+      if (!AddItem(text.subspan(at + kFieldSize, length))) return fail();
       at += kFieldSize + length;
       read += kFieldSize + length;
       const std::size_t left = remainingFrom(at);
       if (left == 0 || left == kFieldSize || read == itemsTotal) break;
     }
     // Nothing left, or only the files total "00000000".
-    if (remainingFrom(at) == 0 || remainingFrom(at) == kFieldSize) return kFormTextOk;
+    if (remainingFrom(at) == 0 || remainingFrom(at) == kFieldSize) return Done{};
   }
 
   const std::uint64_t filesTotal = ReadField(text, at);
@@ -175,13 +173,13 @@ std::int32_t FormTextContainer::Parse(ByteView text) {
     const std::size_t nameAt = at + 2 * kFieldSize;
     const ByteView name = text.subspan(nameAt, nameLength);
     const ByteView content = text.subspan(nameAt + nameLength, entry - kFieldSize - nameLength);
-    if (AddFile(name, content) != kFormTextOk) return fail();
+    if (!AddFile(name, content)) return fail();
     at += kFieldSize + entry;
     read += kFieldSize + entry;
     // Bytes after the last entry read are ignored.
     if (read == filesTotal) break;
   }
-  return kFormTextOk;
+  return Done{};
 }
 
 }  // namespace velsor::formats

@@ -13,16 +13,14 @@
 
 #include "formats/item_list.h"
 #include "platform/base/bytes.h"
+#include "platform/base/result.h"
 #include "platform/base/status_codes.h"
 
 namespace velsor::formats {
 
-inline constexpr std::int32_t kFormTextOk = 0;
-inline constexpr std::int32_t kFormTextFailed = -1;
-inline constexpr std::int32_t kFormTextNoMemory = status::kNoMemory;
-inline constexpr std::int32_t kFormTextMissing = status::kMissingInput;
-// A total, entry, name or content too large for its eight-digit field.
-inline constexpr std::int32_t kFormTextTooLarge = status::kFormTextTooLarge;
+// Failures carry the status codes a page reads: status::kMissingInput, status::kFailed,
+// status::kNoMemory, and status::kFormTextTooLarge for a total, entry, name or content
+// too large for its eight-digit field.
 
 class FormTextContainer {
  public:
@@ -31,23 +29,23 @@ class FormTextContainer {
     ByteView content;
   };
 
-  // kFormTextMissing for an empty item; kFormTextFailed when it cannot be stored.
-  std::int32_t AddItem(ByteView item);
-  // kFormTextMissing when the name or the content is empty; kFormTextFailed when they
-  // cannot be stored. Name and content always go in together.
-  std::int32_t AddFile(ByteView name, ByteView content);
+  // kMissingInput for an empty item; kFailed when it cannot be stored.
+  Result<Done> AddItem(ByteView item);
+  // kMissingInput when the name or the content is empty; kFailed when they cannot be
+  // stored. Name and content always go in together.
+  Result<Done> AddFile(ByteView name, ByteView content);
 
   std::int32_t ItemCount() const { return items_.Count(); }
   std::int32_t FileCount() const { return files_.Count() / 2; }
   std::optional<ByteView> GetItem(std::int32_t index) const { return items_.Get(index); }
   std::optional<File> GetFile(std::int32_t index) const;
 
-  // kFormTextNoMemory or kFormTextTooLarge on failure; `text` is then unchanged.
-  std::int32_t Serialize(Bytes& text) const;
+  // The formatted plain text, or kNoMemory or kFormTextTooLarge.
+  Result<Bytes> Serialize() const;
 
-  // Fills the container from a formatted plain text. kFormTextMissing for absent text (a
-  // null span); kFormTextFailed for text not in the format, which leaves it empty.
-  std::int32_t Parse(ByteView text);
+  // Fills the container from a formatted plain text. kMissingInput for absent text (a
+  // null span); kFailed for text not in the format, which leaves it empty.
+  Result<Done> Parse(ByteView text);
 
   void Reset();
 

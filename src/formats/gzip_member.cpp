@@ -65,10 +65,6 @@ class OutputCursor {
   std::size_t offset_;
 };
 
-std::size_t Capacity(const std::uint8_t* dest, const std::int32_t* destLength) {
-  return dest != nullptr && *destLength > 0 ? static_cast<std::size_t>(*destLength) : 0;
-}
-
 std::uint32_t ReadLittleEndian(const std::uint8_t* bytes) {
   return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (std::uint32_t{bytes[3]} << 24);
 }
@@ -99,204 +95,200 @@ std::optional<std::size_t> DeflateDataStart(ByteView member) {
   return at;
 }
 
+Error DataError(const char* detail) { return Failure(Z_DATA_ERROR, detail); }
+Error MemError() { return Failure(Z_MEM_ERROR, "no memory for a gzip member"); }
+
 }  // namespace
 
-std::int32_t GzipCompress(const std::uint8_t* source, std::int32_t sourceLength, std::uint8_t* dest,
-                          std::int32_t* destLength) {
-  if (destLength == nullptr) return kZDataError;
+Result<SizedOutput> GzipCompress(ByteView source, std::span<std::uint8_t> dest) {
   std::uint32_t crc = crc32(0, nullptr, 0);
   z_stream stream{};
   if (int status = deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8,
                                 Z_DEFAULT_STRATEGY);
       status != Z_OK) {
-    return status;
+    return Failure(status, "deflate cannot start");
   }
   std::unique_ptr<z_stream, DeflateEnd> streamOwner(&stream);
-  if (source == nullptr || sourceLength == 0) return kZDataError;
-  // A negative length counts as no data at all.
-  const std::size_t length = sourceLength < 0 ? 0 : static_cast<std::size_t>(sourceLength);
+  if (source.size() > kMaxSize) return DataError("source too large");
 
-  const std::size_t capacity = Capacity(dest, destLength);
+  const std::size_t capacity = dest.size();
   // Without room for header and trailer the member cannot fit; only its size is learnt.
   const bool writeHeader = capacity >= kHeaderSize + kTrailerSize;
-  if (writeHeader) std::memcpy(dest, kHeader, kHeaderSize);
-  OutputCursor out(writeHeader ? dest : nullptr, capacity, kHeaderSize);
+  if (writeHeader) std::memcpy(dest.data(), kHeader, kHeaderSize);
+  OutputCursor out(writeHeader ? dest.data() : nullptr, capacity, kHeaderSize);
 
   // zlib reads the caller's data where it lies and writes straight into the caller's
   // buffer while it has room (but for the trailer's); past that, output passes through a
   // work buffer only to be counted.
   std::unique_ptr<std::uint8_t[]> overflow(new (std::nothrow) std::uint8_t[kWorkSize]);
-  if (!overflow) return kZMemError;
+  if (!overflow) return MemError();
   const std::size_t directRoom = writeHeader ? capacity - kHeaderSize - kTrailerSize : 0;
   std::size_t written = 0;  // bytes zlib put into the caller's buffer
 
-  crc = crc32(crc, source, static_cast<uInt>(length));
-  stream.next_in = const_cast<std::uint8_t*>(source);
-  stream.avail_in = static_cast<uInt>(length);
+  crc = crc32(crc, source.data(), static_cast<uInt>(source.size()));
+  stream.next_in = const_cast<std::uint8_t*>(source.data());
+  stream.avail_in = static_cast<uInt>(source.size());
   for (;;) {
     const bool direct = written < directRoom;
     const std::size_t roomSize =
         direct ? std::min<std::size_t>(directRoom - written, std::numeric_limits<uInt>::max())
                : kWorkSize;
-    stream.next_out = direct ? dest + kHeaderSize + written : overflow.get();
+    stream.next_out = direct ? dest.data() + kHeaderSize + written : overflow.get();
     stream.avail_out = static_cast<uInt>(roomSize);
     const int status = deflate(&stream, Z_FINISH);
     const std::size_t produced = roomSize - stream.avail_out;
     out.Advance(produced);
     if (direct) written += produced;
     if (status == Z_STREAM_END) break;
-    if (status != Z_OK && status != Z_BUF_ERROR) return status;
+    if (status != Z_OK && status != Z_BUF_ERROR) return Failure(status, "deflate failed");
   }
   out.AppendLittleEndian(crc);
-  out.AppendLittleEndian(static_cast<std::uint32_t>(length));
+  out.AppendLittleEndian(static_cast<std::uint32_t>(source.size()));
 
-  if (out.offset() > kMaxSize) return kZDataError;
-  *destLength = static_cast<std::int32_t>(out.offset());
-  return out.offset() <= capacity ? kZOk : kZBufError;
+  if (out.offset() > kMaxSize) return DataError("member too large");
+  return SizedOutput{out.offset(), out.offset() <= capacity};
 }
 
 namespace {
 
+// What inflating deflate data came to: the whole size, the CRC of the output, and the
+// bytes of the last piece that follow the deflate data.
+struct InflatedData {
+  std::size_t size = 0;
+  std::uint32_t crc = 0;
+  std::size_t unused = 0;
+};
+
 // Inflates deflate data that `next` hands over piece by piece (an empty piece when there
-// is no more). `roomAt(inflated)` says where the output
-// from that offset may go (a span of at least one byte); `took(piece)` sees each piece
-// once it is written there and may stop the work by answering false. On success
-// `inflated` holds the whole size, `crc` the CRC of the output and `unused` the bytes of
-// the last piece that follow the deflate data.
+// is no more). `roomAt(inflated)` says where the output from that offset may go (a span
+// of at least one byte); `took(piece)` sees each piece once it is written there and may
+// stop the work by answering false.
 template <class Next, class RoomAt, class Took>
-std::int32_t InflatePieces(Next&& next, RoomAt&& roomAt, Took&& took, std::size_t& inflated,
-                           std::uint32_t& crc, std::size_t& unused) {
-  crc = crc32(0, nullptr, 0);
+Result<InflatedData> InflatePieces(Next&& next, RoomAt&& roomAt, Took&& took) {
+  InflatedData result;
+  result.crc = crc32(0, nullptr, 0);
   z_stream stream{};
-  if (int status = inflateInit2(&stream, -MAX_WBITS); status != Z_OK) return status;
+  if (int status = inflateInit2(&stream, -MAX_WBITS); status != Z_OK) {
+    return Failure(status, "inflate cannot start");
+  }
   std::unique_ptr<z_stream, InflateEnd> streamOwner(&stream);
 
-  inflated = 0;
   for (;;) {
     if (stream.avail_in == 0) {
       const ByteView piece = next();
-      // The source ran out before the deflate data ended.
-      if (piece.empty()) return kZDataError;
+      if (piece.empty()) return DataError("the source ends before the deflate data");
       stream.next_in = const_cast<std::uint8_t*>(piece.data());
-      if (piece.size() > std::numeric_limits<uInt>::max()) return kZDataError;
+      if (piece.size() > std::numeric_limits<uInt>::max()) return DataError("piece too large");
       stream.avail_in = static_cast<uInt>(piece.size());
     }
-    const std::span<std::uint8_t> room = roomAt(inflated);
+    const std::span<std::uint8_t> room = roomAt(result.size);
     const std::size_t roomSize =
         std::min<std::size_t>(room.size(), std::numeric_limits<uInt>::max());
     stream.next_out = room.data();
     stream.avail_out = static_cast<uInt>(roomSize);
     const int status = inflate(&stream, Z_NO_FLUSH);
-    if (status == Z_MEM_ERROR) return kZMemError;
-    if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) return kZDataError;
+    if (status == Z_MEM_ERROR) return MemError();
+    if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
+      return DataError("corrupt deflate data");
+    }
     // zlib reports no progress only when it lacks input or room; anything else is a
     // stream it cannot go on with.
     if (status == Z_BUF_ERROR && stream.avail_in != 0 && stream.avail_out != 0) {
-      return kZDataError;
+      return DataError("deflate data that cannot go on");
     }
     const std::size_t produced = roomSize - stream.avail_out;
     // The size is reported in 32 bits; a member that inflates past that is refused.
-    if (produced > kMaxSize - inflated) return kZDataError;
-    crc = crc32(crc, room.data(), static_cast<uInt>(produced));
-    if (!took(room.first(produced))) return kZDataError;
-    inflated += produced;
+    if (produced > kMaxSize - result.size) return DataError("content too large");
+    result.crc = crc32(result.crc, room.data(), static_cast<uInt>(produced));
+    if (!took(room.first(produced))) return DataError("content past its size");
+    result.size += produced;
     if (status == Z_STREAM_END) break;
   }
-  unused = stream.avail_in;
-  return kZOk;
+  result.unused = stream.avail_in;
+  return result;
 }
 
-// A whole member in memory. Exactly the trailer must follow the deflate data, and its CRC
-// must match.
+// A whole member in memory; the size of what it holds. Exactly the trailer must follow
+// the deflate data, and its CRC must match.
 template <class RoomAt, class Took>
-std::int32_t InflateMember(ByteView member, RoomAt&& roomAt, Took&& took, std::size_t& inflated) {
+Result<std::size_t> InflateMember(ByteView member, RoomAt&& roomAt, Took&& took) {
   const auto dataStart = DeflateDataStart(member);
-  if (!dataStart) return kZDataError;
+  if (!dataStart) return DataError("not a gzip member");
   std::size_t unread = *dataStart;  // first source byte not yet handed to inflate
   const auto next = [&] {
     const ByteView piece = member.subspan(unread, std::min(kWorkSize, member.size() - unread));
     unread += piece.size();
     return piece;
   };
-  std::uint32_t crc = 0;
-  std::size_t unused = 0;
-  if (std::int32_t status = InflatePieces(next, roomAt, took, inflated, crc, unused);
-      status != kZOk) {
-    return status;
-  }
+  const Result<InflatedData> inflated = InflatePieces(next, roomAt, took);
+  if (!inflated) return inflated.error();
   // Exactly the trailer must remain, wherever the pieces ended.
-  if (unused + (member.size() - unread) != kTrailerSize) return kZDataError;
-  if (ReadLittleEndian(member.data() + member.size() - kTrailerSize) != crc) return kZDataError;
-  return kZOk;
+  if (inflated->unused + (member.size() - unread) != kTrailerSize) {
+    return DataError("not exactly the trailer after the deflate data");
+  }
+  if (ReadLittleEndian(member.data() + member.size() - kTrailerSize) != inflated->crc) {
+    return DataError("CRC mismatch");
+  }
+  return inflated->size;
 }
 
 }  // namespace
 
-std::int32_t GzipUncompress(const std::uint8_t* source, std::int32_t sourceLength,
-                            std::uint8_t* dest, std::int32_t* destLength) {
-  if (destLength == nullptr) return kZDataError;
-  if (source == nullptr || sourceLength <= static_cast<std::int32_t>(kHeaderSize + kTrailerSize)) {
-    return kZDataError;
+Result<SizedOutput> GzipUncompress(ByteView member, std::span<std::uint8_t> dest) {
+  if (member.size() <= kHeaderSize + kTrailerSize || member.size() > kMaxSize) {
+    return DataError("not a gzip member");
   }
   // Only output that no longer fits the caller's buffer passes through this one.
   std::unique_ptr<std::uint8_t[]> overflow(new (std::nothrow) std::uint8_t[kWorkSize]);
-  if (!overflow) return kZMemError;
-  const std::size_t capacity = Capacity(dest, destLength);
-  std::size_t inflated = 0;
-  const std::int32_t status = InflateMember(
-      ByteView(source, static_cast<std::size_t>(sourceLength)),
+  if (!overflow) return MemError();
+  const std::size_t capacity = dest.size();
+  const Result<std::size_t> inflated = InflateMember(
+      member,
       // Straight into the caller's buffer while it has room, which spares zlib and us a
       // copy of every byte; past its end only the size is learnt.
       [&](std::size_t at) {
-        return at < capacity ? std::span(dest + at, capacity - at)
-                             : std::span(overflow.get(), kWorkSize);
+        return at < capacity ? dest.subspan(at) : std::span(overflow.get(), kWorkSize);
       },
-      [](ByteView) { return true; }, inflated);
-  if (status != kZOk) return status;
-  *destLength = static_cast<std::int32_t>(inflated);
-  return inflated <= capacity ? kZOk : kZBufError;
+      [](ByteView) { return true; });
+  if (!inflated) return inflated.error();
+  return SizedOutput{*inflated, *inflated <= capacity};
 }
 
 namespace {
 
-using Codec = std::int32_t (*)(const std::uint8_t*, std::int32_t, std::uint8_t*, std::int32_t*);
+using Codec = Result<SizedOutput> (*)(ByteView, std::span<std::uint8_t>);
 
 // Runs a codec into a buffer of `firstCapacity` bytes, and once more with the size it
 // asked for when that was too small.
-std::optional<Bytes> RunWithRetry(Codec codec, const Bytes& content, std::size_t firstCapacity) {
+Result<Bytes> RunWithRetry(Codec codec, ByteView content, std::size_t firstCapacity) {
   try {
     Bytes result(std::min(firstCapacity, kMaxSize));
     for (int attempt = 0; attempt < 2; ++attempt) {
-      auto size = static_cast<std::int32_t>(result.size());
-      const std::int32_t status =
-          codec(content.data(), static_cast<std::int32_t>(content.size()), result.data(), &size);
-      if (status == kZOk) {
-        result.resize(static_cast<std::size_t>(size));
+      const Result<SizedOutput> sized = codec(content, result);
+      if (!sized) return sized.error();
+      if (sized->fits) {
+        result.resize(sized->size);
         return result;
       }
-      if (status != kZBufError) return std::nullopt;
       // The first buffer goes before the second is taken: nothing in it is kept.
       Bytes().swap(result);
-      result.resize(static_cast<std::size_t>(size));
+      result.resize(sized->size);
     }
   } catch (const std::bad_alloc&) {
+    return MemError();
   }
-  return std::nullopt;
+  return DataError("the result did not fit the size it asked for");
 }
 
 }  // namespace
 
-bool CompressContent(Bytes& content, std::int32_t threshold) {
-  if (content.empty() || content.size() > kMaxSize) return false;
-  if (static_cast<std::int64_t>(content.size()) < threshold) return false;
+Result<Bytes> CompressMessage(ByteView message) {
+  if (message.empty() || message.size() > kMaxSize) return DataError("no message to compress");
   // Deflate's bound on its output, so that even content that does not shrink needs one
   // buffer only.
   const std::size_t bound =
-      compressBound(static_cast<uLong>(content.size())) + kHeaderSize + kTrailerSize;
-  auto packed = RunWithRetry(&GzipCompress, content, bound);
-  if (!packed) return false;
-  content = std::move(*packed);
-  return true;
+      compressBound(static_cast<uLong>(message.size())) + kHeaderSize + kTrailerSize;
+  return RunWithRetry(&GzipCompress, message, bound);
 }
 
 std::size_t MessageInflationLimit(std::size_t compressedSize) {
@@ -310,7 +302,7 @@ namespace {
 // trailer claims: a false size fails as soon as the output passes it, and the allocation
 // takes memory only as the output fills it.
 template <class Inflate>
-std::optional<Bytes> InflateToClaimedSize(std::size_t claimed, Inflate&& inflate) {
+Result<Bytes> InflateToClaimedSize(std::size_t claimed, Inflate&& inflate) {
   try {
     Bytes inflated;
     inflated.reserve(claimed);
@@ -321,10 +313,11 @@ std::optional<Bytes> InflateToClaimedSize(std::size_t claimed, Inflate&& inflate
       inflated.insert(inflated.end(), piece.begin(), piece.end());
       return true;
     };
-    if (!inflate(roomAt, took) || inflated.size() != claimed) return std::nullopt;
+    if (const Result<Done> done = inflate(roomAt, took); !done) return done.error();
+    if (inflated.size() != claimed) return DataError("content shorter than its size");
     return inflated;
   } catch (const std::bad_alloc&) {
-    return std::nullopt;
+    return MemError();
   }
 }
 
@@ -335,31 +328,31 @@ bool LooksLikeMember(ByteView start, std::size_t size) {
          start[1] == 0x8B && start[2] == Z_DEFLATED;
 }
 
-bool DecompressContent(Bytes& content) {
-  if (content.size() > kMaxSize || !LooksLikeMember(content, content.size())) return false;
+Result<Bytes> DecompressMessage(ByteView content) {
+  if (content.size() > kMaxSize || !LooksLikeMember(content, content.size())) {
+    return DataError("not a gzip member");
+  }
   // The trailer tells the size, and a member that inflates to anything else is corrupt: a
   // size past the limit is refused before any memory is taken.
   const std::size_t claimed = ReadLittleEndian(content.data() + content.size() - 4);
-  if (claimed > MessageInflationLimit(content.size())) return false;
-  auto inflated = InflateToClaimedSize(claimed, [&](auto& roomAt, auto& took) {
-    std::size_t size = 0;
-    return InflateMember(content, roomAt, took, size) == kZOk;
+  if (claimed > MessageInflationLimit(content.size())) return DataError("size past the limit");
+  return InflateToClaimedSize(claimed, [&](auto& roomAt, auto& took) -> Result<Done> {
+    const Result<std::size_t> size = InflateMember(content, roomAt, took);
+    if (!size) return size.error();
+    return Done{};
   });
-  if (!inflated) return false;
-  content = std::move(*inflated);
-  return true;
 }
 
-std::optional<Bytes> InflateMemberPieces(const MemberOutline& outline,
-                                         const std::function<ByteView()>& next) {
+Result<Bytes> InflateMemberPieces(const MemberOutline& outline,
+                                  const std::function<ByteView()>& next) {
   // Only the plain header, as every member we write has it; optional fields would have to
   // be found across pieces.
   if (outline.size > kMaxSize || !LooksLikeMember(outline.head, outline.size) ||
       outline.head[3] != 0) {
-    return std::nullopt;
+    return DataError("not a plain gzip member");
   }
   const std::size_t claimed = ReadLittleEndian(outline.trailer.data() + 4);
-  if (claimed > MessageInflationLimit(outline.size)) return std::nullopt;
+  if (claimed > MessageInflationLimit(outline.size)) return DataError("size past the limit");
 
   std::size_t handedOver = 0;
   std::size_t headerLeft = kHeaderSize;
@@ -375,13 +368,16 @@ std::optional<Bytes> InflateMemberPieces(const MemberOutline& outline,
       if (!piece.empty()) return piece;
     }
   };
-  return InflateToClaimedSize(claimed, [&](auto& roomAt, auto& took) {
-    std::size_t inflated = 0;
-    std::uint32_t crc = 0;
-    std::size_t unused = 0;
-    return InflatePieces(deflateData, roomAt, took, inflated, crc, unused) == kZOk &&
-           unused + (outline.size - handedOver) == kTrailerSize &&
-           ReadLittleEndian(outline.trailer.data()) == crc;
+  return InflateToClaimedSize(claimed, [&](auto& roomAt, auto& took) -> Result<Done> {
+    const Result<InflatedData> inflated = InflatePieces(deflateData, roomAt, took);
+    if (!inflated) return inflated.error();
+    if (inflated->unused + (outline.size - handedOver) != kTrailerSize) {
+      return DataError("not exactly the trailer after the deflate data");
+    }
+    if (ReadLittleEndian(outline.trailer.data()) != inflated->crc) {
+      return DataError("CRC mismatch");
+    }
+    return Done{};
   });
 }
 

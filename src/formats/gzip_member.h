@@ -1,35 +1,37 @@
 #pragma once
 // The compressed form of large signed messages: one gzip member (RFC 1952) whose framing
-// we write and read ourselves, with zlib's raw deflate in between. The functions keep the
-// calling convention of the exported mem_compress and mem_uncompress: `destLength` holds
-// the capacity of `dest` on entry and the size of the whole result on return, and a
-// result that does not fit still reports its exact size.
+// we write and read ourselves, with zlib's raw deflate in between. Failures carry zlib's
+// own values, which the exported mem_compress and mem_uncompress hand on: Z_MEM_ERROR when
+// memory runs out, Z_DATA_ERROR for input that is no member or is corrupt, and for a
+// result past 2^31-1 bytes.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <optional>
+#include <span>
 
 #include "platform/base/bytes.h"
+#include "platform/base/result.h"
 
 namespace velsor::formats {
 
-// zlib's status values, which the exports report.
-inline constexpr std::int32_t kZOk = 0;
-inline constexpr std::int32_t kZDataError = -3;
-inline constexpr std::int32_t kZMemError = -4;
-inline constexpr std::int32_t kZBufError = -5;
+// A result written into the caller's room as far as it fits: its whole size, whether it
+// fitted or not, so that a caller may ask once with no room and again with enough.
+struct SizedOutput {
+  std::size_t size = 0;
+  bool fits = false;
+};
 
-std::int32_t GzipCompress(const std::uint8_t* source, std::int32_t sourceLength, std::uint8_t* dest,
-                          std::int32_t* destLength);
+// The member that holds `source` (which may be empty).
+Result<SizedOutput> GzipCompress(ByteView source, std::span<std::uint8_t> dest);
 
-std::int32_t GzipUncompress(const std::uint8_t* source, std::int32_t sourceLength,
-                            std::uint8_t* dest, std::int32_t* destLength);
+// What a member holds; Z_DATA_ERROR also for a member of 18 bytes or fewer.
+Result<SizedOutput> GzipUncompress(ByteView member, std::span<std::uint8_t> dest);
 
-// Replaces a message of at least `threshold` bytes by its compressed form; false when it
-// left the message as it was (too short, or any failure).
-bool CompressContent(Bytes& content, std::int32_t threshold);
+// The member that holds a message (empty or longer than 2^31-1 bytes: Z_DATA_ERROR). The
+// member is used even when it is longer than the message.
+Result<Bytes> CompressMessage(ByteView message);
 
 // A message member may inflate to 256 MiB, or to 64 times its own size when that is more
 // (no real message comes near that ratio; a bomb does), never past 2^31-1 bytes.
@@ -42,11 +44,11 @@ std::size_t MessageInflationLimit(std::size_t compressedSize);
 // taken as it stands.
 bool LooksLikeMember(ByteView start, std::size_t size);
 
-// Replaces a gzip member by what it holds; false when it left the content as it was
-// (not a member, corrupt, or any failure). A member whose size passes the limit above is
-// corrupt and refused before its output takes any memory; so is one whose output differs
-// from the size its trailer gives.
-bool DecompressContent(Bytes& content);
+// What a message member holds: Z_DATA_ERROR when the content is not a member (see
+// LooksLikeMember) or is corrupt. A member whose size passes the limit above is corrupt
+// and refused before its output takes any memory; so is one whose output differs from the
+// size its trailer gives.
+Result<Bytes> DecompressMessage(ByteView content);
 
 // A member whose bytes arrive in pieces, as when they are decoded from a text on the way:
 // a first pass over the text tells its size, its first bytes and its trailer.
@@ -59,9 +61,9 @@ struct MemberOutline {
 // Inflates the member that `next` hands over from its first byte, piece by piece (an
 // empty piece at the end), under DecompressContent's rules: the size its trailer gives,
 // within MessageInflationLimit, its CRC, exactly the trailer after the data. Nothing when
-// it breaks one, or when its header has optional fields (which would have to be found
-// across pieces; every member we write has the plain header).
-std::optional<Bytes> InflateMemberPieces(const MemberOutline& outline,
-                                         const std::function<ByteView()>& next);
+// it breaks one (Z_DATA_ERROR), or when its header has optional fields (which would have to
+// be found across pieces; every member we write has the plain header).
+Result<Bytes> InflateMemberPieces(const MemberOutline& outline,
+                                  const std::function<ByteView()>& next);
 
 }  // namespace velsor::formats

@@ -25,7 +25,7 @@ class WideBase64Reader {
   std::optional<ByteView> Next();
 
   // As Base64Decoder reports them once the text is read.
-  std::int32_t Finish() const { return decoder_.Finish(); }
+  Result<Done> Finish() const { return decoder_.Finish(); }
   bool emptied() const { return decoder_.emptied(); }
 
  private:

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/crypt/dn_text.h"
 #include "fixtures/test_pki.h"
+#include "platform/crypt/dn_text.h"
 
 namespace velsor::certs {
 namespace {
@@ -13,15 +13,11 @@ using crypt::CertStore;
 using testing::ScopedVelsorHome;
 using testing::SharedTestPki;
 
-TEST(CertEntryList, PositionsAndErrors) {
+TEST(CertEntryList, EntriesAndTheirValues) {
   CertEntryList list;
   EXPECT_EQ(list.Count(), 0);
-  std::u16string text;
-  EXPECT_EQ(list.ReadText(0, text), kEntryListNoValue);
-  EXPECT_EQ(list.ReadText(-1, text), kEntryListNegativePosition);
-  EXPECT_EQ(list.AppendText(u""), kEntryListNoValue);
-  EXPECT_EQ(list.AppendBytes({}), kEntryListNoValue);
-  EXPECT_EQ(list.Count(), 0);
+  EXPECT_FALSE(list.EntryText(0, EntryField::SubjectName));
+  EXPECT_FALSE(list.EntryText(-1, EntryField::SubjectName));
 
   list.AppendCertificate(**CertContext::FromEncoded(SharedTestPki().alice.encoded));
   list.AppendCertificate(**CertContext::FromEncoded(SharedTestPki().noCommonName.encoded));
@@ -31,11 +27,9 @@ TEST(CertEntryList, PositionsAndErrors) {
   EXPECT_EQ(list.EntryText(0, EntryField::IssuerName), u"Velsor Test CA");
   EXPECT_EQ(list.EntryText(0, EntryField::Serial), u"1001");
   EXPECT_EQ(list.EntryText(1, EntryField::SubjectName), u"nocn@velsor.test");
-  Bytes issuer;
-  EXPECT_EQ(list.ReadBytes(4, issuer), kEntryListOk);
-  EXPECT_EQ(issuer.front(), 0x30);
-  EXPECT_EQ(list.ReadBytes(3, issuer), kEntryListNoValue) << "a text node is not bytes";
-  EXPECT_EQ(list.ReadText(10, text), kEntryListNoValue);
+  EXPECT_FALSE(list.EntryText(0, EntryField::EncodedIssuer)) << "the issuer is bytes, not text";
+  EXPECT_FALSE(list.EntryText(2, EntryField::SubjectName));
+  EXPECT_FALSE(list.EntryText(-1, EntryField::Serial));
 }
 
 TEST(CertEntryList, ResolvingEntries) {

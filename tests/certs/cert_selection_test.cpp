@@ -6,8 +6,8 @@
 #include <iterator>
 
 #include "certs/cert_text.h"
-#include "platform/crypt/dn_text.h"
 #include "fixtures/test_pki.h"
+#include "platform/crypt/dn_text.h"
 #include "platform/crypt/openssl/cert_context_openssl.h"
 #include "platform/crypt/openssl/name_text_openssl.h"
 #include "platform/ui/scripted_dialog_host.h"
@@ -164,8 +164,7 @@ TEST_F(SelectionTest, PageTextsAreShown) {
   EXPECT_EQ(shown.copyright, u"(c) line one\r\nline two");
   EXPECT_EQ(shown.rows[0][0], u"Alice Zhang");
   EXPECT_EQ(shown.rows[0][1], u"Velsor Test CA");
-  EXPECT_EQ(shown.rows[0][2],
-            GetCertText(my[0].Certificates()->front().get(), CertDetail::NotAfter).text);
+  EXPECT_EQ(shown.rows[0][2], *GetCertText(*my[0].Certificates()->front(), CertDetail::NotAfter));
 }
 
 TEST_F(SelectionTest, ViewingWritesAPrivateFileForTheDialogsLifetime) {
@@ -206,7 +205,8 @@ TEST_F(SelectionTest, SerialNumberLists) {
   EXPECT_EQ(SelectCertByIssuerSerial(my, u"", kCaDn, chooser), nullptr);
   host.SelectText(u"Bob Li").ClickOk();
   EXPECT_EQ(Name(SelectCertByIssuerSerial(my, u"1001 1002", kCaDn, chooser)), u"Bob Li");
-  EXPECT_EQ(Name(SelectCertByIssuerSerial(my, u"1001 1002", kCaDn, chooser, KeyFamily::Signature)), u"Bob Li");
+  EXPECT_EQ(Name(SelectCertByIssuerSerial(my, u"1001 1002", kCaDn, chooser, KeyFamily::Signature)),
+            u"Bob Li");
   EXPECT_EQ(host.choosers().size(), 1u) << "one signature-key match needs no dialog";
 }
 
@@ -227,7 +227,8 @@ TEST_F(SelectionTest, FindingWithoutDialogs) {
                                         crypt::CERT_KEY_PROV_INFO_PROP_ID, Bytes{1, 2}));
   EXPECT_EQ(GetCertKeySpec(*recipients[0].Certificates()->at(0), keySpec), -10027);
   EXPECT_FALSE(HasKeyProvInfo(*recipients[0].Certificates()->at(0)));
-  EXPECT_EQ(ChooseCert(recipients, chooser, KeyFamily::Signature), nullptr) << "an unreadable link ends the search";
+  EXPECT_EQ(ChooseCert(recipients, chooser, KeyFamily::Signature), nullptr)
+      << "an unreadable link ends the search";
   EXPECT_TRUE(host.choosers().empty());
 }
 

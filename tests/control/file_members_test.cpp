@@ -55,7 +55,7 @@ TEST_F(FileMembersTest, ASignedFileIsVerifiedAndItsContentSaved) {
 
 TEST_F(FileMembersTest, AFileIsEncryptedForACertificateAndOpenedAgain) {
   const std::u16string certificate =
-      codepage::Utf8ToUtf16(formats::Base64EncodeText(SharedTestPki().alice.encoded));
+      codepage::Utf8ToUtf16(*formats::Base64Encode(SharedTestPki().alice.encoded));
   EXPECT_EQ(Status(u"VLEncryptFileAndSave", {Text(certificate)}), S_FALSE);
   EXPECT_EQ(ErrorNum(), -10001) << "nothing to encrypt yet";
 
@@ -100,7 +100,7 @@ TEST_F(FileMembersTest, HostileInputSweep) {
   const std::u16string huge(4 << 20, u'A');
   const std::u16string withZeros(u"ab\0cd", 5);
   const std::u16string notDer = u"MIIBIjANBgkqhkiG9w0BAQEFAAOCAQ8AMIIBCgKCAQEA";
-  const std::u16string bomb = codepage::Utf8ToUtf16(formats::Base64EncodeText(HugeZeroMember()));
+  const std::u16string bomb = codepage::Utf8ToUtf16(*formats::Base64Encode(HugeZeroMember()));
   struct Case {
     std::u16string member;
     std::u16string argument;

@@ -1,7 +1,6 @@
-#include "control/member_fixture.h"
-
 #include <random>
 
+#include "control/member_fixture.h"
 #include "fixtures/peak_memory.h"
 #include "formats/base64.h"
 #include "platform/codepage/utf.h"
@@ -49,8 +48,8 @@ TEST_F(SigningMembersTest, AttachedVerificationReadsThePageTextWhereItCan) {
     for (char16_t& c : content) c = static_cast<char16_t>(u' ' + random() % 95);
     ASSERT_EQ(SetPlainText(content), S_OK);
     const VARIANT signature = Text(Text16(u"VLAttachedSign", {Text(kAliceDn)}));
-    const long growth = PeakGrowthBytes(
-        [&] { EXPECT_EQ(Status(u"VLAttachedVerify", {signature}), S_OK); });
+    const long growth =
+        PeakGrowthBytes([&] { EXPECT_EQ(Status(u"VLAttachedVerify", {signature}), S_OK); });
     EXPECT_LT(growth, static_cast<long>(content.size() * 13 / 10));
     EXPECT_TRUE(GetPlainText().second == content);
   }
@@ -66,12 +65,12 @@ TEST_F(SigningMembersTest, AttachedVerificationReadsThePageTextWhereItCan) {
 
   ASSERT_EQ(SetPlainText(std::u16string(60000, u'z')), S_OK);
   const std::u16string packed = Text16(u"VLAttachedSign", {Text(kAliceDn)});
-  Bytes member = *formats::Base64DecodeText(codepage::Utf16ToUtf8(packed));
+  Bytes member = *formats::Base64Decode(codepage::Utf16ToUtf8(packed));
   ASSERT_EQ(member[0], 0x1F);
   member[member.size() - 6] ^= 1;  // the CRC: the member stays as it came, not a message
-  EXPECT_EQ(Status(u"VLAttachedVerify",
-                   {Text(codepage::Utf8ToUtf16(formats::Base64EncodeText(member)))}),
-            S_FALSE);
+  EXPECT_EQ(
+      Status(u"VLAttachedVerify", {Text(codepage::Utf8ToUtf16(*formats::Base64Encode(member)))}),
+      S_FALSE);
   EXPECT_EQ(ErrorNum(), -10007);
 }
 

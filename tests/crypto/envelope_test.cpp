@@ -7,8 +7,8 @@
 #include "fixtures/test_files.h"
 #include "fixtures/test_pki.h"
 #include "formats/base64.h"
-#include "platform/crypt/openssl/algorithm_oids.h"
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/openssl/algorithm_oids.h"
 #include "platform/crypt/openssl/signed_message_openssl.h"
 #include "platform/ui/scripted_dialog_host.h"
 
@@ -88,7 +88,7 @@ TEST_F(EnvelopeTest, Rc4CarriesNullParametersAndEnvelopesAreNeverCompressed) {
   algorithm->parameter = nullptr;
   const Bytes withoutParameters = *crypt::EncodePkcs7(*parsed);
   ASSERT_LT(withoutParameters.size(), message.size());
-  const OpenedEnvelopeResult opened = DecryptEnvelope(formats::Base64EncodeText(withoutParameters));
+  const OpenedEnvelopeResult opened = DecryptEnvelope(*formats::Base64Encode(withoutParameters));
   ASSERT_EQ(opened.status, 0);
   EXPECT_EQ(AsText(*opened.content), content);
 }
@@ -245,15 +245,15 @@ Bytes OpenSslSignedAndEnveloped(std::string_view content) {
 }
 
 TEST_F(EnvelopeTest, ThePkcs7SignedAndEnvelopedTypeOpens) {
-  const OpenedEnvelopeResult opened = DecryptAndVerifyEnvelope(
-      formats::Base64EncodeText(OpenSslSignedAndEnveloped("both at once")));
+  const OpenedEnvelopeResult opened =
+      DecryptAndVerifyEnvelope(*formats::Base64Encode(OpenSslSignedAndEnveloped("both at once")));
   ASSERT_EQ(opened.status, 0);
   EXPECT_EQ(AsText(*opened.content), "both at once");
   EXPECT_EQ(opened.signerInfo[certs::CertDetail::Subject], kBob);
 }
 
 TEST_F(EnvelopeTest, FileEncryptionForAHandedOverCertificate) {
-  const std::string alice = formats::Base64EncodeText(SharedTestPki().alice.encoded);
+  const std::string alice = *formats::Base64Encode(SharedTestPki().alice.encoded);
   const SealedEnvelope sealed = EncryptFileForCertificate(View("file bytes"), alice, kAes256);
   ASSERT_EQ(sealed.status, 0);
   EXPECT_EQ(AsText(*DecryptEnvelope(sealed.base64).content), "file bytes");
@@ -293,7 +293,7 @@ TEST_F(EnvelopeTest, InteropWithTheOpensslCommandLine) {
         std::string("-rc4 -provider legacy -provider default")}) {
     ASSERT_EQ(Shell(encrypt + cipher + " " + (dir / "alice-cert.pem").string()), 0) << cipher;
     const OpenedEnvelopeResult opened =
-        DecryptEnvelope(formats::Base64EncodeText(ReadFile(dir / "theirs.p7")));
+        DecryptEnvelope(*formats::Base64Encode(ReadFile(dir / "theirs.p7")));
     ASSERT_EQ(opened.status, 0) << cipher;
     EXPECT_EQ(AsText(*opened.content), "interop secret") << cipher;
   }

@@ -103,8 +103,7 @@ TEST_F(RawSignatureTest, InteropWithOpensslDgst) {
   ASSERT_EQ(Shell("openssl dgst -sha1 -sign " + (dir / "alice.pem").string() + " -out " +
                   (dir / "theirs.sig").string() + " " + (dir / "content.txt").string()),
             0);
-  EXPECT_EQ(Verify(formats::Base64EncodeText(ReadFile(dir / "theirs.sig")), "dgst content").status,
-            0);
+  EXPECT_EQ(Verify(*formats::Base64Encode(ReadFile(dir / "theirs.sig")), "dgst content").status, 0);
 }
 
 TEST(HashAndEncode, DigestTextAndItsSize) {

@@ -13,8 +13,8 @@
 #include "fixtures/test_files.h"
 #include "fixtures/test_pki.h"
 #include "formats/base64.h"
-#include "platform/crypt/openssl/attached_content.h"
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/openssl/attached_content.h"
 #include "platform/ui/scripted_dialog_host.h"
 
 namespace velsor::crypto {
@@ -160,7 +160,7 @@ TEST_F(SigningTest, MessagesThatAreNotSignedData) {
                               std::end("original") - 1);
   ASSERT_NE(at, tampered.end());
   *at = 'O';
-  EXPECT_EQ(VerifySignedMessage(formats::Base64EncodeText(tampered), VerifyMode::Attached).status,
+  EXPECT_EQ(VerifySignedMessage(*formats::Base64Encode(tampered), VerifyMode::Attached).status,
             -10010);
 }
 
@@ -196,7 +196,7 @@ TEST_F(SigningTest, InteropWithTheOpensslCommandLine) {
        {std::string("-nodetach -md sha1"), std::string("-md sha1"),
         std::string("-nodetach -md sha256"), std::string("-md sha256")}) {
     ASSERT_EQ(Shell(sign + " " + options + " -out " + (dir / "theirs.p7").string()), 0) << options;
-    const std::string base64 = formats::Base64EncodeText(ReadFile(dir / "theirs.p7"));
+    const std::string base64 = *formats::Base64Encode(ReadFile(dir / "theirs.p7"));
     const bool detached = options.find("-nodetach") == std::string::npos;
     const VerifyResult result =
         detached ? VerifySignedMessage(base64, VerifyMode::Detached, View("interop content"))
@@ -211,10 +211,10 @@ TEST_F(SigningTest, InteropWithTheOpensslCommandLine) {
                   (dir / "alice.pem").string() + " -in " + (dir / "content.txt").string() +
                   " -out " + (dir / "smime.p7").string()),
             0);
-  EXPECT_EQ(VerifySignedMessage(formats::Base64EncodeText(ReadFile(dir / "smime.p7")),
-                                VerifyMode::Attached)
-                .status,
-            0);
+  EXPECT_EQ(
+      VerifySignedMessage(*formats::Base64Encode(ReadFile(dir / "smime.p7")), VerifyMode::Attached)
+          .status,
+      0);
 }
 
 TEST_F(SigningTest, AnAttachedMessageIsCheckedAgainstItsContentWhereItLies) {
@@ -240,8 +240,9 @@ TEST_F(SigningTest, AnAttachedMessageIsCheckedAgainstItsContentWhereItLies) {
   WritePem(dir / "alice.pem", SharedTestPki().alice);
   WriteFile(dir / "content.txt", View(content));
   ASSERT_EQ(Shell("openssl cms -sign -nodetach -stream -binary -noattr -md sha1 -outform DER "
-                  "-signer " + (dir / "alice.pem").string() + " -in " +
-                  (dir / "content.txt").string() + " -out " + (dir / "streamed.p7").string()),
+                  "-signer " +
+                  (dir / "alice.pem").string() + " -in " + (dir / "content.txt").string() +
+                  " -out " + (dir / "streamed.p7").string()),
             0);
   const Bytes streamed = ReadFile(dir / "streamed.p7");
   EXPECT_FALSE(crypt::SplitAttachedContent(streamed));
@@ -357,8 +358,8 @@ TEST(ChainIssuerLookup, KeyRolloverFindsTheSigningAuthority) {
   const Issued impostor = SelfSigned(name("Rollover CA"));
   const Issued forged = IssueBy(impostor, name("Forged User"), now - 10, now + 1000);
   const auto crlOf = [&](const Issued& ca, const std::vector<crypt::RevokedSerial>& revoked) {
-    return crypt::EncodeCrl(**crypt::IssueCrl(*ca.certificate, *ca.key, revoked, now - 50,
-                                              now + 5000));
+    return crypt::EncodeCrl(
+        **crypt::IssueCrl(*ca.certificate, *ca.key, revoked, now - 50, now + 5000));
   };
   const auto serialOf = [](const Issued& issued) {
     const ASN1_INTEGER* serial = X509_get0_serialNumber(issued.certificate.get());

@@ -27,10 +27,10 @@ class FileOperationsTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(folder); }
 
-  ReadResult Read(const fs::path& path) {
+  Result<FileContents> Read(const fs::path& path) {
     return ReadFileByDialog(host, u"Open", u"*.*", codepage::Utf8ToUtf16(path.string()));
   }
-  std::int32_t Save(const fs::path& path, std::string_view text) {
+  Result<Done> Save(const fs::path& path, std::string_view text) {
     return SaveFileByDialog(host, u"Save", u"*.*", u"", AsBytes(text), path);
   }
   std::size_t EntriesInFolder() const {
@@ -51,22 +51,22 @@ TEST_F(FileOperationsTest, SpecialFilesAreRefusedAtOnceAsPathsAndAsSaveTargets) 
 
   // A FIFO would block an open for reading or writing until a peer comes: both return.
   for (const fs::path& special : {fifo, fs::path("/dev/null"), fs::path("/dev/zero")}) {
-    EXPECT_EQ(Read(special).status, kFileFailed) << special;
-    EXPECT_EQ(Save(special, "x"), kFileFailed) << special;
+    EXPECT_EQ(Read(special).code(), status::kFailed) << special;
+    EXPECT_EQ(Save(special, "x").code(), status::kFailed) << special;
   }
-  EXPECT_EQ(Read(folder).status, kFileFailed) << "a folder";
+  EXPECT_EQ(Read(folder).code(), status::kFailed) << "a folder";
 
-  EXPECT_EQ(Read(linked).status, kFileOk) << "reading through another name is harmless";
-  EXPECT_EQ(Save(linked, "written through"), kFileFailed) << "a hard link at the target";
+  EXPECT_TRUE(Read(linked)) << "reading through another name is harmless";
+  EXPECT_EQ(Save(linked, "written through").code(), status::kFailed) << "a hard link at the target";
   EXPECT_EQ(AsText(ReadFile(original)), "kept");
   EXPECT_EQ(EntriesInFolder(), 3u) << "no temporary file is left behind";
 }
 
 TEST_F(FileOperationsTest, ASaveReplacesWholeOrNotAtAll) {
   const fs::path target = folder / "received.txt";
-  ASSERT_EQ(Save(target, "first"), kFileOk);
+  ASSERT_TRUE(Save(target, "first"));
   ::chmod(target.c_str(), 0640);
-  ASSERT_EQ(Save(target, "second, longer"), kFileOk);
+  ASSERT_TRUE(Save(target, "second, longer"));
   EXPECT_EQ(AsText(ReadFile(target)), "second, longer");
   struct stat info {};
   ::stat(target.c_str(), &info);
@@ -76,7 +76,7 @@ TEST_F(FileOperationsTest, ASaveReplacesWholeOrNotAtAll) {
   WriteFile(elsewhere, AsBytes(std::string_view("not mine")));
   const fs::path link = folder / "link";
   fs::create_symlink(elsewhere, link);
-  EXPECT_EQ(Save(link, "x"), kFileFailed) << "a named target's link is not followed";
+  EXPECT_EQ(Save(link, "x").code(), status::kFailed) << "a named target's link is not followed";
   EXPECT_EQ(AsText(ReadFile(elsewhere)), "not mine");
 
   // A file system that is full: the file-size limit stands in for it.
@@ -86,10 +86,10 @@ TEST_F(FileOperationsTest, ASaveReplacesWholeOrNotAtAll) {
   rlimit small = saved;
   small.rlim_cur = 4096;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const std::int32_t status = Save(target, std::string(100000, 'z'));
+  const Result<Done> onFullDisk = Save(target, std::string(100000, 'z'));
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::signal(SIGXFSZ, previous);
-  EXPECT_EQ(status, kFileFailed);
+  EXPECT_EQ(onFullDisk.code(), status::kFailed);
   EXPECT_EQ(AsText(ReadFile(target)), "second, longer") << "the earlier file is intact";
   EXPECT_EQ(EntriesInFolder(), 3u) << "no temporary file is left behind";
 }

@@ -10,33 +10,33 @@ namespace {
 using namespace std::string_literals;
 
 std::string Serialized(const FormTextContainer& container) {
-  Bytes text;
-  EXPECT_EQ(container.Serialize(text), kFormTextOk);
-  return std::string(AsText(text));
+  const Result<Bytes> text = container.Serialize();
+  EXPECT_TRUE(text);
+  return text ? std::string(AsText(*text)) : std::string();
 }
 
 std::string Item(const FormTextContainer& c, int i) { return std::string(AsText(*c.GetItem(i))); }
 
 TEST(FormText, WorkedExamplesBothWays) {
   FormTextContainer items;
-  ASSERT_EQ(items.AddItem(AsBytes("abc")), kFormTextOk);
+  ASSERT_TRUE(items.AddItem(AsBytes("abc")));
   EXPECT_EQ(Serialized(items), "0000001100000003abc00000000");
-  ASSERT_EQ(items.AddItem(AsBytes("de")), kFormTextOk);
+  ASSERT_TRUE(items.AddItem(AsBytes("de")));
   EXPECT_EQ(Serialized(items), "0000002100000003abc00000002de00000000");
 
   FormTextContainer files;
-  ASSERT_EQ(files.AddFile(AsBytes("a.txt"), AsBytes("hi")), kFormTextOk);
+  ASSERT_TRUE(files.AddFile(AsBytes("a.txt"), AsBytes("hi")));
   EXPECT_EQ(Serialized(files), "00000000000000230000001500000005a.txthi");
 
   FormTextContainer parsed;
-  ASSERT_EQ(parsed.Parse(AsBytes("0000001100000003abc00000000")), kFormTextOk);
+  ASSERT_TRUE(parsed.Parse(AsBytes("0000001100000003abc00000000")));
   EXPECT_EQ(parsed.ItemCount(), 1);
   EXPECT_EQ(Item(parsed, 0), "abc");
-  ASSERT_EQ(parsed.Parse(AsBytes("0000002100000003abc00000002de00000000")), kFormTextOk);
+  ASSERT_TRUE(parsed.Parse(AsBytes("0000002100000003abc00000002de00000000")));
   EXPECT_EQ(parsed.ItemCount(), 2);
   EXPECT_EQ(Item(parsed, 1), "de");
   EXPECT_EQ(parsed.FileCount(), 0);
-  ASSERT_EQ(parsed.Parse(AsBytes("00000000000000230000001500000005a.txthi")), kFormTextOk);
+  ASSERT_TRUE(parsed.Parse(AsBytes("00000000000000230000001500000005a.txthi")));
   EXPECT_EQ(parsed.ItemCount(), 0);
   ASSERT_EQ(parsed.FileCount(), 1);
   EXPECT_EQ(AsText(parsed.GetFile(0)->name), "a.txt");
@@ -52,7 +52,7 @@ TEST(FormText, ItemsAndFilesTogetherRoundTrip) {
   const std::string text = Serialized(c);
   EXPECT_EQ(text.substr(0, 8), "00000027") << "items total 8+5 + 8+6";
   FormTextContainer back;
-  ASSERT_EQ(back.Parse(AsBytes(text)), kFormTextOk);
+  ASSERT_TRUE(back.Parse(AsBytes(text)));
   EXPECT_EQ(Serialized(back), text);
   EXPECT_EQ(Item(back, 0), "first");
   EXPECT_EQ(AsText(back.GetFile(0)->content), "\0\1\2"s);
@@ -64,11 +64,11 @@ TEST(FormText, ItemsAndFilesTogetherRoundTrip) {
 TEST(FormText, EmptyContainerAndEmptyEntries) {
   FormTextContainer c;
   EXPECT_EQ(Serialized(c), "");
-  EXPECT_EQ(c.AddItem({}), kFormTextMissing);
-  EXPECT_EQ(c.AddFile(AsBytes("n"), {}), kFormTextMissing);
-  EXPECT_EQ(c.AddFile({}, AsBytes("c")), kFormTextMissing);
+  EXPECT_EQ(c.AddItem({}).code(), status::kMissingInput);
+  EXPECT_EQ(c.AddFile(AsBytes("n"), {}).code(), status::kMissingInput);
+  EXPECT_EQ(c.AddFile({}, AsBytes("c")).code(), status::kMissingInput);
   EXPECT_EQ(c.FileCount(), 0);
-  EXPECT_EQ(c.Parse(ByteView()), kFormTextMissing);
+  EXPECT_EQ(c.Parse(ByteView()).code(), status::kMissingInput);
 }
 
 TEST(FormText, TextsNotInTheFormatFailAndEmptyTheContainer) {
@@ -88,7 +88,7 @@ TEST(FormText, TextsNotInTheFormatFailAndEmptyTheContainer) {
                            "00000000"s, ""s}) {
     FormTextContainer c;
     c.AddItem(AsBytes("kept?"));
-    EXPECT_EQ(c.Parse(AsBytes(text)), kFormTextFailed) << text;
+    EXPECT_EQ(c.Parse(AsBytes(text)).code(), status::kFailed) << text;
     EXPECT_EQ(c.ItemCount(), 0) << text;
   }
 }
@@ -96,33 +96,33 @@ TEST(FormText, TextsNotInTheFormatFailAndEmptyTheContainer) {
 TEST(FormText, ParseStopsWhereTheFormatSays) {
   FormTextContainer c;
   // The items stop at their total; bytes after the last file entry are ignored.
-  ASSERT_EQ(c.Parse(AsBytes("0000001100000003abc"
-                            "00000023"
-                            "0000001500000005a.txthi"
-                            "junk")),
-            kFormTextOk);
+  ASSERT_TRUE(
+      c.Parse(AsBytes("0000001100000003abc"
+                      "00000023"
+                      "0000001500000005a.txthi"
+                      "junk")));
   EXPECT_EQ(c.ItemCount(), 1);
   EXPECT_EQ(c.FileCount(), 1);
   // Exactly eight bytes after the items are the files total and are not examined.
-  ASSERT_EQ(c.Parse(AsBytes("0000001100000003abcXXXXXXXX")), kFormTextOk);
+  ASSERT_TRUE(c.Parse(AsBytes("0000001100000003abcXXXXXXXX")));
   EXPECT_EQ(c.ItemCount(), 1);
 }
 
 TEST(FormText, SerializeRefusesNumbersOverEightDigits) {
   FormTextContainer c;
   const Bytes big(99'999'992, 'x');  // an item of 8 + 99999992 = 100000000 bytes
-  ASSERT_EQ(c.AddItem(big), kFormTextOk);
-  Bytes text{'k', 'e', 'p', 't'};
-  EXPECT_EQ(c.Serialize(text), kFormTextTooLarge);
-  EXPECT_EQ(AsText(text), "kept");
+  ASSERT_TRUE(c.AddItem(big));
+  EXPECT_EQ(c.Serialize().code(), status::kFormTextTooLarge);
   FormTextContainer fits;
-  ASSERT_EQ(fits.AddItem(ByteView(big).first(99'999'991)), kFormTextOk);
-  EXPECT_EQ(fits.Serialize(text), kFormTextOk);
-  EXPECT_EQ(AsText(ByteView(text).first(8)), "99999999");
+  ASSERT_TRUE(fits.AddItem(ByteView(big).first(99'999'991)));
+  const Result<Bytes> text = fits.Serialize();
+  ASSERT_TRUE(text);
+  EXPECT_EQ(AsText(ByteView(*text).first(8)), "99999999");
 
   FormTextContainer file;
-  ASSERT_EQ(file.AddFile(AsBytes("n"), ByteView(big).first(99'999'984)), kFormTextOk);
-  EXPECT_EQ(file.Serialize(text), kFormTextTooLarge) << "files total 8 + 8 + 1 + 99999984";
+  ASSERT_TRUE(file.AddFile(AsBytes("n"), ByteView(big).first(99'999'984)));
+  EXPECT_EQ(file.Serialize().code(), status::kFormTextTooLarge)
+      << "files total 8 + 8 + 1 + 99999984";
 }
 
 }  // namespace

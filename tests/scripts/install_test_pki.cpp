@@ -63,7 +63,7 @@ int ExportAll(const fs::path& dir) {
   imports += Export(dir, "partner", pki.partner, "AddressBook", nullptr);
   imports += "AddressBook alice.der\nAddressBook bob.der\n";
   std::ofstream(dir / "imports") << imports;
-  std::ofstream(dir / "alice.b64") << velsor::formats::Base64EncodeText(pki.alice.encoded);
+  std::ofstream(dir / "alice.b64") << *velsor::formats::Base64Encode(pki.alice.encoded);
   return 0;
 }
 
@@ -78,6 +78,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "install_test_pki: cannot fill AddressBOOK\n");
     return 1;
   }
-  if (argc > 1) std::ofstream(argv[1]) << velsor::formats::Base64EncodeText(pki.alice.encoded);
+  if (argc > 1) std::ofstream(argv[1]) << *velsor::formats::Base64Encode(pki.alice.encoded);
   return 0;
 }

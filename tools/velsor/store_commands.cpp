@@ -12,9 +12,9 @@
 #include "cli.h"
 #include "platform/base/hex.h"
 #include "platform/codepage/utf.h"
-#include "platform/crypt/openssl/cert_context_openssl.h"
-#include "platform/crypt/openssl/cert_builder.h"
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/openssl/cert_builder.h"
+#include "platform/crypt/openssl/cert_context_openssl.h"
 #include "platform/crypt/openssl/key_containers_openssl.h"
 #include "platform/crypt/openssl/name_text_openssl.h"
 #include "store_inputs.h"
@@ -87,10 +87,9 @@ int List(Arguments arguments) {
                  static_cast<long long>(row));
   }
   for (const auto& certificate : certificates) {
-    const auto notAfter = certs::GetCertText(certificate.get(), certs::CertDetail::NotAfter);
-    std::printf("%zu\t%s\t%s\t%s\t%s\n", ++index,
-                Utf8(crypt::SubjectText(*certificate)).c_str(),
-                SerialOf(*certificate).c_str(), Utf8(notAfter.text).c_str(),
+    const auto notAfter = certs::GetCertText(*certificate, certs::CertDetail::NotAfter);
+    std::printf("%zu\t%s\t%s\t%s\t%s\n", ++index, Utf8(crypt::SubjectText(*certificate)).c_str(),
+                SerialOf(*certificate).c_str(), Utf8(notAfter.value_or(u"")).c_str(),
                 LinkedKey(*certificate).c_str());
   }
   return 0;
@@ -131,7 +130,8 @@ int Export(Arguments arguments) {
   if (arguments.size() != 2) throw CommandError("usage: velsor store export STORE INDEX");
   const auto certificate = AtIndex(OpenStore(arguments[0]), arguments[1]);
   BioPtr out(BIO_new_fp(stdout, BIO_NOCLOSE));
-  if (!PEM_write_bio_X509(out.get(), crypt::X509Of(*certificate))) throw CommandError("cannot write PEM");
+  if (!PEM_write_bio_X509(out.get(), crypt::X509Of(*certificate)))
+    throw CommandError("cannot write PEM");
   return 0;
 }
 
@@ -210,8 +210,7 @@ int ImportPfx(Arguments arguments) {
       Require(crypt::ImportCertificateWithKey(crypt::EncodeCertificate(*certificate), *key,
                                               options.keySpec, crypt::kEnhancedProvider),
               "importing " + options.file);
-  std::printf("imported %s into MY with a%s key\n",
-              Utf8(crypt::SubjectText(*imported)).c_str(),
+  std::printf("imported %s into MY with a%s key\n", Utf8(crypt::SubjectText(*imported)).c_str(),
               options.keySpec == crypt::AT_SIGNATURE ? " signature" : "n exchange");
   for (int i = 0; chain && i < sk_X509_num(chain.get()); ++i) {
     X509* other = sk_X509_value(chain.get(), i);

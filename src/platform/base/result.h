@@ -1,6 +1,7 @@
 #pragma once
-// A value or the platform error value that explains why there is none. The error is
-// carried in the result itself: there is no last-error state to consult afterwards.
+// A value or the error that explains why there is none: the one way every layer below the
+// control reports failure. The error is carried in the result itself: there is no
+// last-error state to consult afterwards.
 
 #include <optional>
 #include <string>
@@ -11,6 +12,8 @@
 namespace velsor {
 
 struct Error {
+  // A platform service's error value (an HRESULT or a system error), or, where the failure
+  // is one a page will read in errorNum, its status code (status_codes.h).
   HRESULT code;
   std::string detail;  // for people: logs and command-line messages
 };
@@ -22,12 +25,21 @@ class Result {
   Result(Error error) : error_(std::move(error)) {}
 
   explicit operator bool() const { return value_.has_value(); }
-  T& operator*() { return *value_; }
-  const T& operator*() const { return *value_; }
+  T& operator*() & { return *value_; }
+  const T& operator*() const& { return *value_; }
+  // A temporary result hands its value over rather than a reference that would outlive it.
+  T operator*() && { return std::move(*value_); }
   T* operator->() { return &*value_; }
   const T* operator->() const { return &*value_; }
 
+  T value_or(T fallback) const& { return value_ ? *value_ : std::move(fallback); }
+
+  friend bool operator==(const Result& result, const T& value) {
+    return result.value_ && *result.value_ == value;
+  }
+
   HRESULT code() const { return value_ ? S_OK : error_.code; }
+  bool Failed(HRESULT code) const { return !value_ && error_.code == code; }
   const Error& error() const { return error_; }
 
  private:

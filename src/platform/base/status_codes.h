@@ -7,6 +7,9 @@
 namespace velsor::status {
 
 inline constexpr std::int32_t kOk = 0;
+// A failure with no code of its own: a form text not in its format, a file not read or
+// not saved.
+inline constexpr std::int32_t kFailed = -1;
 inline constexpr std::int32_t kNoMemory = -10000;
 inline constexpr std::int32_t kMissingInput = -10001;
 inline constexpr std::int32_t kBase64DecodeFailed = -10002;
