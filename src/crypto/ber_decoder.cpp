@@ -46,12 +46,6 @@ using Outcome = Result<Done>;
 
 Error Malformed() { return Failure(CRYPT_E_ASN1_CORRUPT, "malformed BER"); }
 
-Outcome OutcomeOf(der::ReadStatus status) {
-  if (status == der::ReadStatus::Ok) return Done{};
-  if (status == der::ReadStatus::End) return Failure(CRYPT_E_ASN1_EOD, "BER ends");
-  return Malformed();
-}
-
 // What one letter works with: the cursor, the header read for it (when it reads one) and
 // the caller's output pointers.
 struct Step {
@@ -80,12 +74,11 @@ Outcome PeekTag(Step& step) {
   auto* classByte = step.Out<std::uint8_t>(kByteOut);
   if (tag == nullptr || classByte == nullptr) return Malformed();
   const std::size_t start = step.cursor.position();
-  der::Header next;
-  const der::ReadStatus status = step.cursor.ReadIdentifier(next);
+  const Result<der::Tag> next = step.cursor.ReadIdentifier();
   step.cursor.Rewind(start);
-  if (status != der::ReadStatus::Ok) return OutcomeOf(status);
-  *tag = next.tag.number;
-  *classByte = next.tag.classByte;
+  if (!next) return next.error();
+  *tag = next->number;
+  *classByte = next->classByte;
   return Done{};
 }
 
@@ -93,12 +86,10 @@ Outcome WholeElement(Step& step) {
   auto* element = step.Out<Bytes>(kBytesOut);
   auto* length = step.Out<std::int32_t>(kIntOut);
   if (element == nullptr || length == nullptr) return Malformed();
-  der::Header header;
   const std::size_t start = step.cursor.position();
-  if (const auto status = step.cursor.ReadHeader(header); status != der::ReadStatus::Ok) {
-    return OutcomeOf(status);
-  }
-  if (!step.cursor.Take(static_cast<std::size_t>(header.length))) return Malformed();
+  const Result<der::Header> header = step.cursor.ReadHeader();
+  if (!header) return header.error();
+  if (!step.cursor.Take(static_cast<std::size_t>(header->length))) return Malformed();
   const ByteView whole = step.cursor.data().subspan(start, step.cursor.position() - start);
   element->assign(whole.begin(), whole.end());
   *length = static_cast<std::int32_t>(element->size());
@@ -227,9 +218,9 @@ Result<Done> BerContext::Decode(std::string_view format, std::span<const BerArg>
       if (letter.run == nullptr) return Malformed();
       der::Header header;
       if (letter.readsHeader) {
-        if (const auto status = cursor_.ReadHeader(header); status != der::ReadStatus::Ok) {
-          return OutcomeOf(status);
-        }
+        const Result<der::Header> read = cursor_.ReadHeader();
+        if (!read) return read.error();
+        header = *read;
       }
       Step step{cursor_, header, cursor};
       if (Outcome outcome = letter.run(step); !outcome) return outcome;

@@ -129,7 +129,7 @@ bool DerContext::Reserve(std::int32_t at, std::int32_t length) {
   return true;
 }
 
-bool DerContext::Append(ByteView bytes, std::int32_t& written) {
+bool DerContext::Append(ByteView bytes) {
   if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
     return false;
   }
@@ -138,19 +138,18 @@ bool DerContext::Append(ByteView bytes, std::int32_t& written) {
   if (!Reserve(at, length)) return false;
   if (length > 0) std::memcpy(buffer_.data() + at, bytes.data(), bytes.size());
   at += length;
-  written += length;
+  written_ += length;
   return true;
 }
 
-bool DerContext::Primitive(std::int32_t tag, std::uint8_t classByte, ByteView content,
-                           std::int32_t& written) {
+bool DerContext::Primitive(std::int32_t tag, std::uint8_t classByte, ByteView content) {
   Bytes header;
   if (!der::AppendIdentifier(header, classByte, tag)) return false;
   if (content.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) ||
       !der::AppendLength(header, static_cast<std::int32_t>(content.size()))) {
     return false;
   }
-  return Append(header, written) && Append(content, written);
+  return Append(header) && Append(content);
 }
 
 bool DerContext::Open(std::int32_t tag, std::uint8_t classByte) {
@@ -162,7 +161,7 @@ bool DerContext::Open(std::int32_t tag, std::uint8_t classByte) {
 }
 
 // Writes the header at the parent's write position and moves the content down after it.
-bool DerContext::Close(std::uint8_t flag, std::int32_t& written) {
+bool DerContext::Close(std::uint8_t flag) {
   if (open_.empty()) return false;
   const OpenElement element = open_.back();
   open_.pop_back();
@@ -177,19 +176,18 @@ bool DerContext::Close(std::uint8_t flag, std::int32_t& written) {
   std::memmove(buffer_.data() + at + header.size(), buffer_.data() + element.contentStart,
                static_cast<std::size_t>(length));
   at += static_cast<std::int32_t>(header.size()) + length;
-  written += static_cast<std::int32_t>(header.size());
+  written_ += static_cast<std::int32_t>(header.size());
   return true;
 }
 
-// What one letter works with: the context, the caller's arguments, the tag and class a
-// preceding "T" or "t" set for it, and the count of bytes written so far.
+// What one letter works with: the context, the caller's arguments, and the tag and class a
+// preceding "T" or "t" set for it.
 struct DerLetterStep {
   DerContext& context;
   ArgCursor<DerArg>& args;
   char letter;
   std::int32_t tagOverride;  // -1: none
   std::uint8_t classByte;
-  std::int32_t& written;
 
   std::int32_t TagOr(std::int32_t fallback) const {
     return tagOverride != -1 ? tagOverride : fallback;
@@ -215,11 +213,11 @@ struct DerLetterStep {
                     static_cast<std::size_t>(bytes->second));
   }
   bool Primitive(ByteView content) {
-    return context.Primitive(TagOr(DefaultTag(letter)), classByte, content, written);
+    return context.Primitive(TagOr(DefaultTag(letter)), classByte, content);
   }
   bool Open(std::int32_t tag) { return context.Open(tag, classByte); }
-  bool Close(std::uint8_t flag) { return context.Close(flag, written); }
-  bool Append(ByteView bytes) { return context.Append(bytes, written); }
+  bool Close(std::uint8_t flag) { return context.Close(flag); }
+  bool Append(ByteView bytes) { return context.Append(bytes); }
 };
 
 namespace {
@@ -295,18 +293,21 @@ constexpr std::array<Handler, 128> kLetters = [] {
 
 }  // namespace
 
-std::int32_t DerContext::Encode(std::string_view format, std::span<const DerArg> args) {
+Result<std::int32_t> DerContext::Encode(std::string_view format, std::span<const DerArg> args) {
+  const auto failed = [](char letter) {
+    return Failure(CRYPT_E_ASN1_ERROR, std::string("cannot encode '") + letter + "'");
+  };
   ArgCursor<DerArg> cursor(args);
-  std::int32_t written = 0;
+  written_ = 0;
   try {
     for (const char c : format) {
       if (c == 'T' || c == 't') {
         const DerArg* tag = cursor.Next(kInt);
-        if (tag == nullptr) return -1;
+        if (tag == nullptr) return failed(c);
         tagOverride_ = tag->number;
         if (c == 'T') {
           const DerArg* classArg = cursor.Next(kInt);
-          if (classArg == nullptr) return -1;
+          if (classArg == nullptr) return failed(c);
           classOverride_ = static_cast<std::uint8_t>(classArg->number);
         }
         pending_ = true;
@@ -314,23 +315,19 @@ std::int32_t DerContext::Encode(std::string_view format, std::span<const DerArg>
       }
       // A tag set by "T" or "t" applies to this one character only.
       const bool overridden = pending_;
-      DerLetterStep step{*this,
-                         cursor,
-                         c,
-                         overridden ? tagOverride_ : -1,
-                         overridden ? classOverride_ : std::uint8_t{0},
-                         written};
+      DerLetterStep step{*this, cursor, c, overridden ? tagOverride_ : -1,
+                         overridden ? classOverride_ : std::uint8_t{0}};
       pending_ = false;
       tagOverride_ = -1;
       classOverride_ = 0;
       const auto index = static_cast<unsigned char>(c);
       const Handler handler = index < kLetters.size() ? kLetters[index] : nullptr;
-      if (handler == nullptr || !handler(step)) return -1;
+      if (handler == nullptr || !handler(step)) return failed(c);
     }
   } catch (const std::bad_alloc&) {
-    return -1;
+    return Failure(E_OUTOFMEMORY, "no memory for DER");
   }
-  return written;
+  return written_;
 }
 
 }  // namespace velsor::crypto

@@ -24,6 +24,8 @@
 
 #include "crypto/format_args.h"
 #include "platform/base/bytes.h"
+#include "platform/base/hresult.h"
+#include "platform/base/result.h"
 
 namespace velsor::crypto {
 
@@ -36,9 +38,9 @@ class DerContext {
   bool HasOpenElements() const { return !open_.empty(); }
   std::size_t Capacity() const { return buffer_.size(); }
 
-  // Interprets `format` with `args`; the number of bytes written, or -1 at the first
-  // failing character. The context is unusable after a failure.
-  std::int32_t Encode(std::string_view format, std::span<const DerArg> args);
+  // Interprets `format` with `args`: the number of bytes written, or CRYPT_E_ASN1_ERROR at
+  // the first failing character. The context is unusable after a failure.
+  Result<std::int32_t> Encode(std::string_view format, std::span<const DerArg> args);
 
  private:
   // One format letter's work; its handlers reach the writing steps below.
@@ -53,10 +55,11 @@ class DerContext {
 
   std::int32_t& WritePosition();
   bool Reserve(std::int32_t at, std::int32_t length);
-  bool Append(ByteView bytes, std::int32_t& written);
-  bool Primitive(std::int32_t tag, std::uint8_t classByte, ByteView content, std::int32_t& written);
+  // Each counts what it writes in written_.
+  bool Append(ByteView bytes);
+  bool Primitive(std::int32_t tag, std::uint8_t classByte, ByteView content);
   bool Open(std::int32_t tag, std::uint8_t classByte);
-  bool Close(std::uint8_t flag, std::int32_t& written);
+  bool Close(std::uint8_t flag);
 
   // A tag set by "T" or "t" waiting for the element it applies to; kept between calls.
   bool pending_ = false;
@@ -65,12 +68,13 @@ class DerContext {
 
   Bytes buffer_;
   std::int32_t used_ = 0;
+  std::int32_t written_ = 0;       // by the current Encode
   std::vector<OpenElement> open_;  // outermost first
 };
 
 template <class... Args>
-std::int32_t DerEncode(DerContext& context, DerFormat<std::type_identity_t<Args>...> format,
-                       Args... args) {
+Result<std::int32_t> DerEncode(DerContext& context, DerFormat<std::type_identity_t<Args>...> format,
+                               Args... args) {
   const DerArg packed[] = {DerArg(args)..., DerArg()};
   return context.Encode(format.text, std::span(packed, sizeof...(Args)));
 }

@@ -67,19 +67,19 @@ BuiltSignedData BuildSignedData(bool detached, ByteView content,
   constexpr auto kLimit = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
   if (content.size() > kLimit || signature.size() > kLimit) return {kNoMemory};
   DerContext version;
-  if (DerEncode(version, "i", 1) < 0) return {kDerEncodingFailed};
+  if (!DerEncode(version, "i", 1)) return {kDerEncodingFailed};
   const DigestArcs* digest = DigestByOid(digestOid);
   if (digest == nullptr) return {kUnusableAlgorithm};
   DerContext digests;
-  if (DerEncode(digests, "[{On}]", digest->arcs.data(), 6) < 0) return {kDerEncodingFailed};
+  if (!DerEncode(digests, "[{On}]", digest->arcs.data(), 6)) return {kDerEncodingFailed};
   DerContext contentInfo;
-  const std::int32_t written = detached ? DerEncode(contentInfo, "{O}", kDataType.data(), 7)
-                                        : DerEncode(contentInfo, "{O(o)}", kDataType.data(), 7, 0,
-                                                    content.data(), Length(content));
-  if (written < 0) return {kDerEncodingFailed};
+  const Result<std::int32_t> written = detached ? DerEncode(contentInfo, "{O}", kDataType.data(), 7)
+                                                : DerEncode(contentInfo, "{O(o)}", kDataType.data(),
+                                                            7, 0, content.data(), Length(content));
+  if (!written) return {kDerEncodingFailed};
   DerContext certificates;
   const ByteView encoded = certificate.encoded();
-  if (DerEncode(certificates, "(A)", 0, encoded.data(), Length(encoded)) < 0) {
+  if (!DerEncode(certificates, "(A)", 0, encoded.data(), Length(encoded))) {
     return {kDerEncodingFailed};
   }
   const std::string serial = SerialText(certificate);
@@ -91,15 +91,15 @@ BuiltSignedData BuildSignedData(bool detached, ByteView content,
             static_cast<std::int32_t>(serial.size()));
   DerEncode(signers, "{On}", digest->arcs.data(), 6);
   DerEncode(signers, "{On}", kRsaEncryption.data(), 7);
-  if (DerEncode(signers, "o}]", signature.data(), Length(signature)) < 0) {
+  if (!DerEncode(signers, "o}]", signature.data(), Length(signature))) {
     return {kDerEncodingFailed};
   }
   const auto piece = [](const DerContext& context) { return context.Encoding(); };
   DerContext outer;
-  if (DerEncode(outer, "{O({AAAAA})}", kSignedDataType.data(), 7, 0, piece(version).data(),
-                Length(piece(version)), piece(digests).data(), Length(piece(digests)),
-                piece(contentInfo).data(), Length(piece(contentInfo)), piece(certificates).data(),
-                Length(piece(certificates)), piece(signers).data(), Length(piece(signers))) < 0 ||
+  if (!DerEncode(outer, "{O({AAAAA})}", kSignedDataType.data(), 7, 0, piece(version).data(),
+                 Length(piece(version)), piece(digests).data(), Length(piece(digests)),
+                 piece(contentInfo).data(), Length(piece(contentInfo)), piece(certificates).data(),
+                 Length(piece(certificates)), piece(signers).data(), Length(piece(signers))) ||
       outer.HasOpenElements()) {
     return {kDerEncodingFailed};
   }

@@ -21,16 +21,16 @@ TEST(DerCursorTest, ElementsAreReadWholeOrNotAtAll) {
   EXPECT_EQ(cursor.position(), 5u);
   EXPECT_FALSE(cursor.Take(4));
   EXPECT_EQ(cursor.Take(3)->size(), 3u);
-  EXPECT_EQ(cursor.ReadHeader(header), ReadStatus::End);
+  EXPECT_EQ(cursor.ReadHeader().code(), CRYPT_E_ASN1_EOD);
 }
 
 TEST(DerCursorTest, IdentifiersAndLengthsAtTheirLimits) {
-  Header header;
   const Bytes highTag{0x9F, 0x87, 0x68, 0x00};  // context-specific [1000]
   Cursor high(highTag);
-  ASSERT_EQ(high.ReadHeader(header), ReadStatus::Ok);
-  EXPECT_EQ(header.tag.number, 1000);
-  EXPECT_EQ(header.tag.classByte, kContextSpecific);
+  const Result<Header> read = high.ReadHeader();
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->tag.number, 1000);
+  EXPECT_EQ(read->tag.classByte, kContextSpecific);
 
   for (const Bytes& bad : {Bytes{0x1F, 0x80, 0x80, 0x80, 0x80, 0x80, 0x01, 0x00},  // 6 tag octets
                            Bytes{0x1F, 0x8F, 0xFF, 0xFF, 0xFF, 0x7F, 0x00},        // over 32 bits
@@ -39,12 +39,14 @@ TEST(DerCursorTest, IdentifiersAndLengthsAtTheirLimits) {
                            Bytes{0x04, 0x84, 0x80, 0x00, 0x00, 0x00},        // over 2^31-1
                            Bytes{0x04, 0x82, 0x01}}) {                       // cut short
     Cursor cursor(bad);
-    EXPECT_EQ(cursor.ReadHeader(header), ReadStatus::Malformed);
+    EXPECT_EQ(cursor.ReadHeader().code(), CRYPT_E_ASN1_CORRUPT);
   }
   const Bytes indefinite{0x30, 0x80, 0x00, 0x00};
   Cursor open(indefinite, Encoding::Ber);
-  ASSERT_EQ(open.ReadHeader(header), ReadStatus::Ok);
-  EXPECT_TRUE(header.indefinite);
+  const Result<Header> openHeader = open.ReadHeader();
+  ASSERT_TRUE(openHeader);
+  EXPECT_TRUE(openHeader->indefinite);
+  Header header;
   Cursor again(indefinite, Encoding::Ber);
   EXPECT_FALSE(again.ReadElement(header)) << "DER has no indefinite lengths";
   EXPECT_EQ(again.position(), 0u);
@@ -56,11 +58,10 @@ TEST(DerCursorTest, DerIsStrictAndBerIsAskedFor) {
                               Bytes{0x1F, 0x1E, 0x01, 0xAA},        // tag 30 in high form
                               Bytes{0x1F, 0x80, 0x21, 0x01, 0xAA},  // a leading zero group
                               Bytes{0x30, 0x80, 0x00, 0x00}}) {     // indefinite
-    Header header;
     Cursor der(longer);
-    EXPECT_EQ(der.ReadHeader(header), ReadStatus::Malformed);
+    EXPECT_EQ(der.ReadHeader().code(), CRYPT_E_ASN1_CORRUPT);
     Cursor ber(longer, Encoding::Ber);
-    EXPECT_EQ(ber.ReadHeader(header), ReadStatus::Ok);
+    EXPECT_TRUE(ber.ReadHeader());
   }
   Header header;
   const Bytes longForm{0x04, 0x81, 0x01, 0xAA};
@@ -96,13 +97,14 @@ TEST(DerCursorTest, WhatTheWriterWritesTheCursorReads) {
       ASSERT_TRUE(AppendIdentifier(encoded, kContextSpecific | kConstructed, tag));
       ASSERT_TRUE(AppendLength(encoded, length));
       Cursor cursor(encoded);
-      Header header;
-      ASSERT_EQ(cursor.ReadIdentifier(header), ReadStatus::Ok);
+      ASSERT_TRUE(cursor.ReadIdentifier());
       EXPECT_EQ(cursor.position(), static_cast<std::size_t>(IdentifierSize(tag)));
-      ASSERT_TRUE(cursor.ReadLength(header)) << tag << " " << length;
-      EXPECT_EQ(header.tag.number, tag);
-      EXPECT_EQ(header.length, length);
-      EXPECT_EQ(header.tag.classByte, kContextSpecific | kConstructed);
+      cursor.Rewind(0);
+      const Result<Header> header = cursor.ReadHeader();
+      ASSERT_TRUE(header) << tag << " " << length;
+      EXPECT_EQ(header->tag.number, tag);
+      EXPECT_EQ(header->length, length);
+      EXPECT_EQ(header->tag.classByte, kContextSpecific | kConstructed);
       EXPECT_EQ(cursor.remaining(), 0u);
     }
   }

@@ -8,33 +8,32 @@ namespace {
 constexpr int kMaxTagBytes = 5;
 constexpr int kMaxLengthBytes = 4;
 
+Error Corrupt(const char* detail) { return Failure(CRYPT_E_ASN1_CORRUPT, detail); }
+
 }  // namespace
 
-ReadStatus Cursor::ReadIdentifier(Header& header) {
-  if (remaining() == 0) return ReadStatus::End;
+Result<Tag> Cursor::ReadIdentifier() {
+  if (remaining() == 0) return Failure(CRYPT_E_ASN1_EOD, "no identifier where one is due");
   const std::size_t start = position_;
   const std::uint8_t first = data_[position_++];
-  header.tag.classByte = first & 0xE0;
-  if ((first & 0x1F) != 0x1F) {
-    header.tag.number = first & 0x1F;
-    return ReadStatus::Ok;
-  }
+  Tag tag{static_cast<std::uint8_t>(first & 0xE0), first & 0x1F};
+  if (tag.number != 0x1F) return tag;
   const bool der = encoding_ == Encoding::Der;
-  std::uint64_t tag = 0;
+  std::uint64_t number = 0;
   for (int i = 0; i < kMaxTagBytes && remaining() > 0; ++i) {
     const std::uint8_t byte = data_[position_++];
     // DER writes a tag number in as few octets as it needs, and below 31 in the first.
     if (der && i == 0 && byte == 0x80) break;
-    tag = (tag << 7) | (byte & 0x7F);
+    number = (number << 7) | (byte & 0x7F);
     if ((byte & 0x80) == 0) {
-      if (tag > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) break;
-      if (der && tag < 0x1F) break;
-      header.tag.number = static_cast<std::int32_t>(tag);
-      return ReadStatus::Ok;
+      if (number > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) break;
+      if (der && number < 0x1F) break;
+      tag.number = static_cast<std::int32_t>(number);
+      return tag;
     }
   }
   position_ = start;
-  return ReadStatus::Malformed;
+  return Corrupt("unreadable tag number");
 }
 
 bool Cursor::ReadLength(Header& header) {
@@ -72,9 +71,12 @@ bool Cursor::ReadLength(Header& header) {
   return true;
 }
 
-ReadStatus Cursor::ReadHeader(Header& header) {
-  if (const ReadStatus status = ReadIdentifier(header); status != ReadStatus::Ok) return status;
-  return ReadLength(header) ? ReadStatus::Ok : ReadStatus::Malformed;
+Result<Header> Cursor::ReadHeader() {
+  const Result<Tag> tag = ReadIdentifier();
+  if (!tag) return tag.error();
+  Header header{*tag};
+  if (!ReadLength(header)) return Corrupt("unreadable length");
+  return header;
 }
 
 std::optional<ByteView> Cursor::Take(std::size_t length) {
@@ -87,7 +89,8 @@ std::optional<ByteView> Cursor::Take(std::size_t length) {
 std::optional<ByteView> Cursor::ReadElement(Header& header, ByteView* whole) {
   const std::size_t start = position_;
   std::optional<ByteView> content;
-  if (ReadHeader(header) == ReadStatus::Ok && !header.indefinite) {
+  if (const Result<Header> read = ReadHeader(); read && !read->indefinite) {
+    header = *read;
     content = Take(static_cast<std::size_t>(header.length));
   }
   if (!content) {
@@ -127,28 +130,28 @@ std::int32_t IdentifierSize(std::int32_t tag) {
   return size;
 }
 
-bool AppendIdentifier(Bytes& out, std::uint8_t classByte, std::int32_t tag) {
-  if (tag < 0) return false;
+Result<Done> AppendIdentifier(Bytes& out, std::uint8_t classByte, std::int32_t tag) {
+  if (tag < 0) return Failure(E_INVALIDARG, "a negative tag number");
   if (tag <= 30) {
     out.push_back(static_cast<std::uint8_t>((classByte & 0xE0) | tag));
-    return true;
+    return Done{};
   }
   out.push_back(classByte | 0x1F);
   AppendBase128(out, static_cast<std::uint32_t>(tag));
-  return true;
+  return Done{};
 }
 
-bool AppendLength(Bytes& out, std::int32_t length) {
-  if (length < 0) return false;
+Result<Done> AppendLength(Bytes& out, std::int32_t length) {
+  if (length < 0) return Failure(E_INVALIDARG, "a negative length");
   if (length < 0x80) {
     out.push_back(static_cast<std::uint8_t>(length));
-    return true;
+    return Done{};
   }
   int count = 1;
   while (count < 4 && (static_cast<std::uint32_t>(length) >> (8 * count)) != 0) ++count;
   out.push_back(static_cast<std::uint8_t>(0x80 | count));
   for (int i = count - 1; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
-  return true;
+  return Done{};
 }
 
 }  // namespace velsor::der

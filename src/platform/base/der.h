@@ -8,6 +8,8 @@
 #include <optional>
 
 #include "platform/base/bytes.h"
+#include "platform/base/hresult.h"
+#include "platform/base/result.h"
 
 namespace velsor::der {
 
@@ -45,8 +47,6 @@ struct Header {
   bool indefinite = false;
 };
 
-enum class ReadStatus { Ok, End, Malformed };
-
 // BER where the bytes come from others who may not have written DER (a peer's message, a
 // certificate OpenSSL accepts), and for the page's own BER decoding.
 enum class Encoding { Der, Ber };
@@ -62,12 +62,13 @@ class Cursor {
   // Back to a position read before (after a peek).
   void Rewind(std::size_t position) { position_ = position <= data_.size() ? position : position_; }
 
-  // End when nothing is left where an identifier is due. Tag numbers take at most five
-  // octets and stay within 32 bits.
-  ReadStatus ReadIdentifier(Header& header);
+  // A read fails with CRYPT_E_ASN1_EOD when nothing is left where an identifier is due,
+  // and with CRYPT_E_ASN1_CORRUPT for octets it cannot take (identifier or length octets
+  // that fail are not consumed). Tag numbers take at most five octets and stay within
+  // 32 bits.
+  Result<Tag> ReadIdentifier();
   // Definite lengths of up to four octets; 0x80 alone marks an indefinite length.
-  bool ReadLength(Header& header);
-  ReadStatus ReadHeader(Header& header);
+  Result<Header> ReadHeader();
   // The next `length` bytes, consumed; nothing (and nothing consumed) when fewer remain.
   std::optional<ByteView> Take(std::size_t length);
   // A whole element of definite length: its header in `header`, its content returned, and
@@ -77,6 +78,9 @@ class Cursor {
   std::optional<ByteView> Read(Tag expected, ByteView* whole = nullptr);
 
  private:
+  // The length octets after an identifier, into `header`; false when they cannot be read.
+  bool ReadLength(Header& header);
+
   ByteView data_;
   Encoding encoding_;
   std::size_t position_ = 0;
@@ -86,13 +90,14 @@ class Cursor {
 // set; 0 is the single byte 0x00.
 void AppendBase128(Bytes& out, std::uint32_t value);
 // Tag numbers up to 30 fit the first byte with the class bits; larger ones follow it in
-// base 128. A negative tag number fails.
-bool AppendIdentifier(Bytes& out, std::uint8_t classByte, std::int32_t tag);
-inline bool AppendIdentifier(Bytes& out, Tag tag) {
+// base 128. A negative tag number fails with E_INVALIDARG, appending nothing.
+Result<Done> AppendIdentifier(Bytes& out, std::uint8_t classByte, std::int32_t tag);
+inline Result<Done> AppendIdentifier(Bytes& out, Tag tag) {
   return AppendIdentifier(out, tag.classByte, tag.number);
 }
 std::int32_t IdentifierSize(std::int32_t tag);
-// Short form up to 127, else 0x80 | n and n big-endian bytes. A negative length fails.
-bool AppendLength(Bytes& out, std::int32_t length);
+// Short form up to 127, else 0x80 | n and n big-endian bytes. A negative length fails with
+// E_INVALIDARG, appending nothing.
+Result<Done> AppendLength(Bytes& out, std::int32_t length);
 
 }  // namespace velsor::der

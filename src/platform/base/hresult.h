@@ -137,6 +137,9 @@ inline constexpr HRESULT CRYPT_E_NO_DECRYPT_CERT = Hr(0x8009200C);
 #ifndef CRYPT_E_NOT_FOUND
 inline constexpr HRESULT CRYPT_E_NOT_FOUND = Hr(0x80092004);
 #endif
+#ifndef CRYPT_E_ASN1_ERROR
+inline constexpr HRESULT CRYPT_E_ASN1_ERROR = Hr(0x80093100);
+#endif
 #ifndef CRYPT_E_ASN1_EOD
 inline constexpr HRESULT CRYPT_E_ASN1_EOD = Hr(0x80093102);
 #endif
