@@ -12,19 +12,16 @@
 namespace velsor::certs {
 namespace {
 
-std::int32_t AcquireDefaultContext() {
-  return crypt::AcquireDefaultContext(crypt::kEnhancedProvider) ==
-                 crypt::DefaultContext::Unavailable
-             ? kNoProviderContext
-             : 0;
-}
-
-std::optional<std::vector<crypt::CertStore>> OpenStores(
-    std::initializer_list<std::u16string_view> names) {
+// The provider's default container, then the stores.
+Result<std::vector<crypt::CertStore>> OpenStores(std::initializer_list<std::u16string_view> names) {
+  if (crypt::AcquireDefaultContext(crypt::kEnhancedProvider) ==
+      crypt::DefaultContext::Unavailable) {
+    return Failure(kNoProviderContext, "no provider context");
+  }
   std::vector<crypt::CertStore> stores;
   for (std::u16string_view name : names) {
     auto store = crypt::CertStore::Open(name);
-    if (!store) return std::nullopt;
+    if (!store) return Failure(kStoreUnavailable, "a store cannot be opened");
     stores.push_back(std::move(*store));
   }
   return stores;
@@ -32,27 +29,24 @@ std::optional<std::vector<crypt::CertStore>> OpenStores(
 
 }  // namespace
 
-std::int32_t CertExists(std::u16string_view dn) {
-  if (std::int32_t status = AcquireDefaultContext(); status != 0) return status;
+Result<bool> CertExists(std::u16string_view dn) {
   const auto my = OpenStores({u"MY"});
-  if (!my) return kStoreUnavailable;
-  if (dn.empty()) return 0;
-  if (FindCertBySubjectDn(*my, dn) || FindCertBySubjectDn(*my, crypt::ReverseDnOrder(dn))) return 1;
-  return 0;
+  if (!my) return my.error();
+  if (dn.empty()) return false;
+  return FindCertBySubjectDn(*my, dn) || FindCertBySubjectDn(*my, crypt::ReverseDnOrder(dn));
 }
 
-ExtensionText GetCertExtension(std::u16string_view dn, std::u16string_view oid,
-                               std::uint32_t codePage) {
-  if (std::int32_t status = AcquireDefaultContext(); status != 0) return {status, {}};
+Result<std::u16string> GetCertExtension(std::u16string_view dn, std::u16string_view oid,
+                                        std::uint32_t codePage) {
   const auto stores = OpenStores({u"CA", u"ROOT", u"AddressBOOK", u"MY"});
-  if (!stores) return {kStoreUnavailable, {}};
+  if (!stores) return stores.error();
   const auto certificate = FindCertBySubjectDn(*stores, dn);
-  if (!certificate) return {kNoSuchCertificate, {}};
+  if (!certificate) return Failure(kNoSuchCertificate, "no certificate with that subject");
   const auto narrowOid = codepage::ToCodePage(codePage, oid);
-  if (!narrowOid) return {kOidNotConvertible, {}};
+  if (!narrowOid) return Failure(kOidNotConvertible, "the OID is not in the code page");
   auto text = crypt::ExtensionText(*certificate, *narrowOid);
-  if (!text) return {kNoSuchExtension, {}};
-  return {0, std::move(*text)};
+  if (!text) return Failure(kNoSuchExtension, "no such extension");
+  return std::move(*text);
 }
 
 std::size_t EnumCertsDnByIssuers(std::span<const crypt::CertStore> stores,

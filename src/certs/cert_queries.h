@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/base/result.h"
 #include "platform/base/status_codes.h"
 #include "platform/crypt/cert_store.h"
 
@@ -19,22 +20,17 @@ using status::kStoreUnavailable;
 inline constexpr std::int32_t kNoSuchCertificate = status::kNoCertificate;
 inline constexpr std::int32_t kOidNotConvertible = status::kNotInCodePage;
 
-// 1 when "MY" holds a certificate with exactly this subject (also in reverse RDN order),
-// 0 when not or for an empty DN, -10019 or -10018 when the stores cannot be reached.
-std::int32_t CertExists(std::u16string_view dn);
-
-struct ExtensionText {
-  std::int32_t status = 0;
-  std::u16string text;
-  // The text's size in bytes with its terminating zero, as a size query reports it.
-  std::size_t byteSize() const { return (text.size() + 1) * sizeof(char16_t); }
-};
+// Whether "MY" holds a certificate with exactly this subject (also in reverse RDN order);
+// false for an empty DN. kNoProviderContext or kStoreUnavailable when the stores cannot
+// be reached.
+Result<bool> CertExists(std::u16string_view dn);
 
 // The display text of the extension `oid` of the certificate whose subject is exactly
 // `dn`, searched in "CA", "ROOT", "AddressBOOK" and "MY". The OID is converted to the
-// code page first (-10034 when it cannot be).
-ExtensionText GetCertExtension(std::u16string_view dn, std::u16string_view oid,
-                               std::uint32_t codePage);
+// code page first (kOidNotConvertible when it cannot be); kNoSuchCertificate,
+// kNoSuchExtension, and the failures of CertExists.
+Result<std::u16string> GetCertExtension(std::u16string_view dn, std::u16string_view oid,
+                                        std::uint32_t codePage);
 
 // Appends to `subjects` the subject DNs of the certificates in `stores` whose issuer text
 // is exactly the normalized `issuerDn`, never beyond `capacity` entries; the new count.

@@ -26,12 +26,11 @@ crypt::CertContextPtr Decoded(const Candidate& candidate) {
 
 // The key spec of a stored key link: 0 with its key spec, -10027 when the link cannot be
 // read, and 0 with `keySpec` untouched without a link.
-std::int32_t KeySpecOfLink(const std::optional<Bytes>& stored, DWORD& keySpec) {
-  if (!stored) return 0;
+Result<std::optional<DWORD>> KeySpecOfLink(const std::optional<Bytes>& stored) {
+  if (!stored) return std::optional<DWORD>();
   const auto link = crypt::DecodeKeyProvInfo(*stored);
-  if (!link) return status::kKeyProvInfoUnreadable;
-  keySpec = link->keySpec;
-  return 0;
+  if (!link) return Failure(status::kKeyProvInfoUnreadable, "unreadable key link");
+  return std::optional<DWORD>(link->keySpec);
 }
 
 bool IsReadableLink(const std::optional<Bytes>& stored) {
@@ -43,9 +42,9 @@ bool IsReadableLink(const std::optional<Bytes>& stored) {
 std::optional<bool> Qualifies(const crypt::StoredCertNames& names, KeyFamily family,
                               std::size_t storeCount) {
   if (family == KeyFamily::Plain) return storeCount != 1 || IsReadableLink(names.keyProvInfo);
-  DWORD keySpec = 0;
-  if (KeySpecOfLink(names.keyProvInfo, keySpec) != 0) return std::nullopt;
-  return keySpec == crypt::AT_SIGNATURE;
+  const Result<std::optional<DWORD>> keySpec = KeySpecOfLink(names.keyProvInfo);
+  if (!keySpec) return std::nullopt;
+  return *keySpec == crypt::AT_SIGNATURE;
 }
 
 // The qualifying certificates of every store, in store and enumeration order; nothing
@@ -142,12 +141,8 @@ std::vector<Bytes> ParseSerialNumbers(std::u16string_view serialNumbers) {
   return serials;
 }
 
-std::int32_t GetCertKeySpec(const crypt::CertContext& certificate, DWORD& keySpec) {
-  return KeySpecOfLink(certificate.Property(crypt::CERT_KEY_PROV_INFO_PROP_ID), keySpec);
-}
-
-bool HasKeyProvInfo(const crypt::CertContext& certificate) {
-  return IsReadableLink(certificate.Property(crypt::CERT_KEY_PROV_INFO_PROP_ID));
+Result<std::optional<DWORD>> LinkedKeySpec(const crypt::CertContext& certificate) {
+  return KeySpecOfLink(certificate.Property(crypt::CERT_KEY_PROV_INFO_PROP_ID));
 }
 
 SubjectSelection SelectCertBySubject(std::span<const crypt::CertStore> stores,

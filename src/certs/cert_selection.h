@@ -8,14 +8,16 @@
 // those linked to a private key, with several stores all. Signature key: only those whose
 // linked key is a signature key, whatever the stores.
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "certs/choose_cert_dlg.h"
-#include "platform/crypt/dn_text.h"
+#include "platform/base/result.h"
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/dn_text.h"
 #include "platform/ui/dialog_host.h"
 
 namespace velsor::certs {
@@ -73,9 +75,8 @@ crypt::CertContextPtr FindCertBySubjectDn(std::span<const crypt::CertStore> stor
 // with other characters than hex digits are left out, and at most 20 are kept.
 std::vector<Bytes> ParseSerialNumbers(std::u16string_view serialNumbers);
 
-// 0, with the key spec when the certificate is linked to a key; -10027 when the link
-// cannot be read. Without a link the key spec is left as it was.
-std::int32_t GetCertKeySpec(const crypt::CertContext& certificate, DWORD& keySpec);
-bool HasKeyProvInfo(const crypt::CertContext& certificate);
+// The key spec of the certificate's link to its key, as the selections read it: nothing
+// without a link, status::kKeyProvInfoUnreadable when the link cannot be read.
+Result<std::optional<DWORD>> LinkedKeySpec(const crypt::CertContext& certificate);
 
 }  // namespace velsor::certs

@@ -108,20 +108,20 @@ HRESULT CTolvaneVelsor::VLGetCertExtension(BSTR certDN, BSTR szOID, BSTR* pVal) 
     control::ValidateDn(dn);
     const std::u16string_view oid = BstrView(szOID);
     if (oid.empty()) Raise(status::kMissingInput, messages::kSourceEmpty);
-    certs::ExtensionText extension = certs::GetCertExtension(dn, oid, state_.codePage);
-    if (extension.status == status::kNoCertificate) {
+    Result<std::u16string> extension = certs::GetCertExtension(dn, oid, state_.codePage);
+    if (extension.Failed(status::kNoCertificate)) {
       extension = certs::GetCertExtension(crypt::ReverseDnOrder(dn), oid, state_.codePage);
     }
-    if (extension.status == status::kNotInCodePage) {
-      Raise(extension.status, messages::kConversionFailed);
+    if (extension.Failed(status::kNotInCodePage)) {
+      Raise(extension.code(), messages::kConversionFailed);
     }
-    if (extension.status == status::kStoreUnavailable) {
-      Raise(extension.status, messages::kStoreUnavailable);
+    if (extension.Failed(status::kStoreUnavailable)) {
+      Raise(extension.code(), messages::kStoreUnavailable);
     }
-    if (extension.status != 0) Raise(extension.status, messages::kExtensionFailed);
-    const std::size_t end = extension.text.find(u'\0');
-    if (end != std::u16string::npos) extension.text.resize(end);
-    return extension.text;
+    std::u16string text = control::ValueOrRaise(std::move(extension), messages::kExtensionFailed);
+    const std::size_t end = text.find(u'\0');
+    if (end != std::u16string::npos) text.resize(end);
+    return text;
   });
 }
 
@@ -137,9 +137,9 @@ HRESULT CTolvaneVelsor::IsCertExists(BSTR DN, ULONG* pdwRet) {
   if (dn.size() > control::kMaxDnLength)
     return report(status::kDnTooLong, messages::kDnDataTooLong);
   if (!control::DnIsValid(dn)) return report(status::kDnInvalid, messages::kDnInvalid);
-  const std::int32_t exists = certs::CertExists(dn);
+  const Result<bool> exists = certs::CertExists(dn);
   // A failure to reach the stores stands in the answer as its two's complement.
-  if (pdwRet != nullptr) *pdwRet = static_cast<ULONG>(exists);
+  if (pdwRet != nullptr) *pdwRet = exists ? (*exists ? 1 : 0) : static_cast<ULONG>(exists.code());
   state_.errMsg.reset();
   state_.errorNum = 0;
   return S_OK;

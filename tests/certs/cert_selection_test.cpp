@@ -217,16 +217,12 @@ TEST_F(SelectionTest, FindingWithoutDialogs) {
             u"Velsor Test Root");
   EXPECT_EQ(FindCertBySubjectDn(recipients, u"O=Velsor, CN=Velsor Test Root"), nullptr)
       << "the whole subject must match";
-  DWORD keySpec = 99;
-  EXPECT_EQ(GetCertKeySpec(*my[0].Certificates()->at(1), keySpec), 0);
-  EXPECT_EQ(keySpec, crypt::AT_SIGNATURE);
-  keySpec = 99;
-  EXPECT_EQ(GetCertKeySpec(*recipients[0].Certificates()->at(0), keySpec), 0);
-  EXPECT_EQ(keySpec, 99u) << "left alone without a key link";
+  EXPECT_EQ(LinkedKeySpec(*my[0].Certificates()->at(1)), std::optional(crypt::AT_SIGNATURE));
+  EXPECT_EQ(LinkedKeySpec(*recipients[0].Certificates()->at(0)), std::optional<DWORD>())
+      << "nothing without a key link";
   ASSERT_TRUE(recipients[0].SetProperty(*recipients[0].Certificates()->at(0),
                                         crypt::CERT_KEY_PROV_INFO_PROP_ID, Bytes{1, 2}));
-  EXPECT_EQ(GetCertKeySpec(*recipients[0].Certificates()->at(0), keySpec), -10027);
-  EXPECT_FALSE(HasKeyProvInfo(*recipients[0].Certificates()->at(0)));
+  EXPECT_EQ(LinkedKeySpec(*recipients[0].Certificates()->at(0)).code(), -10027);
   EXPECT_EQ(ChooseCert(recipients, chooser, KeyFamily::Signature), nullptr)
       << "an unreadable link ends the search";
   EXPECT_TRUE(host.choosers().empty());
