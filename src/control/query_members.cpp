@@ -30,23 +30,6 @@ bool RefuseEmpty(ControlState& state, BSTR text) {
   return true;
 }
 
-// The text of a two-pass producer: `produce` with no room answers the size to give it,
-// then writes into that room and answers the length written. A failing pass raises its
-// status with `failure`.
-template <class Produce>
-std::string SizedText(Produce&& produce, std::u16string_view failure) {
-  std::int32_t size = 0;
-  if (const std::int32_t status = produce(std::span<char>(), size); status != 0) {
-    Raise(status, failure);
-  }
-  std::string text(static_cast<std::size_t>(size) + 1, '\0');
-  if (const std::int32_t status = produce(std::span(text), size); status != 0) {
-    Raise(status, failure);
-  }
-  text.resize(static_cast<std::size_t>(size));
-  return text;
-}
-
 HRESULT CertDetail(ControlState& state, const certs::CertInfo& info, ULONG type, BSTR* pVal) {
   const std::u16string typeError = messages::TypeError();
   return MethodFrame(state, {}, pVal).Run([&] {
@@ -61,13 +44,8 @@ HRESULT CTolvaneVelsor::VLHashAndBase64Encode(BSTR plainText, BSTR* pVal) {
   return MethodFrame(state_, {}, pVal).Run([&] {
     const std::string content =
         control::ArgumentContent(state_, plainText, messages::kCharsetConversionFailed);
-    const std::string text = SizedText(
-        [&](std::span<char> room, std::int32_t& size) {
-          return crypto::HashAndEncode(AsBytes(content),
-                                       room.empty() ? std::nullopt : std::optional(room), size,
-                                       state_.digestAlgOid);
-        },
-        messages::kDigestFailed);
+    const std::string text = control::ValueOrRaise(
+        crypto::HashAndEncode(AsBytes(content), state_.digestAlgOid), messages::kDigestFailed);
     return control::FromCodePage(state_, text);
   });
 }

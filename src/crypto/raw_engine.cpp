@@ -1,8 +1,5 @@
 #include "crypto/raw_engine.h"
 
-#include <algorithm>
-#include <limits>
-
 #include "certs/cert_text.h"
 #include "crypto/cert_chain_check.h"
 #include "crypto/cert_choice.h"
@@ -40,13 +37,6 @@ SigningKey KeyToSignWith(const crypt::CertContext& signer, bool defaultContext,
     return {linked.status};
   }
   return {0, true, linked.provider->PrivateKey(linked.keySpec, pin)};
-}
-
-// The length of the Base64 text of the digest named, 0 for an unknown one.
-std::int32_t DigestTextLength(std::string_view digestOid) {
-  const auto size = crypt::DigestSize(digestOid);
-  if (!size) return 0;
-  return static_cast<std::int32_t>(formats::Base64TextLength(*size, true));
 }
 
 }  // namespace
@@ -100,25 +90,13 @@ VerifyResult RawVerify(std::optional<std::string_view> signatureBase64, bool ser
   return result;
 }
 
-std::int32_t HashAndEncode(std::optional<ByteView> content, std::optional<std::span<char>> output,
-                           std::int32_t& outputLength, std::string_view digestOid) {
-  if (!content) return kMissingInput;
-  if (!output) {
-    // The content length plus 80, as callers have always been told, but never less than
-    // the text of the digest: 90 bytes for SHA-512 while the content is short.
-    const auto answer = std::max<std::int64_t>(
-        static_cast<std::int64_t>(std::min<std::size_t>(content->size(), INT32_MAX)) + 80,
-        DigestTextLength(digestOid));
-    outputLength = static_cast<std::int32_t>(std::min<std::int64_t>(answer, INT32_MAX));
-    return 0;
-  }
+Result<std::string> HashAndEncode(std::optional<ByteView> content, std::string_view digestOid) {
+  if (!content) return Failure(kMissingInput, "no content");
   auto digest = crypt::HashMessage(digestOid, *content);
-  if (!digest) return kDecryptionFailed;
-  const Result<std::string> text = formats::Base64Encode(*digest);
-  if (!text || text->size() > output->size()) return kBase64EncodeFailed;
-  std::copy(text->begin(), text->end(), output->begin());
-  outputLength = static_cast<std::int32_t>(text->size());
-  return 0;
+  if (!digest) return Failure(kDecryptionFailed, "no digest");
+  Result<std::string> text = formats::Base64Encode(*digest);
+  if (!text) return Failure(kBase64EncodeFailed, text.error().detail);
+  return text;
 }
 
 }  // namespace velsor::crypto

@@ -5,13 +5,14 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
+#include <string>
 #include <string_view>
 
 #include "certs/cert_selection.h"
 #include "crypto/sign_engine.h"
 #include "crypto/verify_engine.h"
 #include "platform/base/bytes.h"
+#include "platform/base/result.h"
 
 namespace velsor::crypto {
 
@@ -32,10 +33,9 @@ VerifyResult RawVerify(std::optional<std::string_view> signatureBase64, bool ser
                        std::optional<ByteView> content, std::u16string_view signerDn,
                        std::u16string_view dnSeparator, const RawSettings& settings);
 
-// Without `output`, answers in `outputLength` a size the text will fit in. With it,
-// writes the Base64 text of the digest (a line feed after every 64 characters and at
-// the end) and its length.
-std::int32_t HashAndEncode(std::optional<ByteView> content, std::optional<std::span<char>> output,
-                           std::int32_t& outputLength, std::string_view digestOid);
+// The Base64 text of the digest (a line feed after every 64 characters and at the end).
+// Failures carry the status codes a page reads: kMissingInput without content,
+// kDecryptionFailed for a digest that cannot be made, kBase64EncodeFailed.
+Result<std::string> HashAndEncode(std::optional<ByteView> content, std::string_view digestOid);
 
 }  // namespace velsor::crypto
