@@ -19,7 +19,7 @@ Result<FileContents> ReadPath(const std::filesystem::path& path) {
   const std::size_t slash = full.find_last_of(file::kPathSeparators);
   if (slash == std::string::npos) return Failure(status::kFailed, "not a full path: " + full);
   auto data = file::ReadRegularFile(path, kMaxFileSize);
-  if (!data) return Failure(status::kFailed, "cannot read " + full);
+  if (!data) return Failure(status::kFailed, data.error().detail);
   return FileContents{codepage::Utf8ToUtf16(std::string_view(full).substr(slash + 1)),
                       std::move(*data)};
 }

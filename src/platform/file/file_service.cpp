@@ -9,11 +9,14 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <random>
 #include <string>
 #include <utility>
 
 #include "platform/base/file_descriptor.h"
+#include "platform/base/hresult.h"
 #include "platform/file/save_names.h"
 
 namespace velsor::file {
@@ -21,12 +24,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Whether a save may put its file at `target`: nothing there yet, or a regular file with
-// no other name (a hard link would let the save reach a file elsewhere).
-bool MayReplace(const fs::path& target, struct stat& existing, bool& exists) {
-  exists = ::lstat(target.c_str(), &existing) == 0;
-  if (!exists) return errno == ENOENT;
-  return S_ISREG(existing.st_mode) && existing.st_nlink == 1;
+Error SystemFailure(const std::string& what) {
+  return Failure(E_FAIL, what + ": " + std::strerror(errno));
+}
+
+// What a save may put its file in place of: nothing there yet, or a regular file with no
+// other name (a hard link would let the save reach a file elsewhere).
+Result<std::optional<struct stat>> ReplaceableTarget(const fs::path& target) {
+  struct stat existing {};
+  if (::lstat(target.c_str(), &existing) != 0) {
+    if (errno == ENOENT) return std::optional<struct stat>();
+    return SystemFailure("cannot look at " + target.string());
+  }
+  if (!S_ISREG(existing.st_mode) || existing.st_nlink != 1) {
+    return Failure(E_ACCESSDENIED, target.string() + " is no file of one name");
+  }
+  return std::optional(existing);
 }
 
 // A new file beside the target, for the data to be written before it takes the target's
@@ -46,38 +59,38 @@ std::optional<std::pair<FileDescriptor, fs::path>> OpenTemporaryBeside(const fs:
 
 }  // namespace
 
-std::optional<Bytes> ReadRegularFile(const fs::path& path, std::size_t maxSize) {
+Result<Bytes> ReadRegularFile(const fs::path& path, std::size_t maxSize) {
   // Opened without waiting, so that a FIFO or a device named here cannot hold the call;
   // anything but a regular file is refused before a byte is read.
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   struct stat info {};
-  if (!file || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
+  if (!file || ::fstat(file.get(), &info) != 0)
+    return SystemFailure("cannot open " + path.string());
+  if (!S_ISREG(info.st_mode) || info.st_size <= 0 ||
       static_cast<std::uint64_t>(info.st_size) > maxSize) {
-    return std::nullopt;
+    return Failure(E_ACCESSDENIED, path.string() + " is no regular file of a size to read");
   }
   Bytes data(static_cast<std::size_t>(info.st_size));
   const auto got = ReadFully(file.get(), data.data(), data.size());
-  if (!got || *got != data.size()) return std::nullopt;  // the file shrank or cannot be read
+  if (!got) return SystemFailure("cannot read " + path.string());
+  if (*got != data.size()) return Failure(E_FAIL, path.string() + " shrank while read");
   return data;
 }
 
 bool ReplaceFile(const fs::path& path, ByteView data, bool followLinks) {
   const fs::path target = SaveTarget(path, followLinks);
-  struct stat existing {};
-  bool exists = false;
-  if (target.filename().empty() || !MayReplace(target, existing, exists)) return false;
+  if (target.filename().empty()) return false;
+  const auto existing = ReplaceableTarget(target);
+  if (!existing) return false;
   auto temporary = OpenTemporaryBeside(target);
   if (!temporary) return false;
   auto& [file, name] = *temporary;
-  const bool written = (!exists || ::fchmod(file.get(), existing.st_mode & 07777) == 0) &&
+  const bool written = (!*existing || ::fchmod(file.get(), (*existing)->st_mode & 07777) == 0) &&
                        WriteFully(file.get(), data.data(), data.size()) &&
                        ::fsync(file.get()) == 0 && file.Close();
   // The target is looked at once more just before it is replaced: what appeared there in
   // the meantime gets the same refusal.
-  struct stat now {};
-  bool stillExists = false;
-  if (!written || !MayReplace(target, now, stillExists) ||
-      ::rename(name.c_str(), target.c_str()) != 0) {
+  if (!written || !ReplaceableTarget(target) || ::rename(name.c_str(), target.c_str()) != 0) {
     ::unlink(name.c_str());
     return false;
   }

@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <filesystem>
 #include <string_view>
-#include <optional>
 
 #include "platform/base/bytes.h"
+#include "platform/base/result.h"
 
 namespace velsor::file {
 
@@ -21,9 +21,10 @@ inline constexpr std::string_view kPathSeparators = "\\/";
 inline constexpr std::string_view kPathSeparators = "/";
 #endif
 
-// The whole of a regular file of 1 to `maxSize` bytes; nothing for any other kind of file,
-// an empty or bigger one, or a failed read.
-std::optional<Bytes> ReadRegularFile(const std::filesystem::path& path, std::size_t maxSize);
+// The whole of a regular file of 1 to `maxSize` bytes. Any other kind of file, an empty or
+// bigger one fails with E_ACCESSDENIED; a failed open or read with E_FAIL, or on Windows
+// the system's error.
+Result<Bytes> ReadRegularFile(const std::filesystem::path& path, std::size_t maxSize);
 
 // Writes `data` under a temporary name beside `target` and renames it over the target once
 // it is whole on disk, so that any failure leaves an earlier file there as it was. A target

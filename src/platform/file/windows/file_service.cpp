@@ -7,9 +7,11 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 
+#include "platform/base/hresult.h"
 #include "platform/file/save_names.h"
 
 namespace velsor::file {
@@ -30,9 +32,18 @@ Handle Open(const fs::path& path, DWORD access, DWORD share, DWORD disposition, 
   return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
-bool IsPlainFile(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
-  return GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
-         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+// What the system knows of a disk file that is neither a folder nor a reparse point.
+std::optional<BY_HANDLE_FILE_INFORMATION> PlainFileInfo(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    return std::nullopt;
+  }
+  return info;
+}
+
+Error SystemFailure(const std::string& what) {
+  return Failure(HRESULT_FROM_WIN32(GetLastError()), what);
 }
 
 // Nothing at `target`, or a plain file with no other name.
@@ -41,8 +52,9 @@ bool MayReplace(const fs::path& target) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
   Handle existing = Open(target, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-  BY_HANDLE_FILE_INFORMATION info{};
-  return existing && IsPlainFile(existing.get(), info) && info.nNumberOfLinks == 1;
+  if (!existing) return false;
+  const auto info = PlainFileInfo(existing.get());
+  return info && info->nNumberOfLinks == 1;
 }
 
 bool WriteAll(HANDLE handle, ByteView data) {
@@ -57,13 +69,13 @@ bool WriteAll(HANDLE handle, ByteView data) {
 
 }  // namespace
 
-std::optional<Bytes> ReadRegularFile(const fs::path& path, std::size_t maxSize) {
+Result<Bytes> ReadRegularFile(const fs::path& path, std::size_t maxSize) {
   Handle file = Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-  BY_HANDLE_FILE_INFORMATION info{};
+  if (!file) return SystemFailure("cannot open " + path.string());
   LARGE_INTEGER size{};
-  if (!file || !IsPlainFile(file.get(), info) || !GetFileSizeEx(file.get(), &size) ||
-      size.QuadPart <= 0 || static_cast<std::uint64_t>(size.QuadPart) > maxSize) {
-    return std::nullopt;
+  if (!PlainFileInfo(file.get()) || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
+      static_cast<std::uint64_t>(size.QuadPart) > maxSize) {
+    return Failure(E_ACCESSDENIED, path.string() + " is no regular file of a size to read");
   }
   Bytes data(static_cast<std::size_t>(size.QuadPart));
   std::size_t done = 0;
@@ -72,7 +84,7 @@ std::optional<Bytes> ReadRegularFile(const fs::path& path, std::size_t maxSize) 
     const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
     DWORD got = 0;
     if (!ReadFile(file.get(), data.data() + done, chunk, &got, nullptr) || got == 0) {
-      return std::nullopt;  // the file shrank or cannot be read
+      return SystemFailure("cannot read " + path.string());  // or it shrank
     }
     done += got;
   }
