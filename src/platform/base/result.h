@@ -1,7 +1,7 @@
 #pragma once
 // A value or the error that explains why there is none: the one way every layer below the
-// control reports failure. The error is carried in the result itself: there is no
-// last-error state to consult afterwards.
+// control reports failure (std::optional answers only what may simply be absent). The error
+// is carried in the result itself: there is no last-error state to consult afterwards.
 
 #include <optional>
 #include <string>
@@ -12,8 +12,9 @@
 namespace velsor {
 
 struct Error {
-  // A platform service's error value (an HRESULT or a system error), or, where the failure
-  // is one a page will read in errorNum, its status code (status_codes.h).
+  // The error value of the service or library that failed (an HRESULT, a system or zlib
+  // error), or, where the failure is one a page will read in errorNum, its status code
+  // (status_codes.h).
   HRESULT code;
   std::string detail;  // for people: logs and command-line messages
 };

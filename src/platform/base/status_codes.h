@@ -1,6 +1,6 @@
 #pragma once
-// The status codes of the system: what the codecs, certificate operations and engines
-// return and what the control reports in errorNum; 0 is success.
+// The status codes a page reads in errorNum; 0 is success. The engines report them in their
+// results, and a lower layer's Result carries one where its failure is one a page sees.
 
 #include <cstdint>
 
