@@ -25,8 +25,8 @@ Result<FileContents> ReadPath(const std::filesystem::path& path) {
 }
 
 Result<Done> WritePath(const std::filesystem::path& path, ByteView data, bool followLinks) {
-  if (!file::ReplaceFile(path, data, followLinks)) {
-    return Failure(status::kFailed, "cannot save " + path.string());
+  if (Result<Done> replaced = file::ReplaceFile(path, data, followLinks); !replaced) {
+    return Failure(status::kFailed, replaced.error().detail);
   }
   return Done{};
 }

@@ -77,24 +77,30 @@ Result<Bytes> ReadRegularFile(const fs::path& path, std::size_t maxSize) {
   return data;
 }
 
-bool ReplaceFile(const fs::path& path, ByteView data, bool followLinks) {
+Result<Done> ReplaceFile(const fs::path& path, ByteView data, bool followLinks) {
   const fs::path target = SaveTarget(path, followLinks);
-  if (target.filename().empty()) return false;
+  if (target.filename().empty()) return Failure(E_ACCESSDENIED, "no file name to save to");
   const auto existing = ReplaceableTarget(target);
-  if (!existing) return false;
+  if (!existing) return existing.error();
   auto temporary = OpenTemporaryBeside(target);
-  if (!temporary) return false;
+  if (!temporary) return SystemFailure("cannot make a file beside " + target.string());
   auto& [file, name] = *temporary;
   const bool written = (!*existing || ::fchmod(file.get(), (*existing)->st_mode & 07777) == 0) &&
                        WriteFully(file.get(), data.data(), data.size()) &&
                        ::fsync(file.get()) == 0 && file.Close();
+  const Error failed = written ? Error{} : SystemFailure("cannot write " + name.string());
   // The target is looked at once more just before it is replaced: what appeared there in
   // the meantime gets the same refusal.
-  if (!written || !ReplaceableTarget(target) || ::rename(name.c_str(), target.c_str()) != 0) {
-    ::unlink(name.c_str());
-    return false;
-  }
-  return true;
+  const Result<Done> replaced = [&]() -> Result<Done> {
+    if (!written) return failed;
+    if (const auto now = ReplaceableTarget(target); !now) return now.error();
+    if (::rename(name.c_str(), target.c_str()) != 0) {
+      return SystemFailure("cannot rename to " + target.string());
+    }
+    return Done{};
+  }();
+  if (!replaced) ::unlink(name.c_str());
+  return replaced;
 }
 
 bool EnsurePrivateFolder(const fs::path& folder) {

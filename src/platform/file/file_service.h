@@ -30,8 +30,8 @@ Result<Bytes> ReadRegularFile(const std::filesystem::path& path, std::size_t max
 // it is whole on disk, so that any failure leaves an earlier file there as it was. A target
 // that is not a regular file or has other names is refused; a link at the target is
 // replaced at the file it points to with `followLinks` (a place the user chose), and refused
-// without.
-bool ReplaceFile(const std::filesystem::path& target, ByteView data, bool followLinks);
+// without. Refusals fail with E_ACCESSDENIED, the rest as ReadRegularFile's failures.
+Result<Done> ReplaceFile(const std::filesystem::path& target, ByteView data, bool followLinks);
 
 // A folder for the user alone: made private, or already there as a folder (not a link) of
 // the user's.

@@ -32,6 +32,10 @@ Handle Open(const fs::path& path, DWORD access, DWORD share, DWORD disposition, 
   return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
+Error SystemFailure(const std::string& what) {
+  return Failure(HRESULT_FROM_WIN32(GetLastError()), what);
+}
+
 // What the system knows of a disk file that is neither a folder nor a reparse point.
 std::optional<BY_HANDLE_FILE_INFORMATION> PlainFileInfo(HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info{};
@@ -42,19 +46,21 @@ std::optional<BY_HANDLE_FILE_INFORMATION> PlainFileInfo(HANDLE handle) {
   return info;
 }
 
-Error SystemFailure(const std::string& what) {
-  return Failure(HRESULT_FROM_WIN32(GetLastError()), what);
-}
-
 // Nothing at `target`, or a plain file with no other name.
-bool MayReplace(const fs::path& target) {
+Result<Done> Replaceable(const fs::path& target) {
   const DWORD attributes = GetFileAttributesW(target.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    if (GetLastError() == ERROR_FILE_NOT_FOUND) return Done{};
+    return SystemFailure("cannot look at " + target.string());
+  }
   Handle existing = Open(target, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-  if (!existing) return false;
+  if (!existing) return SystemFailure("cannot open " + target.string());
   const auto info = PlainFileInfo(existing.get());
-  return info && info->nNumberOfLinks == 1;
+  if (!info || info->nNumberOfLinks != 1) {
+    return Failure(E_ACCESSDENIED, target.string() + " is no file of one name");
+  }
+  return Done{};
 }
 
 bool WriteAll(HANDLE handle, ByteView data) {
@@ -91,29 +97,35 @@ Result<Bytes> ReadRegularFile(const fs::path& path, std::size_t maxSize) {
   return data;
 }
 
-bool ReplaceFile(const fs::path& path, ByteView data, bool followLinks) {
+Result<Done> ReplaceFile(const fs::path& path, ByteView data, bool followLinks) {
   const fs::path target = SaveTarget(path, followLinks);
-  if (target.filename().empty() || !MayReplace(target)) return false;
+  if (target.filename().empty()) return Failure(E_ACCESSDENIED, "no file name to save to");
+  if (const Result<Done> replaceable = Replaceable(target); !replaceable) return replaceable;
   std::random_device random;
   for (int attempt = 0; attempt < 16; ++attempt) {
     const fs::path temporary = TemporaryBeside(target, random());
     Handle file = Open(temporary, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
     if (!file) {
       if (GetLastError() == ERROR_FILE_EXISTS) continue;
-      return false;
+      return SystemFailure("cannot make a file beside " + target.string());
     }
     const bool written = WriteAll(file.get(), data) && FlushFileBuffers(file.get());
+    const Error failed = written ? Error{} : SystemFailure("cannot write " + temporary.string());
     file.reset();
     // Looked at once more just before it is replaced: what appeared there meanwhile is refused.
-    if (!written || !MayReplace(target) ||
-        !MoveFileExW(temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      DeleteFileW(temporary.c_str());
-      return false;
-    }
-    return true;
+    const Result<Done> replaced = [&]() -> Result<Done> {
+      if (!written) return failed;
+      if (const Result<Done> still = Replaceable(target); !still) return still;
+      if (!MoveFileExW(temporary.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return SystemFailure("cannot move to " + target.string());
+      }
+      return Done{};
+    }();
+    if (!replaced) DeleteFileW(temporary.c_str());
+    return replaced;
   }
-  return false;
+  return Failure(E_FAIL, "no free temporary name beside " + target.string());
 }
 
 bool EnsurePrivateFolder(const fs::path& folder) {
