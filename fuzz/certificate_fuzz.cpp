@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     crypt::IssuerSimpleText(**certificate);
     crypt::IssuerDisplayName(**certificate);
     certs::CertInfo info;
-    certs::ExtractCertInfo(certificate->get(), &info);
+    certs::ExtractCertInfo(certificate->get(), info);
     // The encoded issuer and subject lie inside the certificate.
     const ByteView issuer = (*certificate)->encodedIssuer();
     if (issuer.data() < (*certificate)->encoded().data() ||

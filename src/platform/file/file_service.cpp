@@ -84,7 +84,8 @@ Result<Done> ReplaceFile(const fs::path& path, ByteView data, bool followLinks) 
   if (!existing) return existing.error();
   auto temporary = OpenTemporaryBeside(target);
   if (!temporary) return SystemFailure("cannot make a file beside " + target.string());
-  auto& [file, name] = *temporary;
+  FileDescriptor& file = temporary->first;
+  const fs::path& name = temporary->second;
   const bool written = (!*existing || ::fchmod(file.get(), (*existing)->st_mode & 07777) == 0) &&
                        WriteFully(file.get(), data.data(), data.size()) &&
                        ::fsync(file.get()) == 0 && file.Close();
