@@ -59,10 +59,10 @@ struct MemberOutline {
 };
 
 // Inflates the member that `next` hands over from its first byte, piece by piece (an
-// empty piece at the end), under DecompressContent's rules: the size its trailer gives,
-// within MessageInflationLimit, its CRC, exactly the trailer after the data. Nothing when
-// it breaks one (Z_DATA_ERROR), or when its header has optional fields (which would have to
-// be found across pieces; every member we write has the plain header).
+// empty piece at the end), under DecompressMessage's rules: the size its trailer gives,
+// within MessageInflationLimit, its CRC, exactly the trailer after the data. Z_DATA_ERROR
+// when it breaks one, or when its header has optional fields (which would have to be found
+// across pieces; every member we write has the plain header).
 Result<Bytes> InflateMemberPieces(const MemberOutline& outline,
                                   const std::function<ByteView()>& next);
 
