@@ -34,7 +34,8 @@ Result<std::optional<DWORD>> KeySpecOfLink(const std::optional<Bytes>& stored) {
 }
 
 bool IsReadableLink(const std::optional<Bytes>& stored) {
-  return stored && crypt::DecodeKeyProvInfo(*stored).has_value();
+  const Result<std::optional<DWORD>> keySpec = KeySpecOfLink(stored);
+  return keySpec && keySpec->has_value();
 }
 
 // Whether a certificate takes part; nothing when its key link cannot be read in the

@@ -254,41 +254,22 @@ Result<SizedOutput> GzipUncompress(ByteView member, std::span<std::uint8_t> dest
   return SizedOutput{*inflated, *inflated <= capacity};
 }
 
-namespace {
-
-using Codec = Result<SizedOutput> (*)(ByteView, std::span<std::uint8_t>);
-
-// Runs a codec into a buffer of `firstCapacity` bytes, and once more with the size it
-// asked for when that was too small.
-Result<Bytes> RunWithRetry(Codec codec, ByteView content, std::size_t firstCapacity) {
+Result<Bytes> CompressMessage(ByteView message) {
+  if (message.empty() || message.size() > kMaxSize) return DataError("no message to compress");
+  // Deflate's bound on its output: even content that does not shrink fits at once (a
+  // member past 2^31-1 bytes fails in any case).
+  const std::size_t bound =
+      compressBound(static_cast<uLong>(message.size())) + kHeaderSize + kTrailerSize;
   try {
-    Bytes result(std::min(firstCapacity, kMaxSize));
-    for (int attempt = 0; attempt < 2; ++attempt) {
-      const Result<SizedOutput> sized = codec(content, result);
-      if (!sized) return sized.error();
-      if (sized->fits) {
-        result.resize(sized->size);
-        return result;
-      }
-      // The first buffer goes before the second is taken: nothing in it is kept.
-      Bytes().swap(result);
-      result.resize(sized->size);
-    }
+    Bytes member(std::min(bound, kMaxSize));
+    const Result<SizedOutput> sized = GzipCompress(message, member);
+    if (!sized) return sized.error();
+    if (!sized->fits) return DataError("the member passed deflate's bound");
+    member.resize(sized->size);
+    return member;
   } catch (const std::bad_alloc&) {
     return MemError();
   }
-  return DataError("the result did not fit the size it asked for");
-}
-
-}  // namespace
-
-Result<Bytes> CompressMessage(ByteView message) {
-  if (message.empty() || message.size() > kMaxSize) return DataError("no message to compress");
-  // Deflate's bound on its output, so that even content that does not shrink needs one
-  // buffer only.
-  const std::size_t bound =
-      compressBound(static_cast<uLong>(message.size())) + kHeaderSize + kTrailerSize;
-  return RunWithRetry(&GzipCompress, message, bound);
 }
 
 std::size_t MessageInflationLimit(std::size_t compressedSize) {

@@ -89,17 +89,16 @@ Result<Done> ReplaceFile(const fs::path& path, ByteView data, bool followLinks) 
   const bool written = (!*existing || ::fchmod(file.get(), (*existing)->st_mode & 07777) == 0) &&
                        WriteFully(file.get(), data.data(), data.size()) &&
                        ::fsync(file.get()) == 0 && file.Close();
-  const Error failed = written ? Error{} : SystemFailure("cannot write " + name.string());
   // The target is looked at once more just before it is replaced: what appeared there in
   // the meantime gets the same refusal.
-  const Result<Done> replaced = [&]() -> Result<Done> {
-    if (!written) return failed;
-    if (const auto now = ReplaceableTarget(target); !now) return now.error();
-    if (::rename(name.c_str(), target.c_str()) != 0) {
-      return SystemFailure("cannot rename to " + target.string());
-    }
-    return Done{};
-  }();
+  Result<Done> replaced = Done{};
+  if (!written) {
+    replaced = SystemFailure("cannot write " + name.string());
+  } else if (const auto now = ReplaceableTarget(target); !now) {
+    replaced = now.error();
+  } else if (::rename(name.c_str(), target.c_str()) != 0) {
+    replaced = SystemFailure("cannot rename to " + target.string());
+  }
   if (!replaced) ::unlink(name.c_str());
   return replaced;
 }

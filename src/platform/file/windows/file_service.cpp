@@ -110,18 +110,15 @@ Result<Done> ReplaceFile(const fs::path& path, ByteView data, bool followLinks) 
       return SystemFailure("cannot make a file beside " + target.string());
     }
     const bool written = WriteAll(file.get(), data) && FlushFileBuffers(file.get());
-    const Error failed = written ? Error{} : SystemFailure("cannot write " + temporary.string());
+    Result<Done> replaced = Done{};
+    if (!written) replaced = SystemFailure("cannot write " + temporary.string());
     file.reset();
     // Looked at once more just before it is replaced: what appeared there meanwhile is refused.
-    const Result<Done> replaced = [&]() -> Result<Done> {
-      if (!written) return failed;
-      if (const Result<Done> still = Replaceable(target); !still) return still;
-      if (!MoveFileExW(temporary.c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return SystemFailure("cannot move to " + target.string());
-      }
-      return Done{};
-    }();
+    if (replaced) replaced = Replaceable(target);
+    if (replaced && !MoveFileExW(temporary.c_str(), target.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      replaced = SystemFailure("cannot move to " + target.string());
+    }
     if (!replaced) DeleteFileW(temporary.c_str());
     return replaced;
   }
